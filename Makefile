@@ -1,0 +1,49 @@
+# Entry points for people and CI. Every target installs what it needs first, so a fresh
+# machine only needs `make test`.
+
+BUILD     ?= build
+BENCH_DIR ?= build-bench
+FUZZ_DIR  ?= build-fuzz
+CMAKE_ARGS ?=
+
+PACKAGES := qt6-base-dev libgif-dev libjpeg-dev libgtest-dev libgmock-dev libbenchmark-dev \
+            cmake ninja-build g++ fonts-dejavu-core
+SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+
+.PHONY: deps configure build test bench fuzz clean
+
+deps:
+	@missing=""; for p in $(PACKAGES); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing:$$missing"; \
+	  $(SUDO) apt-get update -qq && \
+	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends $$missing; \
+	fi
+
+configure: deps
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug $(CMAKE_ARGS)
+
+build: configure
+	cmake --build $(BUILD)
+
+test: build
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure
+
+bench: deps
+	cmake -S . -B $(BENCH_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_BENCHMARKS=ON
+	cmake --build $(BENCH_DIR)
+	@for b in $(BENCH_DIR)/bench/bench_*; do echo "== $$b"; $$b || exit 1; done
+
+# libFuzzer targets need clang; FUZZ_SECONDS bounds each run.
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_FUZZERS=ON -DBUILD_TESTS=OFF
+	cmake --build $(FUZZ_DIR)
+	@for f in $(FUZZ_DIR)/fuzz/fuzz_*; do echo "== $$f"; \
+	  mkdir -p $(FUZZ_DIR)/corpus/$$(basename $$f); \
+	  $$f -max_total_time=$(FUZZ_SECONDS) $(FUZZ_DIR)/corpus/$$(basename $$f) fuzz/seeds/$$(basename $$f) || exit 1; done
+
+clean:
+	rm -rf $(BUILD) $(BENCH_DIR) $(FUZZ_DIR)

@@ -1,0 +1,37 @@
+#pragma once
+// An immutable set of 256 colours with cached nearest-colour answers. A palette hands out
+// a new table after every change, and a bitmap keeps the table it was created with, so a
+// bitmap's colours never change under it. Tables are shared by pointer; the caches are
+// filled lazily on the user-interface thread only.
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <unordered_map>
+
+#include "imaging/Color.h"
+
+class TColorTable {
+public:
+    explicit TColorTable(const std::array<RgbColor, 256>& Colors);
+
+    const RgbColor& operator[](int Index) const { return Colors[Index & 0xFF]; }
+    const std::array<RgbColor, 256>& Entries() const { return Colors; }
+    // Distinguishes tables for the translation cache; never reused.
+    std::uint64_t Serial() const { return SerialNumber; }
+
+    // Position of the entry nearest to Color (sum of squared differences, ties to the
+    // lowest position).
+    std::uint8_t Nearest(RgbColor Color) const;
+    // For each position of this table, the nearest position of Target: how a picture on
+    // this table is drawn by colour onto a picture on Target. Cached for the last target.
+    const std::array<std::uint8_t, 256>& TranslationTo(const TColorTable& Target) const;
+
+private:
+    std::array<RgbColor, 256> Colors;
+    std::uint64_t SerialNumber;
+    mutable std::unordered_map<std::uint32_t, std::uint8_t> NearestCache;
+    mutable std::uint64_t TranslationTarget = 0;
+    mutable std::array<std::uint8_t, 256> Translation{};
+};
+
+using TColorTablePtr = std::shared_ptr<const TColorTable>;

@@ -1,0 +1,104 @@
+#pragma once
+// The 256-entry palette that every cel of an animation shares. Entries 10..245 are the
+// user colours (a user colour's index minus 10 is its colour number in GIF files); the ten
+// entries at each end hold the reserved system colours and are never edited.
+//
+// Owned by the animation window, the palette editor (its working copy), the main window
+// (the default palette) or the import dialog; bitmaps and sprites only refer to it and
+// must not outlive it. User-interface thread only.
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "imaging/Color.h"
+#include "imaging/ColorTable.h"
+#include "imaging/RgbPicture.h"
+
+constexpr int FirstUserColor = 10;
+constexpr int LastUserColor = 245;
+constexpr int UserColorCount = 236;
+constexpr std::uint8_t PC_NOCOLLAPSE = 4;
+
+struct PaletteEntry {
+    std::uint8_t Red = 0;
+    std::uint8_t Green = 0;
+    std::uint8_t Blue = 0;
+    std::uint8_t Flags = 0;
+
+    RgbColor Color() const { return {Red, Green, Blue}; }
+};
+
+// Receives bytes written by the core's file writers.
+using ByteSink = std::function<void(const std::uint8_t* Data, std::size_t Count)>;
+
+// A palette file that cannot be opened, read or written; what() names the file and cause.
+class PaletteFileError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The standard reserved colours of a 256-colour display: entries 0..9 and 246..255.
+const std::array<PaletteEntry, 256>& SystemPaletteEntries();
+
+class TPxPalette {
+public:
+    // Every constructor fills the system entries first. CreateFromFile throws
+    // PaletteFileError when the file cannot be opened or does not start with a number.
+    static std::unique_ptr<TPxPalette> CreateFromFile(const std::string& FileName);
+    static std::unique_ptr<TPxPalette> CreateFromGraphic(const RgbPicture& Graphic);
+    static std::unique_ptr<TPxPalette> CreateFromColorMap(const std::vector<RgbColor>& ColorMap);
+    static std::unique_ptr<TPxPalette> CreateCopy(const TPxPalette& Source);
+
+    TPxPalette(const TPxPalette&) = delete;
+    TPxPalette& operator=(const TPxPalette&) = delete;
+    virtual ~TPxPalette() = default;
+
+    // Throws PaletteFileError when the file cannot be written; a failed write leaves any
+    // existing file as it was.
+    void SaveToFile(const std::string& FileName) const;
+    // 768 bytes: entries 10..245 as red, green, blue, then 20 black entries.
+    void WriteGifColorTable(const ByteSink& Sink) const;
+
+    // PALETTERGB of entry Index.
+    COLORREF GetColor(int Index) const;
+    // User entries only; any other index shows "Index out of range to update palette!".
+    void SetColor(int Index, COLORREF Color);
+    void SwapColors(int IndexA, int IndexB);
+    void CopyColor(int DestIndex, int SourceIndex);
+    void MakeGradient(int IndexA, int IndexB);
+    // Same colours in all 256 entries; flags are not compared.
+    bool Equals(const TPxPalette& Other) const;
+
+    // PALETTEINDEX of the user colour nearest to Color.
+    COLORREF NearestIndexColor(COLORREF Color) const;
+    // The same as a bare index 10..245.
+    int NearestUserIndex(RgbColor Color) const;
+    // The RGB colour a colour value stands for on this palette.
+    RgbColor ColorOf(COLORREF Color) const;
+
+    // Fills Map: for every entry of this palette, the nearest user entry of Target.
+    void BuildMap(const TPxPalette& Target);
+    const std::array<std::uint8_t, 256>& Map() const { return TranslationMap; }
+
+    // The matching palette: user colours 10..245 at positions 0..235, then 20 copies of
+    // entry 10, so that the lowest nearest position + 10 is always a user colour.
+    TColorTablePtr CreateMatchPalette() const;
+
+    const PaletteEntry& Entry(int Index) const { return Entries[Index & 0xFF]; }
+    // All 256 colours as they are now; a bitmap created now keeps this table.
+    const TColorTablePtr& Handle() const { return FullTable; }
+    const TColorTablePtr& MatchHandle() const { return MatchTable; }
+
+private:
+    TPxPalette();
+    void Rebuild();
+
+    std::array<PaletteEntry, 256> Entries;
+    TColorTablePtr FullTable;
+    TColorTablePtr MatchTable;
+    std::array<std::uint8_t, 256> TranslationMap{};
+};

@@ -1,0 +1,31 @@
+#pragma once
+// A picture that is not palette-indexed in our sense: a decoded JPEG, a BMP file, a
+// clipboard image. The UI converts QImage to and from it; the core imports from it.
+#include <cstdint>
+#include <vector>
+
+#include "imaging/Color.h"
+
+struct RgbPicture {
+    int Width = 0;
+    int Height = 0;
+    // Width * Height * 3 bytes: red, green, blue, rows top-down without padding.
+    std::vector<std::uint8_t> Pixels;
+    // The picture's own palette when it has one (an 8-bit BMP); empty otherwise.
+    std::vector<RgbColor> Palette;
+
+    RgbPicture() = default;
+    RgbPicture(int Width_, int Height_)
+        : Width(Width_), Height(Height_), Pixels(std::size_t(Width_) * Height_ * 3, 0) {}
+
+    RgbColor At(int X, int Y) const {
+        const std::uint8_t* p = &Pixels[(std::size_t(Y) * Width + X) * 3];
+        return {p[0], p[1], p[2]};
+    }
+    void Set(int X, int Y, RgbColor Color) {
+        std::uint8_t* p = &Pixels[(std::size_t(Y) * Width + X) * 3];
+        p[0] = Color.Red;
+        p[1] = Color.Green;
+        p[2] = Color.Blue;
+    }
+};
