@@ -10,15 +10,27 @@ constexpr COLORREF CLR_INVALID = 0xFFFFFFFFu;
 constexpr COLORREF RGB(std::uint8_t Red, std::uint8_t Green, std::uint8_t Blue) {
     return COLORREF(Red) | (COLORREF(Green) << 8) | (COLORREF(Blue) << 16);
 }
-constexpr COLORREF PALETTEINDEX(int Index) { return 0x01000000u + COLORREF(Index & 0xFF); }
+constexpr COLORREF PALETTEINDEX(int Index) {
+    return 0x01000000u + COLORREF(Index & 0xFF);
+}
 constexpr COLORREF PALETTERGB(std::uint8_t Red, std::uint8_t Green, std::uint8_t Blue) {
     return 0x02000000u | RGB(Red, Green, Blue);
 }
-constexpr std::uint8_t GetRValue(COLORREF Color) { return std::uint8_t(Color); }
-constexpr std::uint8_t GetGValue(COLORREF Color) { return std::uint8_t(Color >> 8); }
-constexpr std::uint8_t GetBValue(COLORREF Color) { return std::uint8_t(Color >> 16); }
-constexpr bool IsPaletteIndex(COLORREF Color) { return (Color >> 24) == 0x01; }
-constexpr bool IsPaletteRgb(COLORREF Color) { return (Color >> 24) == 0x02; }
+constexpr std::uint8_t GetRValue(COLORREF Color) {
+    return std::uint8_t(Color);
+}
+constexpr std::uint8_t GetGValue(COLORREF Color) {
+    return std::uint8_t(Color >> 8);
+}
+constexpr std::uint8_t GetBValue(COLORREF Color) {
+    return std::uint8_t(Color >> 16);
+}
+constexpr bool IsPaletteIndex(COLORREF Color) {
+    return (Color >> 24) == 0x01;
+}
+constexpr bool IsPaletteRgb(COLORREF Color) {
+    return (Color >> 24) == 0x02;
+}
 
 // One colour, as colour tables, palettes and plain pictures store it.
 struct RgbColor {

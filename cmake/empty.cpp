@@ -1,0 +1,1 @@
+// Placeholder translation unit for a core folder that has no code yet.

@@ -1,0 +1,37 @@
+#include "imaging/ColorTable.h"
+
+namespace {
+std::uint64_t NextSerial() {
+    static std::uint64_t Counter = 0;
+    return ++Counter;
+}
+} // namespace
+
+TColorTable::TColorTable(const std::array<RgbColor, 256>& Colors_)
+    : Colors(Colors_), SerialNumber(NextSerial()) {}
+
+std::uint8_t TColorTable::Nearest(RgbColor Color) const {
+    const std::uint32_t Key = Color.Ref();
+    auto Found = NearestCache.find(Key);
+    if (Found != NearestCache.end()) return Found->second;
+    int Best = 0;
+    int BestDistance = ColorDistance(Colors[0], Color);
+    for (int i = 1; i < 256 && BestDistance != 0; ++i) {
+        const int Distance = ColorDistance(Colors[i], Color);
+        if (Distance < BestDistance) {
+            Best = i;
+            BestDistance = Distance;
+        }
+    }
+    NearestCache.emplace(Key, std::uint8_t(Best));
+    return std::uint8_t(Best);
+}
+
+const std::array<std::uint8_t, 256>& TColorTable::TranslationTo(const TColorTable& Target) const {
+    if (TranslationTarget != Target.SerialNumber) {
+        for (int i = 0; i < 256; ++i)
+            Translation[i] = Target.Nearest(Colors[i]);
+        TranslationTarget = Target.SerialNumber;
+    }
+    return Translation;
+}

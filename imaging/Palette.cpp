@@ -1,0 +1,306 @@
+#include "imaging/Palette.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <unistd.h>
+
+#include "imaging/Report.h"
+
+const std::array<PaletteEntry, 256>& SystemPaletteEntries() {
+    static const std::array<PaletteEntry, 256> Entries = [] {
+        std::array<PaletteEntry, 256> E{};
+        const PaletteEntry Low[10] = {{0, 0, 0, 0},      {128, 0, 0, 0},     {0, 128, 0, 0},
+                                      {128, 128, 0, 0},  {0, 0, 128, 0},     {128, 0, 128, 0},
+                                      {0, 128, 128, 0},  {192, 192, 192, 0}, {192, 220, 192, 0},
+                                      {166, 202, 240, 0}};
+        const PaletteEntry High[10] = {{255, 251, 240, 0}, {160, 160, 164, 0}, {128, 128, 128, 0},
+                                       {255, 0, 0, 0},     {0, 255, 0, 0},     {255, 255, 0, 0},
+                                       {0, 0, 255, 0},     {255, 0, 255, 0},   {0, 255, 255, 0},
+                                       {255, 255, 255, 0}};
+        for (int i = 0; i < 10; ++i) {
+            E[i] = Low[i];
+            E[246 + i] = High[i];
+        }
+        return E;
+    }();
+    return Entries;
+}
+
+TPxPalette::TPxPalette() {
+    Entries = SystemPaletteEntries();
+    for (int i = FirstUserColor; i <= LastUserColor; ++i)
+        Entries[i] = {0, 0, 0, PC_NOCOLLAPSE};
+}
+
+void TPxPalette::Rebuild() {
+    std::array<RgbColor, 256> Colors;
+    for (int i = 0; i < 256; ++i)
+        Colors[i] = Entries[i].Color();
+    FullTable = std::make_shared<const TColorTable>(Colors);
+    MatchTable = CreateMatchPalette();
+}
+
+TColorTablePtr TPxPalette::CreateMatchPalette() const {
+    std::array<RgbColor, 256> Colors;
+    for (int i = 0; i < 256; ++i)
+        Colors[i] = Entries[i < UserColorCount ? FirstUserColor + i : FirstUserColor].Color();
+    return std::make_shared<const TColorTable>(Colors);
+}
+
+// ---- construction --------------------------------------------------------------------
+
+namespace {
+
+// Reads a palette file the forgiving way the format has always been read: numbers separated
+// by any white space, the rest of a line after a colour ignored, unreadable colours skipped.
+class PaletteFileReader {
+public:
+    explicit PaletteFileReader(std::FILE* File) : File(File) {}
+
+    // Skips blanks, tabs and line ends; false at the end of the file.
+    bool SkipSpace() {
+        int c;
+        while ((c = std::getc(File)) != EOF)
+            if (c != ' ' && c != '\t' && c != '\r' && c != '\n') {
+                std::ungetc(c, File);
+                return true;
+            }
+        return false;
+    }
+
+    // One whole number, optionally signed, ended by white space or the end of the file.
+    // Keeps only what the caller needs: the value modulo 2^64, whose low 8 bits are those
+    // of the number however long it is.
+    bool ReadNumber(std::uint64_t& Value) {
+        if (!SkipSpace()) return false;
+        int c = std::getc(File);
+        bool Negative = false;
+        if (c == '-' || c == '+') {
+            Negative = c == '-';
+            c = std::getc(File);
+        }
+        if (c == EOF || c < '0' || c > '9') {
+            if (c != EOF) std::ungetc(c, File);
+            return false;
+        }
+        Value = 0;
+        while (c != EOF && c >= '0' && c <= '9') {
+            Value = Value * 10 + std::uint64_t(c - '0');
+            c = std::getc(File);
+        }
+        if (c != EOF) std::ungetc(c, File);
+        if (c != EOF && c != ' ' && c != '\t' && c != '\r' && c != '\n') return false;
+        if (Negative) Value = ~Value + 1;
+        return true;
+    }
+
+    // Skips to just past the next line end (or to the end of the file). Always consumes at
+    // least one character unless at the end, so a bad line can never stall the reading.
+    void SkipLine() {
+        int c;
+        while ((c = std::getc(File)) != EOF && c != '\n') {
+        }
+    }
+
+private:
+    std::FILE* File;
+};
+
+struct FileCloser {
+    void operator()(std::FILE* File) const { std::fclose(File); }
+};
+using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
+
+} // namespace
+
+std::unique_ptr<TPxPalette> TPxPalette::CreateFromFile(const std::string& FileName) {
+    FileHandle File(std::fopen(FileName.c_str(), "rb"));
+    if (!File)
+        throw PaletteFileError("Cannot open the palette file \"" + FileName +
+                               "\": " + std::strerror(errno));
+    std::unique_ptr<TPxPalette> Palette(new TPxPalette());
+    PaletteFileReader Reader(File.get());
+    std::uint64_t Count;
+    if (!Reader.ReadNumber(Count))
+        throw PaletteFileError("\"" + FileName +
+                               "\" is not a palette file: it does not start with a number.");
+    Reader.SkipLine();
+
+    int n = FirstUserColor;
+    while (n <= LastUserColor && Reader.SkipSpace()) {
+        std::uint64_t Red, Green, Blue;
+        const bool Read =
+            Reader.ReadNumber(Red) && Reader.ReadNumber(Green) && Reader.ReadNumber(Blue);
+        Reader.SkipLine();
+        if (!Read) continue;
+        Palette->Entries[n++] = {std::uint8_t(Red), std::uint8_t(Green), std::uint8_t(Blue),
+                                 PC_NOCOLLAPSE};
+    }
+    if (std::ferror(File.get()))
+        throw PaletteFileError("Cannot read the palette file \"" + FileName +
+                               "\": " + std::strerror(errno));
+    Palette->Rebuild();
+    return Palette;
+}
+
+std::unique_ptr<TPxPalette> TPxPalette::CreateFromGraphic(const RgbPicture& Graphic) {
+    std::unique_ptr<TPxPalette> Palette(new TPxPalette());
+    const int Count = std::min<int>(int(Graphic.Palette.size()), UserColorCount - 1);
+    Palette->Entries[FirstUserColor] = {255, 255, 255, PC_NOCOLLAPSE};
+    // The picture's own entries keep their positions; its first eleven are not used.
+    for (int i = FirstUserColor + 1; i <= FirstUserColor + Count && i < int(Graphic.Palette.size());
+         ++i) {
+        const RgbColor& C = Graphic.Palette[i];
+        Palette->Entries[i] = {C.Red, C.Green, C.Blue, 0};
+    }
+    Palette->Rebuild();
+    return Palette;
+}
+
+std::unique_ptr<TPxPalette> TPxPalette::CreateFromColorMap(const std::vector<RgbColor>& ColorMap) {
+    std::unique_ptr<TPxPalette> Palette(new TPxPalette());
+    for (int k = 0; k < UserColorCount && k < int(ColorMap.size()); ++k) {
+        const RgbColor& C = ColorMap[k];
+        Palette->Entries[FirstUserColor + k] = {C.Red, C.Green, C.Blue, PC_NOCOLLAPSE};
+    }
+    Palette->Rebuild();
+    return Palette;
+}
+
+std::unique_ptr<TPxPalette> TPxPalette::CreateCopy(const TPxPalette& Source) {
+    std::unique_ptr<TPxPalette> Palette(new TPxPalette());
+    Palette->Entries = Source.Entries;
+    Palette->Rebuild();
+    return Palette;
+}
+
+// ---- files ---------------------------------------------------------------------------
+
+void TPxPalette::SaveToFile(const std::string& FileName) const {
+    std::string Text = std::to_string(UserColorCount) + "\r\n";
+    for (int i = FirstUserColor; i <= LastUserColor; ++i)
+        Text += "\t" + std::to_string(Entries[i].Red) + "\t" + std::to_string(Entries[i].Green) +
+                "\t" + std::to_string(Entries[i].Blue) + "\r\n";
+
+    // Written beside the target and renamed over it, so a failed write never costs the
+    // user the palette file that was there before.
+    std::string Temporary = FileName + ".XXXXXX";
+    const int Descriptor = mkstemp(Temporary.data());
+    if (Descriptor < 0)
+        throw PaletteFileError("Cannot write the palette file \"" + FileName +
+                               "\": " + std::strerror(errno));
+    FileHandle File(fdopen(Descriptor, "wb"));
+    if (!File) {
+        const int Error = errno;
+        ::close(Descriptor);
+        std::remove(Temporary.c_str());
+        throw PaletteFileError("Cannot write the palette file \"" + FileName +
+                               "\": " + std::strerror(Error));
+    }
+    bool Written = std::fwrite(Text.data(), 1, Text.size(), File.get()) == Text.size();
+    Written = std::fflush(File.get()) == 0 && Written;
+    const int Error = errno;
+    Written = std::fclose(File.release()) == 0 && Written;
+    if (!Written || std::rename(Temporary.c_str(), FileName.c_str()) != 0) {
+        const int Cause = Written ? errno : Error;
+        std::remove(Temporary.c_str());
+        throw PaletteFileError("Cannot write the palette file \"" + FileName +
+                               "\": " + std::strerror(Cause));
+    }
+}
+
+void TPxPalette::WriteGifColorTable(const ByteSink& Sink) const {
+    std::uint8_t Table[768] = {};
+    for (int i = 0; i < UserColorCount; ++i) {
+        const PaletteEntry& E = Entries[FirstUserColor + i];
+        Table[3 * i] = E.Red;
+        Table[3 * i + 1] = E.Green;
+        Table[3 * i + 2] = E.Blue;
+    }
+    Sink(Table, sizeof Table);
+}
+
+// ---- colours -------------------------------------------------------------------------
+
+COLORREF TPxPalette::GetColor(int Index) const {
+    const PaletteEntry& E = Entries[Index & 0xFF];
+    return PALETTERGB(E.Red, E.Green, E.Blue);
+}
+
+void TPxPalette::SetColor(int Index, COLORREF Color) {
+    if (Index < FirstUserColor || Index > LastUserColor) {
+        ShowMessage("Index out of range to update palette!");
+        return;
+    }
+    Entries[Index] = {GetRValue(Color), GetGValue(Color), GetBValue(Color), PC_NOCOLLAPSE};
+    Rebuild();
+}
+
+void TPxPalette::SwapColors(int IndexA, int IndexB) {
+    const PaletteEntry A = Entries[IndexA & 0xFF];
+    Entries[IndexA & 0xFF] = Entries[IndexB & 0xFF];
+    PaletteEntry& B = Entries[IndexB & 0xFF];
+    B.Red = A.Red;
+    B.Green = A.Green;
+    B.Blue = A.Blue;
+    Rebuild();
+}
+
+void TPxPalette::CopyColor(int DestIndex, int SourceIndex) {
+    const PaletteEntry Source = Entries[SourceIndex & 0xFF];
+    PaletteEntry& Dest = Entries[DestIndex & 0xFF];
+    Dest.Red = Source.Red;
+    Dest.Green = Source.Green;
+    Dest.Blue = Source.Blue;
+    Rebuild();
+}
+
+void TPxPalette::MakeGradient(int IndexA, int IndexB) {
+    const int Lo = std::min(IndexA, IndexB) & 0xFF;
+    const int Hi = std::max(IndexA, IndexB) & 0xFF;
+    if (Hi - Lo > 1) {
+        const PaletteEntry& L = Entries[Lo];
+        const PaletteEntry& H = Entries[Hi];
+        const double Steps = Hi - Lo;
+        const double StepR = (double(H.Red) - L.Red) / Steps;
+        const double StepG = (double(H.Green) - L.Green) / Steps;
+        const double StepB = (double(H.Blue) - L.Blue) / Steps;
+        double R = L.Red, G = L.Green, B = L.Blue;
+        for (int k = Lo + 1; k < Hi; ++k) {
+            R += StepR;
+            G += StepG;
+            B += StepB;
+            // Truncation drops the fraction, as the blend always has.
+            Entries[k].Red = std::uint8_t(int(R));
+            Entries[k].Green = std::uint8_t(int(G));
+            Entries[k].Blue = std::uint8_t(int(B));
+        }
+    }
+    Rebuild();
+}
+
+bool TPxPalette::Equals(const TPxPalette& Other) const {
+    for (int i = 0; i < 256; ++i)
+        if (Entries[i].Color() != Other.Entries[i].Color()) return false;
+    return true;
+}
+
+RgbColor TPxPalette::ColorOf(COLORREF Color) const {
+    if (IsPaletteIndex(Color)) return Entries[Color & 0xFF].Color();
+    return RgbColor::FromRef(Color);
+}
+
+int TPxPalette::NearestUserIndex(RgbColor Color) const {
+    return FirstUserColor + MatchTable->Nearest(Color);
+}
+
+COLORREF TPxPalette::NearestIndexColor(COLORREF Color) const {
+    return PALETTEINDEX(NearestUserIndex(ColorOf(Color)));
+}
+
+void TPxPalette::BuildMap(const TPxPalette& Target) {
+    for (int i = 0; i < 256; ++i)
+        TranslationMap[i] = std::uint8_t(Target.NearestUserIndex(Entries[i].Color()));
+}
