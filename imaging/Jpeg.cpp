@@ -1,0 +1,215 @@
+#include "imaging/Jpeg.h"
+
+#include <cerrno>
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+// jpeglib.h needs size_t and FILE declared before it.
+#include <jpeglib.h>
+
+#include <jerror.h>
+
+namespace {
+
+// Real progressive files have a dozen scans; a stream with hundreds is built to make the
+// decoder rescan a large picture over and over.
+constexpr int MaxScans = 500;
+// libjpeg's own buffers (whole-picture coefficients for progressive files). Beyond this it
+// would need a backing store, which it refuses.
+constexpr long MaxWorkingMemory = 1L << 30;
+
+// libjpeg reports a fatal error by calling error_exit, which must not return. We longjmp
+// back into the function that called libjpeg; Jump is set by that function.
+struct ErrorManager {
+    jpeg_error_mgr Base; // first, so that the j_common_ptr's err leads back here
+    std::jmp_buf Jump;
+    char Message[JMSG_LENGTH_MAX];
+};
+
+ErrorManager& ErrorsOf(j_common_ptr Info) {
+    return *reinterpret_cast<ErrorManager*>(Info->err);
+}
+
+[[noreturn]] void Fail(j_common_ptr Info, const char* Text) {
+    ErrorManager& Errors = ErrorsOf(Info);
+    std::snprintf(Errors.Message, sizeof Errors.Message, "%s", Text);
+    std::longjmp(Errors.Jump, 1);
+}
+
+[[noreturn]] void ErrorExit(j_common_ptr Info) {
+    if (Info->err->msg_code == JERR_NO_BACKING_STORE)
+        Fail(Info, "Picture needs too much memory to decode");
+    ErrorManager& Errors = ErrorsOf(Info);
+    (*Info->err->format_message)(Info, Errors.Message);
+    std::longjmp(Errors.Jump, 1);
+}
+
+// libjpeg carries on after these by inventing grey pixels; a cel built from them would
+// show a picture the file does not hold, so they end the decoding like errors. Other
+// warnings (stray bytes between markers, odd JFIF versions) leave the picture intact.
+void EmitMessage(j_common_ptr Info, int Level) {
+    if (Level >= 0) return; // trace output
+    switch (Info->err->msg_code) {
+    case JWRN_JPEG_EOF:
+    case JWRN_HIT_MARKER:
+    case JWRN_HUFF_BAD_CODE:
+    case JWRN_ARITH_BAD_CODE:
+    case JWRN_MUST_RESYNC:
+        ErrorExit(Info);
+    default:
+        ++Info->err->num_warnings;
+    }
+}
+
+void WatchProgress(j_common_ptr Info) {
+    if (Info->is_decompressor &&
+        reinterpret_cast<j_decompress_ptr>(Info)->input_scan_number > MaxScans)
+        Fail(Info, "Too many scans in progressive JPEG file");
+}
+
+enum class SampleLayout { Grey, Rgb, Cmyk, InvertedCmyk };
+
+// The decompressor and everything libjpeg points at. Its destructor frees libjpeg's
+// memory however far the decoding got.
+struct Decompressor {
+    jpeg_decompress_struct Info{};
+    ErrorManager Errors{};
+    jpeg_progress_mgr Progress{};
+    SampleLayout Layout = SampleLayout::Rgb;
+
+    Decompressor() = default;
+    Decompressor(const Decompressor&) = delete;
+    Decompressor& operator=(const Decompressor&) = delete;
+    ~Decompressor() { jpeg_destroy_decompress(&Info); }
+};
+
+// The three functions below are the only ones that call libjpeg. Each sets the jump
+// target itself and holds nothing with a destructor, so a longjmp out of libjpeg skips
+// no C++ cleanup; on false, Errors.Message says why.
+
+bool ReadHeader(Decompressor* D, const std::uint8_t* Data, std::size_t Size) {
+    D->Info.err = jpeg_std_error(&D->Errors.Base);
+    D->Errors.Base.error_exit = ErrorExit;
+    D->Errors.Base.emit_message = EmitMessage;
+    if (setjmp(D->Errors.Jump)) return false;
+
+    jpeg_create_decompress(&D->Info);
+    D->Info.mem->max_memory_to_use = MaxWorkingMemory;
+    D->Progress.progress_monitor = WatchProgress;
+    D->Info.progress = &D->Progress;
+    jpeg_mem_src(&D->Info, Data, static_cast<unsigned long>(Size));
+    jpeg_read_header(&D->Info, TRUE);
+
+    // Grey and CMYK are expanded here rather than by libjpeg: plain libjpeg converts
+    // neither to RGB.
+    switch (D->Info.jpeg_color_space) {
+    case JCS_GRAYSCALE:
+        D->Info.out_color_space = JCS_GRAYSCALE;
+        D->Layout = SampleLayout::Grey;
+        break;
+    case JCS_CMYK:
+    case JCS_YCCK:
+        D->Info.out_color_space = JCS_CMYK;
+        // Adobe's writers store CMYK inverted (255 = no ink), and every writer that puts
+        // an Adobe marker in follows them.
+        D->Layout = D->Info.saw_Adobe_marker ? SampleLayout::InvertedCmyk : SampleLayout::Cmyk;
+        break;
+    default:
+        D->Info.out_color_space = JCS_RGB;
+        D->Layout = SampleLayout::Rgb;
+        break;
+    }
+    jpeg_calc_output_dimensions(&D->Info);
+    return true;
+}
+
+// For progressive files this reads and checks all of the compressed data, before the
+// caller allocates the picture.
+bool StartDecompress(Decompressor* D) {
+    if (setjmp(D->Errors.Jump)) return false;
+    jpeg_start_decompress(&D->Info);
+    return true;
+}
+
+std::uint8_t InkToLight(unsigned Ink, unsigned Black) {
+    return std::uint8_t(((255 - Ink) * (255 - Black) + 127) / 255);
+}
+
+// Pixels holds output_height rows of output_width RGB triples; Row has room for one row of
+// output_components samples.
+bool ReadRows(Decompressor* D, std::uint8_t* Pixels, std::uint8_t* Row) {
+    if (setjmp(D->Errors.Jump)) return false;
+    const JDIMENSION Width = D->Info.output_width;
+    while (D->Info.output_scanline < D->Info.output_height) {
+        std::uint8_t* Out = Pixels + std::size_t(D->Info.output_scanline) * Width * 3;
+        JSAMPROW Target = D->Layout == SampleLayout::Rgb ? Out : Row;
+        jpeg_read_scanlines(&D->Info, &Target, 1);
+        for (JDIMENSION X = 0; X < Width && D->Layout != SampleLayout::Rgb; ++X) {
+            std::uint8_t* P = Out + std::size_t(X) * 3;
+            if (D->Layout == SampleLayout::Grey) {
+                P[0] = P[1] = P[2] = Row[X];
+                continue;
+            }
+            const std::uint8_t* S = Row + std::size_t(X) * 4;
+            const bool Inverted = D->Layout == SampleLayout::InvertedCmyk;
+            for (int C = 0; C < 3; ++C)
+                P[C] = Inverted ? InkToLight(255 - S[C], 255 - S[3]) : InkToLight(S[C], S[3]);
+        }
+    }
+    jpeg_finish_decompress(&D->Info);
+    return true;
+}
+
+[[noreturn]] void Throw(const Decompressor& D) {
+    throw JpegError(D.Errors.Message);
+}
+
+struct FileCloser {
+    void operator()(std::FILE* File) const { std::fclose(File); }
+};
+
+} // namespace
+
+RgbPicture DecodeJpeg(const std::uint8_t* Data, std::size_t Size) {
+    Decompressor D;
+    if (!ReadHeader(&D, Data, Size)) Throw(D);
+
+    const std::uint64_t Width = D.Info.output_width;
+    const std::uint64_t Height = D.Info.output_height;
+    if (Width * Height > MaxJpegPixels)
+        throw JpegError("JPEG picture too large: " + std::to_string(Width) + " x " +
+                        std::to_string(Height) + " pixels");
+
+    if (!StartDecompress(&D)) Throw(D);
+    const int Expected = D.Layout == SampleLayout::Grey ? 1 : D.Layout == SampleLayout::Rgb ? 3 : 4;
+    if (D.Info.output_components != Expected) throw JpegError("Unsupported JPEG colour layout");
+
+    RgbPicture Picture(static_cast<int>(Width), static_cast<int>(Height));
+    std::vector<std::uint8_t> Row(std::size_t(Width) * 4);
+    if (!ReadRows(&D, Picture.Pixels.data(), Row.data())) Throw(D);
+    return Picture;
+}
+
+RgbPicture DecodeJpeg(const std::vector<std::uint8_t>& Data) {
+    return DecodeJpeg(Data.data(), Data.size());
+}
+
+RgbPicture LoadJpegFile(const std::string& FileName) {
+    std::unique_ptr<std::FILE, FileCloser> File(std::fopen(FileName.c_str(), "rb"));
+    if (!File) throw JpegError(FileName + ": " + std::strerror(errno));
+
+    std::vector<std::uint8_t> Bytes;
+    std::uint8_t Chunk[65536];
+    std::size_t Count;
+    while ((Count = std::fread(Chunk, 1, sizeof Chunk, File.get())) > 0)
+        Bytes.insert(Bytes.end(), Chunk, Chunk + Count);
+    if (std::ferror(File.get())) throw JpegError(FileName + ": " + std::strerror(errno));
+
+    try {
+        return DecodeJpeg(Bytes);
+    } catch (const JpegError& Error) {
+        throw JpegError(FileName + ": " + Error.what());
+    }
+}

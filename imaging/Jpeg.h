@@ -1,0 +1,28 @@
+#pragma once
+// JPEG decoding for pictures imported into a cel. Colour, grey-scale and CMYK/YCCK files,
+// baseline or progressive, all come out as plain RGB; the decoder never prints anything.
+// Holds no state between calls, so any thread may call it.
+#include <cstddef>
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "imaging/RgbPicture.h"
+
+// A JPEG that cannot be decoded: unreadable file, not a JPEG, damaged or truncated data,
+// an unsupported kind, or a picture too large to hold. what() gives the cause (libjpeg's
+// own words where it found the fault), preceded by the file name for files.
+class JpegError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Pictures with more pixels than this are refused before anything is allocated for them.
+constexpr std::uint64_t MaxJpegPixels = std::uint64_t(1) << 28;
+
+// Both throw JpegError on any failure and never return a partial picture. The result has
+// no palette of its own.
+RgbPicture DecodeJpeg(const std::uint8_t* Data, std::size_t Size);
+RgbPicture DecodeJpeg(const std::vector<std::uint8_t>& Data);
+RgbPicture LoadJpegFile(const std::string& FileName);
