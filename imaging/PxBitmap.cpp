@@ -245,24 +245,39 @@ void TPxCanvas::Rectangle(int X1, int Y1, int X2, int Y2) {
 }
 
 namespace {
+// Half the extent, in pixels from the centre line, of the ellipse across a W-wide box at
+// distance D from its centre along the other axis (whose half-size is B). A pixel belongs
+// when its centre lies inside the ellipse whose radii are a quarter pixel short of the box;
+// that keeps small circles round (3 gives a plus, 5 the usual rounded square). Every line
+// across the box keeps at least its middle pixel(s), so the shape reaches all four sides.
+double HalfExtent(int W, double D, double B) {
+    const double A = W / 2.0 - 0.25;
+    const double T = std::max(1.0 - (D / B) * (D / B), 0.0);
+    return std::max(A * std::sqrt(T), (W % 2 == 0) ? 0.5 : 0.0) + 1e-9;
+}
+
 // Row spans of the ellipse inscribed in a W x H box: for row j, the columns First[j] to
-// Last[j] (box-relative, First > Last for an empty row). A pixel belongs when its centre
-// lies inside the ellipse whose radii are a quarter pixel short of the box; that keeps
-// small circles round (3 gives a plus, 5 the usual rounded square) and every shape is
-// symmetric about both axes.
+// Last[j] (box-relative, First > Last for an empty row). Measured across rows and across
+// columns and joined, so flat and tall ellipses both stay closed; symmetric about both axes.
 void EllipseSpans(int W, int H, std::vector<int>& First, std::vector<int>& Last) {
     First.assign(std::size_t(std::max(H, 0)), 1);
     Last.assign(std::size_t(std::max(H, 0)), 0);
     if (W <= 0 || H <= 0) return;
-    const double A = W / 2.0 - 0.25, B = H / 2.0 - 0.25;
-    const double Cx = (W - 1) / 2.0;
+    const double Cx = (W - 1) / 2.0, Cy = (H - 1) / 2.0;
+    const double B = H / 2.0 - 0.25, A = W / 2.0 - 0.25;
     for (int j = 0; j < H; ++j) {
-        const double Dy = j + 0.5 - H / 2.0;
-        const double T = 1.0 - (Dy / B) * (Dy / B);
-        if (T < 0) continue;
-        const double Half = A * std::sqrt(T) + 1e-9;
+        const double Half = HalfExtent(W, j - Cy, B);
         First[j] = int(std::ceil(Cx - Half));
         Last[j] = int(std::floor(Cx + Half));
+    }
+    for (int i = 0; i < W; ++i) {
+        const double Half = HalfExtent(H, i - Cx, A);
+        const int Top = std::max(int(std::ceil(Cy - Half)), 0);
+        const int Bottom = std::min(int(std::floor(Cy + Half)), H - 1);
+        for (int j = Top; j <= Bottom; ++j) {
+            First[j] = std::min(First[j], i);
+            Last[j] = std::max(Last[j], i);
+        }
     }
 }
 } // namespace
