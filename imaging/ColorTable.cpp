@@ -23,6 +23,9 @@ std::uint8_t TColorTable::Nearest(RgbColor Color) const {
             BestDistance = Distance;
         }
     }
+    // A photograph can bring hundreds of thousands of colours; start afresh rather than let
+    // one import keep megabytes of answers alive.
+    if (NearestCache.size() >= 65536) NearestCache.clear();
     NearestCache.emplace(Key, std::uint8_t(Best));
     return std::uint8_t(Best);
 }
