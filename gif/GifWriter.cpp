@@ -1,0 +1,301 @@
+#include "gif/GifWriter.h"
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <random>
+#include <stdexcept>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "gif/DynArrB.h"
+#include "gif/LzwEncoder.h"
+#include "imaging/PxBitmap.h"
+#include "model/Spritez.h"
+
+namespace {
+
+void Put16(std::vector<std::uint8_t>& Out, unsigned Value) {
+    Out.push_back(std::uint8_t(Value & 0xFF));
+    Out.push_back(std::uint8_t((Value >> 8) & 0xFF));
+}
+
+void Put(const ByteSink& Sink, const std::vector<std::uint8_t>& Bytes) {
+    Sink(Bytes.data(), Bytes.size());
+}
+
+// After a cel that clears its area or restores the picture before it, a viewer no longer
+// shows that cel, so a rectangle measured against it would be drawn over the wrong picture.
+bool LeavesOtherPicture(std::uint8_t Disposal) {
+    return Disposal == DisposalRestoreBackground || Disposal == DisposalRestorePrevious;
+}
+
+// The colour number every index is written as. A pixel can hold a system entry (the canvas
+// stores one whenever it matches the drawing colour best, as pure black does); the file has
+// no such colour, so it gets the user colour that looks nearest to it.
+std::array<std::uint8_t, 256> ColorNumbers(const TPxPalette& Palette) {
+    std::array<std::uint8_t, 256> Numbers{};
+    for (int Index = 0; Index < 256; ++Index) {
+        const int User = Index >= FirstUserColor && Index <= LastUserColor
+                             ? Index
+                             : Palette.NearestUserIndex(Palette.Entry(Index).Color());
+        Numbers[Index] = std::uint8_t(User - FirstUserColor);
+    }
+    return Numbers;
+}
+
+std::string CommentText(const std::vector<std::string>& Lines) {
+    std::string Text;
+    for (const std::string& Line : Lines)
+        Text += Line + "\r\n";
+    // A comment is C text to every reader: it ends at the first zero byte.
+    return Text.substr(0, Text.find('\0'));
+}
+
+// A write that failed; what() says why, for the user.
+class SaveError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+std::string ErrorText(int Error) {
+    return std::strerror(Error);
+}
+
+// Buffers the stream and hands it to the file descriptor in large writes.
+class FileOutput {
+public:
+    FileOutput(int Descriptor, std::string Name) : Fd(Descriptor), FileName(std::move(Name)) {
+        Buffer.reserve(Capacity);
+    }
+
+    void Put(const std::uint8_t* Data, std::size_t Count) {
+        if (Buffer.size() + Count > Capacity) Flush();
+        if (Count >= Capacity)
+            WriteAll(Data, Count);
+        else
+            Buffer.insert(Buffer.end(), Data, Data + Count);
+    }
+
+    void Flush() {
+        WriteAll(Buffer.data(), Buffer.size());
+        Buffer.clear();
+    }
+
+private:
+    static constexpr std::size_t Capacity = 1 << 20;
+
+    void WriteAll(const std::uint8_t* Data, std::size_t Count) {
+        while (Count > 0) {
+            const ssize_t Written = ::write(Fd, Data, Count);
+            if (Written < 0) {
+                if (errno == EINTR) continue;
+                throw SaveError("Unable to write " + FileName + ": " + ErrorText(errno));
+            }
+            Data += Written;
+            Count -= std::size_t(Written);
+        }
+    }
+
+    int Fd;
+    std::string FileName;
+    std::vector<std::uint8_t> Buffer;
+};
+
+// The path whose contents a save replaces: a symbolic link is followed, so that the link
+// still names the saved file afterwards.
+std::string ReplacedPath(const std::string& FileName) {
+    struct stat Link;
+    if (::lstat(FileName.c_str(), &Link) == 0 && S_ISLNK(Link.st_mode)) {
+        std::unique_ptr<char, decltype(&std::free)> Resolved(::realpath(FileName.c_str(), nullptr),
+                                                             &std::free);
+        if (Resolved) return Resolved.get();
+    }
+    return FileName;
+}
+
+// Creates a new, empty file beside Target under an unused name; returns its descriptor.
+int CreateTemporary(const std::string& Target, std::string& TempName) {
+    std::random_device Seed;
+    std::mt19937 Random(Seed());
+    for (int Attempt = 0; Attempt < 100; ++Attempt) {
+        char Suffix[16];
+        std::snprintf(Suffix, sizeof Suffix, ".%08x.tmp", unsigned(Random()));
+        TempName = Target + Suffix;
+        const int Fd = ::open(TempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (Fd >= 0) return Fd;
+        if (errno != EEXIST) break;
+    }
+    const std::size_t Slash = Target.rfind('/');
+    const std::string Folder = Slash == std::string::npos ? "." : Target.substr(0, Slash + 1);
+    throw SaveError("Unable to create a file in " + Folder + ": " + ErrorText(errno));
+}
+
+} // namespace
+
+TRect GetChangedRect(const TSprite& Sprite, int CelIndex) {
+    const int W = Sprite.Width();
+    const int H = Sprite.Height();
+    if (CelIndex == 0 || Sprite.Cel(CelIndex).Disposal() == DisposalRestoreBackground ||
+        LeavesOtherPicture(Sprite.Cel(CelIndex - 1).Disposal()))
+        return {0, 0, W - 1, H - 1};
+
+    const TPxBitmap& Previous = Sprite.CelBitmap(CelIndex - 1);
+    const TPxBitmap& Cel = Sprite.CelBitmap(CelIndex);
+    const TColorTable& PreviousColors = Previous.ColorTable();
+    const TColorTable& CelColors = Cel.ColorTable();
+    // Two entries of the same colour look the same, so they do not count as a change.
+    auto Differs = [&](std::uint8_t A, std::uint8_t B) {
+        return A != B && PreviousColors[A] != CelColors[B];
+    };
+
+    int MinX = INT_MAX, MinY = INT_MAX, MaxX = -1, MaxY = -1;
+    for (int Y = 0; Y < H; ++Y) {
+        const std::uint8_t* A = Previous.ScanLine(Y);
+        const std::uint8_t* B = Cel.ScanLine(Y);
+        if (std::memcmp(A, B, std::size_t(W)) == 0) continue;
+        int First = 0;
+        while (First < W && !Differs(A[First], B[First]))
+            ++First;
+        if (First == W) continue;
+        int Last = W - 1;
+        while (!Differs(A[Last], B[Last]))
+            --Last;
+        MinX = std::min(MinX, First);
+        MaxX = std::max(MaxX, Last);
+        MinY = std::min(MinY, Y);
+        MaxY = Y;
+    }
+    if (MaxX < 0) return {0, 0, std::min(1, W - 1), std::min(1, H - 1)};
+    return {MinX, MinY, MaxX, MaxY};
+}
+
+std::uint8_t GifBackgroundIndex(const TSprite& Sprite, const TPxPalette& Palette) {
+    const int User = Palette.NearestUserIndex(Palette.ColorOf(Sprite.BackColor()));
+    return std::uint8_t(User - FirstUserColor);
+}
+
+void WriteGif(const ByteSink& Sink, const TSprite& Sprite, const TPxPalette& Palette,
+              const GifWriteSettings& Settings, const GifWriteProgress& Progress) {
+    const int W = Sprite.Width();
+    const int H = Sprite.Height();
+    if (W < 1 || H < 1 || W > 65535 || H > 65535)
+        throw std::length_error("A GIF picture is 1 to 65535 pixels wide and high, not " +
+                                std::to_string(W) + " x " + std::to_string(H));
+    const int CelCount = Sprite.CelCount();
+    if (Progress) Progress(0, CelCount);
+
+    const std::uint8_t Background = GifBackgroundIndex(Sprite, Palette);
+    std::vector<std::uint8_t> Out = {'G', 'I', 'F', '8', '9', 'a'};
+    Put16(Out, unsigned(W));
+    Put16(Out, unsigned(H));
+    // Global colour table of 256 entries, 8 bits of colour resolution, not sorted.
+    Out.insert(Out.end(), {0xF7, Background, 0});
+    Put(Sink, Out);
+    Palette.WriteGifColorTable(Sink);
+
+    // Each piece of the comment is an extension of its own, so that readers which keep
+    // only the first data block of a comment still see the text whole.
+    const std::string Comment = CommentText(Settings.Comments);
+    for (std::size_t At = 0; At < Comment.size(); At += 255) {
+        const std::size_t Length = std::min<std::size_t>(255, Comment.size() - At);
+        Out = {0x21, 0xFE, std::uint8_t(Length)};
+        Out.insert(Out.end(), Comment.begin() + std::ptrdiff_t(At),
+                   Comment.begin() + std::ptrdiff_t(At + Length));
+        Out.push_back(0);
+        Put(Sink, Out);
+    }
+
+    Out = {0x21, 0xFF, 0x0B, 'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0', 0x03, 0x01};
+    Put16(Out, Settings.LoopCount);
+    Out.push_back(0);
+    Put(Sink, Out);
+
+    const std::array<std::uint8_t, 256> Numbers = ColorNumbers(Palette);
+    for (int I = 0; I < CelCount; ++I) {
+        const TCel& Cel = Sprite.Cel(I);
+        const TRect R = GetChangedRect(Sprite, I);
+        const int RectWidth = R.Right - R.Left + 1;
+        const int RectHeight = R.Bottom - R.Top + 1;
+
+        const std::uint8_t Packed = std::uint8_t(((Cel.Disposal() & 0x07) << 2) |
+                                                 (Settings.BackgroundTransparent ? 0x01 : 0x00));
+        // Hundredths of a second; the field cannot hold more than 65535 of them.
+        const int Delay = std::clamp(Cel.Delay(), 0, 655359) / 10;
+        Out = {0x21, 0xF9, 0x04, Packed};
+        Put16(Out, unsigned(Delay));
+        Out.insert(Out.end(), {Background, 0x00, 0x2C});
+        Put16(Out, unsigned(R.Left));
+        Put16(Out, unsigned(R.Top));
+        Put16(Out, unsigned(RectWidth));
+        Put16(Out, unsigned(RectHeight));
+        Out.push_back(0x00);
+        Put(Sink, Out);
+
+        const long long PixelCount = (long long)RectWidth * RectHeight;
+        if (PixelCount > INT32_MAX)
+            throw std::length_error("A frame of " + std::to_string(PixelCount) +
+                                    " pixels is too large to compress");
+        auto Pixels = std::make_unique<TBigByteArray>(std::int32_t(PixelCount));
+        const TPxBitmap& Bitmap = Cel.Bitmap();
+        for (int Y = 0; Y < RectHeight; ++Y) {
+            const std::uint8_t* Row = Bitmap.ScanLine(R.Top + Y) + R.Left;
+            std::uint8_t* Target = Pixels->Data() + std::size_t(Y) * std::size_t(RectWidth);
+            for (int X = 0; X < RectWidth; ++X)
+                Target[X] = Numbers[Row[X]];
+        }
+        WriteImageData(Sink, EncodeImageData(std::move(Pixels)));
+        if (Progress) Progress(I + 1, CelCount);
+    }
+
+    const std::uint8_t Trailer = 0x3B;
+    Sink(&Trailer, 1);
+}
+
+GifWriteResult SaveGifFile(const std::string& FileName, const TSprite& Sprite,
+                           const TPxPalette& Palette, const GifWriteSettings& Settings,
+                           const GifWriteProgress& Progress) {
+    const std::string Target = ReplacedPath(FileName);
+    std::string TempName;
+    int Fd = -1;
+    auto Abandon = [&] {
+        if (Fd >= 0) ::close(Fd);
+        Fd = -1;
+        if (!TempName.empty()) ::unlink(TempName.c_str());
+    };
+    try {
+        Fd = CreateTemporary(Target, TempName);
+        FileOutput Output(Fd, FileName);
+        WriteGif([&](const std::uint8_t* Data, std::size_t Count) { Output.Put(Data, Count); },
+                 Sprite, Palette, Settings, Progress);
+        Output.Flush();
+
+        // A file that is replaced keeps its permissions.
+        struct stat Old;
+        if (::stat(Target.c_str(), &Old) == 0) (void)::fchmod(Fd, Old.st_mode & 07777);
+        if (::fsync(Fd) != 0)
+            throw SaveError("Unable to write " + FileName + ": " + ErrorText(errno));
+        const int Closing = Fd;
+        Fd = -1;
+        if (::close(Closing) != 0)
+            throw SaveError("Unable to write " + FileName + ": " + ErrorText(errno));
+        if (::rename(TempName.c_str(), Target.c_str()) != 0)
+            throw SaveError("Unable to replace " + FileName + ": " + ErrorText(errno));
+    } catch (const std::bad_alloc&) {
+        Abandon();
+        return {false, "Not enough memory to save " + FileName};
+    } catch (const std::exception& Error) {
+        Abandon();
+        return {false, Error.what()};
+    } catch (...) {
+        Abandon();
+        throw;
+    }
+    return {true, {}};
+}
