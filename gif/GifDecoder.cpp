@@ -1,0 +1,275 @@
+#include "gif/GifDecoder.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+
+#include <gif_lib.h>
+
+namespace {
+
+// giflib reads through this callback, so the position in the caller's bytes is always
+// known here: that is what lets the decoder step over a damaged image's data blocks and
+// go on with the next record.
+struct MemorySource {
+    const std::uint8_t* Data = nullptr;
+    std::size_t Size = 0;
+    std::size_t Position = 0;
+    // Set while the rows of an image whose data blocks run to the end of the file are
+    // read. giflib reads the block terminator only after the last pixel, and a missing
+    // terminator would make it report the complete last row as failed; handing it one
+    // zero byte at the very end gives it the terminator after a complete image, while an
+    // image that still needs data takes the zero as an empty block and fails as before.
+    bool LendTerminator = false;
+};
+
+int ReadFromMemory(GifFileType* Gif, GifByteType* Buffer, int Count) {
+    auto* Source = static_cast<MemorySource*>(Gif->UserData);
+    if (Count <= 0) return 0;
+    const std::size_t Available = Source->Size - Source->Position;
+    const std::size_t Taken = std::min<std::size_t>(std::size_t(Count), Available);
+    if (Taken == 0 && Count == 1 && Source->LendTerminator) {
+        Source->LendTerminator = false;
+        Buffer[0] = 0;
+        return 1;
+    }
+    if (Taken > 0) std::memcpy(Buffer, Source->Data + Source->Position, Taken);
+    Source->Position += Taken;
+    return int(Taken);
+}
+
+struct GifFileCloser {
+    void operator()(GifFileType* Gif) const {
+        int Error = 0;
+        DGifCloseFile(Gif, &Error);
+    }
+};
+// Closing the handle frees every colour map and buffer giflib made, on every return path.
+using GifFileHandle = std::unique_ptr<GifFileType, GifFileCloser>;
+
+constexpr std::size_t NoOffset = std::size_t(-1);
+
+// The offset just past the terminator of the data sub-blocks starting at Offset, or
+// NoOffset when the blocks run past the end of the bytes.
+std::size_t SkipSubBlocks(const std::uint8_t* Data, std::size_t Size, std::size_t Offset) {
+    while (Offset < Size) {
+        const std::size_t Length = Data[Offset];
+        ++Offset;
+        if (Length == 0) return Offset;
+        Offset += Length;
+    }
+    return NoOffset;
+}
+
+std::vector<RgbColor> ColorsOf(const ColorMapObject* Map) {
+    std::vector<RgbColor> Colors;
+    if (!Map || !Map->Colors) return Colors;
+    Colors.reserve(std::size_t(std::max(0, Map->ColorCount)));
+    for (int k = 0; k < Map->ColorCount; ++k)
+        Colors.push_back({Map->Colors[k].Red, Map->Colors[k].Green, Map->Colors[k].Blue});
+    return Colors;
+}
+
+std::string Describe(const char* What, int ImageNumber) {
+    return std::string(What) + " (image " + std::to_string(ImageNumber) + ")";
+}
+
+class RecordDecoder {
+public:
+    RecordDecoder(const std::uint8_t* Data, std::size_t Size, GifRecordSink& Sink) : Sink(Sink) {
+        Source.Data = Data;
+        Source.Size = Size;
+    }
+
+    GifDecodeOutcome Run() {
+        int Error = 0;
+        Gif.reset(DGifOpen(&Source, ReadFromMemory, &Error));
+        if (!Gif) {
+            Outcome.End = GifDecodeEnd::NotGif;
+            Outcome.Faults.push_back(Error == D_GIF_ERR_NOT_GIF_FILE
+                                         ? "no GIF signature"
+                                         : "the file ends inside the logical screen descriptor");
+            return Outcome;
+        }
+        GifScreen Screen;
+        Screen.Width = Gif->SWidth;
+        Screen.Height = Gif->SHeight;
+        Screen.BackgroundIndex = Gif->SBackGroundColor;
+        Screen.HasGlobalColors = Gif->SColorMap != nullptr;
+        Screen.GlobalColors = ColorsOf(Gif->SColorMap);
+        if (!Sink.Screen(Screen)) return Stop();
+
+        for (;;) {
+            GifRecordType Type = UNDEFINED_RECORD_TYPE;
+            if (DGifGetRecordType(Gif.get(), &Type) != GIF_OK) {
+                // Running out of bytes here only means the trailer is missing, which
+                // costs nothing; any other byte is no record we could read past.
+                if (Gif->Error != D_GIF_ERR_READ_FAILED)
+                    Outcome.Faults.push_back("unknown record after the last readable one");
+                Outcome.End = GifDecodeEnd::EndOfData;
+                return Outcome;
+            }
+            bool Continue = true;
+            if (Type == TERMINATE_RECORD_TYPE) {
+                Outcome.End = GifDecodeEnd::Trailer;
+                return Outcome;
+            } else if (Type == EXTENSION_RECORD_TYPE) {
+                Continue = ReadExtension();
+            } else {
+                Continue = ReadImage();
+            }
+            if (!Continue) return Outcome;
+        }
+    }
+
+private:
+    GifDecodeOutcome& Stop() {
+        Outcome.End = GifDecodeEnd::Stopped;
+        return Outcome;
+    }
+    bool EndOfData(const std::string& Fault) {
+        Outcome.Faults.push_back(Fault);
+        Outcome.End = GifDecodeEnd::EndOfData;
+        return false;
+    }
+
+    bool ReadExtension() {
+        GifExtension Extension;
+        GifByteType* Block = nullptr;
+        if (DGifGetExtension(Gif.get(), &Extension.Label, &Block) != GIF_OK)
+            return EndOfData("the file ends inside an extension");
+        while (Block) {
+            Extension.Blocks.emplace_back(Block + 1, Block + 1 + Block[0]);
+            if (DGifGetExtensionNext(Gif.get(), &Block) != GIF_OK)
+                return EndOfData("the file ends inside an extension");
+        }
+        if (!Sink.Extension(std::move(Extension))) {
+            Stop();
+            return false;
+        }
+        return true;
+    }
+
+    bool ReadImage() {
+        ++ImageNumber;
+        const bool HeaderRead = DGifGetImageHeader(Gif.get()) == GIF_OK;
+        // A refused LZW code size is the one fault that leaves us at a known place: just
+        // past the code size byte, in front of the data blocks. Any other failure means
+        // the descriptor itself is cut short.
+        if (!HeaderRead && (Source.Position >= Source.Size || Gif->Error != D_GIF_ERR_READ_FAILED))
+            return EndOfData(Describe("the file ends inside an image descriptor", ImageNumber));
+
+        GifImageHeader Header;
+        Header.Left = Gif->Image.Left;
+        Header.Top = Gif->Image.Top;
+        Header.Width = Gif->Image.Width;
+        Header.Height = Gif->Image.Height;
+        Header.Interlaced = Gif->Image.Interlace;
+        Header.LocalColors = ColorsOf(Gif->Image.ColorMap);
+        if (!Sink.BeginImage(Header)) {
+            Stop();
+            return false;
+        }
+
+        const std::size_t DataEnd = SkipSubBlocks(Source.Data, Source.Size, Source.Position);
+        int RowsDecoded = 0;
+        bool Damaged = !HeaderRead;
+        if (!HeaderRead) {
+            Outcome.Faults.push_back(Describe("invalid LZW code size", ImageNumber));
+        } else if (Header.Width > 0 && Header.Height > 0) {
+            Line.resize(std::size_t(Header.Width));
+            Source.LendTerminator = DataEnd == NoOffset;
+            for (int Index = 0; Index < Header.Height; ++Index) {
+                if (DGifGetLine(Gif.get(), Line.data(), Header.Width) != GIF_OK) {
+                    Damaged = true;
+                    Outcome.Faults.push_back(Describe(DataEnd == NoOffset
+                                                          ? "the file ends inside the image data"
+                                                          : "damaged image data",
+                                                      ImageNumber));
+                    break;
+                }
+                const int Y = Header.Interlaced ? InterlacedRow(Index, Header.Height) : Index;
+                Sink.Row(Y, Line.data());
+                ++RowsDecoded;
+            }
+            Source.LendTerminator = false;
+        }
+        // An image without pixels is not decoded, and damaged data is abandoned: in both
+        // cases the data blocks, whose lengths still chain up, tell where the next record
+        // starts. Blocks that run past the end of the file leave nothing to read after.
+        const bool StepOver = Damaged || Header.Width == 0 || Header.Height == 0;
+        const bool CutShort = StepOver && DataEnd == NoOffset;
+        if (StepOver) Source.Position = CutShort ? Source.Size : DataEnd;
+        if (!Sink.EndImage(RowsDecoded)) {
+            Stop();
+            return false;
+        }
+        if (CutShort) {
+            if (!Damaged)
+                Outcome.Faults.push_back(
+                    Describe("the file ends inside the image data", ImageNumber));
+            Outcome.End = GifDecodeEnd::EndOfData;
+            return false;
+        }
+        return true;
+    }
+
+    GifRecordSink& Sink;
+    MemorySource Source;
+    GifFileHandle Gif;
+    GifDecodeOutcome Outcome;
+    std::vector<GifPixelType> Line;
+    int ImageNumber = -1;
+};
+
+} // namespace
+
+std::optional<GifGraphicControl> GraphicControlOf(const GifExtension& Extension) {
+    if (Extension.Label != GifGraphicControlLabel || Extension.Blocks.empty() ||
+        Extension.Blocks[0].size() < 4)
+        return std::nullopt;
+    const std::vector<std::uint8_t>& B = Extension.Blocks[0];
+    GifGraphicControl Control;
+    Control.Disposal = (B[0] >> 2) & 0x07;
+    Control.HasTransparent = (B[0] & 0x01) != 0;
+    Control.Delay = B[1] | (B[2] << 8);
+    Control.TransparentIndex = B[3];
+    return Control;
+}
+
+std::optional<int> NetscapeLoopCount(const GifExtension& Extension) {
+    static const char Identifier[] = "NETSCAPE2.0";
+    if (Extension.Label != GifApplicationLabel || Extension.Blocks.size() < 2) return std::nullopt;
+    const std::vector<std::uint8_t>& Id = Extension.Blocks[0];
+    if (Id.size() != 11 || std::memcmp(Id.data(), Identifier, 11) != 0) return std::nullopt;
+    const std::vector<std::uint8_t>& Loop = Extension.Blocks[1];
+    if (Loop.size() < 3 || Loop[0] != 1) return std::nullopt;
+    return Loop[1] | (Loop[2] << 8);
+}
+
+std::string CommentTextOf(const GifExtension& Extension) {
+    std::string Text;
+    for (const std::vector<std::uint8_t>& Block : Extension.Blocks) {
+        const auto Zero = std::find(Block.begin(), Block.end(), std::uint8_t(0));
+        Text.append(Block.begin(), Zero);
+        if (Zero != Block.end()) break;
+    }
+    return Text;
+}
+
+int InterlacedRow(int Index, int Height) {
+    const int Pass1 = (Height + 7) / 8;
+    if (Index < Pass1) return Index * 8;
+    Index -= Pass1;
+    const int Pass2 = (Height + 3) / 8;
+    if (Index < Pass2) return 4 + Index * 8;
+    Index -= Pass2;
+    const int Pass3 = (Height + 1) / 4;
+    if (Index < Pass3) return 2 + Index * 4;
+    Index -= Pass3;
+    return 1 + Index * 2;
+}
+
+GifDecodeOutcome DecodeGifRecords(const std::uint8_t* Data, std::size_t Size, GifRecordSink& Sink) {
+    return RecordDecoder(Data, Size, Sink).Run();
+}

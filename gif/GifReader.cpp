@@ -1,0 +1,292 @@
+#include "gif/GifReader.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <optional>
+#include <utility>
+
+#include "gif/GifDecoder.h"
+#include "imaging/PxBitmap.h"
+
+namespace {
+
+// What a cel costs besides its pixels (the cel, its bitmap object, list entries), so that
+// a file of a great many tiny images is limited too.
+constexpr std::size_t CelOverheadBytes = 512;
+
+std::string MebiBytes(std::size_t Bytes) {
+    return std::to_string(Bytes >> 20) + " MiB";
+}
+
+// The colour of index Index of a GIF colour table as a colour value; an index beyond the
+// table stands for black, as it does in the palette built from the table.
+COLORREF TableColor(const std::vector<RgbColor>& Table, int Index) {
+    const RgbColor Color = Index >= 0 && Index < int(Table.size()) ? Table[Index] : RgbColor{};
+    return PALETTERGB(Color.Red, Color.Green, Color.Blue);
+}
+
+// Builds the animation while the decoder reads the file. The picture of each frame is
+// composed in a work bitmap that carries over from image to image, and each cel receives
+// a copy of it: a cel is the whole picture a viewer sees at that frame, not the patch the
+// file stores.
+class GifComposer : public GifRecordSink {
+public:
+    GifComposer(GifReadResult& Result, const GifReadLimits& Limits)
+        : Result(Result), Limits(Limits) {}
+
+    // Why reading stopped early, for the user; empty while all is well.
+    std::string Error;
+
+    bool Screen(const GifScreen& Screen) override {
+        Logical = Screen;
+        if (Screen.Width <= 0 || Screen.Height <= 0) {
+            Error = "The picture has no pixels: its logical screen is " +
+                    std::to_string(Screen.Width) + " x " + std::to_string(Screen.Height) + ".";
+            return false;
+        }
+        PictureBytes =
+            ((std::size_t(Screen.Width) + 3) & ~std::size_t(3)) * std::size_t(Screen.Height) +
+            CelOverheadBytes;
+        // The work bitmap and one cel are the least an animation needs.
+        return WithinLimit(2);
+    }
+
+    bool Extension(GifExtension&& Extension) override {
+        Pending.push_back(std::move(Extension));
+        return true;
+    }
+
+    bool BeginImage(const GifImageHeader& Header) override {
+        Image = Header;
+        VisibleColumns = VisibleRows = 0;
+        if (Image.Width == 0 || Image.Height == 0) return true;
+        // An image that covers the whole screen is drawn at (0, 0) wherever the file puts
+        // it; any other image at its own position. Only the part that lands on the screen
+        // is kept.
+        const bool Covers = Image.Width >= Logical.Width && Image.Height >= Logical.Height;
+        OriginX = Covers ? 0 : Image.Left;
+        OriginY = Covers ? 0 : Image.Top;
+        VisibleColumns = std::max(0, std::min(Image.Width, Logical.Width - OriginX));
+        VisibleRows = std::max(0, std::min(Image.Height, Logical.Height - OriginY));
+        Pixels.assign(std::size_t(VisibleColumns) * std::size_t(VisibleRows), 0);
+        RowDecoded.assign(std::size_t(VisibleRows), false);
+        return true;
+    }
+
+    void Row(int Y, const std::uint8_t* Indices) override {
+        if (Y < 0 || Y >= VisibleRows) return;
+        std::copy(Indices, Indices + VisibleColumns,
+                  Pixels.begin() + std::ptrdiff_t(Y) * VisibleColumns);
+        RowDecoded[std::size_t(Y)] = true;
+    }
+
+    bool EndImage(int RowsDecoded) override {
+        if (Image.Width == 0 || Image.Height == 0) {
+            // No cel, and its extensions are not looked at, unless it turns out to be the
+            // file's last image (see Finish).
+            LastEmptyImageExtensions = std::move(Pending);
+            Pending.clear();
+            return true;
+        }
+        if (RowsDecoded == 0) {
+            // Nothing of it could be decoded: it is as if the file did not hold it.
+            Pending.clear();
+            return true;
+        }
+        LastEmptyImageExtensions.reset();
+        return ComposeCel();
+    }
+
+    // After the last record: extensions behind the last image count as one more image of
+    // size 0 x 0, and the comments of the file's last image, when that has no pixels,
+    // replace all comments met before.
+    void Finish() {
+        const std::vector<GifExtension>* LastExtensions =
+            !Pending.empty() ? &Pending
+                             : (LastEmptyImageExtensions ? &*LastEmptyImageExtensions : nullptr);
+        if (LastExtensions)
+            for (const GifExtension& Extension : *LastExtensions)
+                if (Extension.Label == GifCommentLabel)
+                    Result.Comments = SplitCommentLines(CommentTextOf(Extension));
+        Result.DefaultDelay = FrameDelay;
+    }
+
+private:
+    bool WithinLimit(std::size_t Pictures) {
+        if (PictureBytes > Limits.MaxPictureBytes / Pictures) {
+            Error = "The animation is too large to open: its cels would need more than " +
+                    MebiBytes(Limits.MaxPictureBytes) + " of memory.";
+            return false;
+        }
+        return true;
+    }
+
+    // The palette, the sprite and the work bitmap, made when the first cel is: a file
+    // without a global colour table takes the colours of its first image's local table.
+    void Start() {
+        PaletteColors = Logical.HasGlobalColors ? Logical.GlobalColors : Image.LocalColors;
+        Result.Palette = TPxPalette::CreateFromColorMap(PaletteColors);
+        const COLORREF Background = TableColor(PaletteColors, Logical.BackgroundIndex);
+        Result.Sprite = TSprite::Create(Logical.Width, Logical.Height, *Result.Palette, Background);
+        Result.Sprite->SetBackColor(Background);
+        Work = std::make_unique<TPxBitmap>(8, Logical.Width, Logical.Height, *Result.Palette);
+        FillColor = Background;
+        Fill(FillColor);
+    }
+
+    // Every pixel takes the user colour that Color names, so a loaded cel holds user
+    // colours only and saves back without loss.
+    void Fill(COLORREF Color) {
+        const std::uint8_t Index =
+            std::uint8_t(Result.Palette->NearestUserIndex(RgbColor::FromRef(Color)));
+        for (int Y = 0; Y < Work->Height(); ++Y)
+            std::fill_n(Work->ScanLine(Y), Work->Width(), Index);
+    }
+
+    bool ComposeCel() {
+        if (!Result.Sprite) Start();
+        if (!WithinLimit(std::size_t(Result.Sprite->CelCount()) + 2)) return false;
+
+        FrameDelay = 0;
+        TCel& Cel = Result.Sprite->Cel(Result.Sprite->AddCel(0));
+        // Without a global colour table, the table the palette came from stands in for it.
+        const std::vector<RgbColor>& ImageColors =
+            Image.LocalColors.empty() ? PaletteColors : Image.LocalColors;
+        for (const GifExtension& Extension : Pending) {
+            if (const std::optional<GifGraphicControl> Control = GraphicControlOf(Extension)) {
+                FrameDelay = Control->Delay * 10;
+                if (FrameDelay != 0) LastDelay = FrameDelay;
+                if (Control->HasTransparent) {
+                    Result.BackgroundTransparent = true;
+                    // The index names a colour of the table this image's pixels use.
+                    TransparentColor = TableColor(ImageColors, Control->TransparentIndex);
+                    if (TransparentColor != Result.Sprite->BackColor()) {
+                        FillColor = TransparentColor;
+                        Fill(FillColor);
+                        Result.Sprite->SetBackColor(TransparentColor);
+                    }
+                }
+                if (Control->Disposal <= DisposalRestorePrevious)
+                    Cel.SetDisposal(std::uint8_t(Control->Disposal));
+            } else if (Extension.Label == GifCommentLabel) {
+                // Further comments continue the text so far: a long comment cut into
+                // several extensions comes back whole, lines and all.
+                CommentText += CommentTextOf(Extension);
+                Result.Comments = SplitCommentLines(CommentText);
+            } else if (const std::optional<int> Loops = NetscapeLoopCount(Extension)) {
+                Result.LoopCount = std::uint16_t(*Loops);
+            }
+        }
+        Pending.clear();
+
+        const bool Partial = Image.Width < Logical.Width || Image.Height < Logical.Height;
+        if (!Partial || Cel.Disposal() == DisposalRestoreBackground) Fill(FillColor);
+        DrawImage(ImageColors);
+
+        if (FrameDelay == 0) FrameDelay = LastDelay;
+        Cel.SetDelay(FrameDelay);
+        std::copy(Work->Bits(), Work->Bits() + Work->ImageSize(), Cel.Bitmap().Bits());
+        return true;
+    }
+
+    // Pastes the decoded rows; rows a cut-short image lacks leave the picture as it was.
+    void DrawImage(const std::vector<RgbColor>& ImageColors) {
+        if (VisibleColumns == 0) return;
+        int Row = 0;
+        while (Row < VisibleRows) {
+            if (!RowDecoded[std::size_t(Row)]) {
+                ++Row;
+                continue;
+            }
+            int Last = Row;
+            while (Last + 1 < VisibleRows && RowDecoded[std::size_t(Last) + 1])
+                ++Last;
+            Work->PasteIndexed(OriginX, OriginY + Row, VisibleColumns - 1, Last - Row,
+                               Pixels.data() + std::size_t(Row) * std::size_t(VisibleColumns),
+                               ImageColors, Result.BackgroundTransparent, TransparentColor);
+            Row = Last + 1;
+        }
+    }
+
+    GifReadResult& Result;
+    const GifReadLimits& Limits;
+    GifScreen Logical;
+    std::size_t PictureBytes = 0;
+    std::vector<RgbColor> PaletteColors;
+    std::unique_ptr<TPxBitmap> Work;
+
+    int FrameDelay = 50;
+    int LastDelay = 100;
+    COLORREF FillColor = 0;
+    COLORREF TransparentColor = 0;
+    std::string CommentText;
+
+    std::vector<GifExtension> Pending;
+    std::optional<std::vector<GifExtension>> LastEmptyImageExtensions;
+
+    GifImageHeader Image;
+    int OriginX = 0;
+    int OriginY = 0;
+    int VisibleColumns = 0;
+    int VisibleRows = 0;
+    std::vector<std::uint8_t> Pixels;
+    std::vector<bool> RowDecoded;
+};
+
+GifReadResult Failure(std::string Reason) {
+    GifReadResult Result;
+    Result.Error = std::move(Reason);
+    return Result;
+}
+
+} // namespace
+
+std::vector<std::string> SplitCommentLines(const std::string& Text) {
+    std::vector<std::string> Lines;
+    std::size_t Start = 0;
+    while (Start < Text.size()) {
+        const std::size_t End = Text.find_first_of("\r\n", Start);
+        if (End == std::string::npos) {
+            Lines.push_back(Text.substr(Start));
+            break;
+        }
+        Lines.push_back(Text.substr(Start, End - Start));
+        Start = End + (Text.compare(End, 2, "\r\n") == 0 ? 2 : 1);
+    }
+    return Lines;
+}
+
+GifReadResult ReadGif(const std::uint8_t* Data, std::size_t Size, const GifReadLimits& Limits) {
+    GifReadResult Result;
+    GifComposer Composer(Result, Limits);
+    const GifDecodeOutcome Outcome = DecodeGifRecords(Data, Size, Composer);
+    if (Outcome.End == GifDecodeEnd::NotGif)
+        return Failure("The file is not a GIF file (" + Outcome.Faults.front() + ").");
+    if (!Composer.Error.empty()) return Failure(Composer.Error);
+    if (!Result.Sprite) {
+        std::string Reason = "The file holds no image that can be decoded";
+        if (!Outcome.Faults.empty()) Reason += " (" + Outcome.Faults.front() + ")";
+        return Failure(Reason + ".");
+    }
+    Composer.Finish();
+    Result.Faults = Outcome.Faults;
+    Result.Sprite->SetCurrent(0);
+    return Result;
+}
+
+GifReadResult ReadGifFile(const std::string& FileName, const GifReadLimits& Limits) {
+    std::ifstream File(FileName, std::ios::binary | std::ios::ate);
+    if (!File) return Failure("Cannot open " + FileName + ": " + std::strerror(errno) + ".");
+    const std::streamoff Length = File.tellg();
+    if (Length < 0) return Failure("Cannot read " + FileName + ".");
+    if (std::size_t(Length) > Limits.MaxPictureBytes)
+        return Failure("The file is too large to open: it is larger than " +
+                       MebiBytes(Limits.MaxPictureBytes) + ".");
+    std::vector<std::uint8_t> Bytes(static_cast<std::size_t>(Length));
+    File.seekg(0);
+    if (Length > 0 && !File.read(reinterpret_cast<char*>(Bytes.data()), Length))
+        return Failure("Cannot read " + FileName + ".");
+    return ReadGif(Bytes.data(), Bytes.size(), Limits);
+}
