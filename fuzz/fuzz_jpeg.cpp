@@ -1,0 +1,20 @@
+// Any byte string given to the JPEG decoder either becomes a whole picture or a JpegError;
+// anything else (a crash, a sanitizer report, another exception, a short pixel buffer) is
+// a finding.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+#include "imaging/Jpeg.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size) {
+    try {
+        const RgbPicture Picture = DecodeJpeg(Data, Size);
+        const std::uint64_t Pixels = std::uint64_t(Picture.Width) * std::uint64_t(Picture.Height);
+        if (Picture.Width <= 0 || Picture.Height <= 0 || Pixels > MaxJpegPixels ||
+            Picture.Pixels.size() != Pixels * 3 || !Picture.Palette.empty())
+            std::abort();
+    } catch (const JpegError&) {
+    }
+    return 0;
+}
