@@ -33,9 +33,10 @@ public:
     virtual void SetFont(const std::string& Name, int Size, bool Bold) = 0;
     // Width in pixels of Text in the label font.
     virtual int TextWidth(const std::string& Text) = 0;
-    // Text in the label font with its top-left at (X, Y), no background fill, showing only
+    // Label in the label font with its top-left at (X, Y), no background fill, showing only
     // what falls inside Clip.
-    virtual void Text(const TRect& Clip, int X, int Y, const std::string& Text, COLORREF Color) = 0;
+    virtual void Text(const TRect& Clip, int X, int Y, const std::string& Label,
+                      COLORREF Color) = 0;
 
     // A cel's picture, unscaled, with its top-left at (X, Y).
     virtual void DrawCel(const TPxBitmap& Bitmap, int X, int Y) = 0;
