@@ -213,15 +213,6 @@ TEST(Sprite, ResizeCropsExtendsOrStretches) {
     EXPECT_PICTURE(Stretch.Cel(1), Legend, {"..", ".."});
 }
 
-TEST(Sprite, CopyCelPictureDrawsOneCelOverAnother) {
-    Fixture F(CelPictures{{"RG", "BY"}, {"..", ".."}});
-    F.Sprite->Cel(1).SetDisposal(1);
-    F.Sprite->CopyCelPicture(0, 1);
-    EXPECT_PICTURE(F.Cel(1), Legend, {"RG", "BY"});
-    EXPECT_EQ(F.Sprite->Cel(1).Disposal(), 1);
-    EXPECT_EQ(F.Sprite->Cel(1).Delay(), 20);
-}
-
 TEST(Sprite, ChangeBackColorRepaintsWhatShowsTheOldBackground) {
     Fixture F(CelPictures{{"R.R", ".G."}, {"...", "RRR"}});
     // The old colour counts as the colour the cels show for it: near-white is white.
@@ -239,13 +230,6 @@ TEST(Sprite, ReplaceColorGoesByColourInOneCelOrAll) {
     F.Sprite->ReplaceColorAll(PALETTERGB(255, 0, 0), PALETTERGB(255, 255, 0));
     EXPECT_PICTURE(F.Cel(0), Legend, {"KkY", "YKk"});
     EXPECT_PICTURE(F.Cel(1), Legend, {"GYG", "..."});
-}
-
-TEST(Sprite, SetDisposalAll) {
-    Fixture F(CelPictures{{"R"}, {"G"}});
-    F.Sprite->SetDisposalAll(3);
-    EXPECT_EQ(F.Sprite->Cel(0).Disposal(), 3);
-    EXPECT_EQ(F.Sprite->Cel(1).Disposal(), 3);
 }
 
 TEST(Sprite, SetPaletteKeepsUserIndicesAndMovesSystemPixelsToTheNearestUserColour) {
