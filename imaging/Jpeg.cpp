@@ -145,7 +145,10 @@ bool ReadRows(Decompressor* D, std::uint8_t* Pixels, std::uint8_t* Row) {
     while (D->Info.output_scanline < D->Info.output_height) {
         std::uint8_t* Out = Pixels + std::size_t(D->Info.output_scanline) * Width * 3;
         JSAMPROW Target = D->Layout == SampleLayout::Rgb ? Out : Row;
-        jpeg_read_scanlines(&D->Info, &Target, 1);
+        // Only a suspending data source may return no row, and ours never suspends; a
+        // stalled decoder must not hold the caller in this loop for ever.
+        if (jpeg_read_scanlines(&D->Info, &Target, 1) != 1)
+            Fail(reinterpret_cast<j_common_ptr>(&D->Info), "JPEG decoder returned no row");
         for (JDIMENSION X = 0; X < Width && D->Layout != SampleLayout::Rgb; ++X) {
             std::uint8_t* P = Out + std::size_t(X) * 3;
             if (D->Layout == SampleLayout::Grey) {
