@@ -15,12 +15,15 @@ struct MemorySource {
     const std::uint8_t* Data = nullptr;
     std::size_t Size = 0;
     std::size_t Position = 0;
-    // Set while the rows of an image whose data blocks run to the end of the file are
-    // read. giflib reads the block terminator only after the last pixel, and a missing
-    // terminator would make it report the complete last row as failed; handing it one
-    // zero byte at the very end gives it the terminator after a complete image, while an
-    // image that still needs data takes the zero as an empty block and fails as before.
-    bool LendTerminator = false;
+    // Set while the rows of an image whose data blocks run past the end of the file are
+    // read. giflib only decodes whole blocks and reads the block terminator only after the
+    // last pixel, so a file cut inside an image would lose the rows of its last, partial
+    // block, and a file cut just before the terminator would lose its complete last row.
+    // Shortening the cut block to the bytes that are there (CutLength) and lending one
+    // zero byte at the very end as the terminator saves both; an image that still needs
+    // data then meets the end of its blocks and fails at the first row that is missing.
+    bool EndBlocks = false;
+    std::size_t CutLength = std::size_t(-1);
 };
 
 int ReadFromMemory(GifFileType* Gif, GifByteType* Buffer, int Count) {
@@ -28,12 +31,16 @@ int ReadFromMemory(GifFileType* Gif, GifByteType* Buffer, int Count) {
     if (Count <= 0) return 0;
     const std::size_t Available = Source->Size - Source->Position;
     const std::size_t Taken = std::min<std::size_t>(std::size_t(Count), Available);
-    if (Taken == 0 && Count == 1 && Source->LendTerminator) {
-        Source->LendTerminator = false;
+    if (Taken == 0 && Count == 1 && Source->EndBlocks) {
+        Source->EndBlocks = false;
         Buffer[0] = 0;
         return 1;
     }
     if (Taken > 0) std::memcpy(Buffer, Source->Data + Source->Position, Taken);
+    if (Source->EndBlocks && Source->CutLength >= Source->Position &&
+        Source->CutLength < Source->Position + Taken)
+        Buffer[Source->CutLength - Source->Position] =
+            GifByteType(Source->Size - Source->CutLength - 1);
     Source->Position += Taken;
     return int(Taken);
 }
@@ -49,16 +56,29 @@ using GifFileHandle = std::unique_ptr<GifFileType, GifFileCloser>;
 
 constexpr std::size_t NoOffset = std::size_t(-1);
 
-// The offset just past the terminator of the data sub-blocks starting at Offset, or
-// NoOffset when the blocks run past the end of the bytes.
-std::size_t SkipSubBlocks(const std::uint8_t* Data, std::size_t Size, std::size_t Offset) {
+// Where the data sub-blocks starting at Offset end: just past their terminator, or, when
+// they run past the end of the bytes, NoOffset with the offset of the length byte of the
+// block that is cut (NoOffset too when the bytes end where a length byte should be).
+struct BlockChain {
+    std::size_t End = NoOffset;
+    std::size_t CutLength = NoOffset;
+};
+
+BlockChain FollowSubBlocks(const std::uint8_t* Data, std::size_t Size, std::size_t Offset) {
+    BlockChain Chain;
     while (Offset < Size) {
         const std::size_t Length = Data[Offset];
-        ++Offset;
-        if (Length == 0) return Offset;
-        Offset += Length;
+        if (Length == 0) {
+            Chain.End = Offset + 1;
+            return Chain;
+        }
+        if (Offset + Length >= Size) {
+            Chain.CutLength = Offset;
+            return Chain;
+        }
+        Offset += Length + 1;
     }
-    return NoOffset;
+    return Chain;
 }
 
 std::vector<RgbColor> ColorsOf(const ColorMapObject* Map) {
@@ -86,9 +106,9 @@ public:
         Gif.reset(DGifOpen(&Source, ReadFromMemory, &Error));
         if (!Gif) {
             Outcome.End = GifDecodeEnd::NotGif;
-            Outcome.Faults.push_back(Error == D_GIF_ERR_NOT_GIF_FILE
-                                         ? "no GIF signature"
-                                         : "the file ends inside the logical screen descriptor");
+            Outcome.Faults.push_back(Error == D_GIF_ERR_NO_SCRN_DSCR
+                                         ? "the file ends inside the logical screen descriptor"
+                                         : "no GIF signature");
             return Outcome;
         }
         GifScreen Screen;
@@ -171,14 +191,16 @@ private:
             return false;
         }
 
-        const std::size_t DataEnd = SkipSubBlocks(Source.Data, Source.Size, Source.Position);
+        const BlockChain Blocks = FollowSubBlocks(Source.Data, Source.Size, Source.Position);
+        const std::size_t DataEnd = Blocks.End;
         int RowsDecoded = 0;
         bool Damaged = !HeaderRead;
         if (!HeaderRead) {
             Outcome.Faults.push_back(Describe("invalid LZW code size", ImageNumber));
         } else if (Header.Width > 0 && Header.Height > 0) {
             Line.resize(std::size_t(Header.Width));
-            Source.LendTerminator = DataEnd == NoOffset;
+            Source.EndBlocks = DataEnd == NoOffset;
+            Source.CutLength = Blocks.CutLength;
             for (int Index = 0; Index < Header.Height; ++Index) {
                 if (DGifGetLine(Gif.get(), Line.data(), Header.Width) != GIF_OK) {
                     Damaged = true;
@@ -192,7 +214,7 @@ private:
                 Sink.Row(Y, Line.data());
                 ++RowsDecoded;
             }
-            Source.LendTerminator = false;
+            Source.EndBlocks = false;
         }
         // An image without pixels is not decoded, and damaged data is abandoned: in both
         // cases the data blocks, whose lengths still chain up, tell where the next record
