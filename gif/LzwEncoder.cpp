@@ -2,11 +2,24 @@
 
 #include <stdexcept>
 
+namespace {
+
+// The table is 2 MB and is emptied slot by slot, so each thread keeps one for all its
+// frames instead of clearing a fresh one for every frame.
+TCodeTable& ThreadTable() {
+    thread_local std::unique_ptr<TCodeTable> Table;
+    if (!Table) Table = std::make_unique<TCodeTable>();
+    return *Table;
+}
+
+} // namespace
+
 TByteBuffer EncodeImageData(const std::uint8_t* Data, std::size_t Count) {
     if (Count == 0)
         throw std::invalid_argument("EncodeImageData: a frame needs at least one pixel");
 
-    auto Table = std::make_unique<TCodeTable>();
+    TCodeTable* Table = &ThreadTable();
+    Table->Reset(LzwMinimumCodeSize + 1);
     TEncodedBytes Encoded;
     // Codes are at most 12 bits per input byte; most frames need far less, so this avoids
     // every reallocation without holding much more than the result.

@@ -25,16 +25,19 @@ constexpr std::uint8_t LzwMaxCodeSize = 12;
 
 // The LZW string table. Codes 0..255 are the single bytes and are never stored; 256 and
 // 257 are the clear and end codes; entries get the codes from FirstFree up to 4095. An
-// entry is a (prefix code, suffix byte) pair, and each pair is stored at most once, so the
-// table is kept as an open-addressing hash from the pair to its code: a lookup costs the
-// same whether the table holds ten entries or four thousand.
+// entry is a (prefix code, suffix byte) pair, stored at most once, so a lookup needs no
+// search: every possible pair has a slot of its own in a 256 x 4096 table, grouped by
+// suffix, so that the long runs of one colour that sprites consist of stay within a few
+// cache lines. Reset clears only the slots that were used. The table takes 2 MB; see
+// EncodeImageData for how it is kept.
 class TCodeTable {
 public:
-    TCodeTable() { Reset(LzwMinimumCodeSize + 1); }
+    TCodeTable() : Next(std::size_t(256) * RowLength, 0) { Reset(LzwMinimumCodeSize + 1); }
 
     // Empties the table. CodeSize 9 gives clear code 256 and FirstFree 258.
     void Reset(std::uint8_t StartCodeSize) {
-        std::memset(Slots.data(), 0, sizeof Slots);
+        for (std::uint16_t Code = FirstFreeCode; Code < NextFreeCode; ++Code)
+            Next[SlotOf(Prefix[Code], Suffix[Code])] = 0;
         Width = StartCodeSize;
         FirstFreeCode = NextFreeCode = std::uint16_t((1u << (StartCodeSize - 1)) + 2);
         IsFull = false;
@@ -42,12 +45,10 @@ public:
 
     // Stores (Prefix, Suffix) as code NextCode. The width grows once the new code no longer
     // fits, which is exactly where a decoder that lags one entry behind widens its reads.
-    void AddEntry(std::uint16_t Prefix, std::uint8_t Suffix) {
-        const std::uint32_t Key = KeyOf(Prefix, Suffix);
-        std::uint32_t Slot = SlotOf(Key);
-        while (Slots[Slot] != 0)
-            Slot = (Slot + 1) & SlotMask;
-        Slots[Slot] = (Key << 12) | NextFreeCode;
+    void AddEntry(std::uint16_t PrefixCode, std::uint8_t SuffixByte) {
+        Prefix[NextFreeCode] = PrefixCode;
+        Suffix[NextFreeCode] = SuffixByte;
+        Next[SlotOf(PrefixCode, SuffixByte)] = NextFreeCode;
         ++NextFreeCode;
         if (NextFreeCode == LzwCodeLimit)
             IsFull = true;
@@ -55,18 +56,13 @@ public:
             ++Width;
     }
 
-    // The code of the string (Prefix's string + Last). When it is stored, Prefix and Found
-    // both become that code and the result is true; otherwise both are left as they are.
-    bool FindCode(std::uint8_t Last, std::uint16_t& Prefix, std::uint16_t& Found) const {
-        const std::uint32_t Key = KeyOf(Prefix, Last);
-        for (std::uint32_t Slot = SlotOf(Key);; Slot = (Slot + 1) & SlotMask) {
-            const std::uint32_t Entry = Slots[Slot];
-            if (Entry == 0) return false;
-            if ((Entry >> 12) == Key) {
-                Prefix = Found = std::uint16_t(Entry & 0xFFF);
-                return true;
-            }
-        }
+    // The code of the string (PrefixCode's string + Last). When it is stored, PrefixCode
+    // and Found both become that code and the result is true; otherwise both are left.
+    bool FindCode(std::uint8_t Last, std::uint16_t& PrefixCode, std::uint16_t& Found) const {
+        const std::uint16_t Code = Next[SlotOf(PrefixCode, Last)];
+        if (Code == 0) return false;
+        PrefixCode = Found = Code;
+        return true;
     }
 
     std::uint8_t CodeSize() const { return Width; }
@@ -75,21 +71,20 @@ public:
     std::uint16_t NextCode() const { return NextFreeCode; }
 
 private:
-    // 8192 slots keep the table at most half full (3838 entries), so probe runs stay short,
-    // and at 32 KB it stays in the first-level cache.
-    static constexpr int SlotBits = 13;
-    static constexpr std::uint32_t SlotMask = (1u << SlotBits) - 1;
+    // One row per suffix byte. Rows of exactly 8 KB would all start in the same cache sets,
+    // and the pairs of single bytes (the most used ones) would evict each other; one spare
+    // cache line per row spreads them out.
+    static constexpr std::size_t RowLength = LzwCodeLimit + 32;
 
-    static std::uint32_t KeyOf(std::uint16_t Prefix, std::uint8_t Suffix) {
-        return (std::uint32_t(Prefix) << 8) | Suffix;
-    }
-    static std::uint32_t SlotOf(std::uint32_t Key) {
-        return (Key * 0x9E3779B1u) >> (32 - SlotBits);
+    static std::size_t SlotOf(std::uint16_t PrefixCode, std::uint8_t SuffixByte) {
+        return std::size_t(SuffixByte) * RowLength + PrefixCode;
     }
 
-    // Each used slot holds the 20-bit key above the 12-bit code; 0 marks a free slot (no
-    // stored entry has code 0).
-    std::array<std::uint32_t, 1u << SlotBits> Slots;
+    // The code of each (prefix, suffix) pair, 0 when the pair is not stored (no stored
+    // entry has code 0).
+    std::vector<std::uint16_t> Next;
+    std::array<std::uint16_t, LzwCodeLimit> Prefix{};
+    std::array<std::uint8_t, LzwCodeLimit> Suffix{};
     std::uint8_t Width = 9;
     bool IsFull = false;
     std::uint16_t FirstFreeCode = 258;
@@ -159,7 +154,8 @@ private:
 };
 
 // Compresses Count >= 1 pixel indices. Throws std::invalid_argument when Count is 0: GIF
-// has no way to say "no pixels", and every frame has at least one.
+// has no way to say "no pixels", and every frame has at least one. Each thread keeps one
+// code table for all the frames it encodes, so a save does not clear 2 MB per frame.
 TByteBuffer EncodeImageData(const std::uint8_t* Data, std::size_t Count);
 // The same for a frame held in a TBigByteArray, which is freed before this returns.
 TByteBuffer EncodeImageData(std::unique_ptr<TBigByteArray> Data);
