@@ -1,4 +1,4 @@
-// The LZW encoder against two independent judges: the table as first designed (a linear
+// The LZW encoder against two independent judges: the plain string table (a linear
 // scan for every lookup, kept here as the reference), which must give the very same bytes,
 // and giflib's decoder, which must give back the very same pixels.
 #include <algorithm>
@@ -93,7 +93,7 @@ ScanOutput ScanEncode(const Bytes& Data) {
     Table->Reset(9);
     const std::size_t N = Data.size();
     WriteCode(256, 9);
-    std::size_t Pos = 1; // 1-based, as the design counts
+    std::size_t Pos = 1; // counted from 1, like the items of a TBigByteArray
     WriteCode(Data[Pos - 1], Table->CodeSize);
     Pos = 2;
     std::uint16_t Last = Data[0];
