@@ -16,7 +16,7 @@ namespace {
 // a file of a great many tiny images is limited too.
 constexpr std::size_t CelOverheadBytes = 512;
 
-std::string MebiBytes(std::size_t Bytes) {
+std::string SizeText(std::size_t Bytes) {
     return std::to_string(Bytes >> 20) + " MiB";
 }
 
@@ -117,7 +117,7 @@ private:
     bool WithinLimit(std::size_t Pictures) {
         if (PictureBytes > Limits.MaxPictureBytes / Pictures) {
             Error = "The animation is too large to open: its cels would need more than " +
-                    MebiBytes(Limits.MaxPictureBytes) + " of memory.";
+                    SizeText(Limits.MaxPictureBytes) + " of memory.";
             return false;
         }
         return true;
@@ -283,7 +283,7 @@ GifReadResult ReadGifFile(const std::string& FileName, const GifReadLimits& Limi
     if (Length < 0) return Failure("Cannot read " + FileName + ".");
     if (std::size_t(Length) > Limits.MaxPictureBytes)
         return Failure("The file is too large to open: it is larger than " +
-                       MebiBytes(Limits.MaxPictureBytes) + ".");
+                       SizeText(Limits.MaxPictureBytes) + ".");
     std::vector<std::uint8_t> Bytes(static_cast<std::size_t>(Length));
     File.seekg(0);
     if (Length > 0 && !File.read(reinterpret_cast<char*>(Bytes.data()), Length))
