@@ -38,11 +38,13 @@ struct GifWriteResult {
     explicit operator bool() const { return Ok; }
 };
 
-// The rectangle, inclusive on all sides, that the file stores for cel CelIndex: the whole
-// cel for the first cel and around cels whose disposal clears or restores the picture, the
-// bounding box of the pixels whose colour differs from the previous cel otherwise, and the
-// top-left 2 x 2 pixels (cut to the sprite) when no pixel differs, so that the frame still
-// carries its delay.
+// The rectangle, inclusive on all sides, that the file stores for cel CelIndex. It is the
+// whole cel for the first cel, for a cel that clears to the background afterwards
+// (disposal 2), and for a cel after one that clears or restores the picture before it
+// (disposal 2 or 3), since a viewer then no longer shows that cel to draw over. Otherwise
+// it is the bounding box of the pixels whose colour differs from the previous cel, or the
+// top-left 2 x 2 pixels (cut to the sprite) when none does, so that the frame still carries
+// its delay.
 TRect GetChangedRect(const TSprite& Sprite, int CelIndex);
 
 // The colour number (0..235) of the user colour nearest to the sprite's background colour:
