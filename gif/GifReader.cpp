@@ -17,7 +17,8 @@ namespace {
 constexpr std::size_t CelOverheadBytes = 512;
 
 std::string SizeText(std::size_t Bytes) {
-    return std::to_string(Bytes >> 20) + " MiB";
+    if (Bytes % (std::size_t(1) << 20) == 0) return std::to_string(Bytes >> 20) + " MiB";
+    return std::to_string(Bytes) + " bytes";
 }
 
 // The colour of index Index of a GIF colour table as a colour value; an index beyond the
