@@ -5,13 +5,14 @@
 // fresh table once code 4095 has been formed. The packed bytes are cut into data
 // sub-blocks of 255 bytes; only the last block is shorter, and none is ever empty.
 //
-// Every object here is owned by the one encoding run that makes it; the finished
-// TByteBuffer belongs to the caller. Any thread may encode, one run per object.
+// EncodeImageData keeps one code table per thread; every other object belongs to the one
+// encoding run that makes it, and the finished TByteBuffer to the caller. Any thread may
+// encode.
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "gif/DynArrB.h"
@@ -21,7 +22,6 @@ constexpr std::uint8_t LzwMinimumCodeSize = 8;
 constexpr std::uint16_t LzwClearCode = 256;
 constexpr std::uint16_t LzwEndCode = 257;
 constexpr std::uint16_t LzwCodeLimit = 4096;
-constexpr std::uint8_t LzwMaxCodeSize = 12;
 
 // The LZW string table. Codes 0..255 are the single bytes and are never stored; 256 and
 // 257 are the clear and end codes; entries get the codes from FirstFree up to 4095. An
