@@ -1,0 +1,188 @@
+// Two public GIF test suites and the damaged files the fuzz target found: every file opens
+// or fails with a reason, and where the editor's composition rules agree with a viewer's
+// the cels show the frames the suite expects.
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "gif/GifReader.h"
+#include "reader_frames.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const fs::path Data = VIMBREL_TEST_DATA;
+
+std::vector<fs::path> FilesIn(const fs::path& Folder, const std::string& Extension) {
+    std::vector<fs::path> Files;
+    for (const fs::directory_entry& Entry : fs::directory_iterator(Folder))
+        if (Extension.empty() || Entry.path().extension() == Extension)
+            Files.push_back(Entry.path());
+    std::sort(Files.begin(), Files.end());
+    return Files;
+}
+
+std::string ReadText(const fs::path& Path) {
+    const std::vector<std::uint8_t> Bytes = ReadBytes(Path);
+    return std::string(Bytes.begin(), Bytes.end());
+}
+
+// A pygif .conf file: "key = value" lines in [sections].
+std::map<std::string, std::map<std::string, std::string>> ReadConf(const fs::path& Path) {
+    std::map<std::string, std::map<std::string, std::string>> Sections;
+    std::istringstream Text(ReadText(Path));
+    std::string Line, Section;
+    while (std::getline(Text, Line)) {
+        if (!Line.empty() && Line[0] == '[') {
+            Section = Line.substr(1, Line.find(']') - 1);
+        } else if (const std::size_t Equal = Line.find(" = "); Equal != std::string::npos) {
+            Sections[Section][Line.substr(0, Equal)] = Line.substr(Equal + 3);
+        }
+    }
+    return Sections;
+}
+
+std::vector<std::string> SplitList(const std::string& Text) {
+    std::vector<std::string> Items;
+    std::istringstream In(Text);
+    for (std::string Item; std::getline(In, Item, ',');)
+        if (!Item.empty()) Items.push_back(Item);
+    return Items;
+}
+
+} // namespace
+
+TEST(GifReaderSuites, EveryFileOpensOrFailsWithAReason) {
+    std::set<std::string> Failed;
+    int Files = 0;
+    for (const char* Folder : {"pygif", "peterdn", "fixtures", "damaged"})
+        for (const fs::path& Path : FilesIn(Data / Folder, "")) {
+            const std::string Extension = Path.extension().string();
+            if (Extension == ".rgba" || Extension == ".conf" || Extension == ".txt" ||
+                Extension == ".md" || Path.filename() == "TESTS" || Path.filename() == "LICENSE" ||
+                fs::is_directory(Path))
+                continue;
+            ++Files;
+            const GifReadResult Result = ReadGifFile(Path.string());
+            if (!Result.Opened()) {
+                EXPECT_FALSE(Result.Error.empty()) << Path;
+                Failed.insert(std::string(Folder) + "/" + Path.filename().string());
+                continue;
+            }
+            EXPECT_TRUE(Result.Error.empty()) << Path;
+            EXPECT_GE(Result.Sprite->CelCount(), 1) << Path;
+            for (int Index = 0; Index < Result.Sprite->CelCount(); ++Index) {
+                EXPECT_EQ(Result.Sprite->CelBitmap(Index).Width(), Result.Sprite->Width());
+                EXPECT_EQ(Result.Sprite->CelBitmap(Index).Height(), Result.Sprite->Height());
+            }
+        }
+    EXPECT_GE(Files, 84 + 13 + 10);
+
+    // No pixels to show, no image, or LZW data giflib refuses (code size above 8, a code
+    // not yet in the table). Every other file, damaged or not, opens.
+    const std::set<std::string> Expected = {
+        "pygif/image-zero-height.gif", "pygif/image-zero-size.gif",    "pygif/image-zero-width.gif",
+        "pygif/invalid-code.gif",      "pygif/max-codes.gif",          "pygif/max-size.gif",
+        "pygif/no-data.gif",           "pygif/overflow-codes-max.gif", "pygif/overflow-codes.gif",
+        "pygif/zero-height.gif",       "pygif/zero-size.gif",          "pygif/zero-width.gif"};
+    std::set<std::string> FailedSuiteFiles;
+    for (const std::string& Name : Failed)
+        if (Name.rfind("damaged/", 0) != 0) FailedSuiteFiles.insert(Name);
+    EXPECT_EQ(FailedSuiteFiles, Expected);
+}
+
+TEST(GifReaderSuites, PygifFramesWhereTheRulesAgree) {
+    // Where the editor's rules differ from a viewer's on purpose:
+    const std::set<std::string> Differ = {
+        "animation-multi-image",    // images without graphic control clear the picture
+        "images-combine",           // the same
+        "dispose-restore-previous", // disposal 3 draws over the picture before
+        "high-color",               // local colours go into one palette of 236
+        "image-outside-bg",         // an image of the screen's size is drawn at (0, 0)
+        "image-overlap-bg",         // the same
+    };
+    // The suite folds images without a delay into the next frame; the editor keeps one cel
+    // per image, so these frames are the cels that end each group.
+    const std::map<std::string, std::vector<int>> FrameCels = {
+        {"animation-multi-image-explicit-zero-delay", {0, 2, 4, 6}}, {"images-overlap", {1}}};
+
+    int Compared = 0;
+    for (const fs::path& ConfPath : FilesIn(Data / "pygif", ".conf")) {
+        const std::string Name = ConfPath.stem().string();
+        auto Conf = ReadConf(ConfPath);
+        const std::vector<std::string> Frames = SplitList(Conf["config"]["frames"]);
+        if (Frames.empty() || Differ.count(Name)) continue;
+        const GifReadResult Result = ReadGifFile((Data / "pygif" / (Name + ".gif")).string());
+        if (!Result.Opened()) continue; // the file list above pins these
+        SCOPED_TRACE(Name);
+
+        std::vector<int> Cels(Frames.size());
+        for (std::size_t k = 0; k < Frames.size(); ++k)
+            Cels[k] = int(k);
+        if (FrameCels.count(Name)) Cels = FrameCels.at(Name);
+        ASSERT_EQ(Cels.back(), Result.Sprite->CelCount() - 1);
+
+        for (std::size_t k = 0; k < Frames.size(); ++k) {
+            std::map<std::string, std::string>& Frame = Conf[Frames[k]];
+            const fs::path Pixels = Data / "pygif" / Frame["pixels"];
+            if (!fs::exists(Pixels)) continue; // the two 65535-pixel lines were left out
+            EXPECT_TRUE(CelShowsFrame(Result, Cels[k], ReadBytes(Pixels)));
+            if (Frame.count("delay")) {
+                EXPECT_EQ(Result.Sprite->Cel(Cels[k]).Delay(), std::stoi(Frame["delay"]) * 10);
+            }
+            ++Compared;
+        }
+        const std::string Loops = Conf["config"]["loop-count"];
+        EXPECT_EQ(Result.LoopCount, Loops == "infinite" ? 0 : std::stoi(Loops));
+        const std::string Comment = Conf["config"]["comment"];
+        const bool PlainComment = std::all_of(Comment.begin(), Comment.end(), [](char Char) {
+            return Char >= ' ' && Char < 127 && Char != '\\';
+        });
+        if (!Comment.empty() && PlainComment) {
+            EXPECT_EQ(Result.Comments,
+                      (std::vector<std::string>{Comment.substr(1, Comment.size() - 2)}));
+        }
+    }
+    EXPECT_GE(Compared, 80);
+}
+
+TEST(GifReaderSuites, PeterdnFramesWhereTheRulesAgree) {
+    // Where the editor's rules differ from a viewer's on purpose, only the frames before
+    // the first difference are compared.
+    const std::map<std::string, int> Differ = {
+        // Partial frames with disposal 2 clear the picture before they are drawn.
+        {"animated_transparent_loop", 1},
+        {"animated_transparent_frame_restorebackground_loop", 1},
+        // Disposal 3 draws over the picture before.
+        {"animated_transparent_firstframerestoreprev_loop", 1},
+        {"animated_transparent_frame_restoreprev_loop", 2},
+        {"animated_transparent_restoreprev_loop", 2},
+        // An image of the screen's size is drawn at (0, 0), wherever the file puts it.
+        {"animated_transparent_loop_frames_out_of_bounds", 0},
+    };
+    std::istringstream Manifest(ReadText(Data / "peterdn" / "frames.txt"));
+    int Compared = 0;
+    for (std::string Line; std::getline(Manifest, Line);) {
+        std::istringstream Fields(Line);
+        std::string Name;
+        Fields >> Name;
+        SCOPED_TRACE(Name);
+        const GifReadResult Result = ReadGifFile((Data / "peterdn" / (Name + ".gif")).string());
+        ASSERT_TRUE(Result.Opened()) << Result.Error;
+        int Cel = 0;
+        for (std::string Frame; Fields >> Frame; ++Cel) {
+            if (Differ.count(Name) && Cel >= Differ.at(Name)) continue;
+            EXPECT_TRUE(CelShowsFrame(Result, Cel, ReadBytes(Data / "peterdn" / "frames" / Frame)));
+            ++Compared;
+        }
+        EXPECT_EQ(Cel, Result.Sprite->CelCount());
+    }
+    EXPECT_EQ(Compared, 4 * 4 + 4 + 2 + 7);
+}
