@@ -55,7 +55,10 @@ std::string Describe(const GifReadResult& Animation) {
     }
     Text << "Background transparent: " << (Animation.BackgroundTransparent ? "yes" : "no") << "\n";
     Text << "Loop count: " << Animation.LoopCount << "\n";
-    Text << "Comments: " << Animation.Comments.size() << " lines\n";
+    if (Animation.Comments.empty())
+        Text << "Comments: none\n";
+    else
+        Text << "Comments:\n";
     for (const std::string& Line : Animation.Comments)
         Text << "  " << Line << "\n";
     for (const std::string& Fault : Animation.Faults)
