@@ -56,6 +56,10 @@ using GifFileHandle = std::unique_ptr<GifFileType, GifFileCloser>;
 
 constexpr std::size_t NoOffset = std::size_t(-1);
 
+constexpr std::size_t MaxFaults = 20;
+// What keeping one data block costs besides its bytes.
+constexpr std::size_t BlockUpkeep = 32;
+
 // Where the data sub-blocks starting at Offset end: just past their terminator, or, when
 // they run past the end of the bytes, NoOffset with the offset of the length byte of the
 // block that is cut (NoOffset too when the bytes end where a length byte should be).
@@ -106,9 +110,9 @@ public:
         Gif.reset(DGifOpen(&Source, ReadFromMemory, &Error));
         if (!Gif) {
             Outcome.End = GifDecodeEnd::NotGif;
-            Outcome.Faults.push_back(Error == D_GIF_ERR_NO_SCRN_DSCR
-                                         ? "the file ends inside the logical screen descriptor"
-                                         : "no GIF signature");
+            Fault(Error == D_GIF_ERR_NO_SCRN_DSCR
+                      ? "the file ends inside the logical screen descriptor"
+                      : "no GIF signature");
             return Outcome;
         }
         GifScreen Screen;
@@ -125,7 +129,7 @@ public:
                 // Running out of bytes here only means the trailer is missing, which
                 // costs nothing; any other byte is no record we could read past.
                 if (Gif->Error != D_GIF_ERR_READ_FAILED)
-                    Outcome.Faults.push_back("unknown record after the last readable one");
+                    Fault("unknown record after the last readable one");
                 Outcome.End = GifDecodeEnd::EndOfData;
                 return Outcome;
             }
@@ -147,8 +151,20 @@ private:
         Outcome.End = GifDecodeEnd::Stopped;
         return Outcome;
     }
-    bool EndOfData(const std::string& Fault) {
-        Outcome.Faults.push_back(Fault);
+    // Faults are kept up to a count, so that a file of a great many broken records cannot
+    // fill the memory with their descriptions.
+    void Fault(const std::string& Text) {
+        if (Outcome.Faults.size() < MaxFaults) {
+            Outcome.Faults.push_back(Text);
+            return;
+        }
+        if (++FaultsLeftOut == 1) Outcome.Faults.emplace_back();
+        Outcome.Faults.back() = FaultsLeftOut == 1
+                                    ? std::string("and 1 more fault")
+                                    : "and " + std::to_string(FaultsLeftOut) + " more faults";
+    }
+    bool EndOfData(const std::string& Text) {
+        Fault(Text);
         Outcome.End = GifDecodeEnd::EndOfData;
         return false;
     }
@@ -158,11 +174,20 @@ private:
         GifByteType* Block = nullptr;
         if (DGifGetExtension(Gif.get(), &Extension.Label, &Block) != GIF_OK)
             return EndOfData("the file ends inside an extension");
+        std::size_t Kept = 0;
+        bool Cut = false;
         while (Block) {
-            Extension.Blocks.emplace_back(Block + 1, Block + 1 + Block[0]);
+            Kept += Block[0] + BlockUpkeep;
+            if (Kept <= MaxExtensionBytes)
+                Extension.Blocks.emplace_back(Block + 1, Block + 1 + Block[0]);
+            else
+                Cut = true;
             if (DGifGetExtensionNext(Gif.get(), &Block) != GIF_OK)
                 return EndOfData("the file ends inside an extension");
         }
+        if (Cut)
+            Fault("an extension longer than " + std::to_string(MaxExtensionBytes >> 20) +
+                  " MiB was cut short");
         if (!Sink.Extension(std::move(Extension))) {
             Stop();
             return false;
@@ -196,7 +221,7 @@ private:
         int RowsDecoded = 0;
         bool Damaged = !HeaderRead;
         if (!HeaderRead) {
-            Outcome.Faults.push_back(Describe("invalid LZW code size", ImageNumber));
+            Fault(Describe("invalid LZW code size", ImageNumber));
         } else if (Header.Width > 0 && Header.Height > 0) {
             Line.resize(std::size_t(Header.Width));
             Source.EndBlocks = DataEnd == NoOffset;
@@ -204,10 +229,9 @@ private:
             for (int Index = 0; Index < Header.Height; ++Index) {
                 if (DGifGetLine(Gif.get(), Line.data(), Header.Width) != GIF_OK) {
                     Damaged = true;
-                    Outcome.Faults.push_back(Describe(DataEnd == NoOffset
-                                                          ? "the file ends inside the image data"
-                                                          : "damaged image data",
-                                                      ImageNumber));
+                    Fault(Describe(DataEnd == NoOffset ? "the file ends inside the image data"
+                                                       : "damaged image data",
+                                   ImageNumber));
                     break;
                 }
                 const int Y = Header.Interlaced ? InterlacedRow(Index, Header.Height) : Index;
@@ -227,9 +251,7 @@ private:
             return false;
         }
         if (CutShort) {
-            if (!Damaged)
-                Outcome.Faults.push_back(
-                    Describe("the file ends inside the image data", ImageNumber));
+            if (!Damaged) Fault(Describe("the file ends inside the image data", ImageNumber));
             Outcome.End = GifDecodeEnd::EndOfData;
             return false;
         }
@@ -242,6 +264,7 @@ private:
     GifDecodeOutcome Outcome;
     std::vector<GifPixelType> Line;
     int ImageNumber = -1;
+    std::size_t FaultsLeftOut = 0;
 };
 
 } // namespace

@@ -40,6 +40,10 @@ constexpr int GifCommentLabel = 0xFE;
 constexpr int GifApplicationLabel = 0xFF;
 constexpr int GifPlainTextLabel = 0x01;
 
+// The most of one extension's data that is kept (counting the upkeep of its blocks); the
+// rest is read past, and the outcome says so. No extension the reader uses comes near it.
+constexpr std::size_t MaxExtensionBytes = std::size_t(1) << 20;
+
 // One extension: its label and its data sub-blocks in file order.
 struct GifExtension {
     int Label = 0;
@@ -87,7 +91,8 @@ enum class GifDecodeEnd {
 
 struct GifDecodeOutcome {
     GifDecodeEnd End = GifDecodeEnd::Trailer;
-    // What was wrong with the file, first fault first; empty for a sound file.
+    // What was wrong with the file, first fault first; empty for a sound file. After 20
+    // faults a last line counts the ones left out.
     std::vector<std::string> Faults;
 };
 

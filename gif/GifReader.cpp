@@ -15,6 +15,8 @@ namespace {
 // What a cel costs besides its pixels (the cel, its bitmap object, list entries), so that
 // a file of a great many tiny images is limited too.
 constexpr std::size_t CelOverheadBytes = 512;
+// The same for an extension kept until its image is read, and for each of its blocks.
+constexpr std::size_t ExtensionUpkeepBytes = 64;
 
 std::string SizeText(std::size_t Bytes) {
     if (Bytes % (std::size_t(1) << 20) == 0) return std::to_string(Bytes >> 20) + " MiB";
@@ -55,6 +57,19 @@ public:
     }
 
     bool Extension(GifExtension&& Extension) override {
+        // Only these three kinds are ever looked at.
+        if (Extension.Label != GifGraphicControlLabel && Extension.Label != GifCommentLabel &&
+            !NetscapeLoopCount(Extension))
+            return true;
+        PendingBytes += ExtensionUpkeepBytes;
+        for (const std::vector<std::uint8_t>& Block : Extension.Blocks)
+            PendingBytes += Block.size() + ExtensionUpkeepBytes;
+        if (PendingBytes > Limits.MaxPictureBytes) {
+            Error = "The file is too large to open: the extensions in front of one image would "
+                    "need more than " +
+                    SizeText(Limits.MaxPictureBytes) + " of memory.";
+            return false;
+        }
         Pending.push_back(std::move(Extension));
         return true;
     }
@@ -88,12 +103,12 @@ public:
             // No cel, and its extensions are not looked at, unless it turns out to be the
             // file's last image (see Finish).
             LastEmptyImageExtensions = std::move(Pending);
-            Pending.clear();
+            ClearPending();
             return true;
         }
         if (RowsDecoded == 0) {
             // Nothing of it could be decoded: it is as if the file did not hold it.
-            Pending.clear();
+            ClearPending();
             return true;
         }
         LastEmptyImageExtensions.reset();
@@ -107,14 +122,24 @@ public:
         const std::vector<GifExtension>* LastExtensions =
             !Pending.empty() ? &Pending
                              : (LastEmptyImageExtensions ? &*LastEmptyImageExtensions : nullptr);
+        const GifExtension* LastComment = nullptr;
         if (LastExtensions)
             for (const GifExtension& Extension : *LastExtensions)
-                if (Extension.Label == GifCommentLabel)
-                    Result.Comments = SplitCommentLines(CommentTextOf(Extension));
+                if (Extension.Label == GifCommentLabel) LastComment = &Extension;
+        Result.Comments =
+            SplitCommentLines(LastComment ? CommentTextOf(*LastComment) : CommentText);
         Result.DefaultDelay = FrameDelay;
     }
 
+    // Faults of the file that only composing finds.
+    std::vector<std::string> Faults;
+
 private:
+    void ClearPending() {
+        Pending.clear();
+        PendingBytes = 0;
+    }
+
     bool WithinLimit(std::size_t Pictures) {
         if (PictureBytes > Limits.MaxPictureBytes / Pictures) {
             Error = "The animation is too large to open: its cels would need more than " +
@@ -138,12 +163,16 @@ private:
     }
 
     // Every pixel takes the user colour that Color names, so a loaded cel holds user
-    // colours only and saves back without loss.
+    // colours only and saves back without loss. The filling waits until the picture is
+    // next used, so that a run of fills (one for each new transparent colour) costs one.
     void Fill(COLORREF Color) {
-        const std::uint8_t Index =
-            std::uint8_t(Result.Palette->NearestUserIndex(RgbColor::FromRef(Color)));
+        WaitingFill = std::uint8_t(Result.Palette->NearestUserIndex(RgbColor::FromRef(Color)));
+    }
+    void FillNow() {
+        if (!WaitingFill) return;
         for (int Y = 0; Y < Work->Height(); ++Y)
-            std::fill_n(Work->ScanLine(Y), Work->Width(), Index);
+            std::fill_n(Work->ScanLine(Y), Work->Width(), *WaitingFill);
+        WaitingFill.reset();
     }
 
     bool ComposeCel() {
@@ -174,13 +203,19 @@ private:
             } else if (Extension.Label == GifCommentLabel) {
                 // Further comments continue the text so far: a long comment cut into
                 // several extensions comes back whole, lines and all.
-                CommentText += CommentTextOf(Extension);
-                Result.Comments = SplitCommentLines(CommentText);
+                const std::string Text = CommentTextOf(Extension);
+                if (CommentText.size() + Text.size() > MaxExtensionBytes) {
+                    if (!CommentsCut)
+                        Faults.push_back("the comments were cut short after " +
+                                         SizeText(MaxExtensionBytes));
+                    CommentsCut = true;
+                }
+                CommentText += Text.substr(0, MaxExtensionBytes - CommentText.size());
             } else if (const std::optional<int> Loops = NetscapeLoopCount(Extension)) {
                 Result.LoopCount = std::uint16_t(*Loops);
             }
         }
-        Pending.clear();
+        ClearPending();
 
         const bool Partial = Image.Width < Logical.Width || Image.Height < Logical.Height;
         if (!Partial || Cel.Disposal() == DisposalRestoreBackground) Fill(FillColor);
@@ -194,6 +229,7 @@ private:
 
     // Pastes the decoded rows; rows a cut-short image lacks leave the picture as it was.
     void DrawImage(const std::vector<RgbColor>& ImageColors) {
+        FillNow();
         if (VisibleColumns == 0) return;
         int Row = 0;
         while (Row < VisibleRows) {
@@ -222,9 +258,12 @@ private:
     int LastDelay = 100;
     COLORREF FillColor = 0;
     COLORREF TransparentColor = 0;
+    std::optional<std::uint8_t> WaitingFill;
     std::string CommentText;
+    bool CommentsCut = false;
 
     std::vector<GifExtension> Pending;
+    std::size_t PendingBytes = 0;
     std::optional<std::vector<GifExtension>> LastEmptyImageExtensions;
 
     GifImageHeader Image;
@@ -273,6 +312,7 @@ GifReadResult ReadGif(const std::uint8_t* Data, std::size_t Size, const GifReadL
     }
     Composer.Finish();
     Result.Faults = Outcome.Faults;
+    Result.Faults.insert(Result.Faults.end(), Composer.Faults.begin(), Composer.Faults.end());
     Result.Sprite->SetCurrent(0);
     return Result;
 }

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "gif/GifDecoder.h"
 #include "gif/GifReader.h"
 #include "reader_builder.h"
 #include "support/PictureAssert.h"
@@ -311,4 +312,34 @@ TEST(GifReader, WithoutAGlobalTableThePaletteComesFromTheFirstLocalTable) {
     EXPECT_EQ(Result.Palette->Entry(11).Color(), (RgbColor{200, 100, 0}));
     EXPECT_EQ(CelPicture(Result, 0).IndexAt(0, 0), 11);
     EXPECT_EQ(CelPicture(Result, 1).IndexAt(1, 0), 10);
+}
+
+TEST(GifReader, AbsurdAmountsOfExtensionsAndCommentsAreBounded) {
+    // Comments stop at 1 MiB in all, and the file says so.
+    GifBuilder Gif(1, 1, Colors);
+    Gif.Comment(std::string(700000, 'a')).Comment(std::string(700000, 'b'));
+    Gif.Image(0, 0, 1, 1, {W});
+    const GifReadResult Result = Read(Gif.Trailer());
+    ASSERT_TRUE(Result.Opened()) << Result.Error;
+    ASSERT_EQ(Result.Comments.size(), 1u);
+    EXPECT_EQ(Result.Comments[0].size(), MaxExtensionBytes);
+    EXPECT_EQ(Result.Comments[0].substr(699998, 4), "aabb");
+    EXPECT_EQ(Result.Faults, (std::vector<std::string>{"the comments were cut short after 1 MiB"}));
+
+    // Extensions waiting for their image count against the memory limit.
+    GifReadLimits Small;
+    Small.MaxPictureBytes = 10000;
+    GifBuilder Many(1, 1, Colors);
+    for (int k = 0; k < 100; ++k)
+        Many.GraphicControl(1, k);
+    Many.Image(0, 0, 1, 1, {W});
+    EXPECT_EQ(Read(Many.Trailer(), Small).Error,
+              "The file is too large to open: the extensions in front of one image would need "
+              "more than 10000 bytes of memory.");
+    // Unused ones are not kept at all.
+    GifBuilder Unused(1, 1, Colors);
+    for (int k = 0; k < 100; ++k)
+        Unused.Application("OTHERAPP1.0", {1, 2, 3});
+    Unused.Image(0, 0, 1, 1, {W});
+    EXPECT_TRUE(Read(Unused.Trailer(), Small).Opened());
 }

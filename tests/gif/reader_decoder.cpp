@@ -264,3 +264,23 @@ TEST(GifDecoder, RejectsWhatIsNoGifAndStopsWhenTheSinkSaysSo) {
     EXPECT_EQ(AfterStray.Images.size(), 1u);
     EXPECT_EQ(Outcome.Faults.size(), 1u);
 }
+
+TEST(GifDecoder, KeepsBoundedAmountsOfAbsurdFiles) {
+    // An extension of more than 1 MiB keeps its first MiB; the image after it is read.
+    GifBuilder Gif(1, 1, FourColors);
+    Gif.Comment(std::string(1200000, 'c')).Image(0, 0, 1, 1, {2});
+    for (int k = 0; k < 25; ++k)
+        Gif.ImageWithData(0, 0, 1, 1, {0x02, 0x02, 0xFF, 0xFF, 0x00});
+    RecordingSink Sink;
+    const GifDecodeOutcome Outcome = Decode(Gif.Trailer(), Sink);
+    EXPECT_EQ(Outcome.End, GifDecodeEnd::Trailer);
+    const std::string Text = CommentTextOf(Sink.Extensions[0]);
+    EXPECT_GT(Text.size(), 900000u);
+    EXPECT_LE(Text.size(), MaxExtensionBytes);
+    EXPECT_EQ(Sink.Pixels[0], (std::vector<std::uint8_t>{2}));
+    // 1 + 25 faults: the first 20 are told, the others counted.
+    ASSERT_EQ(Outcome.Faults.size(), 21u);
+    EXPECT_EQ(Outcome.Faults[0], "an extension longer than 1 MiB was cut short");
+    EXPECT_EQ(Outcome.Faults[19], "damaged image data (image 19)");
+    EXPECT_EQ(Outcome.Faults[20], "and 6 more faults");
+}
