@@ -57,6 +57,7 @@ public:
     }
 
     bool Extension(GifExtension&& Extension) override {
+        ExtensionsSinceImage = true;
         // Only these three kinds are ever looked at.
         if (Extension.Label != GifGraphicControlLabel && Extension.Label != GifCommentLabel &&
             !NetscapeLoopCount(Extension))
@@ -75,6 +76,7 @@ public:
     }
 
     bool BeginImage(const GifImageHeader& Header) override {
+        ExtensionsSinceImage = false;
         Image = Header;
         VisibleColumns = VisibleRows = 0;
         if (Image.Width == 0 || Image.Height == 0) return true;
@@ -120,8 +122,9 @@ public:
     // replace all comments met before.
     void Finish() {
         const std::vector<GifExtension>* LastExtensions =
-            !Pending.empty() ? &Pending
-                             : (LastEmptyImageExtensions ? &*LastEmptyImageExtensions : nullptr);
+            ExtensionsSinceImage
+                ? &Pending
+                : (LastEmptyImageExtensions ? &*LastEmptyImageExtensions : nullptr);
         const GifExtension* LastComment = nullptr;
         if (LastExtensions)
             for (const GifExtension& Extension : *LastExtensions)
@@ -264,6 +267,7 @@ private:
 
     std::vector<GifExtension> Pending;
     std::size_t PendingBytes = 0;
+    bool ExtensionsSinceImage = false;
     std::optional<std::vector<GifExtension>> LastEmptyImageExtensions;
 
     GifImageHeader Image;

@@ -210,6 +210,9 @@ TEST(GifReader, CommentsAndLoopCount) {
     Empty.Comment("from the empty image").ImageWithData(0, 0, 0, 0, {2, 0});
     const GifReadResult FromEmpty = Read(Empty.Trailer());
     EXPECT_EQ(FromEmpty.Comments, (std::vector<std::string>{"from the empty image"}));
+    // Unless other extensions follow it: they make the last image, one without comments.
+    Empty.Application("XMP DataXMP", {'x'});
+    EXPECT_TRUE(Read(Empty.Trailer()).Comments.empty());
 
     EXPECT_EQ(SplitCommentLines("a\r\n\r\nb\rc\n"), (std::vector<std::string>{"a", "", "b", "c"}));
     EXPECT_TRUE(SplitCommentLines("").empty());
