@@ -109,10 +109,9 @@ public:
         int Error = 0;
         Gif.reset(DGifOpen(&Source, ReadFromMemory, &Error));
         if (!Gif) {
-            Outcome.End = GifDecodeEnd::NotGif;
-            Fault(Error == D_GIF_ERR_NO_SCRN_DSCR
-                      ? "the file ends inside the logical screen descriptor"
-                      : "no GIF signature");
+            const bool Cut = Error == D_GIF_ERR_NO_SCRN_DSCR;
+            Outcome.End = Cut ? GifDecodeEnd::CutHeader : GifDecodeEnd::NotGif;
+            Fault(Cut ? "the file ends inside the logical screen descriptor" : "no GIF signature");
             return Outcome;
         }
         GifScreen Screen;

@@ -86,7 +86,8 @@ enum class GifDecodeEnd {
     Trailer,   // the trailer was read
     EndOfData, // the bytes ran out, or a record was unreadable, after the last good record
     Stopped,   // the sink asked to stop
-    NotGif,    // no GIF header and logical screen descriptor
+    NotGif,    // no GIF signature
+    CutHeader, // the file ends inside the logical screen descriptor or global colour table
 };
 
 struct GifDecodeOutcome {

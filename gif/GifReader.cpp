@@ -306,8 +306,9 @@ GifReadResult ReadGif(const std::uint8_t* Data, std::size_t Size, const GifReadL
     GifReadResult Result;
     GifComposer Composer(Result, Limits);
     const GifDecodeOutcome Outcome = DecodeGifRecords(Data, Size, Composer);
-    if (Outcome.End == GifDecodeEnd::NotGif)
-        return Failure("The file is not a GIF file (" + Outcome.Faults.front() + ").");
+    if (Outcome.End == GifDecodeEnd::NotGif) return Failure("The file is not a GIF file.");
+    if (Outcome.End == GifDecodeEnd::CutHeader)
+        return Failure("The file ends inside its header: it is cut short.");
     if (!Composer.Error.empty()) return Failure(Composer.Error);
     if (!Result.Sprite) {
         std::string Reason = "The file holds no image that can be decoded";

@@ -262,7 +262,10 @@ TEST(GifReader, DamagedFilesOpenWithWhatDecoded) {
 
 TEST(GifReader, FilesThatCannotBeOpenedSayWhy) {
     const GifBytes NotGif = {'B', 'M', 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13};
-    EXPECT_EQ(Read(NotGif).Error, "The file is not a GIF file (no GIF signature).");
+    EXPECT_EQ(Read(NotGif).Error, "The file is not a GIF file.");
+    const GifBytes Header = GifBuilder(2, 2, Colors).Trailer();
+    EXPECT_EQ(Read(GifBytes(Header.begin(), Header.begin() + 20)).Error,
+              "The file ends inside its header: it is cut short.");
 
     GifBuilder ZeroScreen(0, 5, Colors);
     ZeroScreen.Image(0, 0, 1, 1, {W});

@@ -243,7 +243,7 @@ TEST(GifDecoder, RejectsWhatIsNoGifAndStopsWhenTheSinkSaysSo) {
     EXPECT_EQ(Decode(Png, Sink).End, GifDecodeEnd::NotGif);
     EXPECT_EQ(Decode({}, Sink).End, GifDecodeEnd::NotGif);
     const GifDecodeOutcome Short = Decode({'G', 'I', 'F', '8', '9', 'a', 1, 0, 1}, Sink);
-    EXPECT_EQ(Short.End, GifDecodeEnd::NotGif);
+    EXPECT_EQ(Short.End, GifDecodeEnd::CutHeader);
     EXPECT_EQ(Short.Faults,
               (std::vector<std::string>{"the file ends inside the logical screen descriptor"}));
     EXPECT_TRUE(Sink.Log.empty());

@@ -186,3 +186,55 @@ TEST(GifReaderSuites, PeterdnFramesWhereTheRulesAgree) {
     }
     EXPECT_EQ(Compared, 4 * 4 + 4 + 2 + 7);
 }
+
+TEST(GifReaderSuites, DamagedFilesOpenWithWhatDecodedOrSayWhy) {
+    struct Expectation {
+        const char* Name;
+        int Cels;         // 0: the file does not open
+        const char* Text; // the first fault, or the reason it does not open
+    };
+    const std::vector<Expectation> Files = {
+        {"bad-codes-in-middle.gif", 2, "damaged image data (image 1)"},
+        {"cut-in-interlaced-image.gif", 1, "the file ends inside the image data (image 0)"},
+        {"cut-in-last-image.gif", 3, "the file ends inside the image data (image 2)"},
+        {"empty-image-in-middle.gif", 3, ""},
+        {"fuzz-bad-code-size.gif", 1, "invalid LZW code size (image 0)"},
+        {"fuzz-cut-in-colour-table.gif", 0, "The file ends inside its header: it is cut short."},
+        {"fuzz-cut-in-data.gif", 1, "the file ends inside the image data (image 0)"},
+        {"fuzz-cut-in-descriptor.gif", 1, "the file ends inside an image descriptor (image 1)"},
+        {"fuzz-cut-in-extension.gif", 1, "the file ends inside an extension"},
+        {"fuzz-damaged-data.gif", 1, "damaged image data (image 0)"},
+        {"fuzz-huge-screen.gif", 0,
+         "The animation is too large to open: its cels would need more than 1024 MiB of memory."},
+        {"fuzz-no-good-image.gif", 0,
+         "The file holds no image that can be decoded (damaged image data (image 0))."},
+        {"fuzz-no-image.gif", 0, "The file holds no image that can be decoded."},
+        {"fuzz-unknown-record.gif", 1, "unknown record after the last readable one"},
+        {"fuzz-zero-screen.gif", 0, "The picture has no pixels: its logical screen is 1792 x 0."},
+        {"no-trailer.gif", 3, ""},
+    };
+    EXPECT_EQ(FilesIn(Data / "damaged", ".gif").size(), Files.size());
+    for (const Expectation& File : Files) {
+        SCOPED_TRACE(File.Name);
+        const GifReadResult Result = ReadGifFile((Data / "damaged" / File.Name).string());
+        if (File.Cels == 0) {
+            EXPECT_FALSE(Result.Opened());
+            EXPECT_EQ(Result.Error, File.Text);
+            continue;
+        }
+        ASSERT_TRUE(Result.Opened()) << Result.Error;
+        EXPECT_EQ(Result.Sprite->CelCount(), File.Cels);
+        EXPECT_EQ(Result.Faults.empty() ? "" : Result.Faults.front(), File.Text);
+    }
+
+    // Made from a sound file by dropping its trailer, or by putting an image of 0 x 0
+    // pixels between its first two images: the cels are the sound file's.
+    const std::vector<std::uint8_t> Frames =
+        ReadBytes(Data / "fixtures" / "gs-disposal-asis.frames.rgba");
+    for (const char* Name : {"no-trailer.gif", "empty-image-in-middle.gif"}) {
+        const GifReadResult Result = ReadGifFile((Data / "damaged" / Name).string());
+        ASSERT_TRUE(Result.Opened()) << Name;
+        for (int Cel = 0; Cel < 3; ++Cel)
+            EXPECT_TRUE(CelShowsFrame(Result, Cel, Frames, std::size_t(Cel) * 8 * 8 * 4)) << Name;
+    }
+}
