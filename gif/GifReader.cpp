@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <utility>
@@ -323,6 +324,9 @@ GifReadResult ReadGif(const std::uint8_t* Data, std::size_t Size, const GifReadL
 }
 
 GifReadResult ReadGifFile(const std::string& FileName, const GifReadLimits& Limits) {
+    std::error_code Ignored;
+    if (std::filesystem::is_directory(FileName, Ignored))
+        return Failure("Cannot open " + FileName + ": it is a folder.");
     std::ifstream File(FileName, std::ios::binary | std::ios::ate);
     if (!File) return Failure("Cannot open " + FileName + ": " + std::strerror(errno) + ".");
     const std::streamoff Length = File.tellg();

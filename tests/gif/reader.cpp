@@ -306,6 +306,8 @@ TEST(GifReader, FilesThatCannotBeOpenedSayWhy) {
     const GifReadResult Missing = ReadGifFile("/nonexistent/folder/file.gif");
     EXPECT_EQ(Missing.Error,
               "Cannot open /nonexistent/folder/file.gif: No such file or directory.");
+    EXPECT_EQ(ReadGifFile(VIMBREL_TEST_DATA).Error,
+              "Cannot open " + std::string(VIMBREL_TEST_DATA) + ": it is a folder.");
 }
 
 TEST(GifReader, WithoutAGlobalTableThePaletteComesFromTheFirstLocalTable) {
