@@ -198,7 +198,11 @@ private:
                     TransparentColor = TableColor(ImageColors, Control->TransparentIndex);
                     if (TransparentColor != Result.Sprite->BackColor()) {
                         FillColor = TransparentColor;
-                        Fill(FillColor);
+                        // Before the first image the picture is only background, which
+                        // the new colour replaces. Later, optimising encoders name a new
+                        // transparent colour for nearly every frame: repainting then would
+                        // wipe everything composed so far, which no viewer does.
+                        if (!Drawn) Fill(FillColor);
                         Result.Sprite->SetBackColor(TransparentColor);
                     }
                 }
@@ -234,6 +238,7 @@ private:
     // Pastes the decoded rows; rows a cut-short image lacks leave the picture as it was.
     void DrawImage(const std::vector<RgbColor>& ImageColors) {
         FillNow();
+        Drawn = true;
         if (VisibleColumns == 0) return;
         int Row = 0;
         while (Row < VisibleRows) {
@@ -263,6 +268,7 @@ private:
     COLORREF FillColor = 0;
     COLORREF TransparentColor = 0;
     std::optional<std::uint8_t> WaitingFill;
+    bool Drawn = false;
     std::string CommentText;
     bool CommentsCut = false;
 

@@ -145,9 +145,9 @@ TEST(GifReader, TransparencyGoesByColourAndStaysOn) {
     EXPECT_TRUE(Result.BackgroundTransparent);
 
     EXPECT_PICTURE(CelPicture(Result, 0), Legend, {"###", "bbb"});
-    // The transparent colour differs from the background: the picture is filled with it
-    // and it becomes the background colour.
-    EXPECT_PICTURE(CelPicture(Result, 1), Legend, {"rrg", "rrr"});
+    // The transparent colour differs from the background: it becomes the background
+    // colour, and the picture composed so far stays under the transparent pixels.
+    EXPECT_PICTURE(CelPicture(Result, 1), Legend, {"##g", "bbb"});
     EXPECT_PICTURE(CelPicture(Result, 2), Legend, {"rrr", "ryr"});
     EXPECT_EQ(Result.Sprite->BackColor(), PALETTERGB(255, 0, 0));
 }

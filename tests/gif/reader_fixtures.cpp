@@ -108,10 +108,11 @@ TEST(GifReaderFixtures, AFrameWithoutGraphicControlIsDrawnOnAClearedPicture) {
         }
 }
 
-TEST(GifReaderFixtures, ANewTransparentColourRepaintsThePicture) {
+TEST(GifReaderFixtures, ANewTransparentColourKeepsThePicture) {
     // gifsicle gives the second frame another transparent colour (#3060a0, the first
-    // frame's blue) than the first (#ff00ff): the picture is filled with the new one,
-    // which becomes the background, and only the patch's opaque pixels are drawn on it.
+    // frame's blue) than the first (#ff00ff). That colour becomes the background, but the
+    // picture composed so far stays, and only the patch's opaque pixels are drawn on it,
+    // as a viewer shows it.
     const Fixture File("gs-transparent");
     ASSERT_TRUE(File.Result.Opened()) << File.Result.Error;
     EXPECT_TRUE(File.Result.BackgroundTransparent);
@@ -121,7 +122,7 @@ TEST(GifReaderFixtures, ANewTransparentColourRepaintsThePicture) {
                    {"m.......", "........", "..####..", "..####..", "..####..", "..####..",
                     "........", ".......m"});
     EXPECT_PICTURE(File.Result.Sprite->CelBitmap(1), Legend,
-                   {"........", "........", "...oo...", "...oo...", "...oo...", "...oo...",
-                    "........", "........"});
+                   {"m.......", "........", "..#oo#..", "..#oo#..", "..#oo#..", "..#oo#..",
+                    "........", ".......m"});
     EXPECT_EQ(File.Result.Sprite->BackColor(), PALETTERGB(0x30, 0x60, 0xA0));
 }
