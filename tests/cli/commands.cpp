@@ -21,7 +21,7 @@ namespace fs = std::filesystem;
 namespace {
 
 const fs::path Program = fs::path(VIMBREL_APP_DIR) / "vimbrel-cli";
-const fs::path GifData = fs::path(VIMBREL_SOURCE_DIR) / "tests" / "gif" / "data";
+const fs::path Fixtures = fs::path(VIMBREL_SOURCE_DIR) / "tests" / "gif" / "data" / "fixtures";
 
 std::string ReadText(const fs::path& Path) {
     std::ifstream File(Path, std::ios::binary);
@@ -33,6 +33,23 @@ std::string Quoted(const std::string& Text) {
     for (char Char : Text)
         Out += Char == '\'' ? std::string("'\\''") : std::string(1, Char);
     return Out + "'";
+}
+
+bool EndsWith(const std::string& Text, const std::string& End) {
+    return Text.size() >= End.size() &&
+           Text.compare(Text.size() - End.size(), End.size(), End) == 0;
+}
+
+// The colours of every cel's pixels, cel after cel, row by row.
+std::vector<RgbColor> CelColors(const GifReadResult& Animation) {
+    std::vector<RgbColor> Colors;
+    for (int Index = 0; Index < Animation.Sprite->CelCount(); ++Index) {
+        const TPxBitmap& Cel = Animation.Sprite->CelBitmap(Index);
+        for (int Y = 0; Y < Cel.Height(); ++Y)
+            for (int X = 0; X < Cel.Width(); ++X)
+                Colors.push_back(Cel.ColorTable()[Cel.IndexAt(X, Y)]);
+    }
+    return Colors;
 }
 
 struct Outcome {
@@ -57,12 +74,10 @@ protected:
         for (const std::string& Arg : Args)
             Command += " " + Quoted(Arg);
         const fs::path Out = Folder / "stdout", Err = Folder / "stderr";
-        Command += " >" + Quoted(Out.string()) + " 2>" + Quoted(Err.string());
-        const int Raw = std::system(Command.c_str());
-        Outcome Result;
-        Result.Status = WIFEXITED(Raw) ? WEXITSTATUS(Raw) : 128 + WTERMSIG(Raw);
-        Result.Out = ReadText(Out);
-        Result.Err = ReadText(Err);
+        const int Raw = std::system(
+            (Command + " >" + Quoted(Out.string()) + " 2>" + Quoted(Err.string())).c_str());
+        const Outcome Result = {WIFEXITED(Raw) ? WEXITSTATUS(Raw) : 128 + WTERMSIG(Raw),
+                                ReadText(Out), ReadText(Err)};
         fs::remove(Out);
         fs::remove(Err);
         return Result;
@@ -71,47 +86,37 @@ protected:
     fs::path Folder;
 };
 
-const std::string AsisInfo = "Size: 8 x 8\n"
-                             "Cels: 3\n"
-                             "Cel 0: delay 200 ms, disposal 1 (No Disposal)\n"
-                             "Cel 1: delay 200 ms, disposal 1 (No Disposal)\n"
-                             "Cel 2: delay 200 ms, disposal 1 (No Disposal)\n"
-                             "Background transparent: no\n"
-                             "Loop count: 3\n"
-                             "Comments: none\n";
-
 } // namespace
 
 TEST_F(CliTest, InfoDescribesTheAnimation) {
-    const Outcome Asis = Run({"info", (GifData / "fixtures" / "gs-disposal-asis.gif").string()});
+    const Outcome Asis = Run({"info", (Fixtures / "gs-disposal-asis.gif").string()});
     EXPECT_EQ(Asis.Status, 0);
-    EXPECT_EQ(Asis.Out, AsisInfo);
+    EXPECT_EQ(Asis.Out, "Size: 8 x 8\n"
+                        "Cels: 3\n"
+                        "Cel 0: delay 200 ms, disposal 1 (No Disposal)\n"
+                        "Cel 1: delay 200 ms, disposal 1 (No Disposal)\n"
+                        "Cel 2: delay 200 ms, disposal 1 (No Disposal)\n"
+                        "Background transparent: no\n"
+                        "Loop count: 3\n"
+                        "Comments: none\n");
     EXPECT_EQ(Asis.Err, "");
 
-    const Outcome Damaged =
-        Run({"info", (GifData / "damaged" / "bad-codes-in-middle.gif").string()});
-    EXPECT_EQ(Damaged.Status, 0);
-    EXPECT_EQ(Damaged.Out, "Size: 8 x 8\n"
-                           "Cels: 2\n"
-                           "Cel 0: delay 200 ms, disposal 1 (No Disposal)\n"
-                           "Cel 1: delay 200 ms, disposal 1 (No Disposal)\n"
-                           "Background transparent: no\n"
-                           "Loop count: 3\n"
-                           "Comments: none\n"
-                           "Damaged: damaged image data (image 1)\n");
-
-    const Outcome Commented = Run({"info", (GifData / "fixtures" / "gs-comment.gif").string()});
-    EXPECT_NE(Commented.Out.find("Cel 1: delay 100 ms, disposal 2 (Restore Background Color)\n"
-                                 "Background transparent: no\n"
-                                 "Loop count: 0\n"
-                                 "Comments:\n"
-                                 "  made with gifsicle\n"),
-              std::string::npos)
+    const Outcome Commented = Run({"info", (Fixtures / "gs-comment.gif").string()});
+    EXPECT_TRUE(EndsWith(Commented.Out, "Cel 1: delay 100 ms, disposal 2 (Restore Background "
+                                        "Color)\nBackground transparent: no\nLoop count: 0\n"
+                                        "Comments:\n  made with gifsicle\n"))
         << Commented.Out;
+
+    const fs::path Damaged = fs::path(VIMBREL_SOURCE_DIR) / "tests" / "gif" / "data" / "damaged" /
+                             "bad-codes-in-middle.gif";
+    const Outcome Opened = Run({"info", Damaged.string()});
+    EXPECT_EQ(Opened.Status, 0);
+    EXPECT_TRUE(EndsWith(Opened.Out, "Comments: none\nDamaged: damaged image data (image 1)\n"))
+        << Opened.Out;
 }
 
 TEST_F(CliTest, FramesWritesEachCelAsTheReaderComposedIt) {
-    const fs::path Gif = GifData / "fixtures" / "im-transparent.gif";
+    const fs::path Gif = Fixtures / "im-transparent.gif";
     const fs::path Target = Folder / "new" / "frames";
     const Outcome Result = Run({"frames", Gif.string(), Target.string()});
     ASSERT_EQ(Result.Status, 0) << Result.Err;
@@ -119,92 +124,66 @@ TEST_F(CliTest, FramesWritesEachCelAsTheReaderComposedIt) {
     EXPECT_EQ(ReadText(Target / "info.txt"), Run({"info", Gif.string()}).Out);
 
     const GifReadResult Animation = ReadGifFile(Gif.string());
-    ASSERT_TRUE(Animation.Opened());
-    for (int Index = 0; Index < 2; ++Index) {
-        const std::string Ppm = ReadText(Target / ("cel-00" + std::to_string(Index) + ".ppm"));
-        const std::string Header = "P6\n8 8\n255\n";
-        ASSERT_EQ(Ppm.size(), Header.size() + 8 * 8 * 3);
-        EXPECT_EQ(Ppm.substr(0, Header.size()), Header);
-        const TPxBitmap& Cel = Animation.Sprite->CelBitmap(Index);
-        for (int Y = 0; Y < 8; ++Y)
-            for (int X = 0; X < 8; ++X) {
-                const RgbColor Color = Cel.ColorTable()[Cel.IndexAt(X, Y)];
-                const std::size_t At = Header.size() + std::size_t(Y * 8 + X) * 3;
-                EXPECT_EQ(std::uint8_t(Ppm[At]), Color.Red);
-                EXPECT_EQ(std::uint8_t(Ppm[At + 1]), Color.Green);
-                EXPECT_EQ(std::uint8_t(Ppm[At + 2]), Color.Blue);
-            }
+    ASSERT_TRUE(Animation.Opened()) << Animation.Error;
+    const std::vector<RgbColor> Colors = CelColors(Animation);
+    ASSERT_EQ(Colors.size(), 2u * 8 * 8);
+    for (std::size_t Cel = 0; Cel < 2; ++Cel) {
+        std::string Expected = "P6\n8 8\n255\n";
+        for (std::size_t k = Cel * 64; k < (Cel + 1) * 64; ++k)
+            Expected += {char(Colors[k].Red), char(Colors[k].Green), char(Colors[k].Blue)};
+        EXPECT_EQ(ReadText(Target / ("cel-00" + std::to_string(Cel) + ".ppm")), Expected) << Cel;
     }
     EXPECT_FALSE(fs::exists(Target / "cel-002.ppm"));
 }
 
 TEST_F(CliTest, ResaveKeepsCelsAndSettings) {
-    for (const char* Name : {"gs-disposal-asis.gif", "gs-disposal-background.gif",
-                             "im-transparent.gif", "gs-comment.gif", "im-interlaced.gif"}) {
+    for (const char* Name :
+         {"gs-disposal-background.gif", "im-transparent.gif", "gs-comment.gif"}) {
         SCOPED_TRACE(Name);
-        const fs::path Input = GifData / "fixtures" / Name;
         const fs::path Output = Folder / Name;
-        const Outcome Result = Run({"resave", Input.string(), Output.string()});
+        const Outcome Result = Run({"resave", (Fixtures / Name).string(), Output.string()});
         ASSERT_EQ(Result.Status, 0) << Result.Err;
         EXPECT_EQ(Result.Err, "");
 
-        const GifReadResult Before = ReadGifFile(Input.string());
+        // Everything info tells, and every pixel, comes back.
+        EXPECT_EQ(Run({"info", Output.string()}).Out,
+                  Run({"info", (Fixtures / Name).string()}).Out);
+        const GifReadResult Before = ReadGifFile((Fixtures / Name).string());
         const GifReadResult After = ReadGifFile(Output.string());
         ASSERT_TRUE(After.Opened()) << After.Error;
-        EXPECT_EQ(After.BackgroundTransparent, Before.BackgroundTransparent);
-        EXPECT_EQ(After.LoopCount, Before.LoopCount);
-        EXPECT_EQ(After.Comments, Before.Comments);
-        ASSERT_EQ(After.Sprite->CelCount(), Before.Sprite->CelCount());
-        for (int Index = 0; Index < Before.Sprite->CelCount(); ++Index) {
-            EXPECT_EQ(After.Sprite->Cel(Index).Delay(), Before.Sprite->Cel(Index).Delay());
-            EXPECT_EQ(After.Sprite->Cel(Index).Disposal(), Before.Sprite->Cel(Index).Disposal());
-            const TPxBitmap& A = After.Sprite->CelBitmap(Index);
-            const TPxBitmap& B = Before.Sprite->CelBitmap(Index);
-            for (int Y = 0; Y < B.Height(); ++Y)
-                for (int X = 0; X < B.Width(); ++X)
-                    ASSERT_EQ(A.ColorTable()[A.IndexAt(X, Y)], B.ColorTable()[B.IndexAt(X, Y)])
-                        << "cel " << Index << " at " << X << ", " << Y;
-        }
+        EXPECT_EQ(CelColors(After), CelColors(Before));
     }
 }
 
 TEST_F(CliTest, FailuresGoToStandardErrorWithAStatus) {
-    const Outcome Missing = Run({"info", (Folder / "missing.gif").string()});
-    EXPECT_EQ(Missing.Status, 1);
-    EXPECT_EQ(Missing.Out, "");
-    EXPECT_EQ(Missing.Err, "vimbrel-cli: " + (Folder / "missing.gif").string() + ": Cannot open " +
-                               (Folder / "missing.gif").string() +
-                               ": No such file or directory.\n");
-
-    const fs::path Text = Folder / "text.gif";
+    const std::string Missing = (Folder / "missing.gif").string();
+    const std::string Text = (Folder / "text.gif").string();
     std::ofstream(Text) << "not a picture at all";
-    const Outcome NotGif = Run({"frames", Text.string(), (Folder / "out").string()});
-    EXPECT_EQ(NotGif.Status, 1);
-    EXPECT_NE(NotGif.Err.find("The file is not a GIF file"), std::string::npos) << NotGif.Err;
-    EXPECT_FALSE(fs::exists(Folder / "out"));
-
-    const fs::path Gif = GifData / "fixtures" / "im-gif87a.gif";
-    const Outcome IntoFile = Run({"frames", Gif.string(), Text.string()});
-    EXPECT_EQ(IntoFile.Status, 1);
-    EXPECT_NE(IntoFile.Err.find("cannot make the folder"), std::string::npos) << IntoFile.Err;
-
-    const Outcome NoFolder =
-        Run({"resave", Gif.string(), (Folder / "no" / "such" / "x.gif").string()});
-    EXPECT_EQ(NoFolder.Status, 1);
-    EXPECT_EQ(NoFolder.Out, "");
-    EXPECT_NE(NoFolder.Err.find((Folder / "no" / "such" / "x.gif").string()), std::string::npos);
-
-    const Outcome NoZero = Run({"info", (GifData / "pygif" / "zero-size.gif").string()});
-    EXPECT_EQ(NoZero.Status, 1);
-    EXPECT_NE(NoZero.Err.find("The picture has no pixels"), std::string::npos);
-
-    for (const std::vector<std::string>& Args :
-         {std::vector<std::string>{}, {"info"}, {"frames", "a.gif"}, {"convert", "a", "b"}}) {
-        const Outcome Usage = Run(Args);
-        EXPECT_EQ(Usage.Status, 2);
-        EXPECT_EQ(Usage.Out, "");
-        EXPECT_NE(Usage.Err.find("Usage:\n  vimbrel-cli info FILE.gif"), std::string::npos);
+    const std::string Gif = (Fixtures / "im-gif87a.gif").string();
+    const std::string Nowhere = (Folder / "no" / "such" / "x.gif").string();
+    const std::string Usage = "Usage:\n  vimbrel-cli info FILE.gif";
+    struct Failure {
+        std::vector<std::string> Args;
+        int Status;
+        std::string Says;
+    };
+    for (const Failure& Case : std::vector<Failure>{
+             {{"info", Missing},
+              1,
+              "vimbrel-cli: " + Missing + ": Cannot open " + Missing +
+                  ": No such file or directory.\n"},
+             {{"frames", Text, (Folder / "out").string()}, 1, "The file is not a GIF file"},
+             {{"frames", Gif, Text}, 1, "cannot make the folder " + Text},
+             {{"resave", Gif, Nowhere}, 1, "vimbrel-cli: " + Nowhere + ": "},
+             {{}, 2, Usage},
+             {{"info"}, 2, "wrong number of arguments for info\n" + Usage},
+             {{"frames", "a.gif"}, 2, "wrong number of arguments for frames\n" + Usage},
+             {{"convert", "a", "b"}, 2, "unknown command convert\n" + Usage}}) {
+        const Outcome Result = Run(Case.Args);
+        EXPECT_EQ(Result.Status, Case.Status) << Case.Says;
+        EXPECT_EQ(Result.Out, "");
+        EXPECT_NE(Result.Err.find(Case.Says), std::string::npos) << Result.Err;
     }
-    EXPECT_NE(Run({"convert", "a", "b"}).Err.find("unknown command convert"), std::string::npos);
+    EXPECT_FALSE(fs::exists(Folder / "out"));
     EXPECT_EQ(Run({"--help"}).Status, 0);
 }

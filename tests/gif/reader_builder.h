@@ -3,6 +3,7 @@
 // which records a file holds, in which order, and where it is broken. Pixel data is
 // LZW-coded without ever growing the code table (a clear code every few pixels): valid for
 // every decoder, and simple enough to be obviously right.
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -11,130 +12,57 @@
 
 using GifBytes = std::vector<std::uint8_t>;
 
-// The LZW data of Indices with minimum code size CodeSize, not yet cut into sub-blocks.
-inline GifBytes LzwCode(const std::vector<std::uint8_t>& Indices, int CodeSize) {
-    GifBytes Out;
-    std::uint32_t Bits = 0;
-    int Count = 0;
-    const int Width = CodeSize + 1;
-    auto Put = [&](int Code) {
-        Bits |= std::uint32_t(Code) << Count;
-        Count += Width;
-        while (Count >= 8) {
-            Out.push_back(std::uint8_t(Bits));
-            Bits >>= 8;
-            Count -= 8;
-        }
-    };
-    const int Clear = 1 << CodeSize;
-    // After 2^CodeSize - 2 codes the next one would be read one bit wider.
-    const int Run = Clear - 2;
-    for (std::size_t k = 0; k < Indices.size(); ++k) {
-        if (k % Run == 0) Put(Clear);
-        Put(Indices[k]);
-    }
-    Put(Clear + 1);
-    if (Count > 0) Out.push_back(std::uint8_t(Bits));
-    return Out;
-}
-
-// Bytes as data sub-blocks of at most 255 bytes, with the block terminator.
-inline GifBytes SubBlocks(const GifBytes& Data) {
-    GifBytes Out;
-    for (std::size_t k = 0; k < Data.size(); k += 255) {
-        const std::size_t Length = std::min<std::size_t>(255, Data.size() - k);
-        Out.push_back(std::uint8_t(Length));
-        Out.insert(Out.end(), Data.begin() + std::ptrdiff_t(k),
-                   Data.begin() + std::ptrdiff_t(k + Length));
-    }
-    Out.push_back(0);
-    return Out;
-}
-
 class GifBuilder {
 public:
-    // A GIF89a file (GIF87a when Version87 is set) with the given logical screen; an empty
-    // Global writes no global colour table.
-    GifBuilder(int Width, int Height, const std::vector<RgbColor>& Global, int Background = 0,
-               bool Version87 = false) {
-        Append(Version87 ? "GIF87a" : "GIF89a");
+    // A GIF89a file with the given logical screen; an empty Global writes no global table.
+    GifBuilder(int Width, int Height, const std::vector<RgbColor>& Global, int Background = 0) {
+        Append({'G', 'I', 'F', '8', '9', 'a'});
         Word(Width);
         Word(Height);
         const int Bits = TableBits(Global.size());
-        Bytes.push_back(std::uint8_t(Global.empty() ? 0 : 0x80 | 0x70 | (Bits - 1)));
-        Bytes.push_back(std::uint8_t(Background));
-        Bytes.push_back(0);
+        Append({std::uint8_t(Global.empty() ? 0 : 0xF0 | (Bits - 1)), std::uint8_t(Background), 0});
         Table(Global, Bits);
     }
 
     GifBuilder& GraphicControl(int Disposal, int Delay, int TransparentIndex = -1) {
-        Bytes.insert(Bytes.end(), {0x21, 0xF9, 0x04});
-        Bytes.push_back(std::uint8_t((Disposal << 2) | (TransparentIndex >= 0 ? 1 : 0)));
-        Word(Delay);
-        Bytes.push_back(std::uint8_t(TransparentIndex >= 0 ? TransparentIndex : 0));
-        Bytes.push_back(0);
+        const bool Transparent = TransparentIndex >= 0;
+        Append({0x21, 0xF9, 4, std::uint8_t((Disposal << 2) | Transparent), std::uint8_t(Delay),
+                std::uint8_t(Delay >> 8), std::uint8_t(Transparent ? TransparentIndex : 0), 0});
         return *this;
     }
-
     GifBuilder& Comment(const std::string& Text) {
-        Bytes.insert(Bytes.end(), {0x21, 0xFE});
-        const GifBytes Blocks = SubBlocks(GifBytes(Text.begin(), Text.end()));
-        Bytes.insert(Bytes.end(), Blocks.begin(), Blocks.end());
-        return *this;
+        Append({0x21, 0xFE});
+        return SubBlocks(GifBytes(Text.begin(), Text.end()));
     }
-
     GifBuilder& Application(const std::string& Identifier, const GifBytes& Data) {
-        Bytes.insert(Bytes.end(), {0x21, 0xFF, std::uint8_t(Identifier.size())});
-        Append(Identifier);
-        const GifBytes Blocks = SubBlocks(Data);
-        Bytes.insert(Bytes.end(), Blocks.begin(), Blocks.end());
-        return *this;
+        Append({0x21, 0xFF, std::uint8_t(Identifier.size())});
+        Append(GifBytes(Identifier.begin(), Identifier.end()));
+        return SubBlocks(Data);
     }
-
     GifBuilder& Loop(int Count) {
         return Application("NETSCAPE2.0", {1, std::uint8_t(Count), std::uint8_t(Count >> 8)});
     }
 
-    // An image whose indices are given top row first, whatever the interlacing.
+    // An image whose indices are given top row first.
     GifBuilder& Image(int Left, int Top, int Width, int Height,
                       const std::vector<std::uint8_t>& Indices,
-                      const std::vector<RgbColor>& Local = {}, bool Interlaced = false) {
-        const int Bits = TableBits(Local.size());
+                      const std::vector<RgbColor>& Local = {}) {
+        Descriptor(Left, Top, Width, Height, Local);
         int CodeSize = 2;
-        for (std::uint8_t Index : Indices)
-            while ((1 << CodeSize) <= Index)
-                ++CodeSize;
-        std::vector<std::uint8_t> Stored = Indices;
-        if (Interlaced) {
-            Stored.clear();
-            for (int Pass : {0, 1, 2, 3}) {
-                static const int Start[] = {0, 4, 2, 1}, Step[] = {8, 8, 4, 2};
-                for (int Y = Start[Pass]; Y < Height; Y += Step[Pass])
-                    Stored.insert(Stored.end(), Indices.begin() + std::ptrdiff_t(Y) * Width,
-                                  Indices.begin() + std::ptrdiff_t(Y + 1) * Width);
-            }
-        }
-        Descriptor(Left, Top, Width, Height, Local, Bits, Interlaced);
+        while ((1 << CodeSize) <= *std::max_element(Indices.begin(), Indices.end()))
+            ++CodeSize;
         Bytes.push_back(std::uint8_t(CodeSize));
-        const GifBytes Blocks = SubBlocks(LzwCode(Stored, CodeSize));
-        Bytes.insert(Bytes.end(), Blocks.begin(), Blocks.end());
-        return *this;
+        return SubBlocks(LzwCode(Indices, CodeSize));
     }
-
     // An image descriptor followed by the given bytes as they are (code size and blocks).
     GifBuilder& ImageWithData(int Left, int Top, int Width, int Height, const GifBytes& Data) {
-        Descriptor(Left, Top, Width, Height, {}, 1, false);
-        Bytes.insert(Bytes.end(), Data.begin(), Data.end());
-        return *this;
+        Descriptor(Left, Top, Width, Height, {});
+        return Raw(Data);
     }
-
     GifBuilder& Raw(const GifBytes& Data) {
-        Bytes.insert(Bytes.end(), Data.begin(), Data.end());
+        Append(Data);
         return *this;
     }
-
-    // Where the next record will start: the place to cut a file short.
-    std::size_t Size() const { return Bytes.size(); }
 
     GifBytes Trailer() const {
         GifBytes File = Bytes;
@@ -150,28 +78,53 @@ private:
             ++Bits;
         return Bits;
     }
-    void Append(const std::string& Text) { Bytes.insert(Bytes.end(), Text.begin(), Text.end()); }
-    void Word(int Value) {
-        Bytes.push_back(std::uint8_t(Value));
-        Bytes.push_back(std::uint8_t(Value >> 8));
+    // After 2^CodeSize - 2 codes the next one would be read one bit wider: clear before.
+    static GifBytes LzwCode(const std::vector<std::uint8_t>& Indices, int CodeSize) {
+        GifBytes Out;
+        std::uint32_t Bits = 0;
+        int Count = 0;
+        auto Put = [&](int Code) {
+            Bits |= std::uint32_t(Code) << Count;
+            for (Count += CodeSize + 1; Count >= 8; Count -= 8, Bits >>= 8)
+                Out.push_back(std::uint8_t(Bits));
+        };
+        const int Clear = 1 << CodeSize;
+        for (std::size_t k = 0; k < Indices.size(); ++k) {
+            if (k % std::size_t(Clear - 2) == 0) Put(Clear);
+            Put(Indices[k]);
+        }
+        Put(Clear + 1);
+        if (Count > 0) Out.push_back(std::uint8_t(Bits));
+        return Out;
     }
+    // Data as sub-blocks of at most 255 bytes, with the block terminator.
+    GifBuilder& SubBlocks(const GifBytes& Data) {
+        for (std::size_t k = 0; k < Data.size(); k += 255) {
+            const std::size_t Length = std::min<std::size_t>(255, Data.size() - k);
+            Bytes.push_back(std::uint8_t(Length));
+            Bytes.insert(Bytes.end(), Data.begin() + std::ptrdiff_t(k),
+                         Data.begin() + std::ptrdiff_t(k + Length));
+        }
+        Bytes.push_back(0);
+        return *this;
+    }
+    void Append(const GifBytes& Data) { Bytes.insert(Bytes.end(), Data.begin(), Data.end()); }
+    void Word(int Value) { Append({std::uint8_t(Value), std::uint8_t(Value >> 8)}); }
     // The table padded with black to the power of two its size field says.
     void Table(const std::vector<RgbColor>& Colors, int Bits) {
-        if (Colors.empty()) return;
-        for (int k = 0; k < (1 << Bits); ++k) {
-            const RgbColor C = k < int(Colors.size()) ? Colors[k] : RgbColor{};
-            Bytes.insert(Bytes.end(), {C.Red, C.Green, C.Blue});
+        for (int k = 0; !Colors.empty() && k < (1 << Bits); ++k) {
+            const RgbColor C = k < int(Colors.size()) ? Colors[std::size_t(k)] : RgbColor{};
+            Append({C.Red, C.Green, C.Blue});
         }
     }
-    void Descriptor(int Left, int Top, int Width, int Height, const std::vector<RgbColor>& Local,
-                    int Bits, bool Interlaced) {
+    void Descriptor(int Left, int Top, int Width, int Height, const std::vector<RgbColor>& Local) {
         Bytes.push_back(0x2C);
         Word(Left);
         Word(Top);
         Word(Width);
         Word(Height);
-        Bytes.push_back(
-            std::uint8_t((Local.empty() ? 0 : 0x80 | (Bits - 1)) | (Interlaced ? 0x40 : 0)));
+        const int Bits = TableBits(Local.size());
+        Bytes.push_back(std::uint8_t(Local.empty() ? 0 : 0x80 | (Bits - 1)));
         Table(Local, Bits);
     }
 
