@@ -228,8 +228,6 @@ TEST(GifReader, DamagedFilesOpenWithWhatDecoded) {
 
 TEST(GifReader, FilesThatCannotBeOpenedSayWhy) {
     EXPECT_EQ(Read({}).Error, "The file is not a GIF file.");
-    EXPECT_EQ(ReadGifFile("/nonexistent/folder/file.gif").Error,
-              "Cannot open /nonexistent/folder/file.gif: No such file or directory.");
     EXPECT_EQ(ReadGifFile(VIMBREL_TEST_DATA).Error,
               "Cannot open " + std::string(VIMBREL_TEST_DATA) + ": it is a folder.");
 
