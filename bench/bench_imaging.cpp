@@ -21,19 +21,9 @@ namespace {
 constexpr int CelWidth = 640;
 constexpr int CelHeight = 480;
 
-// User colours: a 6 x 6 x 6 cube in steps of 51, then 20 greys.
+// The default palette the editor ships: a 6 x 6 x 6 colour cube and 20 greys.
 std::unique_ptr<TPxPalette> MakePalette() {
-    std::vector<RgbColor> Colors;
-    for (int R = 0; R < 6; ++R)
-        for (int G = 0; G < 6; ++G)
-            for (int B = 0; B < 6; ++B)
-                Colors.push_back(
-                    {std::uint8_t(51 * R), std::uint8_t(51 * G), std::uint8_t(51 * B)});
-    for (int I = 0; I < 20; ++I) {
-        const auto Grey = std::uint8_t(8 + 12 * I);
-        Colors.push_back({Grey, Grey, Grey});
-    }
-    return TPxPalette::CreateFromColorMap(Colors);
+    return TPxPalette::CreateFromFile(VIMBREL_APP_DIR "/vimbrel.pal");
 }
 
 void FillRandomUserColors(TPxBitmap& Bitmap, unsigned Seed) {
