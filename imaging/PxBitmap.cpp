@@ -52,6 +52,28 @@ Clip ClipTo(int W, int H, int TW, int TH, int X, int Y) {
 }
 } // namespace
 
+namespace {
+// Copies Count bytes except those equal to Skip. A picture with few transparent pixels goes
+// as whole runs between them (memchr and memcpy at full speed); once they turn out to be
+// frequent, as in a brush, the rest of the row goes through a select that the compiler
+// turns into vector code.
+void CopySkipping(std::uint8_t* Dst, const std::uint8_t* Src, int Count, std::uint8_t Skip) {
+    int Found = 0;
+    while (Count > 0) {
+        const void* Hit = std::memchr(Src, Skip, std::size_t(Count));
+        const int Run = Hit ? int(static_cast<const std::uint8_t*>(Hit) - Src) : Count;
+        std::memcpy(Dst, Src, std::size_t(Run));
+        if (!Hit) return;
+        Src += Run + 1;
+        Dst += Run + 1;
+        Count -= Run + 1;
+        if (++Found * 32 > Count) break;
+    }
+    for (int i = 0; i < Count; ++i)
+        Dst[i] = Src[i] != Skip ? Src[i] : Dst[i];
+}
+} // namespace
+
 void TPxBitmap::DrawTo(TPxBitmap& Target, int X, int Y) const {
     const Clip C = ClipTo(PixelWidth, PixelHeight, Target.Width(), Target.Height(), X, Y);
     if (C.Empty) return;
@@ -63,9 +85,7 @@ void TPxBitmap::DrawTo(TPxBitmap& Target, int X, int Y) const {
             std::memcpy(Dst, Src, std::size_t(Count));
             continue;
         }
-        const std::uint8_t Skip = std::uint8_t(TransparentIdx);
-        // A select rather than a branch, so the compiler can do whole vectors at a time.
-        for (int i = 0; i < Count; ++i) Dst[i] = Src[i] != Skip ? Src[i] : Dst[i];
+        CopySkipping(Dst, Src, Count, std::uint8_t(TransparentIdx));
     }
 }
 

@@ -19,6 +19,13 @@ std::unique_ptr<TPxBitmap> Sheet(const TPxPalette& Palette, const Picture& Rows)
     return Bitmap;
 }
 
+std::string Repeat(const std::string& Piece, int Times) {
+    std::string Row;
+    for (int i = 0; i < Times; ++i)
+        Row += Piece;
+    return Row;
+}
+
 // Paints the whole bitmap, leaving the canvas's brush as it was.
 void Clear(TPxBitmap& Bitmap, COLORREF Color) {
     const TBrush Saved = Bitmap.Canvas().Brush;
@@ -75,6 +82,15 @@ TEST(Bitmap, DrawToClipsAndSkipsTheTransparentIndex) {
     auto Big = Sheet(*Palette, {"rrrrrrrr", "r######r", "r######r", "r######r", "rrrrrrrr"});
     Big->DrawTo(*Target, -1, -1);
     EXPECT_PICTURE(*Target, Legend, {"######", "######", "######"});
+
+    // A wide row with a few transparent pixels, and one with many.
+    auto Wide = Sheet(
+        *Palette, {std::string(30, '#') + "r" + std::string(30, '#') + "r##", Repeat("#r", 32)});
+    Wide->SetTransparentColor(PALETTERGB(255, 0, 0));
+    auto Under = Sheet(*Palette, {std::string(64, '.'), std::string(64, '.')});
+    Wide->DrawTo(*Under, 0, 0);
+    EXPECT_PICTURE(*Under, Legend,
+                   {std::string(30, '#') + "." + std::string(30, '#') + ".##", Repeat("#.", 32)});
 
     auto Brush = Sheet(*Palette, {"r#r", "#r#"});
     Brush->SetTransparentColor(PALETTERGB(255, 0, 0));
