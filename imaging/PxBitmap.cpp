@@ -243,7 +243,8 @@ void TPxCanvas::LineTo(int X, int Y) {
 
 void TPxCanvas::FillRect(const TRect& Rect) {
     const std::uint8_t Index = MatchIndex(Brush.Color);
-    for (int y = Rect.Top; y < Rect.Bottom; ++y)
+    const int Last = std::min(Rect.Bottom, Owner.Height());
+    for (int y = std::max(Rect.Top, 0); y < Last; ++y)
         FillSpan(y, Rect.Left, Rect.Right - 1, Index);
 }
 
@@ -254,7 +255,9 @@ void TPxCanvas::Rectangle(int X1, int Y1, int X2, int Y2) {
     if (Brush.Style == bsSolid) FillRect({Left, Top, Right + 1, Bottom + 1});
     const std::uint8_t Index = MatchIndex(Pen.Color);
     const int W = std::max(Pen.Width, 1);
-    for (int y = Top; y <= Bottom; ++y) {
+    // Only the rows on the bitmap are visited, however far the box reaches beyond it.
+    const int Last = std::min(Bottom, Owner.Height() - 1);
+    for (int y = std::max(Top, 0); y <= Last; ++y) {
         if (y < Top + W || y > Bottom - W) {
             FillSpan(y, Left, Right, Index);
         } else {

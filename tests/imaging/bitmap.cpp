@@ -223,6 +223,11 @@ TEST(Canvas, LinesRectanglesAndPenWidths) {
     Canvas.Brush.Style = bsClear;
     Canvas.Rectangle(0, 0, 7, 5);
     EXPECT_PICTURE(Bitmap, Legend, {"#######", "#######", "##rrr##", "#######", "#######"});
+    // A box far larger than the bitmap shows only its inside.
+    Canvas.Pen.Width = 1;
+    Canvas.Brush.Style = bsSolid;
+    Canvas.Rectangle(-1000000000, 1, 1000000000, 1000000000);
+    EXPECT_PICTURE(Bitmap, Legend, {"#######", "#######", "rrrrrrr", "rrrrrrr", "rrrrrrr"});
     Canvas.Pen.Width = 3;
     Clear(Bitmap, PaperColor);
     Canvas.MoveTo(1, 2);
