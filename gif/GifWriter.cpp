@@ -2,20 +2,14 @@
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <climits>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <random>
 #include <stdexcept>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "gif/DynArrB.h"
 #include "gif/LzwEncoder.h"
+#include "imaging/FileReplace.h"
 #include "imaging/PxBitmap.h"
 #include "model/Spritez.h"
 
@@ -56,85 +50,6 @@ std::string CommentText(const std::vector<std::string>& Lines) {
         Text += Line + "\r\n";
     // A comment is C text to every reader: it ends at the first zero byte.
     return Text.substr(0, Text.find('\0'));
-}
-
-// A write that failed; what() says why, for the user.
-class SaveError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
-std::string ErrorText(int Error) {
-    return std::strerror(Error);
-}
-
-// Buffers the stream and hands it to the file descriptor in large writes.
-class FileOutput {
-public:
-    FileOutput(int Descriptor, std::string Name) : Fd(Descriptor), FileName(std::move(Name)) {
-        Buffer.reserve(Capacity);
-    }
-
-    void Put(const std::uint8_t* Data, std::size_t Count) {
-        if (Buffer.size() + Count > Capacity) Flush();
-        if (Count >= Capacity)
-            WriteAll(Data, Count);
-        else
-            Buffer.insert(Buffer.end(), Data, Data + Count);
-    }
-
-    void Flush() {
-        WriteAll(Buffer.data(), Buffer.size());
-        Buffer.clear();
-    }
-
-private:
-    static constexpr std::size_t Capacity = 1 << 20;
-
-    void WriteAll(const std::uint8_t* Data, std::size_t Count) {
-        while (Count > 0) {
-            const ssize_t Written = ::write(Fd, Data, Count);
-            if (Written < 0) {
-                if (errno == EINTR) continue;
-                throw SaveError("Unable to write " + FileName + ": " + ErrorText(errno));
-            }
-            Data += Written;
-            Count -= std::size_t(Written);
-        }
-    }
-
-    int Fd;
-    std::string FileName;
-    std::vector<std::uint8_t> Buffer;
-};
-
-// The path whose contents a save replaces: a symbolic link is followed, so that the link
-// still names the saved file afterwards.
-std::string ReplacedPath(const std::string& FileName) {
-    struct stat Link;
-    if (::lstat(FileName.c_str(), &Link) == 0 && S_ISLNK(Link.st_mode)) {
-        std::unique_ptr<char, decltype(&std::free)> Resolved(::realpath(FileName.c_str(), nullptr),
-                                                             &std::free);
-        if (Resolved) return Resolved.get();
-    }
-    return FileName;
-}
-
-// Creates a new, empty file beside Target under an unused name; returns its descriptor.
-int CreateTemporary(const std::string& Target, std::string& TempName) {
-    std::random_device Seed;
-    std::mt19937 Random(Seed());
-    for (int Attempt = 0; Attempt < 100; ++Attempt) {
-        char Suffix[16];
-        std::snprintf(Suffix, sizeof Suffix, ".%08x.tmp", unsigned(Random()));
-        TempName = Target + Suffix;
-        const int Fd = ::open(TempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (Fd >= 0) return Fd;
-        if (errno != EEXIST) break;
-    }
-    const std::size_t Slash = Target.rfind('/');
-    const std::string Folder = Slash == std::string::npos ? "." : Target.substr(0, Slash + 1);
-    throw SaveError("Unable to create a file in " + Folder + ": " + ErrorText(errno));
 }
 
 } // namespace
@@ -261,41 +176,14 @@ void WriteGif(const ByteSink& Sink, const TSprite& Sprite, const TPxPalette& Pal
 GifWriteResult SaveGifFile(const std::string& FileName, const TSprite& Sprite,
                            const TPxPalette& Palette, const GifWriteSettings& Settings,
                            const GifWriteProgress& Progress) {
-    const std::string Target = ReplacedPath(FileName);
-    std::string TempName;
-    int Fd = -1;
-    auto Abandon = [&] {
-        if (Fd >= 0) ::close(Fd);
-        Fd = -1;
-        if (!TempName.empty()) ::unlink(TempName.c_str());
-    };
     try {
-        Fd = CreateTemporary(Target, TempName);
-        FileOutput Output(Fd, FileName);
-        WriteGif([&](const std::uint8_t* Data, std::size_t Count) { Output.Put(Data, Count); },
-                 Sprite, Palette, Settings, Progress);
-        Output.Flush();
-
-        // A file that is replaced keeps its permissions.
-        struct stat Old;
-        if (::stat(Target.c_str(), &Old) == 0) (void)::fchmod(Fd, Old.st_mode & 07777);
-        if (::fsync(Fd) != 0)
-            throw SaveError("Unable to write " + FileName + ": " + ErrorText(errno));
-        const int Closing = Fd;
-        Fd = -1;
-        if (::close(Closing) != 0)
-            throw SaveError("Unable to write " + FileName + ": " + ErrorText(errno));
-        if (::rename(TempName.c_str(), Target.c_str()) != 0)
-            throw SaveError("Unable to replace " + FileName + ": " + ErrorText(errno));
+        ReplaceFile(FileName, [&](const ByteSink& Sink) {
+            WriteGif(Sink, Sprite, Palette, Settings, Progress);
+        });
     } catch (const std::bad_alloc&) {
-        Abandon();
         return {false, "Not enough memory to save " + FileName};
     } catch (const std::exception& Error) {
-        Abandon();
         return {false, Error.what()};
-    } catch (...) {
-        Abandon();
-        throw;
     }
     return {true, {}};
 }

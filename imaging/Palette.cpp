@@ -4,7 +4,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <unistd.h>
 
 #include "imaging/Report.h"
 
@@ -183,31 +182,12 @@ void TPxPalette::SaveToFile(const std::string& FileName) const {
     for (int i = FirstUserColor; i <= LastUserColor; ++i)
         Text += "\t" + std::to_string(Entries[i].Red) + "\t" + std::to_string(Entries[i].Green) +
                 "\t" + std::to_string(Entries[i].Blue) + "\r\n";
-
-    // Written beside the target and renamed over it, so a failed write never costs the
-    // user the palette file that was there before.
-    std::string Temporary = FileName + ".XXXXXX";
-    const int Descriptor = mkstemp(Temporary.data());
-    if (Descriptor < 0)
-        throw PaletteFileError("Cannot write the palette file \"" + FileName +
-                               "\": " + std::strerror(errno));
-    FileHandle File(fdopen(Descriptor, "wb"));
-    if (!File) {
-        const int Error = errno;
-        ::close(Descriptor);
-        std::remove(Temporary.c_str());
-        throw PaletteFileError("Cannot write the palette file \"" + FileName +
-                               "\": " + std::strerror(Error));
-    }
-    bool Written = std::fwrite(Text.data(), 1, Text.size(), File.get()) == Text.size();
-    Written = std::fflush(File.get()) == 0 && Written;
-    const int Error = errno;
-    Written = std::fclose(File.release()) == 0 && Written;
-    if (!Written || std::rename(Temporary.c_str(), FileName.c_str()) != 0) {
-        const int Cause = Written ? errno : Error;
-        std::remove(Temporary.c_str());
-        throw PaletteFileError("Cannot write the palette file \"" + FileName +
-                               "\": " + std::strerror(Cause));
+    try {
+        ReplaceFile(FileName, [&](const ByteSink& Sink) {
+            Sink(reinterpret_cast<const std::uint8_t*>(Text.data()), Text.size());
+        });
+    } catch (const FileWriteError& Error) {
+        throw PaletteFileError(Error.what());
     }
 }
 

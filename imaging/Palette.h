@@ -16,6 +16,7 @@
 
 #include "imaging/Color.h"
 #include "imaging/ColorTable.h"
+#include "imaging/FileReplace.h"
 #include "imaging/RgbPicture.h"
 
 constexpr int FirstUserColor = 10;
@@ -31,9 +32,6 @@ struct PaletteEntry {
 
     RgbColor Color() const { return {Red, Green, Blue}; }
 };
-
-// Receives bytes written by the core's file writers.
-using ByteSink = std::function<void(const std::uint8_t* Data, std::size_t Count)>;
 
 // A palette file that cannot be opened, read or written; what() names the file and cause.
 class PaletteFileError : public std::runtime_error {

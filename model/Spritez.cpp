@@ -18,23 +18,6 @@ IndexMap ColorMapBetween(const TPxBitmap& Source, const TPxBitmap& Target) {
     return Source.ColorTable().TranslationTo(Target.ColorTable());
 }
 
-// Source drawn by colour into Target with its top-left at (X, Y), clipped. Cels are never
-// transparent, so every pixel is copied.
-void CopyByColor(const TPxBitmap& Source, TPxBitmap& Target, int X, int Y) {
-    const IndexMap Map = ColorMapBetween(Source, Target);
-    const int FirstX = std::max(0, -X);
-    const int LastX = std::min(Source.Width(), Target.Width() - X);
-    const int FirstY = std::max(0, -Y);
-    const int LastY = std::min(Source.Height(), Target.Height() - Y);
-    if (FirstX >= LastX) return;
-    for (int sy = FirstY; sy < LastY; ++sy) {
-        const std::uint8_t* From = Source.ScanLine(sy) + FirstX;
-        std::uint8_t* To = Target.ScanLine(Y + sy) + X + FirstX;
-        for (int n = LastX - FirstX; n > 0; --n)
-            *To++ = Map[*From++];
-    }
-}
-
 // Which indices of a bitmap show exactly Color (several entries may hold the same colour).
 std::array<bool, 256> IndicesShowing(const TPxBitmap& Bitmap, RgbColor Color) {
     std::array<bool, 256> Shows{};
@@ -150,7 +133,7 @@ template <typename Transform> void TSprite::ForCels(bool All, Transform&& Apply)
 void TSprite::ShiftUp(bool All) {
     ForCels(All, [this](TCel& Cel) {
         auto Fresh = NewBitmap(SpriteWidth, SpriteHeight);
-        CopyByColor(*Cel.Picture, *Fresh, 0, -1);
+        Cel.Picture->Draw(Fresh->Canvas(), 0, -1);
         TPxCanvas& Canvas = Fresh->Canvas();
         Canvas.Pen.Color = Background;
         Canvas.MoveTo(0, SpriteHeight - 1);
@@ -162,7 +145,7 @@ void TSprite::ShiftUp(bool All) {
 void TSprite::ShiftDown(bool All) {
     ForCels(All, [this](TCel& Cel) {
         auto Fresh = NewBitmap(SpriteWidth, SpriteHeight);
-        CopyByColor(*Cel.Picture, *Fresh, 0, 1);
+        Cel.Picture->Draw(Fresh->Canvas(), 0, 1);
         TPxCanvas& Canvas = Fresh->Canvas();
         Canvas.Pen.Color = Background;
         Canvas.MoveTo(0, 0);
@@ -174,7 +157,7 @@ void TSprite::ShiftDown(bool All) {
 void TSprite::ShiftLeft(bool All) {
     ForCels(All, [this](TCel& Cel) {
         auto Fresh = NewBitmap(SpriteWidth, SpriteHeight);
-        CopyByColor(*Cel.Picture, *Fresh, -1, 0);
+        Cel.Picture->Draw(Fresh->Canvas(), -1, 0);
         TPxCanvas& Canvas = Fresh->Canvas();
         Canvas.Pen.Color = Background;
         Canvas.MoveTo(SpriteWidth - 1, 0);
@@ -187,7 +170,7 @@ void TSprite::ShiftLeft(bool All) {
 void TSprite::ShiftRight(bool All) {
     ForCels(All, [this](TCel& Cel) {
         auto Fresh = NewBitmap(SpriteWidth, SpriteHeight);
-        CopyByColor(*Cel.Picture, *Fresh, 1, 0);
+        Cel.Picture->Draw(Fresh->Canvas(), 1, 0);
         TPxCanvas& Canvas = Fresh->Canvas();
         Canvas.Pen.Color = Background;
         Canvas.MoveTo(0, 0);
