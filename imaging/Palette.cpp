@@ -97,10 +97,13 @@ public:
 
     // Skips to just past the next line end (or to the end of the file). Always consumes at
     // least one character unless at the end, so a bad line can never stall the reading.
+    // Files come from every kind of system, so CR LF, LF and a lone CR all end a line; a
+    // line end that knew only one of them would run a colour into the next.
     void SkipLine() {
         int c;
-        while ((c = std::getc(File)) != EOF && c != '\n') {
+        while ((c = std::getc(File)) != EOF && c != '\n' && c != '\r') {
         }
+        if (c == '\r' && (c = std::getc(File)) != '\n' && c != EOF) std::ungetc(c, File);
     }
 
 private:

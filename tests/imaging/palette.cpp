@@ -113,6 +113,28 @@ TEST_F(PaletteFiles, OddFilesLoadAsForgivingAsTheFormatAllows) {
     EXPECT_EQ(ColorAt(*Huge, 10).Blue, 1);
 }
 
+TEST_F(PaletteFiles, EveryKindOfLineEndReadsAlike) {
+    // Trailing words make the reader skip the rest of a line, where the line end matters.
+    const std::vector<std::string> Lines = {"236 colours", "\t1\t2\t3", "4 5 6 trailing words",
+                                            "\t7\t8\t9"};
+    std::vector<std::pair<std::string, std::string>> Files;
+    for (const char* End : {"\n", "\r\n", "\r"}) {
+        std::string Text;
+        for (const std::string& Line : Lines)
+            Text += Line + End;
+        Files.push_back({End, Text});
+    }
+    Files.push_back({"lone CR in CR LF", "236 colours\r\n\t1\t2\t3\r4 5 6 trailing words\r\n"
+                                         "\t7\t8\t9\r\n"});
+    for (const auto& [Name, Text] : Files) {
+        auto Palette = TPxPalette::CreateFromFile(Write("ends.pal", Text));
+        EXPECT_EQ(ColorAt(*Palette, 10), (RgbColor{1, 2, 3})) << Name;
+        EXPECT_EQ(ColorAt(*Palette, 11), (RgbColor{4, 5, 6})) << Name;
+        EXPECT_EQ(ColorAt(*Palette, 12), (RgbColor{7, 8, 9})) << Name;
+        EXPECT_EQ(ColorAt(*Palette, 13), (RgbColor{0, 0, 0})) << Name;
+    }
+}
+
 TEST_F(PaletteFiles, FilesThatAreNotPalettesFailWithAReason) {
     for (const std::string Text :
          {"", "   \r\n", "JASC-PAL\r\n0100\r\n", "abc 1 2 3", "12abc\n1 2 3"}) {
