@@ -158,12 +158,23 @@ private:
     void Start() {
         PaletteColors = Logical.HasGlobalColors ? Logical.GlobalColors : Image.LocalColors;
         Result.Palette = TPxPalette::CreateFromColorMap(PaletteColors);
-        const COLORREF Background = TableColor(PaletteColors, Logical.BackgroundIndex);
+        const COLORREF Background = UserColor(TableColor(PaletteColors, Logical.BackgroundIndex));
         Result.Sprite = TSprite::Create(Logical.Width, Logical.Height, *Result.Palette, Background);
         Result.Sprite->SetBackColor(Background);
         Work = std::make_unique<TPxBitmap>(8, Logical.Width, Logical.Height, *Result.Palette);
         FillColor = Background;
         Fill(FillColor);
+    }
+
+    // The colour of the user entry nearest to Color. The background, fill and transparent
+    // colours are kept as such, so that a colour of a local table or of a global colour
+    // beyond 235 names the very entry the pixels were mapped to: cels appended later are
+    // filled with it, and changing the background colour finds it.
+    COLORREF UserColor(COLORREF Color) const {
+        const RgbColor User =
+            Result.Palette->Entry(Result.Palette->NearestUserIndex(RgbColor::FromRef(Color)))
+                .Color();
+        return PALETTERGB(User.Red, User.Green, User.Blue);
     }
 
     // Every pixel takes the user colour that Color names, so a loaded cel holds user
@@ -193,17 +204,22 @@ private:
                 FrameDelay = Control->Delay * 10;
                 if (FrameDelay != 0) LastDelay = FrameDelay;
                 if (Control->HasTransparent) {
-                    Result.BackgroundTransparent = true;
+                    SkipTransparent = true;
                     // The index names a colour of the table this image's pixels use.
-                    TransparentColor = TableColor(ImageColors, Control->TransparentIndex);
-                    if (TransparentColor != Result.Sprite->BackColor()) {
-                        FillColor = TransparentColor;
-                        // Before the first image the picture is only background, which
-                        // the new colour replaces. Later, optimising encoders name a new
-                        // transparent colour for nearly every frame: repainting then would
-                        // wipe everything composed so far, which no viewer does.
-                        if (!Drawn) Fill(FillColor);
-                        Result.Sprite->SetBackColor(TransparentColor);
+                    TransparentColor =
+                        UserColor(TableColor(ImageColors, Control->TransparentIndex));
+                    // Only the first picture's transparency belongs to the animation: it
+                    // becomes the background that the file marks transparent in every
+                    // frame. Optimising encoders name a transparent colour for later frames
+                    // merely to skip unchanged pixels; taking that as the background would
+                    // make the first frame's pixels of that colour vanish once saved.
+                    if (!Drawn) {
+                        Result.BackgroundTransparent = true;
+                        if (TransparentColor != Result.Sprite->BackColor()) {
+                            FillColor = TransparentColor;
+                            Fill(FillColor);
+                            Result.Sprite->SetBackColor(TransparentColor);
+                        }
                     }
                 }
                 if (Control->Disposal <= DisposalRestorePrevious)
@@ -251,7 +267,7 @@ private:
                 ++Last;
             Work->PasteIndexed(OriginX, OriginY + Row, VisibleColumns - 1, Last - Row,
                                Pixels.data() + std::size_t(Row) * std::size_t(VisibleColumns),
-                               ImageColors, Result.BackgroundTransparent, TransparentColor);
+                               ImageColors, SkipTransparent, TransparentColor);
             Row = Last + 1;
         }
     }
@@ -268,6 +284,9 @@ private:
     COLORREF FillColor = 0;
     COLORREF TransparentColor = 0;
     std::optional<std::uint8_t> WaitingFill;
+    // Whether any image so far named a transparent colour: from then on, pixels of the
+    // most recent one show the picture beneath.
+    bool SkipTransparent = false;
     bool Drawn = false;
     std::string CommentText;
     bool CommentsCut = false;

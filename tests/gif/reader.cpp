@@ -60,8 +60,9 @@ TEST(GifReader, ThePaletteAndBackgroundComeFromTheColourTables) {
     EXPECT_TRUE(Result.Faults.empty());
 
     // 256 colours: 0 is pure red, 240 almost red; the palette keeps only the first 236,
-    // but the background (240) keeps its own colour. Local colours go to the nearest user
-    // colour too: local colour 1 is near global colour 50 (50, 0, 100).
+    // and the background (240) becomes the user colour it is drawn as, so that cels added
+    // later are filled with it. Local colours go to the nearest user colour too: local
+    // colour 1 is near global colour 50 (50, 0, 100).
     std::vector<RgbColor> Table(256, RgbColor{0, 0, 0});
     for (int k = 0; k < 236; ++k)
         Table[std::size_t(k)] = {std::uint8_t(k), 0, 100};
@@ -71,7 +72,7 @@ TEST(GifReader, ThePaletteAndBackgroundComeFromTheColourTables) {
     Big.Image(0, 0, 2, 1, {240, 7}).GraphicControl(1, 0);
     const GifReadResult BigResult =
         Open(Big.Image(0, 0, 1, 1, {1}, {{0, 0, 0}, {50, 1, 99}}).Trailer());
-    EXPECT_EQ(BigResult.Sprite->BackColor(), PALETTERGB(250, 5, 0));
+    EXPECT_EQ(BigResult.Sprite->BackColor(), PALETTERGB(255, 0, 0));
     EXPECT_EQ(IndexAt(BigResult, 0, 0, 0), 10);
     EXPECT_EQ(IndexAt(BigResult, 0, 1, 0), 17);
     EXPECT_EQ(IndexAt(BigResult, 1, 0, 0), 60);
@@ -132,19 +133,31 @@ TEST(GifReader, AnImageCoveringTheScreenIsDrawnAtTheOriginAndOthersAreClipped) {
 }
 
 TEST(GifReader, TransparencyGoesByColourAndStaysOn) {
-    // Colour 7 repeats colour 2 (red): both are the transparent colour's user colour.
+    // The first picture's transparent colour differs from the background: it becomes the
+    // background colour and fills the picture before the first image is drawn. Colour 7
+    // repeats colour 2 (red): both are the transparent colour's user colour.
     std::vector<RgbColor> Table = Colors;
     Table[7] = Table[2];
-    GifBuilder Gif(3, 2, Table, K);
-    Gif.GraphicControl(1, 5).Image(0, 0, 3, 2, {W, W, W, B, B, B});
-    Gif.GraphicControl(1, 5, R).Image(0, 0, 3, 1, {R, 7, G});
-    Gif.Image(0, 1, 3, 1, {R, Y, R}); // no graphic control: disposal 2, still transparent
-    const GifReadResult Result = Open(Gif.Trailer());
-    EXPECT_TRUE(Result.BackgroundTransparent);
-    // The transparent colour differs from the background: it becomes the background
-    // colour, and the picture composed so far stays under the transparent pixels.
-    ExpectCels(Result, {{"###", "bbb"}, {"##g", "bbb"}, {"rrr", "ryr"}});
-    EXPECT_EQ(Result.Sprite->BackColor(), PALETTERGB(255, 0, 0));
+    GifBuilder First(3, 2, Table, K);
+    First.GraphicControl(1, 5, R).Image(1, 0, 2, 2, {W, 7, R, B});
+    First.Image(0, 1, 3, 1, {G, R, G}); // no graphic control: disposal 2, still transparent
+    const GifReadResult FirstResult = Open(First.Trailer());
+    EXPECT_TRUE(FirstResult.BackgroundTransparent);
+    ExpectCels(FirstResult, {{"r#r", "rrb"}, {"rrr", "grg"}});
+    EXPECT_EQ(FirstResult.Sprite->BackColor(), PALETTERGB(255, 0, 0));
+
+    // Optimising encoders name a transparent colour for later frames only to skip pixels
+    // that stay as they were: it neither becomes the background nor makes the animation
+    // transparent, so the first picture's red keeps showing once saved.
+    GifBuilder Later(4, 1, {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}}, 3);
+    Later.GraphicControl(1, 5).Image(0, 0, 4, 1, {0, 1, 2, 3});
+    Later.GraphicControl(1, 5, 0).Image(1, 0, 3, 1, {0, 0, 1});
+    Later.Image(0, 0, 2, 1, {0, 2}); // still skips red, and clears to white first
+    const GifReadResult LaterResult = Open(Later.Trailer());
+    EXPECT_FALSE(LaterResult.BackgroundTransparent);
+    // Entries 10 to 13 are red, green, blue and white: the legend's ".", "#", "r", "g".
+    ExpectCels(LaterResult, {{".#rg"}, {".#r#"}, {"grgg"}});
+    EXPECT_EQ(LaterResult.Sprite->BackColor(), PALETTERGB(255, 255, 255));
 
     // The transparent index names a colour of the image's own table: in the local table
     // index 1 is black, the transparent colour; global 1 is white.

@@ -24,6 +24,7 @@
 
 #include "gif/GifWriter.h"
 #include "gif/LzwEncoder.h"
+#include "giflib_viewer.h"
 #include "model/Spritez.h"
 #include "support/PictureAssert.h"
 
@@ -80,30 +81,8 @@ const Bytes Trailer{0x3B};
 
 // ---- Reading back with giflib ----
 
-int ReadFromMemory(GifFileType* Gif, GifByteType* Out, int Count) {
-    auto* Source = static_cast<std::pair<const Bytes*, std::size_t>*>(Gif->UserData);
-    const std::size_t Take = std::min(std::size_t(Count), Source->first->size() - Source->second);
-    std::copy_n(Source->first->data() + Source->second, Take, Out);
-    Source->second += Take;
-    return int(Take);
-}
-
-struct GifCloser {
-    void operator()(GifFileType* Gif) const {
-        int Error = 0;
-        DGifCloseFile(Gif, &Error);
-    }
-};
-using GiflibFile = std::unique_ptr<GifFileType, GifCloser>;
-
-// The whole file as giflib's high-level reader sees it; null when giflib refuses it.
-GiflibFile ReadWithGiflib(const Bytes& File) {
-    std::pair<const Bytes*, std::size_t> Source(&File, 0);
-    int Error = 0;
-    GiflibFile Gif(DGifOpen(&Source, ReadFromMemory, &Error));
-    if (Gif && DGifSlurp(Gif.get()) != GIF_OK) Gif.reset();
-    return Gif;
-}
+using giflib_viewer::GiflibFile;
+using giflib_viewer::ReadWithGiflib;
 
 // Decodes File with giflib and checks it against what was saved: size, background, loop
 // count, comments, and for every cel its delay, disposal and transparency, and the colour
@@ -142,7 +121,8 @@ void ExpectGiflibReadsBack(const Bytes& File, const TSprite& Sprite, const TPxPa
     EXPECT_EQ(Comments, Expected.substr(0, Expected.find('\0')));
     EXPECT_EQ(LoopCount, Settings.LoopCount);
 
-    Bytes Screen(std::size_t(W * H), std::uint8_t(Background)), Saved;
+    const std::vector<giflib_viewer::ViewedFrame> Frames = giflib_viewer::ViewerFrames(*Gif);
+    const GifColorType BackgroundColor = Gif->SColorMap->Colors[Background];
     for (int I = 0; I < Sprite.CelCount(); ++I) {
         SCOPED_TRACE("cel " + std::to_string(I));
         const TCel& Cel = Sprite.Cel(I);
@@ -152,19 +132,9 @@ void ExpectGiflibReadsBack(const Bytes& File, const TSprite& Sprite, const TPxPa
             std::make_tuple(Control.DelayTime, Control.DisposalMode, Control.TransparentColor),
             std::make_tuple(std::min(Cel.Delay(), 655359) / 10, int(Cel.Disposal()),
                             Settings.BackgroundTransparent ? Background : NO_TRANSPARENT_COLOR));
-
-        const SavedImage& Image = Gif->SavedImages[I];
-        const GifImageDesc& D = Image.ImageDesc;
+        const GifImageDesc& D = Gif->SavedImages[I].ImageDesc;
         EXPECT_TRUE(D.ColorMap == nullptr && !D.Interlace);
         ASSERT_TRUE(D.Left >= 0 && D.Top >= 0 && D.Left + D.Width <= W && D.Top + D.Height <= H);
-        // Pixel K of the image lies at this position of the screen.
-        auto OnScreen = [&](int K) {
-            return std::size_t((D.Top + K / D.Width) * W + D.Left + K % D.Width);
-        };
-        if (Cel.Disposal() == DisposalRestorePrevious) Saved = Screen;
-        for (int K = 0; K < D.Width * D.Height; ++K)
-            if (Image.RasterBits[K] != Control.TransparentColor)
-                Screen[OnScreen(K)] = Image.RasterBits[K];
 
         // A user colour is stored as itself, a system colour as the nearest user colour.
         int Wrong = 0;
@@ -173,14 +143,12 @@ void ExpectGiflibReadsBack(const Bytes& File, const TSprite& Sprite, const TPxPa
             const int User = Index >= FirstUserColor && Index <= LastUserColor
                                  ? Index
                                  : Palette.NearestUserIndex(Palette.Entry(Index).Color());
-            const GifColorType& C = Gif->SColorMap->Colors[Screen[std::size_t(K)]];
+            // Where nothing is drawn, the background colour shows.
+            const giflib_viewer::ViewedPixel& Shown = Frames[std::size_t(I)][std::size_t(K)];
+            const GifColorType& C = Shown.Drawn ? Shown.Color : BackgroundColor;
             Wrong += RgbColor({C.Red, C.Green, C.Blue}) != Palette.Entry(User).Color();
         }
         EXPECT_EQ(Wrong, 0) << "pixels that show another colour than the cel";
-
-        for (int K = 0; K < D.Width * D.Height && Cel.Disposal() == DisposalRestoreBackground; ++K)
-            Screen[OnScreen(K)] = std::uint8_t(Background);
-        if (Cel.Disposal() == DisposalRestorePrevious) Screen = Saved;
     }
 }
 

@@ -1,0 +1,154 @@
+// Opening a file and saving it again never changes what a viewer shows: every file of the
+// public suites and of other encoders that opens is saved by our writer, decoded again by
+// giflib as a viewer composes it, and must show the very cels the reader made.
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "gif/GifReader.h"
+#include "gif/GifWriter.h"
+#include "giflib_viewer.h"
+#include "reader_frames.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const fs::path Data = VIMBREL_TEST_DATA;
+
+using giflib_viewer::ViewedFrame;
+using giflib_viewer::ViewedPixel;
+
+struct Mismatches {
+    // Pixels that show another colour than the cel.
+    int Wrong = 0;
+    // Of those, pixels that turn into the transparent background over a cel that leaves
+    // its picture in place (disposal 0 or 1): a frame can only let the pixel beneath show
+    // through, so no GIF can show that change.
+    int Unshowable = 0;
+    // Pixels where the cel agrees with what a viewer showed of the original file, but the
+    // saved file shows them otherwise (drawn where they were transparent, or the reverse).
+    int Changed = 0;
+    std::string First;
+
+    void Note(const std::string& What, int Cel, int X, int Y) {
+        if (First.empty())
+            First = What + " in cel " + std::to_string(Cel) + " at (" + std::to_string(X) + ", " +
+                    std::to_string(Y) + ")";
+    }
+};
+
+RgbColor ColorOf(const GifColorType& Color) {
+    return {Color.Red, Color.Green, Color.Blue};
+}
+
+// Opened is what the reader made of Original.
+Mismatches CompareResaved(const giflib_viewer::Bytes& Original, const GifReadResult& Opened) {
+    const TSprite& Sprite = *Opened.Sprite;
+    const TPxPalette& Palette = *Opened.Palette;
+    GifWriteSettings Settings;
+    Settings.BackgroundTransparent = Opened.BackgroundTransparent;
+    Settings.LoopCount = Opened.LoopCount;
+    Settings.Comments = Opened.Comments;
+    giflib_viewer::Bytes Saved;
+    WriteGif(
+        [&Saved](const std::uint8_t* P, std::size_t N) { Saved.insert(Saved.end(), P, P + N); },
+        Sprite, Palette, Settings);
+
+    Mismatches Result;
+    const giflib_viewer::GiflibFile Gif = giflib_viewer::ReadWithGiflib(Saved);
+    if (!Gif || Gif->ImageCount != Sprite.CelCount()) {
+        Result.Wrong = 1;
+        Result.First = "giflib does not read the saved file back whole";
+        return Result;
+    }
+    const std::vector<ViewedFrame> Frames = giflib_viewer::ViewerFrames(*Gif);
+    // A damaged original that giflib refuses is only compared with the cels.
+    const giflib_viewer::GiflibFile OriginalGif = giflib_viewer::ReadWithGiflib(Original);
+    const std::vector<ViewedFrame> OriginalFrames =
+        OriginalGif ? giflib_viewer::ViewerFrames(*OriginalGif) : std::vector<ViewedFrame>();
+    const bool SameScreen = OriginalGif && OriginalGif->SWidth == Sprite.Width() &&
+                            OriginalGif->SHeight == Sprite.Height();
+
+    const RgbColor Background = ColorOf(Gif->SColorMap->Colors[Gif->SBackGroundColor]);
+    const int W = Sprite.Width();
+    for (int Cel = 0; Cel < Sprite.CelCount(); ++Cel) {
+        const TPxBitmap& Bitmap = Sprite.CelBitmap(Cel);
+        const bool OverKeptPicture = Cel > 0 && Sprite.Cel(Cel - 1).Disposal() <= DisposalNone;
+        const bool HasOriginal = SameScreen && Cel < int(OriginalFrames.size());
+        for (int K = 0; K < W * Sprite.Height(); ++K) {
+            const int X = K % W, Y = K / W;
+            const RgbColor Expected = Palette.Entry(Bitmap.IndexAt(X, Y)).Color();
+            const bool ExpectedTransparent = Opened.BackgroundTransparent && Expected == Background;
+            const ViewedPixel& Shown = Frames[std::size_t(Cel)][std::size_t(K)];
+            // Transparent pixels read as the background colour.
+            if ((Shown.Drawn ? ColorOf(Shown.Color) : Background) != Expected) {
+                ++Result.Wrong;
+                Result.Unshowable += ExpectedTransparent && OverKeptPicture;
+                Result.Note("another colour", Cel, X, Y);
+                continue;
+            }
+            if (!HasOriginal) continue;
+            const ViewedPixel& Before = OriginalFrames[std::size_t(Cel)][std::size_t(K)];
+            const bool Agrees =
+                Before.Drawn
+                    ? Palette.Entry(Palette.NearestUserIndex(ColorOf(Before.Color))).Color() ==
+                          Expected
+                    : ExpectedTransparent;
+            if (Agrees && Before.Drawn != Shown.Drawn) {
+                ++Result.Changed;
+                Result.Note(Before.Drawn ? "a drawn pixel made transparent"
+                                         : "a transparent pixel drawn",
+                            Cel, X, Y);
+            }
+        }
+    }
+    return Result;
+}
+
+} // namespace
+
+TEST(GifRoundTrip, EveryFileThatOpensSavesAsTheViewerShowedIt) {
+    // Files with pixels that turn into the transparent background over a kept picture.
+    // The first frame keeps its picture (disposal 1); each later frame covers the whole
+    // screen, so the editor clears the picture to the transparent colour before drawing it,
+    // and the pixels the first frame had there can only show through once saved.
+    const std::string ClearedOverKept = "whole-screen frames cleared after a disposal-1 frame";
+    const std::map<std::string, std::string> Unshowable = {
+        {"peterdn/animated_transparent_frame_restorebackground_loop", ClearedOverKept},
+        {"peterdn/animated_transparent_loop", ClearedOverKept},
+        {"peterdn/animated_transparent_loop_frames_out_of_bounds", ClearedOverKept},
+    };
+    std::set<std::string> Opened, SeenUnshowable;
+    for (const char* Folder : {"fixtures", "peterdn", "pygif", "damaged"}) {
+        std::vector<fs::path> Files;
+        for (const fs::directory_entry& Entry : fs::directory_iterator(Data / Folder))
+            if (Entry.path().extension() == ".gif") Files.push_back(Entry.path());
+        std::sort(Files.begin(), Files.end());
+        for (const fs::path& File : Files) {
+            const std::string Name = std::string(Folder) + "/" + File.stem().string();
+            SCOPED_TRACE(Name);
+            const giflib_viewer::Bytes Original = ReadBytes(File);
+            const GifReadResult Result = ReadGif(Original.data(), Original.size());
+            if (!Result.Opened()) continue;
+            Opened.insert(Name);
+            const Mismatches Found = CompareResaved(Original, Result);
+            EXPECT_EQ(Found.Changed, 0) << "first: " << Found.First;
+            if (Unshowable.count(Name)) {
+                EXPECT_EQ(Found.Wrong, Found.Unshowable) << "first: " << Found.First;
+                if (Found.Unshowable > 0) SeenUnshowable.insert(Name);
+            } else {
+                EXPECT_EQ(Found.Wrong, 0) << "first: " << Found.First;
+            }
+        }
+    }
+    // Each exemption must still be needed, or it hides nothing but could hide a fault.
+    for (const auto& [Name, Why] : Unshowable)
+        EXPECT_TRUE(SeenUnshowable.count(Name)) << Name << " (" << Why << ") needs no exemption";
+    EXPECT_GE(Opened.size(), 100u);
+}
