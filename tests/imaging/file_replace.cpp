@@ -1,0 +1,208 @@
+#include <algorithm>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "imaging/FileReplace.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string Old = "the old contents";
+const std::string New = "the new contents, longer than the old ones";
+
+struct EncodingFailed {};
+
+void Save(const fs::path& Name, const std::string& Text) {
+    ReplaceFile(Name.string(), [&](const ByteSink& Sink) {
+        Sink(reinterpret_cast<const std::uint8_t*>(Text.data()), Text.size());
+    });
+}
+
+// More than the writer buffers, so that bytes reach the disk before the failure.
+void SaveFailing(const fs::path& Name) {
+    ReplaceFile(Name.string(), [](const ByteSink& Sink) {
+        const std::vector<std::uint8_t> Block(1 << 20, 'x');
+        for (int I = 0; I < 3; ++I)
+            Sink(Block.data(), Block.size());
+        throw EncodingFailed();
+    });
+}
+
+void Put(const fs::path& Path, const std::string& Text) {
+    std::ofstream(Path, std::ios::binary) << Text;
+}
+
+std::string Read(const fs::path& Path) {
+    std::ostringstream Text;
+    Text << std::ifstream(Path, std::ios::binary).rdbuf();
+    return Text.str();
+}
+
+// Every name under Folder, symbolic links marked with a trailing @.
+std::set<std::string> Names(const fs::path& Folder) {
+    std::set<std::string> Result;
+    for (const auto& Entry : fs::recursive_directory_iterator(Folder))
+        Result.insert(Entry.path().lexically_relative(Folder).string() +
+                      (Entry.is_symlink() ? "@" : ""));
+    return Result;
+}
+
+// Body's result as the exit status of a child process, which may change its limits and
+// user freely; -1 when the child did not exit.
+int InChild(const std::function<int()>& Body) {
+    const pid_t Child = ::fork();
+    if (Child == 0) ::_exit(Body());
+    int Status = 0;
+    if (Child < 0 || ::waitpid(Child, &Status, 0) != Child || !WIFEXITED(Status)) return -1;
+    return WEXITSTATUS(Status);
+}
+
+class FileReplace : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Folder = fs::temp_directory_path() /
+                 ("vimbrel-replace-" +
+                  std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(Folder);
+        fs::permissions(Folder, fs::perms(0755));
+    }
+    void TearDown() override {
+        fs::permissions(Folder, fs::perms::owner_all, fs::perm_options::add);
+        fs::remove_all(Folder);
+    }
+
+    fs::path Folder;
+};
+
+} // namespace
+
+TEST_F(FileReplace, SavesKeepLinksAndNamesAndFailedOnesKeepTheOldFile) {
+    struct Case {
+        const char* What;
+        const char* Saved; // the name saved to
+        const char* File;  // the file that must end up holding the contents
+        std::function<void(const fs::path&)> Make;
+    };
+    const std::string LongName(255, 'n');
+    const std::vector<Case> Cases = {
+        {"a plain file", "plain", "plain", [](const fs::path& In) { Put(In / "plain", Old); }},
+        {"a new file", "new", "new", [](const fs::path&) {}},
+        {"hard links", "linked", "linked",
+         [](const fs::path& In) {
+             Put(In / "linked", Old);
+             fs::create_hard_link(In / "linked", In / "other name");
+         }},
+        {"a link to a file", "link", "sub/file",
+         [](const fs::path& In) {
+             fs::create_directory(In / "sub");
+             Put(In / "sub/file", Old);
+             fs::create_symlink("sub/file", In / "link");
+         }},
+        // The second link is relative to its own folder, not to the first link's.
+        {"links to a file yet to be made", "first", "absent",
+         [](const fs::path& In) {
+             fs::create_directory(In / "sub");
+             fs::create_symlink("sub/second", In / "first");
+             fs::create_symlink("../absent", In / "sub/second");
+         }},
+        {"a name as long as allowed", LongName.c_str(), LongName.c_str(),
+         [&](const fs::path& In) { Put(In / LongName, Old); }},
+    };
+    for (std::size_t I = 0; I < Cases.size(); ++I) {
+        const Case& C = Cases[I];
+        SCOPED_TRACE(C.What);
+        const fs::path In = Folder / std::to_string(I);
+        fs::create_directory(In);
+        C.Make(In);
+        const bool Existed = fs::exists(In / C.File);
+        const std::set<std::string> Before = Names(In);
+
+        EXPECT_THROW(SaveFailing(In / C.Saved), EncodingFailed);
+        EXPECT_EQ(Names(In), Before);
+        if (Existed) {
+            EXPECT_EQ(Read(In / C.File), Old);
+        }
+
+        EXPECT_NO_THROW(Save(In / C.Saved, New));
+        EXPECT_EQ(Read(In / C.File), New);
+        std::set<std::string> After = Before;
+        After.insert(C.File);
+        EXPECT_EQ(Names(In), After);
+    }
+    const fs::path Linked = Folder / "2/linked", Other = Folder / "2/other name";
+    EXPECT_TRUE(fs::equivalent(Linked, Other));
+    EXPECT_EQ(fs::hard_link_count(Linked), 2u);
+    EXPECT_EQ(Read(Other), New);
+}
+
+TEST_F(FileReplace, AFolderThatMayNotChangeStillLetsItsWritableFileBeSaved) {
+    const fs::path File = Folder / "kept";
+    Put(File, Old);
+    fs::permissions(File, fs::perms(0666));
+    fs::permissions(Folder, fs::perms(0555));
+    struct stat Before;
+    ASSERT_EQ(::stat(File.c_str(), &Before), 0);
+
+    // Root may change any folder, so the saves run as nobody when the tests run as root.
+    const auto AsUser = [&](const std::function<void()>& Body) {
+        return InChild([&] {
+            if (::geteuid() == 0 && ::setuid(65534) != 0) return 77;
+            if (::access(File.c_str(), W_OK) != 0) return 77;
+            try {
+                Body();
+                return 0;
+            } catch (const EncodingFailed&) {
+                return 1;
+            } catch (const FileWriteError&) {
+                return 2;
+            }
+        });
+    };
+    const int Failing = AsUser([&] { SaveFailing(File); });
+    if (Failing == 77) GTEST_SKIP() << "cannot run as a user without write access to the folder";
+    EXPECT_EQ(Failing, 1);
+    EXPECT_EQ(Read(File), Old);
+
+    EXPECT_EQ(AsUser([&] { Save(File, New); }), 0);
+    EXPECT_EQ(Read(File), New);
+    struct stat After;
+    ASSERT_EQ(::stat(File.c_str(), &After), 0);
+    EXPECT_EQ(After.st_ino, Before.st_ino);
+    EXPECT_EQ(Names(Folder), std::set<std::string>{"kept"});
+}
+
+TEST_F(FileReplace, AFileRewrittenInPlaceGetsItsContentsBackWhenTheDiskFails) {
+    const fs::path Linked = Folder / "linked";
+    Put(Linked, Old);
+    fs::create_hard_link(Linked, Folder / "other name");
+    // Files may grow to 2000 bytes only: the new contents are cut off half way.
+    const int Status = InChild([&] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit Limit{2000, 2000};
+        ::setrlimit(RLIMIT_FSIZE, &Limit);
+        try {
+            Save(Linked, std::string(5000, 'y'));
+            return 1;
+        } catch (const FileWriteError&) {
+            return 0;
+        }
+    });
+    EXPECT_EQ(Status, 0) << "1: reported success";
+    EXPECT_EQ(Read(Linked), Old);
+    EXPECT_TRUE(fs::equivalent(Linked, Folder / "other name"));
+    EXPECT_EQ(Names(Folder), (std::set<std::string>{"linked", "other name"}));
+}
