@@ -1,0 +1,24 @@
+// The editor: one QApplication, the once-only windows made in their fixed order with the
+// main window first, then the message loop. Command-line arguments are ignored.
+#include <QApplication>
+#include <malloc.h>
+
+#include "ui/shell/Forms.h"
+#include "ui/shell/SpriteMDI.h"
+
+int main(int argc, char** argv) {
+    // Undo snapshots of many cels are freed and made again at every edit; with glibc's
+    // default thresholds each large block goes back to the kernel and comes back as fresh
+    // pages to fault in. Keeping freed memory makes the next snapshot reuse it.
+    // (32 MiB is the largest mmap threshold glibc accepts on 64-bit systems.)
+    mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
+    mallopt(M_TRIM_THRESHOLD, 512 * 1024 * 1024);
+
+    QApplication Application(argc, argv);
+    QApplication::setOrganizationName("Ostra Vale Software");
+    QApplication::setApplicationName("Ostra Vale Vimbrel");
+    QApplication::setApplicationDisplayName("Ostra Vale Vimbrel");
+    TApplicationWindows Windows;
+    frmSpriteMDI->showMaximized();
+    return QApplication::exec();
+}

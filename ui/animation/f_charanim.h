@@ -1,0 +1,143 @@
+#pragma once
+// The document window of one animation: the cel strip, the preview that plays the
+// animation, the frame-rate fields, and the entry points of every command that changes
+// cels. A child of the main window's MDI area, paired with one painter window that edits
+// its current cel.
+//
+// Owns its palette and its cel list (which owns the sprite and its cels); refers to its
+// painter window, which the main window creates and which closes together with this
+// window. Frees itself when closed. User-interface thread only.
+#include <QImage>
+#include <QMdiSubWindow>
+#include <QString>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "imaging/Color.h"
+
+class QCheckBox;
+class QLineEdit;
+class QMenu;
+class QScrollBar;
+class QSpinBox;
+class QSplitter;
+class QTimer;
+class QToolButton;
+class TCelList;
+class TPxBitmap;
+class TPxPalette;
+class TSprite;
+class TfrmPainter;
+
+class TfrmCharAnimation : public QMdiSubWindow {
+    Q_OBJECT
+public:
+    explicit TfrmCharAnimation(QWidget* Parent = nullptr);
+    ~TfrmCharAnimation() override;
+
+    // ---- Document settings ----
+    bool Modified = false;
+    std::vector<std::string> Comments;
+    std::uint16_t LoopCount = 0;
+    bool BackgroundTransparent = false;
+    // Milliseconds; the delay of new cels, shown in "Default Frame Rate".
+    int DefaultDelay = 200;
+    // Kept distance from the window's right edge to the splitter.
+    int SplitOffset = 0;
+
+    // ---- Playback state ----
+    bool Playing = false;
+    bool Busy = false;
+    int PreviewIndex = 0;
+    int Direction = 1;
+
+    // ---- The document ----
+    TCelList* CelList() const { return Cels.get(); }
+    TSprite* Sprite() const;
+    TPxPalette* Palette() const { return OwnedPalette.get(); }
+    // Takes Palette as the window's palette without moving any cel onto it (a new window,
+    // or after the cel list has moved its cels over).
+    void TakePalette(std::unique_ptr<TPxPalette> Palette);
+    // Gives up the palette (the main window's SetPalette keeps the old one alive until the
+    // cels have moved onto the new one).
+    std::unique_ptr<TPxPalette> ReleasePalette();
+    TfrmPainter* Painter() const { return PainterWindow; }
+    void SetPainterWindow(TfrmPainter* Painter);
+
+    // The caption: the file name, or "Animation [n]" for an untitled document. The painter's
+    // caption follows it.
+    QString Caption() const;
+    void SetCaption(const QString& Caption);
+
+    // A new animation of CelCount blank cels with the New Animation dialog's size and
+    // background colour, on the current palette.
+    void NewAnimation(int CelCount);
+    // Opens a GIF file into this window. False with Reason when it cannot be read; Faults
+    // lists what was wrong with a damaged file that opened all the same.
+    bool LoadFromGIF(const QString& FileName, QString* Reason = nullptr,
+                     std::vector<std::string>* Faults = nullptr);
+    // Saves the animation as a GIF file with the progress window; false with Reason when it
+    // cannot be written (the file on disk is then as it was).
+    bool SaveToGIF(const QString& FileName, QString* Reason = nullptr);
+    // Hands a sprite to the cel list and the painter.
+    void SetSprite(std::unique_ptr<TSprite> Sprite);
+    // After the palette changed: rebuilds the backdrop, redraws painter and preview, and
+    // marks the document modified.
+    void SetPalette(TPxPalette& Palette);
+
+    // ---- Commands ----
+    void sbutInsertClick();
+    void sbutAppendCelClick();
+    void sbutDeleteClick();
+    void ShiftUp();
+    void ShiftRight();
+    void ShiftDown();
+    void ShiftLeft();
+    void FlipVertical();   // side to side
+    void FlipHorizontal(); // top to bottom
+    void RotateClockwise();
+    void RotateCounterClockwise();
+    void ReplaceColors();
+    void ChangeBackgroundColor();
+    void SetDisposalForAll();
+    void butPropertiesClick();
+    void SavePalette();
+    void SetCopyPasteButtons();
+    void FormActivate();
+
+    // ---- Playback ----
+    void sbutPlayClick();
+    void sbutPlayReverseClick();
+    void sbutAnimStopClick();
+    void sbutFrameForwardClick();
+    void sbutFrameBackwardsClick();
+    void timeAnimationTimer();
+    bool StretchImage() const;
+    void SetStretchImage(bool Stretch); // as if the box were clicked
+    QTimer* AnimationTimer() const { return timeAnimation; }
+
+    // ---- Display ----
+    // The edit epilogue: painter cel, preview, delay, Modified.
+    void CelsChanged();
+    void ShowPainterCel();
+    void ShowCurrentCel();
+    void ShowCelDelay();
+    void RefreshPreview();
+    // The picture shown in the preview (for tests and the accessibility bus).
+    QImage PreviewImage() const;
+
+protected:
+    void closeEvent(QCloseEvent* Event) override;
+    void changeEvent(QEvent* Event) override;
+    void resizeEvent(QResizeEvent* Event) override;
+
+private:
+    struct TControls;
+    std::unique_ptr<TControls> Controls;
+    std::unique_ptr<TPxPalette> OwnedPalette;
+    std::unique_ptr<TCelList> Cels;
+    TfrmPainter* PainterWindow = nullptr;
+    QTimer* timeAnimation = nullptr;
+};

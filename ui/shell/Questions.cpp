@@ -1,0 +1,106 @@
+#include "ui/shell/Questions.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPointer>
+
+#include "imaging/Report.h"
+
+namespace {
+
+QPointer<QWidget> BoxParent;
+
+QMessageBox::Icon IconOf(TBoxKind Kind) {
+    switch (Kind) {
+    case TBoxKind::Error:
+        return QMessageBox::Critical;
+    case TBoxKind::Warning:
+        return QMessageBox::Warning;
+    case TBoxKind::Question:
+        return QMessageBox::Question;
+    case TBoxKind::Information:
+        break;
+    }
+    return QMessageBox::Information;
+}
+
+// Boxes carry the program's name as their title, as every box of the editor does.
+int Ask(TBoxKind Kind, const QString& Text, QMessageBox::StandardButtons Buttons,
+        QMessageBox::StandardButton Default) {
+    QMessageBox Box(IconOf(Kind), QApplication::applicationDisplayName(), Text, Buttons,
+                    BoxParent.data());
+    Box.setDefaultButton(Default);
+    Box.setObjectName("MessageBox");
+    return Box.exec();
+}
+
+class TDialogQuestions : public TQuestions {
+public:
+    void Message(TBoxKind Kind, const QString& Text) override {
+        Ask(Kind, Text, QMessageBox::Ok, QMessageBox::Ok);
+    }
+
+    bool OkCancel(TBoxKind Kind, const QString& Text) override {
+        return Ask(Kind, Text, QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok) ==
+               QMessageBox::Ok;
+    }
+
+    TAnswer YesNoCancel(TBoxKind Kind, const QString& Text) override {
+        switch (Ask(Kind, Text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                    QMessageBox::Yes)) {
+        case QMessageBox::Yes:
+            return TAnswer::Yes;
+        case QMessageBox::No:
+            return TAnswer::No;
+        default:
+            return TAnswer::Cancel;
+        }
+    }
+
+    QString AskFile(const TFileDialog& Dialog) override {
+        QFileDialog Box(BoxParent.data(), Dialog.Title, Dialog.Folder, Dialog.Filter);
+        Box.setObjectName(Dialog.Name);
+        Box.setAcceptMode(Dialog.Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+        Box.setFileMode(Dialog.Save || !Dialog.MustExist ? QFileDialog::AnyFile
+                                                         : QFileDialog::ExistingFile);
+        Box.setOption(QFileDialog::DontConfirmOverwrite, !Dialog.ConfirmOverwrite);
+        // Qt's own dialog, so that it looks and behaves alike on every desktop and can be
+        // driven by typing a path into its name field.
+        Box.setOption(QFileDialog::DontUseNativeDialog, true);
+        if (!Dialog.DefaultSuffix.isEmpty()) Box.setDefaultSuffix(Dialog.DefaultSuffix);
+        if (!Dialog.FileName.isEmpty()) Box.selectFile(Dialog.FileName);
+        if (Box.exec() != QDialog::Accepted || Box.selectedFiles().isEmpty()) return {};
+        return Box.selectedFiles().front();
+    }
+};
+
+std::unique_ptr<TQuestions>& Installed() {
+    static std::unique_ptr<TQuestions> Questions = std::make_unique<TDialogQuestions>();
+    return Questions;
+}
+
+} // namespace
+
+TQuestions& Questions() {
+    return *Installed();
+}
+
+std::unique_ptr<TQuestions> SetQuestions(std::unique_ptr<TQuestions> Replacement) {
+    std::unique_ptr<TQuestions> Previous = std::move(Installed());
+    Installed() = std::move(Replacement);
+    return Previous;
+}
+
+void SetQuestionsParent(QWidget* Parent) {
+    BoxParent = Parent;
+}
+
+void ConnectCoreReports() {
+    SetReportHandler([](ReportKind Kind, const std::string& Text) {
+        if (Kind == ReportKind::Beep)
+            QApplication::beep();
+        else
+            Questions().Message(TBoxKind::Information, QString::fromStdString(Text));
+    });
+}

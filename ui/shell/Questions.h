@@ -1,0 +1,64 @@
+#pragma once
+// The one seam through which the editor asks the user anything: message boxes, OK/Cancel
+// and Yes/No/Cancel questions, and the open and save file dialogs. The editor installs the
+// real one (Qt dialogs); tests install a scripted one that records every text and returns
+// prepared answers, so each flow with a question in it runs without a person.
+//
+// No other code shows a QMessageBox or a QFileDialog. User-interface thread only.
+#include <memory>
+
+#include <QString>
+
+class QWidget;
+
+// The icon and title of a box.
+enum class TBoxKind { Error, Warning, Information, Question };
+
+enum class TAnswer { Ok, Cancel, Yes, No };
+
+// One file dialog as the window that owns it describes it.
+struct TFileDialog {
+    // The dialog's designed name ("dlgOpenAnimation", "dlgSaveAnimation", ...), by which
+    // scripted answers are checked.
+    QString Name;
+    bool Save = false;
+    QString Title;
+    // Qt's filter syntax: "Animated GIFs (*.GIF *.gif);;All Files (*)".
+    QString Filter;
+    // The folder the dialog starts in; empty for the current folder.
+    QString Folder;
+    // The file name offered at first, if any.
+    QString FileName;
+    // Added to a typed name that has none ("gif", no dot).
+    QString DefaultSuffix;
+    // Asks before an existing file is overwritten (save dialogs only).
+    bool ConfirmOverwrite = true;
+    // The chosen file must exist (open dialogs only).
+    bool MustExist = true;
+};
+
+class TQuestions {
+public:
+    virtual ~TQuestions() = default;
+
+    // A box with one OK button.
+    virtual void Message(TBoxKind Kind, const QString& Text) = 0;
+    // A box with OK and Cancel: true when OK was chosen.
+    virtual bool OkCancel(TBoxKind Kind, const QString& Text) = 0;
+    // A box with Yes, No and Cancel; closing it counts as Cancel.
+    virtual TAnswer YesNoCancel(TBoxKind Kind, const QString& Text) = 0;
+    // The chosen file as an absolute path, or empty when the dialog was cancelled.
+    virtual QString AskFile(const TFileDialog& Dialog) = 0;
+};
+
+// The questions now installed (the real Qt dialogs unless something else was installed).
+TQuestions& Questions();
+// Installs Replacement and returns the one it replaces.
+std::unique_ptr<TQuestions> SetQuestions(std::unique_ptr<TQuestions> Replacement);
+
+// The parent of the boxes the real questions show: the main window once it exists.
+void SetQuestionsParent(QWidget* Parent);
+
+// Connects the core's reporting hook (messages and beeps of imaging/, model/ and gif/) to
+// the questions: a message becomes a plain information box, a beep the system beep.
+void ConnectCoreReports();

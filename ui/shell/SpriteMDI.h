@@ -1,0 +1,119 @@
+#pragma once
+// The program's frame window: the multiple-document area that holds every document (an
+// animation window and its painter window), the menu bar, the three dockable tool bars and
+// the status bar. It edits nothing itself: it keeps the program-wide editing state that the
+// document windows read and write, decides which commands are available, and routes every
+// command to the active document.
+//
+// Owns its menus, tool bars, the default palette and the document windows (as children of
+// its MDI area; they delete themselves when they close). User-interface thread only.
+#include <QMainWindow>
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+#include "imaging/Color.h"
+#include "ui/shell/EditingState.h"
+
+class QAction;
+class QLabel;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QSpinBox;
+class QStatusBar;
+class QToolBar;
+class QToolButton;
+class TCelList;
+class TPxBitmap;
+class TPxPalette;
+class TfrmCharAnimation;
+class TfrmPainter;
+
+class TfrmSpriteMDI : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TfrmSpriteMDI(QWidget* Parent = nullptr);
+    ~TfrmSpriteMDI() override;
+
+    // ---- The editing state; read and written directly by the document windows ----
+
+    // The document that commands go to, and its painter; null when none is active.
+    TfrmCharAnimation* CurrentAnimation = nullptr;
+    TfrmPainter* CurrentPainter = nullptr;
+    TPaintTool CurrentTool = ptBrush;
+    // A TPxBrushShape value 0..5.
+    int BrushShape = 0;
+    // 1..30; also the outline pen width of the circle tools.
+    int BrushSize = 2;
+    bool PaintOnAll = false;
+    bool ClipboardHasBitmap = false;
+    // The cel last pressed in any strip, with the cel list it belongs to.
+    struct {
+        TPxBitmap* Bitmap = nullptr;
+        TCelList* CelList = nullptr;
+    } DragSourceCel;
+    // The folder of the program file, without a trailing separator.
+    QString AppDir;
+    int UntitledCount = 0;
+    bool Activated = false;
+
+    // ---- Operations the document windows call ----
+
+    // Recomputes which document commands are available from the number of child windows.
+    void UpdateCommandStates();
+    void EnableCommands(bool Enable);
+    // Panel 0 (messages) or 1 (the painter's cursor position).
+    void SetStatusText(int Panel, const QString& Text);
+    // Selects the brush tool.
+    void tbutBrushClick();
+    void sbutCopyClick();
+    void sbutCutClick();
+    void sbutPasteClick();
+    void mniSavePaletteClick();
+
+    // Finer owners switch single commands.
+    void SetCutCopyEnabled(bool Enabled);
+    void SetPasteEnabled(bool Enabled);
+    void SetUndoRedoEnabled(bool CanUndo, bool CanRedo);
+    void SetCreateCustomBrushEnabled(bool Enabled);
+    // The Stretch Animation item follows the active window's "Stretch Image" box.
+    void SetStretchChecked(bool Checked);
+    // The text of the brush-size box, which the painter reads when it builds brushes.
+    QString BrushSizeText() const;
+
+    // ---- Documents ----
+
+    // A new animation window with its painter, from the New Animation dialog's settings.
+    TfrmCharAnimation* CreateAnimationWindow();
+    // Opens FileName into a new document; false (after the error box) when it cannot.
+    bool OpenAnimation(const QString& FileName);
+    // Asks for a file name with the save dialog dlgSaveAnimation; empty when cancelled.
+    QString AskSaveAnimationName(const QString& Offered = QString());
+    // Saves the current animation (Save), or under a new name (Save As).
+    void sbutSaveAnimationClick();
+    void mniSaveAsClick();
+    // Gives the active document a new palette (ownership passes to its animation window).
+    void SetPalette(std::unique_ptr<TPxPalette> Palette);
+
+    QMdiArea* MdiArea() const { return Area; }
+    // The recent files, most recent first (at most 8).
+    QStringList RecentFiles() const { return Recent; }
+    void AddRecentFile(const QString& FileName);
+
+    // A command by its designed name ("mniSave", "sbutSave", "tbutFill", ...), for the
+    // windows that switch single commands and for tests; null for an unknown name.
+    QAction* Command(const QString& Name) const;
+
+protected:
+    void closeEvent(QCloseEvent* Event) override;
+    bool event(QEvent* Event) override;
+
+private:
+    struct TControls;
+    std::unique_ptr<TControls> Controls;
+    QMdiArea* Area = nullptr;
+    QStringList Recent;
+    // The palette loaded at start-up, current while no document is.
+    std::unique_ptr<TPxPalette> DefaultPalette;
+};
