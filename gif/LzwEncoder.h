@@ -11,7 +11,9 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
+#include <new>
 #include <utility>
 #include <vector>
 
@@ -28,11 +30,15 @@ constexpr std::uint16_t LzwCodeLimit = 4096;
 // entry is a (prefix code, suffix byte) pair, stored at most once, so a lookup needs no
 // search: every possible pair has a slot of its own in a 256 x 4096 table, grouped by
 // suffix, so that the long runs of one colour that sprites consist of stay within a few
-// cache lines. Reset clears only the slots that were used. The table takes 2 MB; see
-// EncodeImageData for how it is kept.
+// cache lines. Reset clears only the slots that were used. The table spans 2 MB, taken
+// from the system as untouched zero pages, so that a save pays only for the pages its
+// colours reach; see EncodeImageData for how it is kept.
 class TCodeTable {
 public:
-    TCodeTable() : Next(std::size_t(256) * RowLength, 0) { Reset(LzwMinimumCodeSize + 1); }
+    TCodeTable() : Next(static_cast<std::uint16_t*>(std::calloc(std::size_t(256) * RowLength, 2))) {
+        if (!Next) throw std::bad_alloc();
+        Reset(LzwMinimumCodeSize + 1);
+    }
 
     // Empties the table. CodeSize 9 gives clear code 256 and FirstFree 258.
     void Reset(std::uint8_t StartCodeSize) {
@@ -80,9 +86,13 @@ private:
         return std::size_t(SuffixByte) * RowLength + PrefixCode;
     }
 
+    struct FreeBlock {
+        void operator()(std::uint16_t* Block) const { std::free(Block); }
+    };
     // The code of each (prefix, suffix) pair, 0 when the pair is not stored (no stored
-    // entry has code 0).
-    std::vector<std::uint16_t> Next;
+    // entry has code 0). calloc rather than a vector, whose zeros would be written into
+    // every page of it.
+    std::unique_ptr<std::uint16_t[], FreeBlock> Next;
     std::array<std::uint16_t, LzwCodeLimit> Prefix{};
     std::array<std::uint8_t, LzwCodeLimit> Suffix{};
     std::uint8_t Width = 9;
