@@ -38,3 +38,14 @@ const std::array<std::uint8_t, 256>& TColorTable::TranslationTo(const TColorTabl
     }
     return Translation;
 }
+
+const std::array<std::uint8_t, 256>&
+TColorTable::NearestOfEach(const std::vector<RgbColor>& Map) const {
+    if (!MapAnswered || Map != AnsweredMap) {
+        for (int i = 0; i < 256; ++i)
+            MapNearest[i] = Nearest(i < int(Map.size()) ? Map[i] : RgbColor{});
+        AnsweredMap = Map;
+        MapAnswered = true;
+    }
+    return MapNearest;
+}

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <unordered_map>
+#include <vector>
 
 #include "imaging/Color.h"
 
@@ -25,6 +26,9 @@ public:
     // For each position of this table, the nearest position of Target: how a picture on
     // this table is drawn by colour onto a picture on Target. Cached for the last target.
     const std::array<std::uint8_t, 256>& TranslationTo(const TColorTable& Target) const;
+    // Nearest for each index 0..255 of a colour map, black standing for the indices beyond
+    // its end. Cached for the last map: every image of a GIF file brings the same one.
+    const std::array<std::uint8_t, 256>& NearestOfEach(const std::vector<RgbColor>& Map) const;
 
 private:
     std::array<RgbColor, 256> Colors;
@@ -32,6 +36,9 @@ private:
     mutable std::unordered_map<std::uint32_t, std::uint8_t> NearestCache;
     mutable std::uint64_t TranslationTarget = 0;
     mutable std::array<std::uint8_t, 256> Translation{};
+    mutable bool MapAnswered = false;
+    mutable std::vector<RgbColor> AnsweredMap;
+    mutable std::array<std::uint8_t, 256> MapNearest{};
 };
 
 using TColorTablePtr = std::shared_ptr<const TColorTable>;

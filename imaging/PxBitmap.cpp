@@ -139,11 +139,13 @@ void TPxBitmap::PasteIndexed(int X, int Y, int LastCol, int LastRow, const std::
                              const std::vector<RgbColor>& ColorMap, bool Transparent,
                              COLORREF TransparentColor) {
     if (LastCol < 0 || LastRow < 0 || !Data) return;
-    // Every source index maps to one user colour, so the matching is done once per index.
+    // Every source index maps to one user colour, so the matching is done once per index
+    // (and once per colour map, by the palette's matching table).
+    const std::array<std::uint8_t, 256>& Nearest =
+        OwnerPalette->MatchHandle()->NearestOfEach(ColorMap);
     std::array<std::uint8_t, 256> Lut;
     for (int k = 0; k < 256; ++k)
-        Lut[k] = std::uint8_t(
-            OwnerPalette->NearestUserIndex(k < int(ColorMap.size()) ? ColorMap[k] : RgbColor{}));
+        Lut[k] = std::uint8_t(FirstUserColor + Nearest[k]);
     const int Skip =
         Transparent ? OwnerPalette->NearestUserIndex(OwnerPalette->ColorOf(TransparentColor)) : -1;
     const std::size_t RowLength = std::size_t(LastCol) + 1;

@@ -190,6 +190,26 @@ TEST(Bitmap, PasteIndexedMatchesColoursAndSkipsTheTransparentOne) {
     EXPECT_PICTURE(*Opaque, Legend, {"rr", "##"});
 }
 
+TEST(Bitmap, PasteIndexedMatchesTheColourMapOfEachImage) {
+    auto Palette = MakeCubePalette();
+    auto Target = Sheet(*Palette, {"...."});
+    const std::uint8_t Data[] = {0, 1, 2, 3};
+    const std::vector<RgbColor> First{{51, 102, 153}, {255, 0, 0}, {51, 102, 153}, {255, 0, 0}};
+    Target->PasteIndexed(0, 0, 3, 0, Data, First, false, 0);
+    EXPECT_PICTURE(*Target, Legend, {"#r#r"});
+    // A map of the same length with one colour changed, then a shorter one: the matching
+    // must not be the one made for an earlier map.
+    std::vector<RgbColor> Second = First;
+    Second[1] = {51, 102, 153};
+    Target->PasteIndexed(0, 0, 3, 0, Data, Second, false, 0);
+    EXPECT_PICTURE(*Target, Legend, {"###r"});
+    Target->PasteIndexed(0, 0, 3, 0, Data, {{255, 0, 0}, {255, 0, 0}}, false, 0);
+    EXPECT_PICTURE(*Target, Legend, {"rr??"});
+    EXPECT_EQ(Target->IndexAt(3, 0), 10) << "an index beyond the colour map stands for black";
+    Target->PasteIndexed(0, 0, 3, 0, Data, First, false, 0);
+    EXPECT_PICTURE(*Target, Legend, {"#r#r"});
+}
+
 TEST(Bitmap, ToBitmapShowsTheSameColours) {
     auto Palette = MakeCubePalette();
     auto Bitmap = Sheet(*Palette, {"#.", "r."});
