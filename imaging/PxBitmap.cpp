@@ -5,26 +5,42 @@
 #include <cmath>
 #include <cstring>
 #include <stdexcept>
+#include <utility>
 
 #include "imaging/Palette.h"
 
 // ---- bitmap --------------------------------------------------------------------------
 
-TPxBitmap::TPxBitmap(int BitCount_, int Width_, int Height_, const TPxPalette& Palette_)
+TPxBitmap::TPxBitmap(int BitCount_, int Width_, int Height_, const TPxPalette& Palette_,
+                     TPixelBlock Pixels_)
     : Bpp(BitCount_), PixelWidth(std::max(Width_, 0)), PixelHeight(std::max(Height_, 0)),
-      RowBytes((PixelWidth + 3) & ~3), Table(Palette_.Handle()), OwnerPalette(&Palette_) {
+      RowBytes((PixelWidth + 3) & ~3), Pixels(std::move(Pixels_)), Table(Palette_.Handle()),
+      OwnerPalette(&Palette_) {
     if (std::int64_t(RowBytes) * PixelHeight > INT_MAX) throw std::length_error("bitmap too large");
-    Pixels.assign(std::size_t(RowBytes) * PixelHeight, 0);
+    if (Pixels.Size() != std::size_t(RowBytes) * PixelHeight)
+        throw std::length_error("TPxBitmap: the pixel block does not fit the size");
+}
+
+TPxBitmap::TPxBitmap(int BitCount_, int Width_, int Height_, const TPxPalette& Palette_)
+    : TPxBitmap(BitCount_, Width_, Height_, Palette_,
+                TPixelBlock::Zeroed(ImageBytes(Width_, Height_))) {}
+
+std::size_t TPxBitmap::ImageBytes(int Width, int Height) {
+    const std::int64_t Bytes =
+        ((std::int64_t(std::max(Width, 0)) + 3) & ~std::int64_t(3)) * std::max(Height, 0);
+    // Refused by the constructor before a byte is taken.
+    if (Bytes > INT_MAX) throw std::length_error("bitmap too large");
+    return std::size_t(Bytes);
 }
 
 std::vector<std::uint8_t> TPxBitmap::CopyBits() const {
-    return Pixels;
+    return std::vector<std::uint8_t>(Pixels.Data(), Pixels.Data() + Pixels.Size());
 }
 
 void TPxBitmap::SetBits(const std::vector<std::uint8_t>& Block) {
-    if (Block.size() != Pixels.size())
+    if (Block.size() != Pixels.Size())
         throw std::length_error("SetBits: the block comes from a bitmap of another size");
-    std::memcpy(Pixels.data(), Block.data(), Pixels.size());
+    if (!Block.empty()) std::memcpy(Pixels.Data(), Block.data(), Pixels.Size());
 }
 
 void TPxBitmap::SetTransparentColor(COLORREF Color) {

@@ -6,11 +6,13 @@
 // The bitmap owns its pixels, its colour table and its canvas; it only refers to its
 // palette, which must outlive it. User-interface thread only.
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
 #include "imaging/Color.h"
 #include "imaging/ColorTable.h"
+#include "imaging/PixelStore.h"
 #include "imaging/RgbPicture.h"
 
 class TPxBitmap;
@@ -77,7 +79,11 @@ private:
 
 class TPxBitmap {
 public:
+    // All pixels 0.
     TPxBitmap(int BitCount, int Width, int Height, const TPxPalette& Palette);
+    // The pixels are Pixels as they are: ImageBytes(Width, Height) of them, or the
+    // constructor throws std::length_error.
+    TPxBitmap(int BitCount, int Width, int Height, const TPxPalette& Palette, TPixelBlock Pixels);
     TPxBitmap(const TPxBitmap&) = delete;
     TPxBitmap& operator=(const TPxBitmap&) = delete;
     virtual ~TPxBitmap() = default;
@@ -87,11 +93,13 @@ public:
     int BitCount() const { return Bpp; }
     int Stride() const { return RowBytes; }
     int ImageSize() const { return RowBytes * PixelHeight; }
+    // The ImageSize of a bitmap of that size (a negative side counting as 0).
+    static std::size_t ImageBytes(int Width, int Height);
 
-    std::uint8_t* Bits() { return Pixels.data(); }
-    const std::uint8_t* Bits() const { return Pixels.data(); }
-    std::uint8_t* ScanLine(int Y) { return Pixels.data() + std::size_t(Y) * RowBytes; }
-    const std::uint8_t* ScanLine(int Y) const { return Pixels.data() + std::size_t(Y) * RowBytes; }
+    std::uint8_t* Bits() { return Pixels.Data(); }
+    const std::uint8_t* Bits() const { return Pixels.Data(); }
+    std::uint8_t* ScanLine(int Y) { return Pixels.Data() + std::size_t(Y) * RowBytes; }
+    const std::uint8_t* ScanLine(int Y) const { return Pixels.Data() + std::size_t(Y) * RowBytes; }
     std::uint8_t IndexAt(int X, int Y) const { return ScanLine(Y)[X]; }
 
     const TColorTable& ColorTable() const { return *Table; }
@@ -144,7 +152,7 @@ private:
     int PixelWidth;
     int PixelHeight;
     int RowBytes;
-    std::vector<std::uint8_t> Pixels;
+    TPixelBlock Pixels;
     TColorTablePtr Table;
     const TPxPalette* OwnerPalette;
     bool IsTransparent = false;

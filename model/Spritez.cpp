@@ -78,8 +78,13 @@ void TSprite::Clear() {
     CurrentIndex = -1;
 }
 
-std::unique_ptr<TPxBitmap> TSprite::NewBitmap(int Width, int Height) const {
-    return std::make_unique<TPxBitmap>(8, Width, Height, *SpritePalette);
+std::unique_ptr<TPxBitmap> TSprite::NewBitmap(int Width, int Height, bool Unfilled) const {
+    const std::size_t Bytes = TPxBitmap::ImageBytes(Width, Height);
+    if (Bytes == 0) return std::make_unique<TPxBitmap>(8, Width, Height, *SpritePalette);
+    // A resized sprite starts a store for its new size; the old one goes with its last cel.
+    if (!Pixels || Pixels->BlockBytes() != Bytes) Pixels = TPixelStore::Create(Bytes);
+    return std::make_unique<TPxBitmap>(8, Width, Height, *SpritePalette,
+                                       Unfilled ? Pixels->TakeUnwritten() : Pixels->TakeZeroed());
 }
 
 void TSprite::FillWithBackColor(TPxBitmap& Bitmap) const {
@@ -98,6 +103,12 @@ std::unique_ptr<TCel> TSprite::NewCel(std::int32_t Delay) const {
 
 int TSprite::AddCel(std::int32_t Delay) {
     Cels.push_back(NewCel(Delay));
+    return CelCount() - 1;
+}
+
+int TSprite::AddCelUnfilled(std::int32_t Delay) {
+    Cels.push_back(std::make_unique<TCel>(NewBitmap(SpriteWidth, SpriteHeight, true),
+                                          DisposalRestoreBackground, Delay));
     return CelCount() - 1;
 }
 

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "imaging/Color.h"
+#include "imaging/PixelStore.h"
 #include "imaging/PxBitmap.h"
 #include "imaging/RgbPicture.h"
 
@@ -108,6 +109,10 @@ public:
     // appended (returning its index) or inserted at Current(), which it then occupies.
     int AddCel(std::int32_t Delay);
     void InsertCel(std::int32_t Delay);
+    // The same as AddCel, except that the new cel's bytes (padding included) are left as
+    // they happen to be, for a caller that writes every one of them at once, as the GIF
+    // reader does with each picture it composes.
+    int AddCelUnfilled(std::int32_t Delay);
     // Current() is left alone; the cel list adjusts it.
     void DeleteCel(int Index);
 
@@ -187,11 +192,14 @@ public:
 
 private:
     std::unique_ptr<TCel> NewCel(std::int32_t Delay) const;
-    std::unique_ptr<TPxBitmap> NewBitmap(int Width, int Height) const;
+    // A bitmap of zeros, or with Unfilled one whose bytes are left as they are.
+    std::unique_ptr<TPxBitmap> NewBitmap(int Width, int Height, bool Unfilled = false) const;
     void FillWithBackColor(TPxBitmap& Bitmap) const;
     template <typename Transform> void ForCels(bool All, Transform&& Apply);
 
     COLORREF Background;
+    // Where the cels of the sprite's size take their pixels from.
+    mutable std::shared_ptr<TPixelStore> Pixels;
     std::vector<std::unique_ptr<TCel>> Cels;
     std::vector<TAnimation> Animations;
     int SpriteWidth;

@@ -210,6 +210,20 @@ TEST(Bitmap, PasteIndexedMatchesTheColourMapOfEachImage) {
     EXPECT_PICTURE(*Target, Legend, {"#r#r"});
 }
 
+TEST(Bitmap, TakesAPixelBlockOfItsOwnSizeOnly) {
+    auto Palette = MakeCubePalette();
+    EXPECT_EQ(TPxBitmap::ImageBytes(5, 3), 24u);
+    EXPECT_EQ(TPxBitmap::ImageBytes(-2, 3), 0u);
+    TPixelBlock Block = TPixelBlock::Zeroed(24);
+    std::uint8_t* const Bytes = Block.Data();
+    Bytes[23] = 7;
+    TPxBitmap Bitmap(8, 5, 3, *Palette, std::move(Block));
+    EXPECT_EQ(Bitmap.Bits(), Bytes) << "the block is taken, not copied";
+    EXPECT_EQ(Bitmap.ScanLine(2)[7], 7);
+    EXPECT_THROW(TPxBitmap(8, 5, 3, *Palette, TPixelBlock::Zeroed(20)), std::length_error);
+    EXPECT_THROW(TPxBitmap(8, 4, 3, *Palette, TPixelBlock::Zeroed(24)), std::length_error);
+}
+
 TEST(Bitmap, ToBitmapShowsTheSameColours) {
     auto Palette = MakeCubePalette();
     auto Bitmap = Sheet(*Palette, {"#.", "r."});

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "imaging/Palette.h"
 #include "imaging/PxBitmap.h"
 #include "imaging/brush.h"
@@ -215,6 +217,34 @@ TEST(Sprite, SaveAllBitsAndRestoreAllBitsAreByteExact) {
     EXPECT_BYTES(F.Cel(0).CopyBits(), Blocks[0]);
     EXPECT_EQ(F.Cel(0).ScanLine(0)[3], 0x5A);
     EXPECT_PICTURE(F.Cel(1), Legend, {"kK.", "YMC"});
+}
+
+TEST(Sprite, CelsMadeWhereOtherCelsWereStartClean) {
+    // Width 3 leaves a padding byte per row, which a new cel holds as 0 like any bitmap.
+    Fixture F(CelPictures{{"RGB", "YMC"}, {"BY.", "RRR"}});
+    F.Cel(0).ScanLine(1)[3] = 0x5A;
+    F.Cel(1).ScanLine(0)[3] = 0x5A;
+    F.Sprite->DeleteCel(0);
+    F.Sprite->FlipVert(true);
+    EXPECT_PICTURE(F.Cel(0), Legend, {".YB", "RRR"});
+    EXPECT_BYTES(F.Cel(0).CopyBits(),
+                 std::vector<std::uint8_t>({White, Yellow, Blue, 0, Red, Red, Red, 0}));
+    EXPECT_EQ(F.Sprite->AddCel(5), 1);
+    EXPECT_BYTES(F.Cel(1).CopyBits(),
+                 std::vector<std::uint8_t>({White, White, White, 0, White, White, White, 0}));
+}
+
+TEST(Sprite, AnUnfilledCelIsANewCelOfItsOwn) {
+    Fixture F(CelPictures{{"RGB", "YMC"}});
+    ASSERT_EQ(F.Sprite->AddCelUnfilled(30), 1);
+    EXPECT_EQ(F.Sprite->Cel(1).Delay(), 30);
+    EXPECT_EQ(F.Sprite->Cel(1).Disposal(), DisposalRestoreBackground);
+    ASSERT_EQ(F.Cel(1).Width(), 3);
+    ASSERT_EQ(F.Cel(1).Height(), 2);
+    EXPECT_EQ(&F.Cel(1).Palette(), F.Palette.get());
+    std::fill_n(F.Cel(1).Bits(), F.Cel(1).ImageSize(), std::uint8_t(Blue));
+    EXPECT_PICTURE(F.Cel(1), Legend, {"BBB", "BBB"});
+    EXPECT_PICTURE(F.Cel(0), Legend, {"RGB", "YMC"});
 }
 
 TEST(Sprite, AnimationNamesKeepTheirFirstThirtyCharacters) {
