@@ -195,7 +195,8 @@ private:
         if (!WithinLimit(std::size_t(Result.Sprite->CelCount()) + 2)) return false;
 
         FrameDelay = 0;
-        TCel& Cel = Result.Sprite->Cel(Result.Sprite->AddCel(0));
+        // The composed picture is copied over the whole cel below, so it is not filled.
+        TCel& Cel = Result.Sprite->Cel(Result.Sprite->AddCelUnfilled(0));
         // Without a global colour table, the table the palette came from stands in for it.
         const std::vector<RgbColor>& ImageColors =
             Image.LocalColors.empty() ? PaletteColors : Image.LocalColors;
