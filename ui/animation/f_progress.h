@@ -1,8 +1,13 @@
 #pragma once
 // The progress window that saving shows: a caption above a bar that advances by one per
-// written cel. Exists once, always on top, hidden between uses. User-interface thread only.
+// written cel. Exists once, always on top, hidden between uses; it has no title-bar
+// buttons and cannot be closed by the user, only by Finish. Owns its controls;
+// user-interface thread only.
 #include <QDialog>
 #include <QString>
+
+class QLabel;
+class QProgressBar;
 
 class TfrmProgress : public QDialog {
     Q_OBJECT
@@ -18,4 +23,11 @@ public:
     QString CaptionText() const;
     int Position() const;
     int Maximum() const;
+
+    // Escape does not abandon a save half done.
+    void reject() override {}
+
+private:
+    QLabel* lblCaption = nullptr;
+    QProgressBar* progProgress = nullptr;
 };
