@@ -44,6 +44,33 @@ std::array<std::uint8_t, 256> ColorNumbers(const TPxPalette& Palette) {
     return Numbers;
 }
 
+// Where A and B first hold different bytes in From..End - 1 (End when nowhere), and where
+// they last do in Low..From (Low - 1 when nowhere): eight bytes at a time, since the
+// pictures of an animation mostly agree.
+int FirstByteDifference(const std::uint8_t* A, const std::uint8_t* B, int From, int End) {
+    for (; From + 8 <= End; From += 8) {
+        std::uint64_t X, Y;
+        std::memcpy(&X, A + From, 8);
+        std::memcpy(&Y, B + From, 8);
+        if (X != Y) break;
+    }
+    while (From < End && A[From] == B[From])
+        ++From;
+    return From;
+}
+
+int LastByteDifference(const std::uint8_t* A, const std::uint8_t* B, int From, int Low) {
+    for (; From - 8 >= Low - 1; From -= 8) {
+        std::uint64_t X, Y;
+        std::memcpy(&X, A + From - 7, 8);
+        std::memcpy(&Y, B + From - 7, 8);
+        if (X != Y) break;
+    }
+    while (From >= Low && A[From] == B[From])
+        --From;
+    return From;
+}
+
 std::string CommentText(const std::vector<std::string>& Lines) {
     std::string Text;
     for (const std::string& Line : Lines)
@@ -74,14 +101,13 @@ TRect GetChangedRect(const TSprite& Sprite, int CelIndex) {
     for (int Y = 0; Y < H; ++Y) {
         const std::uint8_t* A = Previous.ScanLine(Y);
         const std::uint8_t* B = Cel.ScanLine(Y);
-        if (std::memcmp(A, B, std::size_t(W)) == 0) continue;
-        int First = 0;
+        int First = FirstByteDifference(A, B, 0, W);
         while (First < W && !Differs(A[First], B[First]))
-            ++First;
+            First = FirstByteDifference(A, B, First + 1, W);
         if (First == W) continue;
-        int Last = W - 1;
+        int Last = LastByteDifference(A, B, W - 1, First);
         while (!Differs(A[Last], B[Last]))
-            --Last;
+            Last = LastByteDifference(A, B, Last - 1, First);
         MinX = std::min(MinX, First);
         MaxX = std::max(MaxX, Last);
         MinY = std::min(MinY, Y);
