@@ -9,6 +9,8 @@
 // window. Frees itself when closed. User-interface thread only.
 #include <QImage>
 #include <QMdiSubWindow>
+#include <QPoint>
+#include <QPointer>
 #include <QString>
 #include <cstdint>
 #include <memory>
@@ -34,6 +36,11 @@ class TfrmPainter;
 class TfrmCharAnimation : public QMdiSubWindow {
     Q_OBJECT
 public:
+    static constexpr int HelpContext = 17;
+    // The shortest timer interval in milliseconds: a cel delay of 0 (which the fields and
+    // GIF files allow) plays as fast as this instead of keeping a processor core busy.
+    static constexpr int MinimumInterval = 10;
+
     explicit TfrmCharAnimation(QWidget* Parent = nullptr);
     ~TfrmCharAnimation() override;
 
@@ -63,7 +70,8 @@ public:
     // Gives up the palette (the main window's SetPalette keeps the old one alive until the
     // cels have moved onto the new one).
     std::unique_ptr<TPxPalette> ReleasePalette();
-    TfrmPainter* Painter() const { return PainterWindow; }
+    // Null once the painter window is gone.
+    TfrmPainter* Painter() const;
     void SetPainterWindow(TfrmPainter* Painter);
 
     // The caption: the file name, or "Animation [n]" for an untitled document. The painter's
@@ -86,6 +94,8 @@ public:
     // After the palette changed: rebuilds the backdrop, redraws painter and preview, and
     // marks the document modified.
     void SetPalette(TPxPalette& Palette);
+    // Every cel to Width x Height, stretched or cropped; the painter takes the new size.
+    void ResizeAnimation(int Width, int Height, bool Stretch);
 
     // ---- Commands ----
     void sbutInsertClick();
@@ -106,6 +116,13 @@ public:
     void SavePalette();
     void SetCopyPasteButtons();
     void FormActivate();
+    // The strip's pop-up menu items Cut, Copy and Paste: the main window's commands.
+    void mniCutClick();
+    void mniCopyClick();
+    void mniPasteClick();
+    // A mouse press in the strip at (X, Y): the right button opens the pop-up menu at
+    // GlobalPosition, any other selects the cel there.
+    void imgCharAnimMouseDown(Qt::MouseButton Button, int X, int Y, QPoint GlobalPosition = {});
 
     // ---- Playback ----
     void sbutPlayClick();
@@ -116,7 +133,11 @@ public:
     void timeAnimationTimer();
     bool StretchImage() const;
     void SetStretchImage(bool Stretch); // as if the box were clicked
+    void cboxStretchClick();
     QTimer* AnimationTimer() const { return timeAnimation; }
+    // The frame-rate fields after their text changed (typing applies at once).
+    void spinFrameRateChange();
+    void spinDefaultFrameRateChange();
 
     // ---- Display ----
     // The edit epilogue: painter cel, preview, delay, Modified.
@@ -132,12 +153,36 @@ protected:
     void closeEvent(QCloseEvent* Event) override;
     void changeEvent(QEvent* Event) override;
     void resizeEvent(QResizeEvent* Event) override;
+    bool eventFilter(QObject* Watched, QEvent* Event) override;
 
 private:
+    void BuildControls();
+    void FormCreate();
+    bool FormCloseQuery();
+    void FormClose();
+    void splitAnimationSplitChange();
+    // The cel list over Sprite, made on first use.
+    void TakeSprite(std::unique_ptr<TSprite> Sprite);
+    // The palette a new animation starts on when the main window gave none.
+    void EnsurePalette();
+    // The main window's drag source must not point at cels that are gone.
+    void ForgetDragSource();
+    bool PaintOnAll() const;
+    // A colour value as the palette colour it stands for (PALETTERGB).
+    COLORREF PaletteRgb(COLORREF Color) const;
+    void Transform(void (TSprite::*Operation)(bool All));
+    void SetTimerInterval(int Milliseconds);
+    // Only Down stays down; null releases every playback button.
+    void SetPlayButtons(QToolButton* Down);
+    void UpdatePreviewSize();
+    void ShowDefaultDelay();
+
     struct TControls;
     std::unique_ptr<TControls> Controls;
     std::unique_ptr<TPxPalette> OwnedPalette;
     std::unique_ptr<TCelList> Cels;
-    TfrmPainter* PainterWindow = nullptr;
+    QPointer<TfrmPainter> PainterWindow;
     QTimer* timeAnimation = nullptr;
+    // Closed by the user or the program, as opposed to destroyed with the main window.
+    bool Closed = false;
 };

@@ -1,0 +1,255 @@
+// The animation window's commands that change cels or document settings: insert, append
+// and delete with their undo records, the eight transforms, colour replacement, the
+// background colour, disposal methods, GIF properties, saving the palette, and the Cut,
+// Copy and Paste items.
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QFile>
+#include <algorithm>
+
+#include "imaging/Palette.h"
+#include "imaging/PxBitmap.h"
+#include "model/Cellist.h"
+#include "model/Spritez.h"
+#include "model/undo.h"
+#include "ui/animation/f_animprops.h"
+#include "ui/animation/f_charanim.h"
+#include "ui/animation/f_charanim_controls.h"
+#include "ui/animation/f_new.h"
+#include "ui/animation/frmGlobDisposal.h"
+#include "ui/painter/f_painter.h"
+#include "ui/shell/Forms.h"
+#include "ui/shell/Questions.h"
+#include "ui/shell/SpriteMDI.h"
+
+namespace {
+
+const QString BackgroundQuestion = "The Background Color will be set to the Left Mouse Drawing "
+                                   "Color.  Note:  This action can not be Undone.";
+const QString PaletteSaveFailedText = "Error:  Unable to save the palette file.  There may be a "
+                                      "drive error or the drive is out of space.";
+
+void SelectBrushTool() {
+    if (frmSpriteMDI) frmSpriteMDI->tbutBrushClick();
+}
+
+} // namespace
+
+bool TfrmCharAnimation::PaintOnAll() const {
+    return frmSpriteMDI && frmSpriteMDI->PaintOnAll;
+}
+
+COLORREF TfrmCharAnimation::PaletteRgb(COLORREF Color) const {
+    const RgbColor Shown = Cels->Palette().ColorOf(Color);
+    return PALETTERGB(Shown.Red, Shown.Green, Shown.Blue);
+}
+
+void TfrmCharAnimation::CelsChanged() {
+    if (!Cels) return;
+    ShowPainterCel();
+    PreviewIndex = Cels->Current();
+    ShowCurrentCel();
+    ShowCelDelay();
+    Modified = true;
+}
+
+void TfrmCharAnimation::ShowPainterCel() {
+    if (TfrmPainter* Shown = Painter()) Shown->ShowPainterCel();
+}
+
+// ---- Cels in and out ----
+
+void TfrmCharAnimation::sbutInsertClick() {
+    if (!Cels) return;
+    SelectBrushTool();
+    Cels->InsertCel(DefaultDelay);
+    TfrmPainter* Shown = Painter();
+    if (Shown) {
+        if (!Shown->Undoing) {
+            Shown->UndoHistory().ClearRedo();
+            Shown->UndoHistory().AddUndoCelInserted(Cels->Current());
+        }
+        Shown->UpdateUndoButtons();
+    }
+    CelsChanged();
+}
+
+void TfrmCharAnimation::sbutAppendCelClick() {
+    if (!Cels) return;
+    const int Appended = Cels->CelCount();
+    Cels->AppendCel(DefaultDelay);
+    TfrmPainter* Shown = Painter();
+    if (Shown) {
+        if (!Shown->Undoing) {
+            Shown->UndoHistory().ClearRedo();
+            Shown->UndoHistory().AddUndoCelInserted(Appended);
+        }
+        Shown->UpdateUndoButtons();
+    }
+    CelsChanged();
+}
+
+void TfrmCharAnimation::sbutDeleteClick() {
+    if (!Cels) return;
+    SelectBrushTool();
+    // The only cel stays. Recording its deletion all the same would make Undo insert a
+    // copy of a cel that was never deleted, so nothing is recorded or marked modified.
+    if (Cels->CelCount() <= 1) return;
+    TfrmPainter* Shown = Painter();
+    if (Shown) {
+        if (!Shown->Undoing) {
+            Shown->UndoHistory().ClearRedo();
+            Shown->UndoHistory().AddUndoCelDeleted(Cels->Current(),
+                                                   Cels->CurrentBitmap().CopyBits());
+        }
+        Shown->UpdateUndoButtons();
+    }
+    if (frmSpriteMDI && frmSpriteMDI->DragSourceCel.Bitmap == &Cels->CurrentBitmap())
+        frmSpriteMDI->DragSourceCel = {};
+    Cels->DeleteCel();
+    CelsChanged();
+}
+
+// ---- Pictures ----
+
+void TfrmCharAnimation::Transform(void (TSprite::*Operation)(bool All)) {
+    if (!Cels) return;
+    if (TfrmPainter* Shown = Painter()) Shown->SaveUndo();
+    (Cels->Sprite().*Operation)(PaintOnAll());
+    Cels->RedrawCels();
+    CelsChanged();
+}
+
+void TfrmCharAnimation::ShiftUp() {
+    Transform(&TSprite::ShiftUp);
+}
+
+void TfrmCharAnimation::ShiftRight() {
+    Transform(&TSprite::ShiftRight);
+}
+
+void TfrmCharAnimation::ShiftDown() {
+    Transform(&TSprite::ShiftDown);
+}
+
+void TfrmCharAnimation::ShiftLeft() {
+    Transform(&TSprite::ShiftLeft);
+}
+
+void TfrmCharAnimation::FlipVertical() {
+    Transform(&TSprite::FlipVert);
+}
+
+void TfrmCharAnimation::FlipHorizontal() {
+    Transform(&TSprite::FlipHorz);
+}
+
+void TfrmCharAnimation::RotateClockwise() {
+    Transform(&TSprite::RotateClockwise);
+}
+
+void TfrmCharAnimation::RotateCounterClockwise() {
+    Transform(&TSprite::RotateCClockwise);
+}
+
+void TfrmCharAnimation::ReplaceColors() {
+    TfrmPainter* Shown = Painter();
+    if (!Cels || !Shown) return;
+    const TWaitCursor Wait;
+    Shown->SaveUndo();
+    const COLORREF From = PaletteRgb(Shown->LeftColor());
+    const COLORREF To = PaletteRgb(Shown->RightColor());
+    if (PaintOnAll())
+        Cels->Sprite().ReplaceColorAll(From, To);
+    else
+        Cels->Sprite().ReplaceColor(Cels->Current(), From, To);
+    Cels->RedrawCels();
+    ShowPainterCel();
+    ShowCurrentCel();
+    Modified = true;
+}
+
+void TfrmCharAnimation::ChangeBackgroundColor() {
+    TfrmPainter* Shown = Painter();
+    if (!Cels || !Shown) return;
+    if (!Questions().OkCancel(TBoxKind::Information, BackgroundQuestion)) return;
+    const TWaitCursor Wait;
+    const COLORREF New = PaletteRgb(Shown->LeftColor());
+    Cels->Sprite().ChangeBackColor(Cels->BackColor(), New);
+    Cels->SetBackColor(New);
+    Shown->SetBackgroundColor(New);
+    Cels->RedrawCels();
+    ShowPainterCel();
+    ShowCurrentCel();
+    Shown->ResetUndo();
+    Modified = true;
+}
+
+// ---- Settings ----
+
+void TfrmCharAnimation::SetDisposalForAll() {
+    if (!Cels || !frmGlobDisp) return;
+    Cels->Sprite().SetDisposalAll(frmGlobDisp->Disposal());
+    Modified = true;
+}
+
+void TfrmCharAnimation::butPropertiesClick() {
+    if (!Cels || !frmAnimProps) return;
+    TCel& Cel = Cels->Sprite().Cel(Cels->Current());
+    frmAnimProps->SetDisposal(Cel.Disposal());
+    frmAnimProps->SetTransparent(BackgroundTransparent);
+    frmAnimProps->SetLoopCount(LoopCount);
+    frmAnimProps->SetComments(Comments);
+    if (frmAnimProps->exec() != QDialog::Accepted || !Cels) return;
+    Cels->Sprite().Cel(Cels->Current()).SetDisposal(frmAnimProps->Disposal());
+    BackgroundTransparent = frmAnimProps->Transparent();
+    LoopCount = std::uint16_t(std::clamp(frmAnimProps->LoopCount(), 0, 50000));
+    Comments = frmAnimProps->Comments();
+    Modified = true;
+}
+
+void TfrmCharAnimation::SavePalette() {
+    const TPxPalette* Saved = Cels ? &Cels->Palette() : OwnedPalette.get();
+    if (!Saved) return;
+    TFileDialog Dialog;
+    Dialog.Name = "dlgSavePalette";
+    Dialog.Save = true;
+    Dialog.Title = "Save Palette";
+    // Both spellings, so that the palettes shipped in lower case are listed too.
+    Dialog.Filter = "Palette Files (*.PAL *.pal)";
+    Dialog.DefaultSuffix = "pal";
+    Dialog.ConfirmOverwrite = true;
+    // The folder the New Animation dialog offers palettes from.
+    if (frmNew) Dialog.Folder = frmNew->PaletteDir();
+    const QString Target = Questions().AskFile(Dialog);
+    if (Target.isEmpty()) return;
+    try {
+        Saved->SaveToFile(QFile::encodeName(Target).toStdString());
+    } catch (const PaletteFileError&) {
+        Questions().Message(TBoxKind::Error, PaletteSaveFailedText);
+    }
+}
+
+// ---- Clipboard ----
+
+void TfrmCharAnimation::SetCopyPasteButtons() {
+    const bool CanPaste = frmSpriteMDI && frmSpriteMDI->ClipboardHasBitmap;
+    if (frmSpriteMDI) {
+        frmSpriteMDI->SetCutCopyEnabled(true);
+        frmSpriteMDI->SetPasteEnabled(CanPaste);
+    }
+    Controls->mniPaste->setEnabled(CanPaste);
+}
+
+void TfrmCharAnimation::mniCutClick() {
+    if (frmSpriteMDI) frmSpriteMDI->sbutCutClick();
+}
+
+void TfrmCharAnimation::mniCopyClick() {
+    if (frmSpriteMDI) frmSpriteMDI->sbutCopyClick();
+}
+
+void TfrmCharAnimation::mniPasteClick() {
+    if (frmSpriteMDI) frmSpriteMDI->sbutPasteClick();
+}
