@@ -1,5 +1,7 @@
 #include "imaging/ColorTable.h"
 
+#include <cstring>
+
 namespace {
 std::uint64_t NextSerial() {
     static std::uint64_t Counter = 0;
@@ -41,7 +43,11 @@ const std::array<std::uint8_t, 256>& TColorTable::TranslationTo(const TColorTabl
 
 const std::array<std::uint8_t, 256>&
 TColorTable::NearestOfEach(const std::vector<RgbColor>& Map) const {
-    if (!MapAnswered || Map != AnsweredMap) {
+    static_assert(sizeof(RgbColor) == 3, "colour maps are compared as bytes");
+    const bool Same = MapAnswered && Map.size() == AnsweredMap.size() &&
+                      (Map.empty() || std::memcmp(Map.data(), AnsweredMap.data(),
+                                                  Map.size() * sizeof(RgbColor)) == 0);
+    if (!Same) {
         for (int i = 0; i < 256; ++i)
             MapNearest[i] = Nearest(i < int(Map.size()) ? Map[i] : RgbColor{});
         AnsweredMap = Map;
