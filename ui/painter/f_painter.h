@@ -12,11 +12,16 @@
 #include <memory>
 
 #include "imaging/Color.h"
+#include "ui/shell/EditingState.h"
 
+class QPainter;
+class QRect;
+class TCelList;
 class TPxBitmap;
 class TPxBrush;
 class TPxPalette;
 class TPxUndo;
+class TPxUndoNode;
 class TSprite;
 class TfrmCharAnimation;
 
@@ -40,6 +45,9 @@ public:
     // Shows cel CelIndex of Sprite at zoom 3. Ignored without a sprite or with a negative
     // index.
     void Attach(TSprite* Sprite, TPxPalette* Palette, int CelIndex);
+    // The cel list painted through while the painter has no animation window (a painter
+    // on its own, as tests and benchmarks build it). Not owned.
+    void SetCelList(TCelList* CelList) { StandaloneCels = CelList; }
     // The view takes the sprite's size times the zoom.
     void ResizeView();
     // Redraws the zoomed current cel into the view (not yet on screen).
@@ -48,11 +56,14 @@ public:
     void ShowPainterCel();
     // Removes the brush preview under the cursor, if shown.
     void ClearPreview();
+    // The colours of the view, the swatches and the strip follow the palette.
     void RebuildColorBitmaps();
 
     int Zoom() const { return ViewZoom; }
     COLORREF LeftColor() const { return Left; }
     COLORREF RightColor() const { return Right; }
+    // The colour of the stroke in progress: a copy of the left or the right colour.
+    COLORREF DrawColor() const { return Draw; }
     COLORREF BackgroundColor() const { return Background; }
     void SetPalette(TPxPalette& Palette);
     void SetBackgroundColor(COLORREF Color);
@@ -66,6 +77,23 @@ public:
     void DropSelection();
     // Marks the animation modified.
     void MarkModified();
+
+    // The first palette row the strip shows, 0..13 (two rows of sixteen user colours).
+    int PaletteTopRow() const { return TopRow; }
+    void SetPaletteTopRow(int Row);
+
+    // Activation makes this painter's document the current one; deactivation takes the
+    // brush preview away.
+    void FormActivate();
+    void FormDeactivate();
+
+    // ---- Input, at positions of the image, the strip and the zoom list ----
+    // Buttons other than left and right are ignored.
+    void imgPainterMouseDown(Qt::MouseButton Button, int X, int Y);
+    void imgPainterMouseMove(Qt::MouseButtons Buttons, int X, int Y);
+    void imgPainterMouseUp(Qt::MouseButton Button, int X, int Y);
+    void imgPaletteMouseDown(Qt::MouseButton Button, int X, int Y);
+    void cboZoomChange();
 
     // ---- Undo ----
     TPxUndo& UndoHistory() { return *History; }
@@ -84,16 +112,94 @@ public:
 protected:
     void closeEvent(QCloseEvent* Event) override;
     void changeEvent(QEvent* Event) override;
+    bool eventFilter(QObject* Watched, QEvent* Event) override;
 
 private:
+    // What a paint tool does on button down, on a move to a new cel point and on button
+    // up; a step may be missing. The common routing runs around these.
+    struct TToolSteps {
+        void (TfrmPainter::*Down)() = nullptr;
+        void (TfrmPainter::*Move)() = nullptr;
+        void (TfrmPainter::*Up)() = nullptr;
+    };
+    static TToolSteps StepsOf(TPaintTool Tool);
+
+    // ---- Settings of the main window, with defaults for a painter on its own ----
+    TPaintTool CurrentTool() const;
+    bool PaintOnAll() const;
+    int BrushSize() const;
+    int BrushShape() const;
+    TCelList* Cels() const;
+    int CurrentCel() const;
+
+    // ---- View ----
+    // Shows the view rectangle (right and bottom exclusive) on screen.
+    void RepaintView(const TRect& Area);
+    void RestoreViewArea(const TRect& Area);
+    void ShowPreview(int X, int Y);
+    void SetZoomItem();
+    friend class TPainterImage;
+    friend class TPaletteStrip;
+    friend class TDrawColors;
+    void PaintImage(QPainter& Painter, const QRect& Area) const;
+    void PaintStrip(QPainter& Painter) const;
+    void PaintColors(QPainter& Painter) const;
+
+    // ---- Painting ----
+    // The pressed button's brushes, or the area brush that replaces both.
+    const TPxBrush* StrokeBrush() const;
+    const TPxBrush* StrokeViewBrush() const;
+    // Stamps the pressed button's brush into the commit target and into the view at
+    // cel point (X, Y); returns the view rectangle it covered.
+    TRect CommitStamp(int X, int Y);
+    TRect StampViewBrush(const TPxBrush& ViewBrush, int CelSize, int X, int Y);
+    TRect CommitWalk(int X1, int Y1, int X2, int Y2);
+    void BrushDown();
+    void BrushMove();
+
+    // ---- Undo ----
+    void ApplyUndo(TPxUndoNode& Node);
+    void ApplyRedo(TPxUndoNode& Node);
+    void SetCurrent(int Index);
+    void InsertCelAt(int Index);
+    void DeleteCelAt(int Index);
+    void SetPreviewIndex(int Index);
+    void AfterUndoStep();
+
     struct TControls;
     std::unique_ptr<TControls> Controls;
     TSprite* Sprite = nullptr;
     TPxPalette* Palette = nullptr;
+    TCelList* StandaloneCels = nullptr;
     int ViewZoom = 3;
+    int CelWidth = 0;
+    int CelHeight = 0;
+    int ViewWidth = 0;
+    int ViewHeight = 0;
     COLORREF Left = 0;
     COLORREF Right = 0;
+    COLORREF Draw = 0;
     COLORREF Background = 0;
+    int TopRow = 0;
+    static constexpr int SwatchWidth = 8;
+    static constexpr int SwatchHeight = 10;
     std::unique_ptr<TPxBitmap> View;
     std::unique_ptr<TPxUndo> History;
+    std::unique_ptr<TPxBrush> LeftBrush, RightBrush;
+    std::unique_ptr<TPxBrush> LeftViewBrush, RightViewBrush;
+    // A floating selection or custom brush at cel and view scale, when one exists.
+    std::unique_ptr<TPxBrush> AreaBrush, AreaViewBrush;
+    int HotSpotX = 0;
+    int HotSpotY = 0;
+    // The stroke in progress uses the right button's colour and brushes.
+    bool StrokeRight = false;
+    bool LeftDown = false;
+    bool RightDown = false;
+    bool PreviewShown = false;
+    // The view rectangle the preview covers while it is shown.
+    TRect PreviewArea;
+    bool LinesActive = false;
+    int LastX = 0, LastY = 0;
+    int CurX = 0, CurY = 0;
+    int LinesX = 0, LinesY = 0;
 };

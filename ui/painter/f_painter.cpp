@@ -1,0 +1,336 @@
+// The painter window itself: its controls, life cycle, activation, colours, brushes, the
+// palette strip and the zoom list. The view is in f_painter_view.cpp, mouse input and the
+// tools in f_painter_mouse.cpp, undo and redo in f_painter_undo.cpp.
+#include "ui/painter/f_painter.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QMdiArea>
+#include <QPainter>
+#include <QScrollArea>
+#include <QSignalBlocker>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "imaging/Palette.h"
+#include "imaging/PxBitmap.h"
+#include "imaging/brush.h"
+#include "model/Cellist.h"
+#include "model/Spritez.h"
+#include "model/undo.h"
+#include "ui/animation/f_charanim.h"
+#include "ui/painter/PainterControls.h"
+#include "ui/painter/PainterWidgets.h"
+#include "ui/shell/Cursors.h"
+#include "ui/shell/Forms.h"
+#include "ui/shell/Questions.h"
+#include "ui/shell/SpriteMDI.h"
+
+namespace {
+constexpr int ZoomSteps = 10;
+constexpr int TopRowLimit = 13;
+} // namespace
+
+TfrmPainter::TfrmPainter(QWidget* Parent)
+    : QMdiSubWindow(Parent), Controls(std::make_unique<TControls>()),
+      History(std::make_unique<TPxUndo>()) {
+    setObjectName("frmPainter");
+    setAccessibleName("Painter");
+    setAttribute(Qt::WA_DeleteOnClose);
+    resize(268, 275);
+
+    TControls& C = *Controls;
+    C.Form = new QWidget;
+    C.Form->setObjectName("Form");
+    auto* Column = new QVBoxLayout(C.Form);
+    Column->setContentsMargins(0, 0, 0, 0);
+    Column->setSpacing(0);
+
+    C.Panel1 = new QWidget(C.Form);
+    C.Panel1->setObjectName("Panel1");
+    C.Panel1->setAccessibleName("Colors and Zoom");
+    C.Panel1->setFixedHeight(30);
+    C.Panel1->setMinimumWidth(260);
+    Column->addWidget(C.Panel1);
+
+    C.imgDrawColors = new TDrawColors(*this, C.Panel1);
+    C.imgDrawColors->setGeometry(4, 4, 51, 22);
+
+    C.imgPalette = new TPaletteStrip(*this, C.Panel1);
+    C.imgPalette->setGeometry(59, 5, 129, 20);
+
+    C.sbutPalette = new QToolButton(C.Panel1);
+    C.sbutPalette->setObjectName("sbutPalette");
+    C.sbutPalette->setToolTip("Flying Palette");
+    C.sbutPalette->setAccessibleName("Flying Palette");
+    C.sbutPalette->setText("...");
+    C.sbutPalette->setGeometry(192, 5, 18, 20);
+    // The flying palette is not there yet: the button stays in its place, unavailable.
+    C.sbutPalette->setEnabled(false);
+
+    C.cboZoom = new QComboBox(C.Panel1);
+    C.cboZoom->setObjectName("cboZoom");
+    C.cboZoom->setAccessibleName("Zoom");
+    C.cboZoom->setToolTip("Zoom");
+    for (int Step = 1; Step <= ZoomSteps; ++Step)
+        C.cboZoom->addItem(QString::number(Step) + "x");
+    C.cboZoom->setCurrentIndex(2);
+    C.cboZoom->setGeometry(217, 4, 48, 22);
+    connect(C.cboZoom, qOverload<int>(&QComboBox::currentIndexChanged), this,
+            [this](int) { cboZoomChange(); });
+
+    C.sboxPainter = new QScrollArea(C.Form);
+    C.sboxPainter->setObjectName("sboxPainter");
+    C.sboxPainter->setAccessibleName("Picture Scroll Box");
+    C.sboxPainter->setWidgetResizable(false);
+    C.sboxPainter->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Column->addWidget(C.sboxPainter, 1);
+
+    C.imgPainter = new TPainterImage(*this, nullptr);
+    C.sboxPainter->setWidget(C.imgPainter);
+    C.imgPainter->setCursor(ToolCursor(CursorIdOf(ptBrush)));
+
+    C.timeSelectedArea = new QTimer(this);
+    C.timeSelectedArea->setObjectName("timeSelectedArea");
+    C.timeSelectedArea->setInterval(300);
+
+    setWidget(C.Form);
+
+    // Moving over anything but the image takes the brush preview away.
+    for (QWidget* W : {static_cast<QWidget*>(C.Panel1), static_cast<QWidget*>(C.imgPalette),
+                       static_cast<QWidget*>(C.imgDrawColors), C.sboxPainter->viewport(), C.Form}) {
+        W->setMouseTracking(true);
+        W->installEventFilter(this);
+    }
+
+    connect(this, &QMdiSubWindow::aboutToActivate, this, [this] { FormActivate(); });
+    connect(this, &QMdiSubWindow::windowStateChanged, this,
+            [this](Qt::WindowStates Old, Qt::WindowStates New) {
+                if ((Old & Qt::WindowActive) && !(New & Qt::WindowActive)) FormDeactivate();
+            });
+
+    Palette = CurrentPalette;
+    ViewZoom = C.cboZoom->currentIndex() + 1;
+    if (Palette) {
+        Left = Palette->GetColor(Palette->NearestUserIndex({0, 0, 0}));
+        Right = Palette->GetColor(Palette->NearestUserIndex({255, 255, 255}));
+    } else {
+        Left = PALETTERGB(0, 0, 0);
+        Right = PALETTERGB(255, 255, 255);
+    }
+    Draw = Left;
+    Background = Right;
+    RebuildColorBitmaps();
+    UpdateUndoButtons();
+    UpdateBrush();
+}
+
+TfrmPainter::~TfrmPainter() = default;
+
+// ---- Settings read from the main window ----
+
+TPaintTool TfrmPainter::CurrentTool() const {
+    return frmSpriteMDI ? frmSpriteMDI->CurrentTool : ptBrush;
+}
+
+bool TfrmPainter::PaintOnAll() const {
+    return frmSpriteMDI && frmSpriteMDI->PaintOnAll;
+}
+
+int TfrmPainter::BrushSize() const {
+    if (!frmSpriteMDI) return 2;
+    bool Ok = false;
+    const int Typed = frmSpriteMDI->BrushSizeText().trimmed().toInt(&Ok);
+    // A field being typed into may hold anything: the last accepted size serves then.
+    return std::clamp(Ok ? Typed : frmSpriteMDI->BrushSize, 1, 30);
+}
+
+int TfrmPainter::BrushShape() const {
+    return frmSpriteMDI ? frmSpriteMDI->BrushShape : shSquare;
+}
+
+TCelList* TfrmPainter::Cels() const {
+    if (AnimationWindow && AnimationWindow->CelList()) return AnimationWindow->CelList();
+    return StandaloneCels;
+}
+
+int TfrmPainter::CurrentCel() const {
+    if (TCelList* List = Cels()) return List->Current();
+    return Sprite ? Sprite->Current() : -1;
+}
+
+// ---- Life cycle ----
+
+void TfrmPainter::Attach(TSprite* NewSprite, TPxPalette* NewPalette, int CelIndex) {
+    if (!NewSprite || CelIndex < 0) return;
+    Sprite = NewSprite;
+    Background = Sprite->BackColor();
+    if (NewPalette) Palette = NewPalette;
+    ViewZoom = 3;
+    SetZoomItem();
+    PreviewShown = false;
+    ResizeView();
+    RefreshView();
+    RebuildColorBitmaps();
+    UpdateBrush();
+}
+
+void TfrmPainter::closeEvent(QCloseEvent* Event) {
+    if (!AllowClose) {
+        Event->ignore();
+        ClearPreview();
+        showMinimized();
+        return;
+    }
+    QMdiSubWindow::closeEvent(Event);
+}
+
+void TfrmPainter::changeEvent(QEvent* Event) {
+    QMdiSubWindow::changeEvent(Event);
+    // A painter outside an MDI area (on its own) is activated as a top-level window.
+    if (Event->type() == QEvent::ActivationChange && !mdiArea()) {
+        if (isActiveWindow())
+            FormActivate();
+        else
+            FormDeactivate();
+    }
+}
+
+bool TfrmPainter::eventFilter(QObject* Watched, QEvent* Event) {
+    if (Event->type() == QEvent::MouseMove) ClearPreview();
+    return QMdiSubWindow::eventFilter(Watched, Event);
+}
+
+void TfrmPainter::FormActivate() {
+    if (frmSpriteMDI) {
+        frmSpriteMDI->CurrentPainter = this;
+        frmSpriteMDI->CurrentAnimation = AnimationWindow;
+        if (CurrentTool() != ptMoveArea)
+            Controls->imgPainter->setCursor(ToolCursor(CursorIdOf(CurrentTool())));
+    }
+    if (Palette) CurrentPalette = Palette;
+    UpdateBrush();
+    UpdateUndoButtons();
+}
+
+void TfrmPainter::FormDeactivate() {
+    ClearPreview();
+}
+
+void TfrmPainter::MarkModified() {
+    if (AnimationWindow) AnimationWindow->Modified = true;
+}
+
+void TfrmPainter::CancelSelection() {
+    LinesActive = false;
+    SelectionFloating = false;
+    if (CustomBrush || TextBrush) {
+        CustomBrush = false;
+        TextBrush = false;
+        AreaBrush.reset();
+        AreaViewBrush.reset();
+        HotSpotX = HotSpotY = 0;
+    }
+    if (frmSpriteMDI) frmSpriteMDI->SetCreateCustomBrushEnabled(false);
+    UpdateBrush();
+}
+
+void TfrmPainter::DropSelection() {
+    // A floating selection is only ever made by the selection tool, which drops it into
+    // the cel as it ends; what is left here is the state.
+    SelectionFloating = false;
+}
+
+// ---- Colours and brushes ----
+
+void TfrmPainter::SetBackgroundColor(COLORREF Color) {
+    Background = Color;
+    Controls->imgDrawColors->update();
+}
+
+void TfrmPainter::SetDrawColor(COLORREF Color, bool RightButton) {
+    (RightButton ? Right : Left) = Color;
+    UpdateBrush();
+    Controls->imgDrawColors->update();
+}
+
+void TfrmPainter::SetPalette(TPxPalette& NewPalette) {
+    ClearPreview();
+    Palette = &NewPalette;
+    RebuildColorBitmaps();
+    // Drawing colours are PALETTERGB values, so their RGB survives the old palette.
+    const auto Nearest = [&](COLORREF Color) {
+        return NewPalette.GetColor(NewPalette.NearestUserIndex(RgbColor::FromRef(Color)));
+    };
+    Left = Nearest(Left);
+    Right = Nearest(Right);
+    Draw = Nearest(Draw);
+    Background = Nearest(Background);
+    if (TCelList* List = Cels())
+        List->SetBackColor(Background);
+    else if (Sprite)
+        Sprite->SetBackColor(Background);
+    UpdateBrush();
+    Controls->imgDrawColors->update();
+    Controls->imgPalette->update();
+    update();
+}
+
+void TfrmPainter::UpdateBrush() {
+    if (CustomBrush || TextBrush || !Palette) return;
+    const int Shape = BrushShape();
+    if (Shape == shCustom) return;
+    const int Size = BrushSize();
+    LeftBrush = TPxBrush::Create(Size, Shape, Left, *Palette);
+    RightBrush = TPxBrush::Create(Size, Shape, Right, *Palette);
+    LeftViewBrush = TPxBrush::CreateZoomed(*LeftBrush, ViewZoom, *Palette, Left);
+    RightViewBrush = TPxBrush::CreateZoomed(*RightBrush, ViewZoom, *Palette, Right);
+}
+
+// ---- Palette strip ----
+
+void TfrmPainter::SetPaletteTopRow(int Row) {
+    Row = std::clamp(Row, 0, TopRowLimit);
+    if (Row == TopRow) return;
+    TopRow = Row;
+    Controls->imgPalette->update();
+}
+
+void TfrmPainter::imgPaletteMouseDown(Qt::MouseButton Button, int X, int Y) {
+    if (!Palette || (Button != Qt::LeftButton && Button != Qt::RightButton)) return;
+    const int Column = (X - 1) / SwatchWidth, Row = (Y - 1) / SwatchHeight;
+    const int Entry = std::min(Column + (TopRow + Row) * 16 + FirstUserColor, LastUserColor);
+    (Button == Qt::LeftButton ? Left : Right) = Palette->GetColor(Entry);
+    Controls->imgDrawColors->update();
+    UpdateBrush();
+}
+
+// ---- Zoom ----
+
+void TfrmPainter::SetZoomItem() {
+    const QSignalBlocker Quiet(Controls->cboZoom);
+    Controls->cboZoom->setCurrentIndex(ViewZoom - 1);
+}
+
+void TfrmPainter::cboZoomChange() {
+    if (SelectionFloating || CustomBrush || TextBrush) {
+        Questions().Message(TBoxKind::Information,
+                            "Can't zoom when selecting an area or using a custom brush.  "
+                            "Select a built in brush type before zooming.");
+        SetZoomItem();
+        return;
+    }
+    const int Selected = Controls->cboZoom->currentIndex();
+    if (Selected < 0) return;
+    ClearPreview();
+    ViewZoom = Selected + 1;
+    ResizeView();
+    if (AnimationWindow)
+        AnimationWindow->ShowPainterCel();
+    else
+        ShowPainterCel();
+    UpdateBrush();
+}

@@ -1,0 +1,146 @@
+// Mouse input in the painter's image: the routing every tool shares (colour and brush by
+// button, undo snapshot, last and current point, hover preview, status-bar position) and
+// the tools' own down, move and up steps.
+#include <QComboBox>
+
+#include "imaging/LineWalk.h"
+#include "imaging/PxBitmap.h"
+#include "imaging/brush.h"
+#include "model/Cellist.h"
+#include "model/Spritez.h"
+#include "ui/animation/f_charanim.h"
+#include "ui/painter/PainterControls.h"
+#include "ui/painter/PainterWidgets.h"
+#include "ui/shell/Forms.h"
+#include "ui/shell/SpriteMDI.h"
+
+namespace {
+
+// Cel coordinates of an image point: division truncating towards minus infinity, so that
+// a drag beyond the left or top edge keeps moving one cel pixel per Zoom view pixels.
+int CelOf(int V, int Zoom) {
+    return V >= 0 ? V / Zoom : -((-V + Zoom - 1) / Zoom);
+}
+
+void Grow(TRect& Into, const TRect& R) {
+    if (R.Left >= R.Right || R.Top >= R.Bottom) return;
+    if (Into.Left >= Into.Right || Into.Top >= Into.Bottom) {
+        Into = R;
+        return;
+    }
+    Into.Left = std::min(Into.Left, R.Left);
+    Into.Top = std::min(Into.Top, R.Top);
+    Into.Right = std::max(Into.Right, R.Right);
+    Into.Bottom = std::max(Into.Bottom, R.Bottom);
+}
+
+} // namespace
+
+TfrmPainter::TToolSteps TfrmPainter::StepsOf(TPaintTool Tool) {
+    switch (Tool) {
+    case ptBrush:
+        return {&TfrmPainter::BrushDown, &TfrmPainter::BrushMove, nullptr};
+    default:
+        return {};
+    }
+}
+
+const TPxBrush* TfrmPainter::StrokeBrush() const {
+    if (AreaBrush) return AreaBrush.get();
+    return StrokeRight ? RightBrush.get() : LeftBrush.get();
+}
+
+const TPxBrush* TfrmPainter::StrokeViewBrush() const {
+    if (AreaViewBrush) return AreaViewBrush.get();
+    return StrokeRight ? RightViewBrush.get() : LeftViewBrush.get();
+}
+
+// ---- The common routing ----
+
+void TfrmPainter::imgPainterMouseDown(Qt::MouseButton Button, int X, int Y) {
+    if (Button != Qt::LeftButton && Button != Qt::RightButton) return;
+    if (!Sprite || !View || CurrentCel() < 0) return;
+    // The preview is not part of the picture: strokes start from the cel's own pixels.
+    ClearPreview();
+    const TPaintTool Tool = CurrentTool();
+    if (Tool != ptPickupColor && !SelectionFloating) SaveUndo();
+    StrokeRight = Button == Qt::RightButton;
+    if (StrokeRight) {
+        Draw = Right;
+        RightDown = true;
+    } else {
+        Draw = Left;
+        LeftDown = true;
+    }
+    LastX = CurX = CelOf(X, ViewZoom);
+    LastY = CurY = CelOf(Y, ViewZoom);
+    if (auto Down = StepsOf(Tool).Down) (this->*Down)();
+}
+
+void TfrmPainter::imgPainterMouseMove(Qt::MouseButtons Buttons, int X, int Y) {
+    const int Cx = CelOf(X, ViewZoom), Cy = CelOf(Y, ViewZoom);
+    if (frmSpriteMDI)
+        frmSpriteMDI->SetStatusText(1, "X:" + QString::number(Cx) + "  Y:" + QString::number(Cy));
+    if (!Sprite || !View) return;
+    const TPaintTool Tool = CurrentTool();
+    (void)Buttons;
+    if (!LeftDown && !RightDown && Tool != ptSelectArea && !LinesActive) {
+        if (0 <= Cx && Cx < CelWidth && 0 <= Cy && Cy < CelHeight)
+            ShowPreview(Cx - HotSpotX / ViewZoom, Cy - HotSpotY / ViewZoom);
+        else
+            ClearPreview();
+        return;
+    }
+    if (Cx == LastX && Cy == LastY) return;
+    if (Tool >= ptPickupColor) return;
+    CurX = Cx;
+    CurY = Cy;
+    if (auto Move = StepsOf(Tool).Move) (this->*Move)();
+}
+
+void TfrmPainter::imgPainterMouseUp(Qt::MouseButton Button, int X, int Y) {
+    if (Button != Qt::LeftButton && Button != Qt::RightButton) return;
+    const bool WasDown = Button == Qt::LeftButton ? LeftDown : RightDown;
+    (Button == Qt::LeftButton ? LeftDown : RightDown) = false;
+    if (!WasDown || !Sprite || !View) return;
+    (void)X, (void)Y;
+    if (auto Up = StepsOf(CurrentTool()).Up) (this->*Up)();
+    if (AnimationWindow) AnimationWindow->ShowCurrentCel();
+}
+
+// ---- Stamps ----
+
+TRect TfrmPainter::CommitStamp(int X, int Y) {
+    const TPxBrush* Brush = StrokeBrush();
+    const TPxBrush* ViewBrush = StrokeViewBrush();
+    if (!Brush || !ViewBrush) return {};
+    if (TCelList* List = Cels())
+        List->DrawBrush(X, Y, *Brush, PaintOnAll());
+    else if (PaintOnAll())
+        for (int i = 0; i < Sprite->CelCount(); ++i)
+            Sprite->DrawBrushOnCel(X, Y, i, *Brush);
+    else
+        Sprite->DrawBrush(X, Y, *Brush);
+    return StampViewBrush(*ViewBrush, Brush->Size(), X, Y);
+}
+
+TRect TfrmPainter::CommitWalk(int X1, int Y1, int X2, int Y2) {
+    TRect Changed;
+    const int Dx = HotSpotX / ViewZoom, Dy = HotSpotY / ViewZoom;
+    WalkLine(X1, Y1, X2, Y2, [&](int X, int Y) { Grow(Changed, CommitStamp(X - Dx, Y - Dy)); });
+    return Changed;
+}
+
+// ---- The brush tool ----
+
+void TfrmPainter::BrushDown() {
+    MarkModified();
+    RepaintView(CommitStamp(LastX - HotSpotX / ViewZoom, LastY - HotSpotY / ViewZoom));
+}
+
+void TfrmPainter::BrushMove() {
+    // One repaint for the whole segment, however many stamps it took.
+    RepaintView(CommitWalk(LastX, LastY, CurX, CurY));
+    LastX = CurX;
+    LastY = CurY;
+}

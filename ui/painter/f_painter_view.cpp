@@ -1,0 +1,283 @@
+// The painter's view: the zoomed cel in ViewBitmap, how it reaches the screen, the brush
+// preview under the cursor, and the paint boxes of the strip and the swatches.
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <QComboBox>
+#include <QImage>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QWheelEvent>
+#include <algorithm>
+
+#include "imaging/Palette.h"
+#include "imaging/PxBitmap.h"
+#include "imaging/ViewZoom.h"
+#include "imaging/brush.h"
+#include "model/Spritez.h"
+#include "ui/painter/PainterControls.h"
+#include "ui/painter/PainterWidgets.h"
+
+namespace {
+
+const char* const RoleProperty = "vimbrelAccessibleRole";
+
+QAccessibleInterface* RoleFactory(const QString&, QObject* Object) {
+    auto* Widget = qobject_cast<QWidget*>(Object);
+    if (!Widget) return nullptr;
+    const QVariant Role = Widget->property(RoleProperty);
+    if (!Role.isValid()) return nullptr;
+    return new QAccessibleWidget(Widget, QAccessible::Role(Role.toInt()));
+}
+
+TRect Intersect(const TRect& A, const TRect& B) {
+    return {std::max(A.Left, B.Left), std::max(A.Top, B.Top), std::min(A.Right, B.Right),
+            std::min(A.Bottom, B.Bottom)};
+}
+
+bool IsEmpty(const TRect& R) {
+    return R.Left >= R.Right || R.Top >= R.Bottom;
+}
+
+TRect Unite(const TRect& A, const TRect& B) {
+    if (IsEmpty(A)) return B;
+    if (IsEmpty(B)) return A;
+    return {std::min(A.Left, B.Left), std::min(A.Top, B.Top), std::max(A.Right, B.Right),
+            std::max(A.Bottom, B.Bottom)};
+}
+
+} // namespace
+
+void SetAccessibleRole(QWidget& Widget, int Role) {
+    static const bool Installed = [] {
+        QAccessible::installFactory(RoleFactory);
+        return true;
+    }();
+    (void)Installed;
+    Widget.setProperty(RoleProperty, Role);
+}
+
+// ---- The view ----
+
+void TfrmPainter::ResizeView() {
+    if (!Sprite || !Palette) return;
+    CelWidth = Sprite->Width();
+    CelHeight = Sprite->Height();
+    ViewWidth = CelWidth * ViewZoom;
+    ViewHeight = CelHeight * ViewZoom;
+    PreviewShown = false;
+    View.reset();
+    View = std::make_unique<TPxBitmap>(8, ViewWidth, ViewHeight, *Palette);
+    Controls->imgPainter->setFixedSize(ViewWidth, ViewHeight);
+}
+
+void TfrmPainter::RefreshView() {
+    const int Index = CurrentCel();
+    if (!View || !Sprite || Index < 0 || Index >= Sprite->CelCount()) return;
+    // A resize of the cels reaches the painter as a refresh of another size.
+    if (Sprite->Width() != CelWidth || Sprite->Height() != CelHeight) ResizeView();
+    ZoomCel(Sprite->CelBitmap(Index), *View, ViewZoom);
+    PreviewShown = false;
+}
+
+void TfrmPainter::ShowPainterCel() {
+    RefreshView();
+    Controls->imgPainter->update();
+}
+
+void TfrmPainter::RepaintView(const TRect& Area) {
+    const TRect Shown = Intersect(Area, {0, 0, ViewWidth, ViewHeight});
+    if (IsEmpty(Shown)) return;
+    Controls->imgPainter->update(Shown.Left, Shown.Top, Shown.Right - Shown.Left,
+                                 Shown.Bottom - Shown.Top);
+}
+
+void TfrmPainter::RestoreViewArea(const TRect& Area) {
+    const int Index = CurrentCel();
+    if (!View || !Sprite || Index < 0 || Index >= Sprite->CelCount()) return;
+    ZoomCelArea(Sprite->CelBitmap(Index), *View, ViewZoom,
+                CelAreaOfView(Area, ViewZoom, CelWidth, CelHeight));
+}
+
+TRect TfrmPainter::StampViewBrush(const TPxBrush& ViewBrush, int CelSize, int X, int Y) {
+    const int Left = ViewZoom * (X - CelSize / 2), Top = ViewZoom * (Y - CelSize / 2);
+    ViewBrush.Bitmap().DrawTo(*View, Left, Top);
+    return Intersect(
+        {Left, Top, Left + ViewBrush.Bitmap().Width(), Top + ViewBrush.Bitmap().Height()},
+        {0, 0, ViewWidth, ViewHeight});
+}
+
+void TfrmPainter::ShowPreview(int X, int Y) {
+    const TPxBrush* Brush = AreaViewBrush ? AreaViewBrush.get() : LeftViewBrush.get();
+    if (!View || !Brush) return;
+    const int CelSize = AreaBrush ? 0 : (LeftBrush ? LeftBrush->Size() : 0);
+    // Only the part the last preview covered goes back to the cel's pixels: the rest of
+    // the view already shows them, and a whole refresh at zoom 10 costs 30 MB per move.
+    TRect Changed;
+    if (PreviewShown) {
+        RestoreViewArea(PreviewArea);
+        Changed = PreviewArea;
+    }
+    PreviewArea = StampViewBrush(*Brush, CelSize, X, Y);
+    PreviewShown = true;
+    RepaintView(Unite(Changed, PreviewArea));
+}
+
+void TfrmPainter::ClearPreview() {
+    if (!PreviewShown) return;
+    PreviewShown = false;
+    RestoreViewArea(PreviewArea);
+    RepaintView(PreviewArea);
+}
+
+void TfrmPainter::RebuildColorBitmaps() {
+    QVector<QRgb>& Table = Controls->ColorTable;
+    Table.resize(256);
+    for (int i = 0; i < 256; ++i) {
+        const RgbColor C = Palette ? Palette->Entry(i).Color() : RgbColor{};
+        Table[i] = qRgb(C.Red, C.Green, C.Blue);
+    }
+    Controls->imgPainter->update();
+    Controls->imgPalette->update();
+    Controls->imgDrawColors->update();
+}
+
+void TfrmPainter::PaintImage(QPainter& Painter, const QRect& Area) const {
+    if (!View) return;
+    // Rows start on 4-byte boundaries, so the wrapped part starts on one as well.
+    const int Left = std::max(Area.left(), 0) & ~3;
+    const int Top = std::max(Area.top(), 0);
+    const int Right = std::min(Area.right() + 1, ViewWidth);
+    const int Bottom = std::min(Area.bottom() + 1, ViewHeight);
+    if (Left >= Right || Top >= Bottom) return;
+    // The view's own bytes, shown through the palette's colours without a copy.
+    QImage Part(View->ScanLine(Top) + Left, Right - Left, Bottom - Top, View->Stride(),
+                QImage::Format_Indexed8);
+    Part.setColorTable(Controls->ColorTable);
+    Painter.drawImage(Left, Top, Part);
+}
+
+// ---- The strip and the swatches ----
+
+namespace {
+QColor ScreenColor(const TPxPalette* Palette, COLORREF Color) {
+    const RgbColor C = Palette ? Palette->ColorOf(Color) : RgbColor::FromRef(Color);
+    return QColor(C.Red, C.Green, C.Blue);
+}
+} // namespace
+
+void TfrmPainter::PaintStrip(QPainter& Painter) const {
+    Painter.fillRect(Controls->imgPalette->rect(), Qt::black);
+    if (!Palette) return;
+    for (int Row = TopRow; Row <= TopRow + 1; ++Row)
+        for (int Column = 0; Column < 16; ++Column) {
+            const int Entry = Row * 16 + Column + FirstUserColor;
+            if (Entry > LastUserColor) break;
+            const RgbColor C = Palette->Entry(Entry).Color();
+            // The black box shows between the swatches as their outlines.
+            Painter.fillRect(Column * SwatchWidth + 1, (Row - TopRow) * SwatchHeight + 1,
+                             SwatchWidth - 1, SwatchHeight - 1, QColor(C.Red, C.Green, C.Blue));
+        }
+}
+
+void TfrmPainter::PaintColors(QPainter& Painter) const {
+    const QRect Box = Controls->imgDrawColors->rect();
+    Painter.fillRect(Box, ScreenColor(Palette, Background));
+    Painter.setPen(Qt::black);
+    Painter.drawLine(0, 0, Box.width() - 1, 0);
+    Painter.drawLine(0, 0, 0, Box.height() - 1);
+    Painter.setBrush(ScreenColor(Palette, Left));
+    Painter.drawRect(6, 5, 17, 12);
+    Painter.setBrush(ScreenColor(Palette, Right));
+    Painter.drawRect(26, 5, 17, 12);
+    Controls->imgDrawColors->LeftSwatch->setAccessibleDescription(
+        ScreenColor(Palette, Left).name());
+    Controls->imgDrawColors->RightSwatch->setAccessibleDescription(
+        ScreenColor(Palette, Right).name());
+}
+
+// ---- The paint boxes ----
+
+TPainterImage::TPainterImage(TfrmPainter& Painter, QWidget* Parent)
+    : QWidget(Parent), Painter(Painter) {
+    setObjectName("imgPainter");
+    setAccessibleName("Picture");
+    SetAccessibleRole(*this, QAccessible::Canvas);
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void TPainterImage::paintEvent(QPaintEvent* Event) {
+    QPainter P(this);
+    Painter.PaintImage(P, Event->rect());
+}
+
+void TPainterImage::mousePressEvent(QMouseEvent* Event) {
+    const QPoint At = Event->position().toPoint();
+    Painter.imgPainterMouseDown(Event->button(), At.x(), At.y());
+}
+
+void TPainterImage::mouseMoveEvent(QMouseEvent* Event) {
+    const QPoint At = Event->position().toPoint();
+    Painter.imgPainterMouseMove(Event->buttons(), At.x(), At.y());
+}
+
+void TPainterImage::mouseReleaseEvent(QMouseEvent* Event) {
+    const QPoint At = Event->position().toPoint();
+    Painter.imgPainterMouseUp(Event->button(), At.x(), At.y());
+}
+
+void TPainterImage::leaveEvent(QEvent* Event) {
+    Painter.ClearPreview();
+    QWidget::leaveEvent(Event);
+}
+
+TPaletteStrip::TPaletteStrip(TfrmPainter& Painter, QWidget* Parent)
+    : QWidget(Parent), Painter(Painter) {
+    setObjectName("imgPalette");
+    setAccessibleName("Palette");
+    setToolTip("Left click: left colour; right click: right colour");
+    SetAccessibleRole(*this, QAccessible::Table);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void TPaletteStrip::paintEvent(QPaintEvent*) {
+    QPainter P(this);
+    Painter.PaintStrip(P);
+}
+
+void TPaletteStrip::mousePressEvent(QMouseEvent* Event) {
+    const QPoint At = Event->position().toPoint();
+    Painter.imgPaletteMouseDown(Event->button(), At.x(), At.y());
+}
+
+void TPaletteStrip::wheelEvent(QWheelEvent* Event) {
+    const int Notches = Event->angleDelta().y() / 120;
+    if (Notches != 0) Painter.SetPaletteTopRow(Painter.PaletteTopRow() - Notches);
+    Event->accept();
+}
+
+TDrawColors::TDrawColors(TfrmPainter& Painter, QWidget* Parent)
+    : QWidget(Parent), Painter(Painter) {
+    setObjectName("imgDrawColors");
+    setAccessibleName("Drawing Colors");
+    SetAccessibleRole(*this, QAccessible::Graphic);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    const auto Swatch = [this](const char* Name, const char* Caption, int X) {
+        auto* W = new QWidget(this);
+        W->setObjectName(Name);
+        W->setAccessibleName(Caption);
+        W->setToolTip(Caption);
+        W->setGeometry(X, 5, 18, 13);
+        W->setAttribute(Qt::WA_TransparentForMouseEvents);
+        SetAccessibleRole(*W, QAccessible::Graphic);
+        return W;
+    };
+    LeftSwatch = Swatch("LeftColor", "Left Color", 6);
+    RightSwatch = Swatch("RightColor", "Right Color", 26);
+}
+
+void TDrawColors::paintEvent(QPaintEvent*) {
+    QPainter P(this);
+    Painter.PaintColors(P);
+}
