@@ -1,0 +1,534 @@
+// The animation window: cel commands with their undo records, transforms on one cel and on
+// all cels, selecting in the strip and its pop-up menu, the close query, playback and the
+// frame-rate fields, the dialogs it runs, and opening and saving GIF files. Each document
+// is built as the main window builds one, in the main window's MDI area.
+#include <QAction>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QMdiArea>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <gif_lib.h>
+#include <gtest/gtest.h>
+
+#include "gif/GifWriter.h"
+#include "imaging/Palette.h"
+#include "imaging/PxBitmap.h"
+#include "model/Cellist.h"
+#include "model/Spritez.h"
+#include "model/undo.h"
+#include "support/PictureAssert.h"
+#include "support/ScriptedQuestions.h"
+#include "ui/animation/f_animprops.h"
+#include "ui/animation/f_charanim.h"
+#include "ui/animation/f_progress.h"
+#include "ui/animation/frmGlobDisposal.h"
+#include "ui/painter/f_painter.h"
+#include "ui/shell/Forms.h"
+#include "ui/shell/SpriteMDI.h"
+
+namespace {
+
+constexpr int White = CubeIndex(255, 255, 255);
+constexpr int Red = CubeIndex(255, 0, 0);
+constexpr int Blue = CubeIndex(0, 0, 255);
+const PictureLegend Legend{{White, '.'}, {Red, 'r'}, {Blue, 'b'}};
+
+// The program's once-only windows, made once for the whole test program.
+class TWindows : public ::testing::Environment {
+public:
+    void SetUp() override { Windows = std::make_unique<TApplicationWindows>(VIMBREL_APP_DIR); }
+    void TearDown() override { Windows.reset(); }
+    std::unique_ptr<TApplicationWindows> Windows;
+};
+const auto* const Installed = ::testing::AddGlobalTestEnvironment(new TWindows);
+
+void FlushDeletes() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// One document made as the main window makes one: an animation window on the cube palette
+// and its painter, both in the MDI area, then Count white cels of Width x Height with
+// delays 200, 300, 400, ...
+struct TDocument {
+    QPointer<TfrmCharAnimation> Animation = new TfrmCharAnimation;
+    QPointer<TfrmPainter> Painter;
+
+    explicit TDocument(int Count = 4, int Width = 4, int Height = 3) {
+        frmSpriteMDI->MdiArea()->addSubWindow(Animation);
+        Animation->TakePalette(MakeCubePalette());
+        CurrentPalette = Animation->Palette();
+        Animation->SetCaption("Animation [1]");
+        Animation->NewAnimation(Count);
+        Painter = new TfrmPainter;
+        frmSpriteMDI->MdiArea()->addSubWindow(Painter);
+        Painter->Attach(Animation->Sprite(), Animation->Palette(), 0);
+        Animation->SetPainterWindow(Painter);
+        Painter->AnimationWindow = Animation;
+
+        auto Small = TSprite::Create(Width, Height, *Animation->Palette(), RGB(255, 255, 255));
+        for (int i = 0; i < Count; ++i)
+            Small->AddCel(200 + 100 * i);
+        Animation->SetSprite(std::move(Small));
+        Animation->show();
+        Painter->show();
+        Animation->FormActivate();
+        Animation->AnimationTimer()->stop();
+        Script().Clear();
+    }
+    ~TDocument() {
+        if (Animation) {
+            Animation->Modified = false;
+            Animation->close();
+        }
+        FlushDeletes();
+        frmSpriteMDI->PaintOnAll = false;
+    }
+
+    TSprite& Sprite() { return *Animation->Sprite(); }
+    TCelList& Cels() { return *Animation->CelList(); }
+    TPxBitmap& Cel(int Index) { return Sprite().CelBitmap(Index); }
+    TPxUndo& History() { return Painter->UndoHistory(); }
+    template <typename T> T* Find(const char* Name) {
+        T* Found = Animation->findChild<T*>(Name);
+        EXPECT_NE(Found, nullptr) << Name;
+        return Found;
+    }
+    QWidget* Strip() { return Find<QWidget>("imgCharAnim"); }
+    // The middle of cel Index's picture in the strip.
+    QPoint CelPoint(int Index) {
+        const TCelList& List = Cels();
+        const int Column = (Index - List.FirstVisible()) % List.Columns();
+        const int Row = (Index - List.FirstVisible()) / List.Columns();
+        return {List.MarginX() + Column * List.PitchX() + List.CelWidth() / 2,
+                List.MarginY() + Row * List.PitchY() + List.CelHeight() / 2};
+    }
+    // Each cel painted its own way: cel i has a red pixel at (i, 0).
+    void MarkCels() {
+        for (int i = 0; i < Sprite().CelCount(); ++i)
+            Cel(i).ScanLine(0)[i % Cel(i).Width()] = Red;
+    }
+};
+
+// The colour the preview shows at (X, Y).
+QRgb PreviewAt(TfrmCharAnimation& Animation, int X, int Y) {
+    return Animation.PreviewImage().pixel(X, Y) & 0xFFFFFF;
+}
+
+} // namespace
+
+TEST(AnimationWindow, InsertAppendAndDeleteRecordTheirUndoSteps) {
+    TDocument Document(3);
+    Document.MarkCels();
+    Document.Cels().SetCurrent(1);
+
+    Document.Animation->sbutInsertClick();
+    EXPECT_EQ(Document.Sprite().CelCount(), 4);
+    EXPECT_EQ(Document.Cels().Current(), 1);
+    EXPECT_EQ(Document.Sprite().Cel(1).Delay(), 200) << "a new cel takes the default delay";
+    EXPECT_EQ(Document.Animation->PreviewIndex, 1);
+    EXPECT_TRUE(Document.Animation->Modified);
+    ASSERT_EQ(Document.History().UndoNodes().size(), 1u);
+    EXPECT_EQ(Document.History().UndoNodes().back()->Kind(), ukCelInserted);
+    EXPECT_EQ(Document.History().UndoNodes().back()->CelIndex(), 1);
+
+    Document.Animation->sbutAppendCelClick();
+    EXPECT_EQ(Document.Sprite().CelCount(), 5);
+    EXPECT_EQ(Document.History().UndoNodes().back()->Kind(), ukCelInserted);
+    EXPECT_EQ(Document.History().UndoNodes().back()->CelIndex(), 4) << "the count before";
+
+    // Cel 3 was cel 2 before the insertion: its red pixel is at (2, 0).
+    Document.Cels().SetCurrent(3);
+    const std::vector<std::uint8_t> Deleted = Document.Cel(3).CopyBits();
+    Document.Animation->sbutDeleteClick();
+    EXPECT_EQ(Document.Sprite().CelCount(), 4);
+    const TPxUndoNode& Record = *Document.History().UndoNodes().back();
+    EXPECT_EQ(Record.Kind(), ukCelDeleted);
+    EXPECT_EQ(Record.CelIndex(), 3);
+    EXPECT_EQ(Record.Bits(), Deleted);
+
+    // Undo brings the deleted cel back with its pixels; the step itself records nothing.
+    Document.Painter->sbutUndoClick();
+    EXPECT_EQ(Document.Sprite().CelCount(), 5);
+    EXPECT_EQ(Document.Cel(3).CopyBits(), Deleted);
+    EXPECT_EQ(Document.History().UndoNodes().size(), 2u);
+
+    // The only cel stays, and a deletion that deletes nothing leaves nothing to undo.
+    TDocument Single(1);
+    Single.Animation->sbutDeleteClick();
+    EXPECT_EQ(Single.Sprite().CelCount(), 1);
+    EXPECT_TRUE(Single.History().UndoNodes().empty());
+    EXPECT_FALSE(Single.Animation->Modified);
+}
+
+TEST(AnimationWindow, TransformsActOnTheCurrentCelOrWithPaintOnAllOnEveryCel) {
+    TDocument Document(3);
+    Document.MarkCels();
+    Document.Cels().SetCurrent(1);
+
+    Document.Animation->FlipVertical();
+    EXPECT_PICTURE(Document.Cel(1), Legend, {"..r.", "....", "...."});
+    EXPECT_PICTURE(Document.Cel(0), Legend, {"r...", "....", "...."});
+    ASSERT_EQ(Document.History().UndoNodes().size(), 1u);
+    EXPECT_EQ(Document.History().UndoNodes().back()->Kind(), ukCelImage);
+    EXPECT_TRUE(Document.Animation->Modified);
+
+    frmSpriteMDI->PaintOnAll = true;
+    const auto Before = Document.Sprite().SaveAllBits();
+    Document.Animation->FlipHorizontal();
+    EXPECT_PICTURE(Document.Cel(0), Legend, {"....", "....", "r..."});
+    EXPECT_PICTURE(Document.Cel(1), Legend, {"....", "....", "..r."});
+    EXPECT_PICTURE(Document.Cel(2), Legend, {"....", "....", "..r."});
+    const TPxUndoNode& Record = *Document.History().UndoNodes().back();
+    EXPECT_EQ(Record.Kind(), ukAllCels);
+    EXPECT_EQ(Record.CelBits(), Before);
+
+    Document.Painter->sbutUndoClick();
+    EXPECT_EQ(Document.Sprite().SaveAllBits(), Before);
+}
+
+TEST(AnimationWindow, ReplaceAndBackgroundColorsFollowThePaintersColors) {
+    TDocument Document(2);
+    Document.MarkCels();
+    Document.Painter->SetDrawColor(PALETTEINDEX(Red), false);
+    Document.Painter->SetDrawColor(PALETTEINDEX(Blue), true);
+    Document.Animation->ReplaceColors();
+    EXPECT_PICTURE(Document.Cel(0), Legend, {"b...", "....", "...."});
+    EXPECT_PICTURE(Document.Cel(1), Legend, {".r..", "....", "...."});
+
+    // Cancel changes nothing; OK makes the left colour the background of every cel and
+    // of the document, and throws the history away.
+    const auto Before = Document.Sprite().SaveAllBits();
+    Document.Animation->Modified = false;
+    Document.Painter->SetDrawColor(PALETTEINDEX(Blue), false);
+    Script().Answer(TAnswer::Cancel);
+    Document.Animation->ChangeBackgroundColor();
+    ASSERT_EQ(Script().Asked.size(), 1u);
+    EXPECT_EQ(Script().Asked[0].Text, "The Background Color will be set to the Left Mouse Drawing "
+                                      "Color.  Note:  This action can not be Undone.");
+    EXPECT_EQ(Document.Sprite().SaveAllBits(), Before);
+    EXPECT_FALSE(Document.Animation->Modified);
+    EXPECT_TRUE(Document.History().CanUndo());
+
+    Script().Answer(TAnswer::Ok);
+    Document.Animation->ChangeBackgroundColor();
+    EXPECT_PICTURE(Document.Cel(1), Legend, {"brbb", "bbbb", "bbbb"});
+    EXPECT_EQ(RgbColor::FromRef(Document.Cels().BackColor()), (RgbColor{0, 0, 255}));
+    EXPECT_FALSE(Document.History().CanUndo());
+    EXPECT_TRUE(Document.Animation->Modified);
+}
+
+TEST(AnimationWindow, LeftClickSelectsACelRightClickOnlyOpensTheMenu) {
+    TDocument Document(3);
+    QMenu* Menu = Document.Find<QMenu>("mnuPopup");
+    QStringList Items;
+    for (QAction* Item : Menu->actions())
+        Items << (Item->isSeparator() ? "-" : Item->text());
+    EXPECT_EQ(Items, QStringList({"&Delete", "&Insert", "&Append", "-", "&Cut", "C&opy", "&Paste",
+                                  "-", "I&mport Cel...", "&Export Cel..."}));
+    EXPECT_FALSE(Document.Find<QAction>("mniPaste")->isEnabled());
+
+    QTest::mouseClick(Document.Strip(), Qt::RightButton, {}, Document.CelPoint(2));
+    EXPECT_TRUE(Menu->isVisible());
+    EXPECT_EQ(Document.Cels().Current(), 0);
+    Menu->hide();
+
+    QTest::mouseClick(Document.Strip(), Qt::LeftButton, {}, Document.CelPoint(2));
+    EXPECT_EQ(Document.Cels().Current(), 2);
+    EXPECT_EQ(Document.Animation->PreviewIndex, 2);
+    EXPECT_EQ(Document.Find<QSpinBox>("spinFrameRate")->value(), 400);
+    EXPECT_EQ(frmSpriteMDI->DragSourceCel.Bitmap, &Document.Cel(2));
+    EXPECT_EQ(frmSpriteMDI->DragSourceCel.CelList, &Document.Cels());
+    EXPECT_FALSE(Document.Animation->Modified);
+
+    // Once the clipboard holds a picture, the menu's Paste follows it.
+    frmSpriteMDI->ClipboardHasBitmap = true;
+    Document.Animation->SetCopyPasteButtons();
+    EXPECT_TRUE(Document.Find<QAction>("mniPaste")->isEnabled());
+    frmSpriteMDI->ClipboardHasBitmap = false;
+    Document.Animation->SetCopyPasteButtons();
+}
+
+TEST(AnimationWindow, ActivationMakesTheDocumentCurrentAndBringsBackItsPainter) {
+    TDocument First, Second;
+    Second.Painter->showMinimized();
+    frmSpriteMDI->MdiArea()->setActiveSubWindow(First.Animation);
+    EXPECT_EQ(frmSpriteMDI->CurrentAnimation, First.Animation.data());
+    frmSpriteMDI->MdiArea()->setActiveSubWindow(Second.Animation);
+    EXPECT_EQ(frmSpriteMDI->CurrentAnimation, Second.Animation.data());
+    EXPECT_EQ(frmSpriteMDI->CurrentPainter, Second.Painter.data());
+    EXPECT_EQ(CurrentPalette, Second.Animation->Palette());
+    EXPECT_FALSE(Second.Painter->isMinimized());
+}
+
+TEST(AnimationWindow, CloseQueryAsksOnlyForChangesAndKeepsWorkUnlessSavedOrDropped) {
+    QTemporaryDir Folder;
+    {
+        TDocument Document;
+        Document.Animation->Modified = true;
+        // Cancel keeps the window.
+        Script().Answer(TAnswer::Cancel);
+        EXPECT_FALSE(Document.Animation->close());
+        EXPECT_EQ(Script().Asked.back().Text, "Do you want to save changes to Animation [1]");
+        EXPECT_EQ(Script().Asked.back().Kind, TBoxKind::Warning);
+        // Yes, then a cancelled save dialog, keeps it open and modified.
+        Script().Answer(TAnswer::Yes);
+        Script().AnswerFile("");
+        EXPECT_FALSE(Document.Animation->close());
+        EXPECT_EQ(Script().Asked.back().What, "dlgSaveAnimation");
+        EXPECT_TRUE(Document.Animation->Modified);
+        // Yes with a file that cannot be written keeps it open, after saying so.
+        Script().Answer(TAnswer::Yes);
+        Script().AnswerFile(Folder.filePath("missing/folder/a.gif"));
+        EXPECT_FALSE(Document.Animation->close());
+        EXPECT_EQ(Script().Messages(),
+                  QStringList("Error:  Unable to save the file.  There may be a drive error or "
+                              "the drive is out of space."));
+        EXPECT_TRUE(Document.Animation->Modified);
+        // Yes with a good file saves and closes the window and its painter.
+        Script().Answer(TAnswer::Yes);
+        Script().AnswerFile(Folder.filePath("saved.gif"));
+        EXPECT_TRUE(Document.Animation->close());
+        EXPECT_TRUE(QFile::exists(Folder.filePath("saved.gif")));
+        FlushDeletes();
+        EXPECT_TRUE(Document.Animation.isNull());
+        EXPECT_TRUE(Document.Painter.isNull());
+        EXPECT_EQ(frmSpriteMDI->CurrentAnimation, nullptr);
+        EXPECT_EQ(frmSpriteMDI->CurrentPainter, nullptr);
+        EXPECT_EQ(CurrentPalette, nullptr);
+    }
+    {
+        // No closes without saving; an unmodified window closes without asking.
+        TDocument Changed, Unchanged;
+        Changed.Animation->Modified = true;
+        Script().Answer(TAnswer::No);
+        EXPECT_TRUE(Changed.Animation->close());
+        EXPECT_TRUE(Unchanged.Animation->close());
+        EXPECT_EQ(Script().Asked.size(), 1u);
+        EXPECT_EQ(QDir(Folder.path()).entryList(QDir::Files), QStringList("saved.gif"));
+    }
+}
+
+TEST(AnimationWindow, PlaybackStepsEachCelForItsOwnDelayAndWraps) {
+    TDocument Document(3);
+    TfrmCharAnimation& Window = *Document.Animation;
+    Document.Sprite().Cel(1).SetDelay(1000);
+    Document.Sprite().Cel(2).SetDelay(0);
+    Document.Cels().SetCurrent(1);
+
+    Window.timeAnimationTimer();
+    EXPECT_EQ(Window.PreviewIndex, 0) << "stopped: the timer does nothing";
+
+    Window.sbutPlayClick();
+    EXPECT_TRUE(Document.Find<QToolButton>("sbutPlay")->isChecked());
+    Window.timeAnimationTimer();
+    EXPECT_EQ(Window.PreviewIndex, 1);
+    EXPECT_EQ(Window.AnimationTimer()->interval(), 1000);
+    Window.timeAnimationTimer();
+    EXPECT_EQ(Window.PreviewIndex, 2);
+    // A delay of 0 stays 0 in the cel but does not make the timer spin.
+    EXPECT_EQ(Window.AnimationTimer()->interval(), TfrmCharAnimation::MinimumInterval);
+    EXPECT_EQ(Document.Sprite().Cel(2).Delay(), 0);
+    Window.timeAnimationTimer();
+    EXPECT_EQ(Window.PreviewIndex, 0) << "forwards from the last cel comes cel 0";
+    EXPECT_EQ(Window.AnimationTimer()->interval(), 200);
+
+    Window.sbutPlayReverseClick();
+    EXPECT_TRUE(Document.Find<QToolButton>("sbutPlayReverse")->isChecked());
+    EXPECT_FALSE(Document.Find<QToolButton>("sbutPlay")->isChecked());
+    Window.timeAnimationTimer();
+    EXPECT_EQ(Window.PreviewIndex, 2) << "backwards from cel 0 comes the last cel";
+
+    Window.sbutAnimStopClick();
+    EXPECT_FALSE(Window.Playing);
+    EXPECT_EQ(Window.PreviewIndex, 1) << "back on the current cel";
+    for (const char* Name :
+         {"sbutPlayReverse", "sbutFrameBackwards", "sbutAnimStop", "sbutFrameForward", "sbutPlay"})
+        EXPECT_FALSE(Document.Find<QToolButton>(Name)->isChecked()) << Name;
+
+    Window.sbutFrameForwardClick();
+    Window.sbutFrameForwardClick();
+    EXPECT_EQ(Window.PreviewIndex, 0);
+    Window.sbutFrameBackwardsClick();
+    EXPECT_EQ(Window.PreviewIndex, 2);
+    EXPECT_EQ(Document.Cels().Current(), 1) << "playback never moves the current cel";
+    EXPECT_FALSE(Window.Modified);
+}
+
+TEST(AnimationWindow, PreviewShowsTheCelOnTheBackdropOrStretched) {
+    TDocument Document(2, 2, 2);
+    TfrmCharAnimation& Window = *Document.Animation;
+    Document.Cel(1).ScanLine(0)[0] = Red;
+    Window.sbutFrameForwardClick();
+    const QImage Shown = Window.PreviewImage();
+    ASSERT_GT(Shown.width(), 10);
+    ASSERT_GT(Shown.height(), 10);
+    EXPECT_EQ(PreviewAt(Window, 0, 0), 0xFF0000u);
+    EXPECT_EQ(PreviewAt(Window, 1, 1), 0xFFFFFFu);
+    // Around a 1:1 cel: silver cross-hatching on white, and nothing else.
+    bool Hatched = false;
+    for (int y = 2; y < Shown.height(); ++y)
+        for (int x = 2; x < Shown.width(); ++x) {
+            const QRgb Pixel = Shown.pixel(x, y) & 0xFFFFFF;
+            EXPECT_TRUE(Pixel == 0xFFFFFF || Pixel == 0xC0C0C0) << x << "," << y;
+            Hatched = Hatched || Pixel == 0xC0C0C0;
+        }
+    EXPECT_TRUE(Hatched);
+
+    // Stretched, the red pixel fills the top-left quarter and no colour is blended.
+    Window.SetStretchImage(true);
+    const QImage Stretched = Window.PreviewImage();
+    const int W = Stretched.width(), H = Stretched.height();
+    EXPECT_EQ(Stretched.pixel(W / 2 - 1, H / 2 - 1) & 0xFFFFFF, 0xFF0000u);
+    EXPECT_EQ(Stretched.pixel(W / 2 + 1, H / 2 - 1) & 0xFFFFFF, 0xFFFFFFu);
+    EXPECT_EQ(Stretched.pixel(W - 1, H - 1) & 0xFFFFFF, 0xFFFFFFu);
+    EXPECT_TRUE(frmSpriteMDI->Command("mniStretch")->isChecked());
+    Window.SetStretchImage(false);
+}
+
+TEST(AnimationWindow, FrameRateFieldsChangeDelaysAndMarkTheDocument) {
+    TDocument Document(3);
+    TfrmCharAnimation& Window = *Document.Animation;
+    QSpinBox* Default = Document.Find<QSpinBox>("spinDefaultFrameRate");
+    QSpinBox* Rate = Document.Find<QSpinBox>("spinFrameRate");
+    ASSERT_EQ(Window.DefaultDelay, 200);
+    Document.Sprite().Cel(2).SetDelay(200);
+
+    // 200 -> 250 moves the cels of the default delay and leaves the others.
+    Default->setValue(250);
+    EXPECT_EQ(Document.Sprite().Cel(0).Delay(), 250);
+    EXPECT_EQ(Document.Sprite().Cel(1).Delay(), 300);
+    EXPECT_EQ(Document.Sprite().Cel(2).Delay(), 250);
+    EXPECT_EQ(Window.DefaultDelay, 250);
+    EXPECT_EQ(Rate->value(), 250) << "the current cel's delay";
+    EXPECT_TRUE(Window.Modified);
+
+    // A default that no cel has changes no delay and nothing to save.
+    Document.Sprite().Cel(0).SetDelay(100);
+    Document.Sprite().Cel(2).SetDelay(100);
+    Window.Modified = false;
+    Default->setValue(150);
+    EXPECT_EQ(Window.DefaultDelay, 150);
+    EXPECT_FALSE(Window.Modified);
+
+    // Typing applies each keystroke to the current cel at once.
+    Rate->setFocus();
+    Rate->selectAll();
+    QTest::keyClicks(Rate, "75");
+    EXPECT_EQ(Document.Sprite().Cel(0).Delay(), 75);
+    EXPECT_EQ(Window.AnimationTimer()->interval(), 75);
+    EXPECT_TRUE(Window.Modified);
+}
+
+TEST(AnimationWindow, PropertiesAndDisposalDialogsApplyOnlyOnOk) {
+    TDocument Document(3);
+    TfrmCharAnimation& Window = *Document.Animation;
+    Window.Comments = {"first"};
+    Document.Cels().SetCurrent(1);
+    const auto Finish = [](const char* Button, const QString& Comments) {
+        QTimer::singleShot(0, frmAnimProps, [Button, Comments] {
+            frmAnimProps->findChild<QPlainTextEdit*>("memComments")->setPlainText(Comments);
+            frmAnimProps->SetDisposal(DisposalNone);
+            frmAnimProps->SetLoopCount(7);
+            QTest::mouseClick(frmAnimProps->findChild<QPushButton*>(Button), Qt::LeftButton);
+        });
+    };
+
+    Finish("butCancel", "changed");
+    Window.butPropertiesClick();
+    EXPECT_EQ(Window.Comments, std::vector<std::string>{"first"});
+    EXPECT_EQ(Window.LoopCount, 0);
+    EXPECT_EQ(Document.Sprite().Cel(1).Disposal(), DisposalRestoreBackground);
+    EXPECT_FALSE(Window.Modified);
+
+    Finish("butOk", "one\ntwo");
+    Window.butPropertiesClick();
+    EXPECT_EQ(Window.Comments, (std::vector<std::string>{"one", "two"}));
+    EXPECT_EQ(Window.LoopCount, 7);
+    EXPECT_EQ(Document.Sprite().Cel(1).Disposal(), DisposalNone);
+    EXPECT_EQ(Document.Sprite().Cel(0).Disposal(), DisposalRestoreBackground);
+    EXPECT_TRUE(Window.Modified);
+
+    frmGlobDisp->SetDisposal(DisposalRestorePrevious);
+    Window.SetDisposalForAll();
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(Document.Sprite().Cel(i).Disposal(), DisposalRestorePrevious);
+}
+
+TEST(AnimationWindow, OpensAndSavesGifFilesWithTheirSettings) {
+    QTemporaryDir Folder;
+    const QString Saved = Folder.filePath("round.gif");
+    {
+        TDocument Document(3);
+        Document.MarkCels();
+        Document.Animation->Comments = {"hello"};
+        Document.Animation->LoopCount = 3;
+        Document.Animation->BackgroundTransparent = false;
+        Document.Sprite().Cel(2).SetDisposal(DisposalNone);
+        ASSERT_TRUE(Document.Animation->SaveToGIF(Saved));
+        EXPECT_FALSE(frmProgress->isVisible());
+        EXPECT_EQ(frmProgress->CaptionText(), "Optimizing and Saving...");
+        EXPECT_EQ(frmProgress->Maximum(), 3);
+        EXPECT_EQ(frmProgress->Position(), 3);
+        QString Reason;
+        EXPECT_FALSE(Document.Animation->SaveToGIF(Folder.filePath("no/such/x.gif"), &Reason));
+        EXPECT_FALSE(Reason.isEmpty());
+    }
+    int Error = 0;
+    GifFileType* Decoded = DGifOpenFileName(QFile::encodeName(Saved).constData(), &Error);
+    ASSERT_NE(Decoded, nullptr);
+    ASSERT_EQ(DGifSlurp(Decoded), GIF_OK);
+    EXPECT_EQ(Decoded->ImageCount, 3);
+    DGifCloseFile(Decoded, &Error);
+
+    TDocument Document;
+    Document.Animation->Modified = true;
+    std::vector<std::string> Faults{"left over"};
+    ASSERT_TRUE(Document.Animation->LoadFromGIF(Saved, nullptr, &Faults));
+    EXPECT_TRUE(Faults.empty());
+    EXPECT_FALSE(Document.Animation->Modified);
+    EXPECT_EQ(Document.Animation->Comments, std::vector<std::string>{"hello"});
+    EXPECT_EQ(Document.Animation->LoopCount, 3);
+    EXPECT_EQ(Document.Animation->DefaultDelay, 400) << "the last cel's delay";
+    EXPECT_EQ(Document.Find<QSpinBox>("spinDefaultFrameRate")->value(), 400);
+    EXPECT_EQ(Document.Sprite().CelCount(), 3);
+    EXPECT_EQ(Document.Sprite().Cel(2).Disposal(), DisposalNone);
+    EXPECT_EQ(CurrentPalette, Document.Animation->Palette());
+    EXPECT_EQ(&Document.Sprite().Palette(), Document.Animation->Palette());
+    const TPxBitmap& Cel = Document.Cel(1);
+    EXPECT_EQ(Cel.ColorTable()[Cel.IndexAt(1, 0)], (RgbColor{255, 0, 0}));
+    EXPECT_EQ(Cel.ColorTable()[Cel.IndexAt(0, 0)], (RgbColor{255, 255, 255}));
+
+    // A damaged file opens with what it has and says what was wrong; a missing one fails.
+    Faults.clear();
+    ASSERT_TRUE(Document.Animation->LoadFromGIF(
+        VIMBREL_SOURCE_DIR "/tests/gif/data/damaged/cut-in-last-image.gif", nullptr, &Faults));
+    EXPECT_FALSE(Faults.empty());
+    QString Reason;
+    EXPECT_FALSE(Document.Animation->LoadFromGIF(Folder.filePath("none.gif"), &Reason));
+    EXPECT_FALSE(Reason.isEmpty());
+}
+
+TEST(AnimationWindow, SavePaletteWritesTheFileOrSaysWhyNot) {
+    QTemporaryDir Folder;
+    TDocument Document;
+    Script().AnswerFile(Folder.filePath("mine.pal"));
+    Document.Animation->SavePalette();
+    EXPECT_EQ(Script().Asked.back().What, "dlgSavePalette");
+    EXPECT_EQ(Script().Asked.back().Dialog.DefaultSuffix, "pal");
+    const auto Loaded = TPxPalette::CreateFromFile(Folder.filePath("mine.pal").toStdString());
+    EXPECT_TRUE(Loaded->Equals(*Document.Animation->Palette()));
+
+    Script().AnswerFile(Folder.filePath("no/such/folder.pal"));
+    Document.Animation->SavePalette();
+    ASSERT_EQ(Script().Messages().size(), 1);
+    EXPECT_TRUE(Script().Messages()[0].startsWith("Error:  Unable to save the palette file."));
+}
