@@ -1,0 +1,147 @@
+#include <gtest/gtest.h>
+
+#include "imaging/GridCells.h"
+#include "imaging/Palette.h"
+#include "imaging/PxBitmap.h"
+#include "support/PictureAssert.h"
+
+namespace {
+
+// A picture on which exclusive-or strokes are drawn: '#' where an odd number passed,
+// which the grid shows as red.
+struct TStrokes {
+    Picture Rows;
+    TStrokes(int Width, int Height) : Rows(Height, std::string(Width, '.')) {}
+    TPixelVisit Pen() {
+        return [this](int X, int Y) {
+            char& c = Rows.at(Y).at(X);
+            c = c == '.' ? '#' : '.';
+        };
+    }
+};
+
+} // namespace
+
+TEST(GridCells, PointerSelectsTheCellUnderItTruncatingTowardTheStart) {
+    const TGrid Sheet; // 34 x 34 from (0, 0)
+    // Anywhere in the third cell of the second row of a 340 x 68 picture.
+    for (TPoint p : {TPoint{68, 34}, TPoint{80, 40}, TPoint{101, 67}}) {
+        const TPoint Cell = GridCellAt(Sheet, p.X, p.Y);
+        EXPECT_EQ(Cell.X, 68);
+        EXPECT_EQ(Cell.Y, 34);
+    }
+    const TGrid Offset{5, 5, 34, 34};
+    const TPoint Before = GridCellAt(Offset, 3, 3);
+    EXPECT_EQ(Before.X, 5) << "a pointer before the grid start within one cell takes the first";
+    EXPECT_EQ(Before.Y, 5);
+    const TPoint Second = GridCellAt(Offset, 39, 38);
+    EXPECT_EQ(Second.X, 39);
+    EXPECT_EQ(Second.Y, 5);
+}
+
+TEST(GridCells, LinesAndFrameAreExclusiveOrStrokesThatCrossingsCancel) {
+    const TGrid Grid{1, 1, 4, 3};
+    TStrokes Sheet(9, 7);
+    VisitGridLines(Grid, 9, 7, Sheet.Pen());
+    VisitSelectionFrame(Grid, {1, 1}, 9, 7, Sheet.Pen());
+    EXPECT_EQ(Sheet.Rows, Picture({".#...#...", //
+                                   "#.###.###", //
+                                   ".#####...", //
+                                   ".#####...", //
+                                   "#.###.###", //
+                                   ".#...#...", //
+                                   ".#...#..."}));
+    // Drawing everything twice leaves the picture as it was.
+    VisitSelectionFrame(Grid, {1, 1}, 9, 7, Sheet.Pen());
+    VisitGridLines(Grid, 9, 7, Sheet.Pen());
+    EXPECT_EQ(Sheet.Rows, Picture(7, std::string(9, '.')));
+
+    // A frame at the picture's edge is clipped, and a cell of width one still draws.
+    TStrokes Edge(9, 7);
+    VisitSelectionFrame({0, 0, 5, 4}, {6, 2}, 9, 7, Edge.Pen());
+    EXPECT_EQ(Edge.Rows, Picture({".........", //
+                                  ".........", //
+                                  ".........", //
+                                  ".......##", //
+                                  ".......#.", //
+                                  ".......##", //
+                                  "........."}));
+    TStrokes Narrow(3, 7);
+    VisitGridLines({0, 5, 1, 34}, 3, 7, Narrow.Pen());
+    EXPECT_EQ(Narrow.Rows, Picture({"###", //
+                                    "###", //
+                                    "###", //
+                                    "###", //
+                                    "###", //
+                                    "...", //
+                                    "###"}));
+}
+
+TEST(GridCells, ExtractedCellTakesNearestUserColoursAndIsBlackBeyondThePicture) {
+    auto Palette = MakeCubePalette();
+    RgbPicture Sheet(5, 4);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 5; ++x)
+            Sheet.Set(x, y, (x + y) % 2 ? RgbColor{250, 5, 3} : RgbColor{0, 100, 210});
+    const auto Cell = ExtractGridCell(Sheet, {0, 0, 3, 3}, {3, 2}, *Palette);
+    ASSERT_EQ(Cell->Width(), 3);
+    ASSERT_EQ(Cell->Height(), 3);
+    const PictureLegend Legend{
+        {CubeIndex(255, 0, 0), 'r'}, {CubeIndex(0, 102, 204), 'b'}, {CubeIndex(0, 0, 0), '-'}};
+    EXPECT_PICTURE(*Cell, Legend, {"rb-", "br-", "---"});
+
+    // Left of and above the picture too.
+    const auto Corner = ExtractGridCell(Sheet, {0, 0, 3, 2}, {-1, -1}, *Palette);
+    EXPECT_PICTURE(*Corner, Legend, {"---", "-br"});
+}
+
+TEST(GridCells, PaletteMadeFromAPictureKeepsTheColoursItUses) {
+    // A true-colour picture: its colours, most used first, from entry 11 on.
+    RgbPicture TrueColor(4, 2);
+    const RgbColor Sky{90, 160, 230}, Grass{20, 140, 40}, Sun{250, 220, 10};
+    for (int x = 0; x < 4; ++x) {
+        TrueColor.Set(x, 0, Sky);
+        TrueColor.Set(x, 1, x < 3 ? Grass : Sun);
+    }
+    TrueColor.Palette = KeptColorTable(TrueColor);
+    auto Made = TPxPalette::CreateFromGraphic(TrueColor);
+    EXPECT_EQ(Made->Entry(10).Color(), (RgbColor{255, 255, 255}));
+    EXPECT_EQ(Made->Entry(11).Color(), Sky);
+    EXPECT_EQ(Made->Entry(12).Color(), Grass);
+    EXPECT_EQ(Made->Entry(13).Color(), Sun);
+    EXPECT_EQ(Made->Entry(14).Color(), (RgbColor{0, 0, 0}));
+
+    // An indexed picture whose colours sit at positions 11..245 keeps its own table, so its
+    // colours stay where they were.
+    RgbPicture Indexed(2, 1);
+    Indexed.Palette.assign(256, RgbColor{0, 0, 0});
+    Indexed.Palette[3] = {1, 2, 3};
+    Indexed.Palette[40] = {40, 41, 42};
+    Indexed.Palette[200] = {200, 201, 202};
+    Indexed.Set(0, 0, Indexed.Palette[40]);
+    Indexed.Set(1, 0, Indexed.Palette[200]);
+    EXPECT_EQ(KeptColorTable(Indexed), Indexed.Palette);
+
+    // A colour found only at a position the palette cannot keep makes a table of the
+    // picture's colours instead.
+    Indexed.Set(1, 0, Indexed.Palette[3]);
+    Indexed.Palette = KeptColorTable(Indexed);
+    Made = TPxPalette::CreateFromGraphic(Indexed);
+    EXPECT_EQ(Made->Entry(11).Color(), (RgbColor{40, 41, 42}));
+    EXPECT_EQ(Made->Entry(12).Color(), (RgbColor{1, 2, 3}));
+
+    // More colours than the palette holds: the 235 most used stay.
+    RgbPicture Many(300, 2);
+    for (int x = 0; x < 300; ++x) {
+        Many.Set(x, 0, {std::uint8_t(x / 256), std::uint8_t(x), 7});
+        Many.Set(x, 1,
+                 x < 235 ? RgbColor{std::uint8_t(x / 256), std::uint8_t(x), 7} : RgbColor{9, 9, 9});
+    }
+    const auto Table = KeptColorTable(Many);
+    ASSERT_EQ(Table.size(), 246u);
+    Many.Palette = Table;
+    Made = TPxPalette::CreateFromGraphic(Many);
+    EXPECT_EQ(Made->Entry(11).Color(), (RgbColor{9, 9, 9})) << "65 uses";
+    EXPECT_EQ(Made->Entry(12).Color(), (RgbColor{0, 0, 7})) << "two uses, first seen";
+    EXPECT_EQ(Made->Entry(245).Color(), (RgbColor{0, 233, 7}));
+}
