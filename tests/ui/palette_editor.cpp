@@ -1,0 +1,279 @@
+// The palette editor as a user meets it: the swatches and markers, clicks, sliders and
+// boxes, the palette commands, palette files, and what OK, Cancel and Reset hand back.
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "imaging/Palette.h"
+#include "support/PictureAssert.h"
+#include "support/ScriptedQuestions.h"
+#include "ui/shell/f_palette.h"
+
+namespace {
+
+constexpr int Pitch = TfrmPalette::SwatchWidth + TfrmPalette::SwatchGap;
+constexpr int Rise = TfrmPalette::SwatchHeight + TfrmPalette::SwatchGap;
+
+RgbColor Rgb(QRgb c) {
+    return {std::uint8_t(qRed(c)), std::uint8_t(qGreen(c)), std::uint8_t(qBlue(c))};
+}
+
+class PaletteEditor : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Script().Clear();
+        Original = MakeCubePalette();
+        Original->SetColor(10, RGB(200, 100, 50));
+        Editor.SetWorkingPalette(*Original);
+        Editor.show();
+    }
+    void TearDown() override { Editor.hide(); }
+
+    template <class T> T* Control(const char* Name) {
+        T* Found = Editor.findChild<T*>(Name);
+        EXPECT_NE(Found, nullptr) << Name;
+        return Found;
+    }
+    // A click in the middle of the swatch of user entry Index.
+    void Click(int Index, Qt::MouseButton Button = Qt::LeftButton) {
+        const int Column = (Index - 10) % 32, Row = (Index - 10) / 32;
+        Editor.imgUserColorsMouseDown(Button, Column * Pitch + 6, Row * Rise + 7);
+    }
+    void Press(const char* Button) {
+        QTest::mouseClick(Control<QPushButton>(Button), Qt::LeftButton);
+    }
+    RgbColor Working(int Index) const { return Editor.WorkingPalette().Entry(Index).Color(); }
+    void SetWorking(int Index, RgbColor Color) {
+        auto Changed = TPxPalette::CreateCopy(Editor.WorkingPalette());
+        Changed->SetColor(Index, Color.Ref());
+        Editor.SetWorkingPalette(*Changed);
+    }
+    void Type(const char* Box, const char* Text) {
+        auto* Edit = Control<QLineEdit>(Box);
+        Edit->selectAll();
+        QTest::keyClicks(Edit, Text);
+    }
+    QStringList Sliders() {
+        return {QString::number(Control<QSlider>("trkRed")->value()),
+                QString::number(Control<QSlider>("trkGreen")->value()),
+                QString::number(Control<QSlider>("trkBlue")->value())};
+    }
+    QStringList Boxes() {
+        return {Control<QLineEdit>("txtRed")->text(), Control<QLineEdit>("txtGreen")->text(),
+                Control<QLineEdit>("txtBlue")->text()};
+    }
+
+    std::unique_ptr<TPxPalette> Original;
+    TfrmPalette Editor;
+};
+
+} // namespace
+
+TEST_F(PaletteEditor, SwatchesShowEveryEntryWithTheLeftMarkerOnly) {
+    EXPECT_EQ(Editor.LeftIndex(), 10);
+    EXPECT_EQ(Editor.RightIndex(), -1);
+    for (const char* Name : {"butGradient", "butSwap", "butCopy"})
+        EXPECT_FALSE(Control<QPushButton>(Name)->isEnabled()) << Name;
+
+    const QImage User = Editor.UserColorsImage();
+    ASSERT_EQ(User.size(), QSize(387, 115));
+    // Entry 245 sits in the eighth row, twelfth column; entry 41 ends the first row.
+    EXPECT_EQ(Rgb(User.pixel(11 * Pitch + 2 + 5, 7 * Rise + 2 + 6)), Original->Entry(245).Color());
+    EXPECT_EQ(Rgb(User.pixel(31 * Pitch + 2 + 5, 2 + 6)), Original->Entry(41).Color());
+    EXPECT_EQ(Rgb(User.pixel(31 * Pitch + 2, 2 + 6)), (RgbColor{0, 0, 0})) << "outline";
+    EXPECT_EQ(Rgb(User.pixel(20 * Pitch + 1, 7 * Rise + 6)), (RgbColor{192, 192, 192}))
+        << "silver past the last entry";
+    // The "L" marker: entry 10's swatch grown by 5 pixels across and 6 down, so its colour
+    // covers what would be the gap and the top of entry 11's swatch.
+    EXPECT_EQ(Rgb(User.pixel(15, 18)), (RgbColor{200, 100, 50}));
+    EXPECT_EQ(Rgb(User.pixel(16, 18)), (RgbColor{0, 0, 0}));
+    EXPECT_EQ(Rgb(User.pixel(20, 18)), Original->Entry(11 + 32).Color());
+
+    const QImage System = Editor.SystemColorsImage();
+    ASSERT_EQ(System.size(), QSize(123, 31));
+    const auto& Reserved = SystemPaletteEntries();
+    EXPECT_EQ(Rgb(System.pixel(3 * Pitch + 2 + 5, 8)), Reserved[3].Color());
+    EXPECT_EQ(Rgb(System.pixel(9 * Pitch + 2 + 5, 12 + 4 + 6)), Reserved[255].Color());
+}
+
+TEST_F(PaletteEditor, ClicksChooseTheEntriesAndTheSlidersFollowTheLeftOne) {
+    Click(20, Qt::RightButton);
+    EXPECT_EQ(Editor.RightIndex(), 20);
+    for (const char* Name : {"butGradient", "butSwap", "butCopy"})
+        EXPECT_TRUE(Control<QPushButton>(Name)->isEnabled()) << Name;
+    const QImage User = Editor.UserColorsImage();
+    EXPECT_EQ(Rgb(User.pixel(10 * Pitch + 2 + 12, 2 + 15)), Working(20)) << "R marker";
+
+    // Past the last swatch of the eighth row.
+    Editor.imgUserColorsMouseDown(Qt::LeftButton, 380, 7 * Rise + 5);
+    EXPECT_EQ(Editor.LeftIndex(), 245);
+    const RgbColor Last = Working(245);
+    EXPECT_EQ(Sliders(), QStringList({QString::number(Last.Red), QString::number(Last.Green),
+                                      QString::number(Last.Blue)}));
+    EXPECT_EQ(Boxes(), Sliders());
+    EXPECT_TRUE(Editor.WorkingPalette().Equals(*Original)) << "choosing changes no colour";
+
+    // The markers stay for the next opening.
+    Editor.SetWorkingPalette(*Original);
+    EXPECT_EQ(Editor.LeftIndex(), 245);
+    EXPECT_EQ(Editor.RightIndex(), 20);
+    EXPECT_TRUE(Control<QPushButton>("butSwap")->isEnabled());
+}
+
+TEST_F(PaletteEditor, SlidersAndBoxesSetTheLeftColour) {
+    Click(30);
+    auto* Red = Control<QSlider>("trkRed");
+    Red->setValue(0);
+    Control<QSlider>("trkGreen")->setValue(77);
+    EXPECT_EQ(Working(30), (RgbColor{0, 77, Original->Entry(30).Blue}));
+    EXPECT_EQ(Boxes(), Sliders());
+
+    Red->setFocus();
+    QTest::keyClick(Red, Qt::Key_Right);
+    QTest::keyClick(Red, Qt::Key_PageUp);
+    EXPECT_EQ(Red->value(), 25) << "5 per arrow, 20 per page";
+    EXPECT_EQ(Working(30).Red, 25);
+
+    Type("txtRed", "300");
+    EXPECT_EQ(Red->value(), 255);
+    EXPECT_EQ(Control<QLineEdit>("txtRed")->text(), "255");
+    EXPECT_EQ(Working(30).Red, 255);
+    Type("txtBlue", "9");
+    EXPECT_EQ(Working(30), (RgbColor{255, 77, 9}));
+
+    // A box that holds no number goes back to its slider, and no colour changes.
+    const auto Before = TPxPalette::CreateCopy(Editor.WorkingPalette());
+    Type("txtGreen", "x");
+    EXPECT_EQ(Control<QLineEdit>("txtGreen")->text(), "77");
+    EXPECT_TRUE(Editor.WorkingPalette().Equals(*Before));
+    EXPECT_TRUE(Script().Messages().isEmpty());
+
+    // A slider moved meanwhile is refused with the invalid-number message.
+    Control<QLineEdit>("txtBlue")->setText("");
+    Red->setValue(10);
+    EXPECT_EQ(Script().Messages(), QStringList("'' is not a valid integer value."));
+    EXPECT_TRUE(Editor.WorkingPalette().Equals(*Before));
+}
+
+TEST_F(PaletteEditor, GradientsSpaceTheEntriesBetweenLAndRTruncated) {
+    SetWorking(10, {0, 0, 0});
+    SetWorking(14, {100, 0, 0});
+    SetWorking(20, {0, 0, 255});
+    // R below L gives the same as the other way round.
+    Click(14);
+    Click(10, Qt::RightButton);
+    Press("butGradient");
+    EXPECT_EQ(Working(11), (RgbColor{25, 0, 0}));
+    EXPECT_EQ(Working(12), (RgbColor{50, 0, 0}));
+    EXPECT_EQ(Working(13), (RgbColor{75, 0, 0}));
+    EXPECT_EQ(Working(14), (RgbColor{100, 0, 0}));
+    EXPECT_EQ(Rgb(Editor.UserColorsImage().pixel(2 * Pitch + 2 + 5, 2 + 6)), Working(12))
+        << "the swatch shows the new colour";
+
+    Click(13);
+    Type("txtRed", "100");
+    Click(10, Qt::RightButton);
+    Press("butGradient");
+    EXPECT_EQ(Working(11).Red, 33);
+    EXPECT_EQ(Working(12).Red, 66) << "truncated, not rounded";
+
+    // Neighbours, and an entry with itself, change nothing.
+    const auto Before = TPxPalette::CreateCopy(Editor.WorkingPalette());
+    Click(20);
+    Click(21, Qt::RightButton);
+    Press("butGradient");
+    Click(21);
+    Press("butGradient");
+    EXPECT_TRUE(Editor.WorkingPalette().Equals(*Before));
+}
+
+TEST_F(PaletteEditor, SwapAndCopyMoveColoursBetweenTheMarkedEntries) {
+    const RgbColor A = Original->Entry(50).Color(), B = Original->Entry(90).Color();
+    Click(50);
+    Click(90, Qt::RightButton);
+    Press("butSwap");
+    EXPECT_EQ(Working(50), B);
+    EXPECT_EQ(Working(90), A);
+    EXPECT_EQ(Sliders(), QStringList({QString::number(B.Red), QString::number(B.Green),
+                                      QString::number(B.Blue)}));
+
+    Press("butCopy");
+    EXPECT_EQ(Working(50), A);
+    EXPECT_EQ(Working(90), A);
+    EXPECT_EQ(Boxes(), Sliders());
+}
+
+TEST_F(PaletteEditor, ResetCancelAndOkHandBackTheRightPalette) {
+    Click(40);
+    Click(60, Qt::RightButton);
+    Press("butSwap");
+    Control<QSlider>("trkBlue")->setValue(1);
+    Press("butReset");
+    EXPECT_TRUE(Editor.WorkingPalette().Equals(*Original));
+
+    Press("butSwap");
+    Editor.open();
+    Press("butCancel");
+    EXPECT_EQ(Editor.result(), QDialog::Rejected);
+    EXPECT_TRUE(Editor.WorkingPalette().Equals(*Original)) << "Cancel drops every edit";
+
+    Editor.SetWorkingPalette(*Original);
+    Press("butSwap");
+    Editor.open();
+    Press("butOk");
+    EXPECT_EQ(Editor.result(), QDialog::Accepted);
+    auto Taken = Editor.TakeWorkingPalette();
+    EXPECT_EQ(Taken->Entry(40).Color(), Original->Entry(60).Color());
+    EXPECT_EQ(Taken->Entry(60).Color(), Original->Entry(40).Color());
+    EXPECT_TRUE(Editor.WorkingPalette().Equals(*Taken));
+}
+
+TEST_F(PaletteEditor, LoadAndSavePaletteFiles) {
+    QTemporaryDir Folder;
+    const QString Good = Folder.filePath("three.pal");
+    {
+        QFile File(Good);
+        ASSERT_TRUE(File.open(QIODevice::WriteOnly));
+        File.write("236\r\n\t1\t2\t3\r\n\t4\t5\t6\r\n\t7\t8\t9\r\n");
+    }
+    Script().AnswerFile(Good);
+    Press("butLoad");
+    EXPECT_EQ(Script().Asked.front().What, "dlgOpenPalette");
+    EXPECT_EQ(Working(10), (RgbColor{1, 2, 3}));
+    EXPECT_EQ(Working(12), (RgbColor{7, 8, 9}));
+    EXPECT_EQ(Working(13), (RgbColor{0, 0, 0}));
+
+    // Save writes the colours the editor shows.
+    const QString Saved = Folder.filePath("saved.pal");
+    Script().AnswerFile(Saved);
+    Press("butSave");
+    EXPECT_TRUE(TPxPalette::CreateFromFile(Saved.toStdString())->Equals(Editor.WorkingPalette()));
+
+    const auto Before = TPxPalette::CreateCopy(Editor.WorkingPalette());
+    const QString Bad = Folder.filePath("words.pal");
+    {
+        QFile File(Bad);
+        ASSERT_TRUE(File.open(QIODevice::WriteOnly));
+        File.write("not a palette\r\n");
+    }
+    Script().AnswerFile(Bad);
+    Press("butLoad");
+    Script().AnswerFile(Folder.filePath("missing/folder/x.pal"));
+    Press("butSave");
+    Script().AnswerFile("");
+    Press("butLoad");
+    EXPECT_EQ(Script().Messages(),
+              QStringList({"Error:  Unable to open the palette file.  The file may be invalid "
+                           "or there may be a drive error.",
+                           "Error:  Unable to save the palette file.  There may be a drive "
+                           "error."}));
+    for (const auto& Asked : Script().Asked)
+        if (Asked.What == "Message") {
+            EXPECT_EQ(Asked.Kind, TBoxKind::Error);
+        }
+    EXPECT_TRUE(Editor.WorkingPalette().Equals(*Before));
+}
