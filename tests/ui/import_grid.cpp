@@ -1,0 +1,200 @@
+// The import-from-grid window with sprite sheets written by the test: the red grid and
+// selection frame, pointing at cells, grid changes, the pieces cut out and dragged away.
+#include <QImage>
+#include <QMimeData>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "imaging/Palette.h"
+#include "imaging/PxBitmap.h"
+#include "support/ScriptedQuestions.h"
+#include "ui/shell/PieceDrag.h"
+#include "ui/shell/frmimprt.h"
+
+namespace {
+
+// Cell (c, r) of 34 x 34 pixels is one colour; a few single pixels add more colours.
+QRgb CellColor(int Column, int Row) {
+    return qRgb(20 * Column + 5, 100 + 50 * Row, 7 * Column + 3);
+}
+
+QImage SpriteSheet() {
+    QImage Sheet(340, 68, QImage::Format_RGB32);
+    for (int y = 0; y < 68; ++y)
+        for (int x = 0; x < 340; ++x)
+            Sheet.setPixel(x, y, CellColor(x / 34, y / 34));
+    Sheet.setPixel(70, 40, qRgb(12, 34, 56));
+    return Sheet;
+}
+
+class ImportGrid : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Script().Clear();
+        SheetFile = Folder.filePath("sheet.bmp");
+        ASSERT_TRUE(SpriteSheet().save(SheetFile, "BMP"));
+        Window.show();
+    }
+
+    QSpinBox* Spin(const char* Name) {
+        auto* Box = Window.findChild<QSpinBox*>(Name);
+        EXPECT_NE(Box, nullptr) << Name;
+        return Box;
+    }
+    QWidget* Image() { return Window.findChild<QWidget*>("imgImport"); }
+    // Shown with the red bits flipped by the grid.
+    bool Red(int X, int Y) const {
+        return Window.ShownImage().pixel(X, Y) == (SpriteSheet().pixel(X, Y) ^ 0x00FF0000);
+    }
+    bool Plain(int X, int Y) const {
+        return Window.ShownImage().pixel(X, Y) == SpriteSheet().pixel(X, Y);
+    }
+
+    QTemporaryDir Folder;
+    QString SheetFile;
+    TfrmImport Window{QString(VIMBREL_APP_DIR) + "/vimbrel.pal"};
+};
+
+} // namespace
+
+TEST_F(ImportGrid, OpenShowsTheGridAndThePointerFramesTheCellUnderIt) {
+    Window.hide();
+    Script().AnswerFile(SheetFile);
+    Window.Open1Click();
+    ASSERT_EQ(Script().Asked.size(), 1u);
+    EXPECT_EQ(Script().Asked[0].What, "openImport");
+    EXPECT_TRUE(Window.isVisible());
+    ASSERT_EQ(Window.ShownImage().size(), QSize(340, 68));
+    EXPECT_EQ(Image()->size(), QSize(340, 68));
+
+    // Ten columns and two rows of 34: lines at x = 0, 34, ... 306 and y = 0, 34, where two
+    // lines cross the picture shows through.
+    for (int x = 0; x < 340; x += 34) {
+        EXPECT_TRUE(Red(x, 20)) << x;
+        EXPECT_TRUE(Plain(x, 34)) << x;
+    }
+    EXPECT_TRUE(Red(339, 34));
+    EXPECT_TRUE(Plain(32, 20));
+    EXPECT_TRUE(Plain(35, 20));
+
+    // Anywhere in the third cell of the second row frames the cell at (68, 34), one pixel
+    // inside it; the old frame goes.
+    EXPECT_TRUE(Red(1, 10)) << "the frame starts on the first cell";
+    QTest::mouseMove(Image(), QPoint(90, 60));
+    EXPECT_EQ(Window.SelX(), 68);
+    EXPECT_EQ(Window.SelY(), 34);
+    EXPECT_TRUE(Plain(1, 10));
+    EXPECT_TRUE(Red(69, 50));
+    EXPECT_TRUE(Red(101, 50));
+    EXPECT_TRUE(Red(80, 35));
+    EXPECT_TRUE(Red(80, 67));
+    EXPECT_TRUE(Plain(80, 36));
+
+    // A grid starting at (5, 5): a pointer at (3, 3) frames the cell at (5, 5).
+    Spin("spinStartX")->setValue(5);
+    Spin("spinStartY")->setValue(5);
+    QTest::mouseMove(Image(), QPoint(3, 3));
+    EXPECT_EQ(Window.SelX(), 5);
+    EXPECT_EQ(Window.SelY(), 5);
+    EXPECT_TRUE(Red(6, 20));
+}
+
+TEST_F(ImportGrid, ChangingTheGridLeavesNoStaleLines) {
+    ASSERT_TRUE(Window.OpenPicture(SheetFile));
+    Spin("spinWidth")->setValue(20);
+    Spin("spinWidth")->setValue(10);
+    Spin("spinHeight")->setValue(30);
+    // Row 10 crosses only the vertical lines (and the frame of the cell at (0, 0), now
+    // 10 pixels wide: columns 1 and 9).
+    for (int x = 0; x < 340; ++x) {
+        const bool Line = x % 10 == 0 || x == 1 || x == 9;
+        EXPECT_EQ(Window.ShownImage().pixel(x, 10),
+                  Line ? SpriteSheet().pixel(x, 10) ^ 0x00FF0000 : SpriteSheet().pixel(x, 10))
+            << x;
+    }
+    EXPECT_TRUE(Plain(55, 34)) << "the old horizontal line is gone";
+    EXPECT_TRUE(Red(55, 30));
+
+    // A cell cannot be narrower than one pixel; with one, every column is a line.
+    Spin("spinWidth")->setValue(0);
+    EXPECT_EQ(Window.GridCelWidth(), 1);
+    EXPECT_TRUE(Red(7, 10) && Red(8, 10));
+    QTest::mouseMove(Image(), QPoint(123, 45));
+    EXPECT_EQ(Window.SelX(), 123);
+    EXPECT_EQ(Window.GetSelectedCel().Width(), 1);
+}
+
+TEST_F(ImportGrid, PiecesKeepThePictureColoursWithoutGridAndAreBlackBeyondIt) {
+    ASSERT_TRUE(Window.OpenPicture(SheetFile));
+    QTest::mouseMove(Image(), QPoint(80, 40));
+    const TPxBitmap& Piece = Window.GetSelectedCel();
+    ASSERT_EQ(Piece.Width(), 34);
+    ASSERT_EQ(Piece.Height(), 34);
+    EXPECT_EQ(&Piece.Palette(), &Window.ImportPalette());
+    // The true-colour sheet's own colours, exactly, with no trace of the red grid or frame.
+    for (int y = 0; y < 34; ++y)
+        for (int x = 0; x < 34; ++x) {
+            const RgbColor c = Piece.ColorTable()[Piece.IndexAt(x, y)];
+            ASSERT_EQ(qRgb(c.Red, c.Green, c.Blue), SpriteSheet().pixel(68 + x, 34 + y))
+                << x << ", " << y;
+        }
+
+    // A 50 x 50 cell at (300, 50) reaches past the right and bottom edges.
+    Spin("spinWidth")->setValue(50);
+    Spin("spinHeight")->setValue(50);
+    QTest::mouseMove(Image(), QPoint(320, 60));
+    ASSERT_EQ(Window.SelX(), 300);
+    ASSERT_EQ(Window.SelY(), 50);
+    const TPxBitmap& Edge = Window.GetSelectedCel();
+    auto ColorAt = [&](int X, int Y) {
+        const RgbColor c = Edge.ColorTable()[Edge.IndexAt(X, Y)];
+        return qRgb(c.Red, c.Green, c.Blue);
+    };
+    EXPECT_EQ(ColorAt(39, 17), CellColor(9, 1));
+    EXPECT_EQ(ColorAt(40, 17), qRgb(0, 0, 0));
+    EXPECT_EQ(ColorAt(39, 18), qRgb(0, 0, 0));
+    EXPECT_EQ(ColorAt(49, 49), qRgb(0, 0, 0));
+}
+
+TEST_F(ImportGrid, DraggedPieceCarriesItsPixelsAndPalette) {
+    ASSERT_TRUE(Window.OpenPicture(SheetFile));
+    QTest::mouseMove(Image(), QPoint(40, 10));
+    std::unique_ptr<QMimeData> Data(Window.SelectedCelMimeData());
+    ASSERT_TRUE(HasGridPiece(Data.get()));
+    const auto Piece = ReadGridPiece(Data.get());
+    ASSERT_TRUE(Piece);
+    ASSERT_EQ(Piece->Picture.Width, 34);
+    ASSERT_EQ(Piece->Picture.Height, 34);
+    EXPECT_EQ(Piece->Picture.At(0, 0), (RgbColor{25, 100, 10}));
+    EXPECT_TRUE(Piece->MakePalette()->Equals(Window.ImportPalette()));
+    EXPECT_EQ(qvariant_cast<QImage>(Data->imageData()).pixel(5, 5), CellColor(1, 0))
+        << "other programs get the piece as a picture";
+
+    // Bytes cut short or of another kind are no piece.
+    QByteArray Bytes = Data->data(GridPieceMimeType);
+    EXPECT_FALSE(DecodeGridPiece(Bytes.left(Bytes.size() - 1)));
+    Bytes[0] = 'X';
+    EXPECT_FALSE(DecodeGridPiece(Bytes));
+}
+
+TEST_F(ImportGrid, AnUnreadablePictureLeavesThePreviousOne) {
+    ASSERT_TRUE(Window.OpenPicture(SheetFile));
+    const QImage Before = Window.ShownImage();
+    const auto PaletteBefore = TPxPalette::CreateCopy(Window.ImportPalette());
+    const QString Damaged = Folder.filePath("damaged.bmp");
+    {
+        QFile File(Damaged);
+        ASSERT_TRUE(File.open(QIODevice::WriteOnly));
+        File.write(QByteArray("BM\x36\x10\0\0\0\0\0\0\x36\0\0\0", 14) + QByteArray(20, '\xff'));
+    }
+    Script().AnswerFile(Damaged);
+    Window.Open1Click();
+    EXPECT_EQ(Script().Messages(),
+              QStringList("Error:  Unable to open the file.  The file may be invalid or there "
+                          "may be a drive error."));
+    EXPECT_EQ(Script().Asked.back().Kind, TBoxKind::Error);
+    EXPECT_EQ(Window.ShownImage(), Before);
+    EXPECT_TRUE(Window.ImportPalette().Equals(*PaletteBefore));
+}

@@ -1,0 +1,209 @@
+#include "ui/shell/frmimprt.h"
+
+#include <QApplication>
+#include <QDrag>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
+#include <QScrollArea>
+#include <QShortcut>
+#include <QSpinBox>
+#include <QVBoxLayout>
+#include <functional>
+
+#include "imaging/Palette.h"
+#include "imaging/PxBitmap.h"
+#include "ui/shell/Help.h"
+#include "ui/shell/PieceDrag.h"
+#include "ui/shell/Questions.h"
+#include "ui/shell/RgbImage.h"
+
+// The picture with its grid; the pointer over it selects a cell, and moving with a button
+// held drags that cell away.
+class TImportImage : public QWidget {
+public:
+    explicit TImportImage(QWidget* Parent) : QWidget(Parent) {
+        setObjectName("imgImport");
+        setAccessibleName("Import Picture");
+        setMouseTracking(true);
+    }
+
+    const QImage* Image = nullptr;
+    std::function<void(int, int)> Moved;
+    std::function<void()> DragStarted;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        if (Image) QPainter(this).drawImage(0, 0, *Image);
+    }
+    void mousePressEvent(QMouseEvent* Event) override {
+        PressedAt = Event->position().toPoint();
+        Moved(PressedAt.x(), PressedAt.y());
+    }
+    void mouseMoveEvent(QMouseEvent* Event) override {
+        const QPoint At = Event->position().toPoint();
+        // With a button held the selection stays on the cell pressed, so the cell dragged
+        // is the one under the pointer when the drag began.
+        if (Event->buttons() == Qt::NoButton)
+            Moved(At.x(), At.y());
+        else if ((Event->buttons() & Qt::LeftButton) &&
+                 (At - PressedAt).manhattanLength() >= QApplication::startDragDistance())
+            DragStarted();
+    }
+
+private:
+    QPoint PressedAt;
+};
+
+namespace {
+
+const QString OpenError = "Error:  Unable to open the file.  The file may be invalid or there may "
+                          "be a drive error.";
+
+QSpinBox* GridBox(const char* Name, const QString& Caption, int Minimum, int Value,
+                  QWidget* Parent) {
+    auto* Box = new QSpinBox(Parent);
+    Box->setObjectName(Name);
+    Box->setAccessibleName(Caption);
+    // A cell of no width or height cannot be drawn, selected or cut out, so sizes start at 1.
+    Box->setRange(Minimum, 222);
+    Box->setValue(Value);
+    return Box;
+}
+
+} // namespace
+
+TfrmImport::TfrmImport(const QString& PaletteFile, QWidget* Parent) : QDialog(Parent) {
+    setObjectName("frmImport");
+    setWindowTitle("Import");
+    setAccessibleName(windowTitle());
+    setWindowFlags(Qt::Window | Qt::WindowStaysOnTopHint);
+    try {
+        Palette = TPxPalette::CreateFromFile(PaletteFile.toStdString());
+    } catch (const std::exception&) {
+        Palette = TPxPalette::CreateFromColorMap({});
+    }
+
+    auto* grpStart = new QGroupBox("Grid Start Position", this);
+    grpStart->setObjectName("grpStart");
+    spinStartX = GridBox("spinStartX", "X", 0, 0, grpStart);
+    spinStartY = GridBox("spinStartY", "Y", 0, 0, grpStart);
+    auto* StartLayout = new QFormLayout(grpStart);
+    StartLayout->addRow("X :", spinStartX);
+    StartLayout->addRow("Y :", spinStartY);
+    auto* grpSize = new QGroupBox("Grid Size", this);
+    grpSize->setObjectName("grpSize");
+    spinWidth = GridBox("spinWidth", "Width", 1, Grid.CelWidth, grpSize);
+    spinHeight = GridBox("spinHeight", "Height", 1, Grid.CelHeight, grpSize);
+    auto* SizeLayout = new QFormLayout(grpSize);
+    SizeLayout->addRow("Width", spinWidth);
+    SizeLayout->addRow("Height :", spinHeight);
+    for (QSpinBox* Box : {spinStartX, spinStartY, spinWidth, spinHeight})
+        connect(Box, &QSpinBox::valueChanged, this, [this] { spinWidthChange(); });
+
+    imgImport = new TImportImage(this);
+    imgImport->Image = &Shown;
+    imgImport->Moved = [this](int X, int Y) { imgImportMouseMove(X, Y); };
+    imgImport->DragStarted = [this] { StartDrag(); };
+    imgImport->resize(0, 0);
+    Scroller = new QScrollArea(this);
+    Scroller->setObjectName("scrImport");
+    Scroller->setWidget(imgImport);
+
+    auto* Fields = new QHBoxLayout;
+    Fields->addWidget(grpStart);
+    Fields->addWidget(grpSize);
+    Fields->addStretch();
+    auto* Layout = new QVBoxLayout(this);
+    Layout->addLayout(Fields);
+    Layout->addWidget(Scroller, 1);
+    resize(480, 400);
+
+    connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this,
+            [] { ShowHelp(HelpContext); });
+}
+
+TfrmImport::~TfrmImport() = default;
+
+void TfrmImport::Open1Click() {
+    TFileDialog Dialog;
+    Dialog.Name = "openImport";
+    Dialog.Title = "Import from Grid";
+    Dialog.Filter = "Windows Bitmaps (*.BMP *.bmp)";
+    const QString FileName = Questions().AskFile(Dialog);
+    if (FileName.isEmpty() || !OpenPicture(FileName)) return;
+    show();
+    raise();
+    activateWindow();
+}
+
+bool TfrmImport::OpenPicture(const QString& FileName) {
+    QImage Image;
+    if (!Image.load(FileName) || Image.isNull()) {
+        Questions().Message(TBoxKind::Error, OpenError);
+        return false;
+    }
+    Picture = PictureFromImage(Image);
+    Picture.Palette = KeptColorTable(Picture);
+    Palette = TPxPalette::CreateFromGraphic(Picture);
+    GridCelBitmap.reset();
+    Shown = ImageFromPicture(Picture).convertToFormat(QImage::Format_RGB32);
+    imgImport->resize(Shown.size());
+    DrawLines();
+    imgImport->update();
+    return true;
+}
+
+void TfrmImport::DrawLines() {
+    VisitGridLines(Grid, Shown.width(), Shown.height(), [this](int X, int Y) { Toggle(X, Y); });
+    DrawSelectedLines();
+}
+
+void TfrmImport::DrawSelectedLines() {
+    VisitSelectionFrame(Grid, Selection, Shown.width(), Shown.height(),
+                        [this](int X, int Y) { Toggle(X, Y); });
+}
+
+void TfrmImport::Toggle(int X, int Y) {
+    // The red pen of an exclusive-or stroke flips the red bits, so a second stroke over the
+    // same pixel restores it.
+    reinterpret_cast<QRgb*>(Shown.scanLine(Y))[X] ^= 0x00FF0000;
+}
+
+void TfrmImport::spinWidthChange() {
+    DrawLines();
+    Grid = {spinStartX->value(), spinStartY->value(), spinWidth->value(), spinHeight->value()};
+    DrawLines();
+    imgImport->update();
+}
+
+void TfrmImport::imgImportMouseMove(int X, int Y) {
+    const TPoint Cell = GridCellAt(Grid, X, Y);
+    if (Cell.X == Selection.X && Cell.Y == Selection.Y) return;
+    DrawSelectedLines();
+    Selection = Cell;
+    DrawSelectedLines();
+    imgImport->update();
+}
+
+const TPxBitmap& TfrmImport::GetSelectedCel() {
+    GridCelBitmap = ExtractGridCell(Picture, Grid, Selection, *Palette);
+    return *GridCelBitmap;
+}
+
+QMimeData* TfrmImport::SelectedCelMimeData() {
+    return MakeGridPieceMimeData(GetSelectedCel());
+}
+
+void TfrmImport::StartDrag() {
+    if (!HasPicture()) return;
+    auto* Drag = new QDrag(imgImport);
+    QMimeData* Data = SelectedCelMimeData();
+    Drag->setPixmap(QPixmap::fromImage(qvariant_cast<QImage>(Data->imageData())));
+    Drag->setMimeData(Data);
+    Drag->exec(Qt::CopyAction);
+}
