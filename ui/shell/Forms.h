@@ -4,6 +4,7 @@
 // windows in their fixed order and they live until the program ends; a reference is null
 // before its window is made. User-interface thread only.
 
+class QString;
 class TPxPalette;
 class TfrmSpriteMDI;
 class TfrmProgress;
@@ -25,7 +26,10 @@ extern TPxPalette* CurrentPalette;
 // destroys them in reverse on the way out. Used by main() and by tests.
 class TApplicationWindows {
 public:
+    // The program's files are looked for in the folder of the program file.
     TApplicationWindows();
+    // ... or in AppDir (tests name the build folder, where the data files are copied).
+    explicit TApplicationWindows(const QString& AppDir);
     ~TApplicationWindows();
     TApplicationWindows(const TApplicationWindows&) = delete;
     TApplicationWindows& operator=(const TApplicationWindows&) = delete;

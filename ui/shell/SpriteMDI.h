@@ -34,6 +34,10 @@ class TfrmSpriteMDI : public QMainWindow {
     Q_OBJECT
 public:
     explicit TfrmSpriteMDI(QWidget* Parent = nullptr);
+    // AppDir is the folder the program's files are found in (the default palette, the
+    // palettes and images folders, the help file); the other constructor takes the folder
+    // of the program file.
+    explicit TfrmSpriteMDI(const QString& AppDir, QWidget* Parent = nullptr);
     ~TfrmSpriteMDI() override;
 
     // ---- The editing state; read and written directly by the document windows ----
@@ -81,6 +85,14 @@ public:
     void SetStretchChecked(bool Checked);
     // The text of the brush-size box, which the painter reads when it builds brushes.
     QString BrushSizeText() const;
+    // The brush shape 0..5 chosen by the Brush Shape menu or the flyout: the button shows
+    // it, the menu ticks it and the painter rebuilds its brushes.
+    void SetBrushShape(int Shape);
+
+    // The first activation disables the document commands and greets the user.
+    void FormActivate();
+    // The application became active: the clipboard may hold a picture now, or no longer.
+    void AppOnActivate();
 
     // ---- Documents ----
 
@@ -108,12 +120,62 @@ public:
 protected:
     void closeEvent(QCloseEvent* Event) override;
     bool event(QEvent* Event) override;
+    bool eventFilter(QObject* Watched, QEvent* Event) override;
 
 private:
+    // ---- Building (SpriteMDI.cpp, SpriteMDI_commands.cpp) ----
+    void BuildWindow();
+    void BuildCommands();
+    void BuildToolBars();
+    QAction* AddCommand(const QString& Name, QAction* Action);
+
+    // ---- Commands (SpriteMDI_commands.cpp) ----
+    void NewSpriteLibraryClick();
+    void Open1Click();
+    void mniCloseClick();
+    void RecentFileClick(const QString& FileName);
+    void sbutUndoClick();
+    void sbutRedoClick();
+    void mniShowPainterClick();
+    void sbutShowPainterClick();
+    void tbarPaletteClick();
+    void mniStretchClick();
+    void SetDisposalMethodforAllCels1Click();
+    void mniPaintOnAllClick();
+    void sbutPaintOnAllClick();
+    void ToolCommand(TPaintTool Tool, const char* Button, const char* Item);
+    void tbutTextClick();
+    void txtSizeChange();
+    void mniSizeClick(int Size);
+    void Transform(void (TfrmCharAnimation::*Operation)());
+    void SetPainterCursor(int Id);
+    void ArrangeIcons1Click();
+    void mnuWindowPopup();
+    void About1Click();
+    void OstraValeSoftwaresWebsite1Click();
+
+    // ---- Documents (SpriteMDI_documents.cpp) ----
+    // Writes the current animation to Target; on failure the error box, and caption,
+    // Modified and recent files stay as they were.
+    bool SaveAnimation(const QString& Target);
+    void LoadDefaultPalette();
+    std::unique_ptr<TPxPalette> DocumentPalette() const;
+
+    // ---- Settings (SpriteMDI_settings.cpp) ----
+    void RestoreToolBars();
+    void SaveToolBars() const;
+    void LoadRecentFiles();
+    void SaveRecentFiles() const;
+    void ShowRecentFiles();
+
     struct TControls;
     std::unique_ptr<TControls> Controls;
     QMdiArea* Area = nullptr;
     QStringList Recent;
     // The palette loaded at start-up, current while no document is.
     std::unique_ptr<TPxPalette> DefaultPalette;
+    // The Open dialog's folder: the images folder at first, then the last file's folder.
+    QString OpenFolder;
+    // Set while the window takes itself apart; document windows then find no commands.
+    bool ShuttingDown = false;
 };

@@ -1,0 +1,51 @@
+#include "ui/shell/Forms.h"
+
+#include <QCoreApplication>
+#include <QString>
+
+#include "ui/animation/f_animprops.h"
+#include "ui/animation/f_new.h"
+#include "ui/animation/f_progress.h"
+#include "ui/animation/frmGlobDisposal.h"
+#include "ui/shell/Questions.h"
+#include "ui/shell/SpriteMDI.h"
+
+TfrmSpriteMDI* frmSpriteMDI = nullptr;
+TfrmProgress* frmProgress = nullptr;
+TfrmAnimProps* frmAnimProps = nullptr;
+TfrmNew* frmNew = nullptr;
+TfrmGlobDisp* frmGlobDisp = nullptr;
+TPxPalette* CurrentPalette = nullptr;
+
+namespace {
+
+template <typename T> void Destroy(T*& Window) {
+    delete Window;
+    Window = nullptr;
+}
+
+} // namespace
+
+TApplicationWindows::TApplicationWindows()
+    : TApplicationWindows(QCoreApplication::applicationDirPath()) {}
+
+TApplicationWindows::TApplicationWindows(const QString& AppDir) {
+    ConnectCoreReports();
+    // The main window comes first: the others find the program's folder and the current
+    // palette through it while they are made.
+    frmSpriteMDI = new TfrmSpriteMDI(AppDir);
+    frmProgress = new TfrmProgress(frmSpriteMDI);
+    frmAnimProps = new TfrmAnimProps(frmSpriteMDI);
+    frmNew = new TfrmNew(frmSpriteMDI->AppDir + "/palettes", frmSpriteMDI);
+    frmGlobDisp = new TfrmGlobDisp(frmSpriteMDI);
+}
+
+TApplicationWindows::~TApplicationWindows() {
+    Destroy(frmGlobDisp);
+    Destroy(frmNew);
+    Destroy(frmAnimProps);
+    Destroy(frmProgress);
+    Destroy(frmSpriteMDI);
+    SetQuestionsParent(nullptr);
+    CurrentPalette = nullptr;
+}

@@ -1,0 +1,61 @@
+#include "ui/shell/Help.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QPointer>
+#include <QTextBrowser>
+#include <QUrl>
+
+#include "ui/shell/Forms.h"
+#include "ui/shell/Questions.h"
+#include "ui/shell/SpriteMDI.h"
+
+namespace {
+
+QPointer<QTextBrowser> Browser;
+
+QString HelpFile() {
+    const QString Folder =
+        frmSpriteMDI ? frmSpriteMDI->AppDir : QCoreApplication::applicationDirPath();
+    return Folder + "/vimbrel-help.html";
+}
+
+} // namespace
+
+void ShowHelp(int Context) {
+    const QString FileName = HelpFile();
+    if (!QFileInfo(FileName).isFile()) {
+        Questions().Message(TBoxKind::Error, "Error:  Unable to open the help file " + FileName +
+                                                 ".  The file may be missing.");
+        return;
+    }
+    // Help asked for from a modal dialog must not be blocked by that dialog: the window
+    // then belongs to the dialog for as long as it is open.
+    QWidget* Owner = QApplication::activeModalWidget();
+    if (!Owner) Owner = frmSpriteMDI;
+    if (!Browser) {
+        Browser = new QTextBrowser(Owner);
+        Browser->setWindowFlags(Qt::Window);
+        Browser->setAttribute(Qt::WA_DeleteOnClose, false);
+        Browser->setObjectName("frmHelp");
+        Browser->setWindowTitle("Ostra Vale Vimbrel Help");
+        Browser->setAccessibleName("Ostra Vale Vimbrel Help");
+        Browser->setOpenExternalLinks(false);
+        Browser->resize(640, 520);
+    } else if (Browser->parentWidget() != Owner) {
+        const QRect Place = Browser->geometry();
+        Browser->setParent(Owner, Qt::Window);
+        Browser->setGeometry(Place);
+    }
+    const QUrl Source = QUrl::fromLocalFile(FileName);
+    if (Browser->source() != Source) Browser->setSource(Source);
+    Browser->show();
+    Browser->raise();
+    Browser->activateWindow();
+    Browser->scrollToAnchor(QString::number(Context));
+}
+
+QTextBrowser* HelpWindow() {
+    return Browser.data();
+}

@@ -1,0 +1,256 @@
+#include "ui/shell/SpriteMDI.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMenu>
+#include <QMimeData>
+#include <QPointer>
+#include <QRegularExpression>
+#include <QShortcut>
+#include <QStatusBar>
+
+#include "imaging/Palette.h"
+#include "ui/animation/f_charanim.h"
+#include "ui/painter/f_painter.h"
+#include "ui/shell/Cursors.h"
+#include "ui/shell/Forms.h"
+#include "ui/shell/Help.h"
+#include "ui/shell/Questions.h"
+#include "ui/shell/SpriteMDI_controls.h"
+
+// ---- The brush-size box ----
+
+TBrushSizeBox::TBrushSizeBox(QWidget* Parent) : QSpinBox(Parent) {
+    setRange(1, 30);
+    lineEdit()->setMaxLength(2);
+}
+
+QString TBrushSizeBox::Text() const {
+    return lineEdit()->text();
+}
+
+void TBrushSizeBox::SetText(const QString& Text) {
+    lineEdit()->setText(Text);
+}
+
+QValidator::State TBrushSizeBox::validate(QString& Input, int&) const {
+    // Out-of-range and half-typed numbers are let through: the size rule corrects them.
+    static const QRegularExpression Typed("^-?[0-9]*$");
+    return Input.size() <= 2 && Typed.match(Input).hasMatch() ? QValidator::Acceptable
+                                                              : QValidator::Invalid;
+}
+
+int TBrushSizeBox::valueFromText(const QString& Text) const {
+    bool Ok = false;
+    const int Value = Text.trimmed().toInt(&Ok);
+    return Ok ? Value : 2;
+}
+
+// ---- Creation ----
+
+TfrmSpriteMDI::TfrmSpriteMDI(QWidget* Parent)
+    : TfrmSpriteMDI(QCoreApplication::applicationDirPath(), Parent) {}
+
+TfrmSpriteMDI::TfrmSpriteMDI(const QString& Folder, QWidget* Parent)
+    : QMainWindow(Parent), Controls(std::make_unique<TControls>()) {
+    setObjectName("frmSpriteMDI");
+    setWindowTitle("Ostra Vale Vimbrel");
+    setAccessibleName("Ostra Vale Vimbrel");
+    SetQuestionsParent(this);
+
+    connect(qApp, &QGuiApplication::applicationStateChanged, this,
+            [this](Qt::ApplicationState State) {
+                if (State == Qt::ApplicationActive) AppOnActivate();
+            });
+    // A picture copied in another program while this one stays active counts as well.
+    connect(QApplication::clipboard(), &QClipboard::dataChanged, this, [this] {
+        const QMimeData* Data = QApplication::clipboard()->mimeData();
+        ClipboardHasBitmap = Data && Data->hasImage();
+        if (CurrentAnimation && Activated && Area->subWindowList().size() > 1)
+            CurrentAnimation->SetCopyPasteButtons();
+    });
+
+    BuildWindow();
+    BuildCommands();
+    BuildToolBars();
+    RestoreToolBars();
+
+    AppDir = QDir::cleanPath(QDir(Folder).absolutePath());
+    QDir::setCurrent(AppDir);
+    UntitledCount = 0;
+    Activated = false;
+    LoadDefaultPalette();
+    RegisterToolCursors();
+    BrushSize = 2;
+    Controls->txtSize->SetText("2");
+    BrushShape = 0;
+    CurrentTool = ptBrush;
+    PaintOnAll = false;
+    OpenFolder = AppDir + "/images";
+    LoadRecentFiles();
+}
+
+TfrmSpriteMDI::~TfrmSpriteMDI() {
+    ShuttingDown = true;
+    // Documents go first, while everything they might reach is still whole: painters
+    // before the animation windows whose sprites they show.
+    QList<QPointer<QMdiSubWindow>> Painters, Animations;
+    for (QMdiSubWindow* Window : Area->subWindowList())
+        (qobject_cast<TfrmPainter*>(Window) ? Painters : Animations).append(Window);
+    for (const QPointer<QMdiSubWindow>& Window : Painters)
+        delete Window.data();
+    for (const QPointer<QMdiSubWindow>& Window : Animations)
+        delete Window.data();
+    CurrentAnimation = nullptr;
+    CurrentPainter = nullptr;
+    if (CurrentPalette == DefaultPalette.get()) CurrentPalette = nullptr;
+}
+
+void TfrmSpriteMDI::BuildWindow() {
+    Area = new QMdiArea(this);
+    Area->setObjectName("mdiClient");
+    Area->setAccessibleName("Documents");
+    Area->setBackground(Qt::white);
+    Area->viewport()->setMouseTracking(true);
+    Area->viewport()->installEventFilter(this);
+    setCentralWidget(Area);
+    connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this, [this] {
+        ShowHelp(qobject_cast<TfrmCharAnimation*>(Area->activeSubWindow())
+                     ? TfrmCharAnimation::HelpContext
+                     : 1);
+    });
+
+    QStatusBar* Bar = statusBar();
+    Bar->setObjectName("statStatus");
+    Bar->setAccessibleName("Status");
+    Bar->setSizeGripEnabled(true);
+    const int Widths[2] = {480, 50};
+    const char* Names[2] = {"pnlStatusMessage", "pnlStatusPosition"};
+    const char* Captions[2] = {"Message", "Cursor Position"};
+    for (int i = 0; i < 2; ++i) {
+        auto* Panel = new QLabel(Bar);
+        Panel->setObjectName(Names[i]);
+        Panel->setAccessibleName(Captions[i]);
+        Panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        Panel->setFixedWidth(Widths[i]);
+        Bar->addWidget(Panel);
+        Controls->Panels[i] = Panel;
+    }
+}
+
+// ---- Availability ----
+
+void TfrmSpriteMDI::UpdateCommandStates() {
+    if (ShuttingDown) return;
+    const int Count = int(Area->subWindowList().size());
+    if (Count == 1 || !Activated)
+        EnableCommands(false);
+    else if (Count > 1)
+        EnableCommands(true);
+}
+
+void TfrmSpriteMDI::EnableCommands(bool Enable) {
+    for (QAction* Command : Controls->DocumentCommands)
+        Command->setEnabled(Enable);
+    for (QMenu* Menu : Controls->DocumentMenus)
+        Menu->menuAction()->setEnabled(Enable);
+    Controls->txtSize->setEnabled(Enable);
+    if (!Enable) return;
+    // The finer owners' say comes straight after, so that no button is left enabled that
+    // has nothing to act on: Paste follows the clipboard, Undo and Redo the history, and
+    // Create Custom Brush a selected area.
+    SetPasteEnabled(ClipboardHasBitmap);
+    SetCreateCustomBrushEnabled(CurrentPainter && CurrentPainter->SelectionFloating);
+    if (CurrentPainter) CurrentPainter->UpdateUndoButtons();
+}
+
+void TfrmSpriteMDI::SetCutCopyEnabled(bool Enabled) {
+    for (const char* Name : {"sbutCut", "sbutCopy", "mniCut", "mniCopy"})
+        Controls->Command(Name)->setEnabled(Enabled);
+}
+
+void TfrmSpriteMDI::SetPasteEnabled(bool Enabled) {
+    for (const char* Name : {"sbutPaste", "mniPaste"})
+        Controls->Command(Name)->setEnabled(Enabled);
+}
+
+void TfrmSpriteMDI::SetUndoRedoEnabled(bool CanUndo, bool CanRedo) {
+    Controls->Command("sbutUndo")->setEnabled(CanUndo);
+    Controls->Command("mniUndo")->setEnabled(CanUndo);
+    Controls->Command("sbutRedo")->setEnabled(CanRedo);
+    Controls->Command("mniRedo")->setEnabled(CanRedo);
+}
+
+void TfrmSpriteMDI::SetCreateCustomBrushEnabled(bool Enabled) {
+    for (const char* Name : {"sbutCreateBrush", "mniCreateCustomBrush"})
+        Controls->Command(Name)->setEnabled(Enabled);
+}
+
+void TfrmSpriteMDI::SetStretchChecked(bool Checked) {
+    Controls->Command("mniStretch")->setChecked(Checked);
+}
+
+QString TfrmSpriteMDI::BrushSizeText() const {
+    return Controls->txtSize->Text();
+}
+
+void TfrmSpriteMDI::SetStatusText(int Panel, const QString& Text) {
+    if (Panel == 0 || Panel == 1) Controls->Panels[Panel]->setText(Text);
+}
+
+QAction* TfrmSpriteMDI::Command(const QString& Name) const {
+    return Controls->Commands.value(Name);
+}
+
+// ---- Activation and the end ----
+
+void TfrmSpriteMDI::FormActivate() {
+    if (Activated) return;
+    UpdateCommandStates();
+    SetStatusText(0, "Welcome to Ostra Vale Vimbrel");
+    Activated = true;
+}
+
+void TfrmSpriteMDI::AppOnActivate() {
+    const QMimeData* Data = QApplication::clipboard()->mimeData();
+    ClipboardHasBitmap = Data && Data->hasImage();
+    if (CurrentAnimation) CurrentAnimation->FormActivate();
+}
+
+bool TfrmSpriteMDI::event(QEvent* Event) {
+    if (Event->type() == QEvent::WindowActivate) FormActivate();
+    return QMainWindow::event(Event);
+}
+
+bool TfrmSpriteMDI::eventFilter(QObject* Watched, QEvent* Event) {
+    if (Event->type() == QEvent::MouseMove && Watched == Area->viewport() && CurrentPainter)
+        CurrentPainter->ClearPreview();
+    return QMainWindow::eventFilter(Watched, Event);
+}
+
+void TfrmSpriteMDI::closeEvent(QCloseEvent* Event) {
+    SaveToolBars();
+    QList<QPointer<TfrmCharAnimation>> Documents;
+    for (QMdiSubWindow* Window : Area->subWindowList())
+        if (auto* Animation = qobject_cast<TfrmCharAnimation*>(Window)) Documents.append(Animation);
+    for (const QPointer<TfrmCharAnimation>& Document : Documents)
+        if (Document && !Document->close()) {
+            Event->ignore();
+            return;
+        }
+    Event->accept();
+}
+
+THourglass::THourglass() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+THourglass::~THourglass() {
+    QApplication::restoreOverrideCursor();
+}

@@ -1,0 +1,235 @@
+// Documents: making, opening and saving animation windows with their painters, and giving
+// the active document a new palette.
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QPointer>
+
+#include "imaging/Palette.h"
+#include "model/Cellist.h"
+#include "ui/animation/f_charanim.h"
+#include "ui/animation/f_new.h"
+#include "ui/painter/f_painter.h"
+#include "ui/shell/Forms.h"
+#include "ui/shell/Questions.h"
+#include "ui/shell/SpriteMDI_controls.h"
+
+namespace {
+
+const char OpenFailedText[] =
+    "Error:  Unable to open the file.  The file may be invalid or there may be a drive error.";
+const char SaveFailedText[] =
+    "Error:  Unable to save the file.  There may be a drive error or the drive is out of space.";
+
+// The palette the program falls back on when no palette file can be read: a 6 x 6 x 6
+// colour cube and a ramp of twenty greys fill the 236 user colours.
+std::unique_ptr<TPxPalette> BuiltInPalette() {
+    std::vector<RgbColor> Colors;
+    for (int Red = 0; Red < 6; ++Red)
+        for (int Green = 0; Green < 6; ++Green)
+            for (int Blue = 0; Blue < 6; ++Blue)
+                Colors.push_back(
+                    {std::uint8_t(Red * 51), std::uint8_t(Green * 51), std::uint8_t(Blue * 51)});
+    for (int Grey = 1; Grey <= 20; ++Grey)
+        Colors.push_back(
+            RgbColor{std::uint8_t(Grey * 12), std::uint8_t(Grey * 12), std::uint8_t(Grey * 12)});
+    return TPxPalette::CreateFromColorMap(Colors);
+}
+
+std::string FileNameOf(const QString& Path) {
+    return QFile::encodeName(Path).toStdString();
+}
+
+// A damaged file opens as far as it decodes; the user hears once what was lost.
+QString DamageText(const QString& FileName, const std::vector<std::string>& Faults) {
+    constexpr std::size_t Shown = 8;
+    QString Text = "The file " + QDir::toNativeSeparators(FileName) +
+                   " is damaged.  The pictures that could be read were opened.\n";
+    for (std::size_t i = 0; i < Faults.size() && i < Shown; ++i)
+        Text += "\n" + QString::fromStdString(Faults[i]);
+    if (Faults.size() > Shown) Text += QString("\n... and %1 more.").arg(Faults.size() - Shown);
+    return Text;
+}
+
+} // namespace
+
+void TfrmSpriteMDI::LoadDefaultPalette() {
+    const QString FileName = AppDir + "/vimbrel.pal";
+    try {
+        DefaultPalette = TPxPalette::CreateFromFile(FileNameOf(FileName));
+    } catch (const PaletteFileError& Failure) {
+        // Without it no document could get a palette; the program goes on with its own.
+        Questions().Message(TBoxKind::Error, "Error:  Unable to load the default palette.  " +
+                                                 QString::fromStdString(Failure.what()) +
+                                                 "  A built-in palette is used instead.");
+        DefaultPalette = BuiltInPalette();
+    }
+    CurrentPalette = DefaultPalette.get();
+}
+
+std::unique_ptr<TPxPalette> TfrmSpriteMDI::DocumentPalette() const {
+    const QString Candidates[] = {frmNew ? frmNew->PalettePath() : QString(),
+                                  AppDir + "/vimbrel.pal"};
+    for (const QString& FileName : Candidates) {
+        if (FileName.isEmpty() || QFileInfo(FileName).isDir()) continue;
+        try {
+            return TPxPalette::CreateFromFile(FileNameOf(FileName));
+        } catch (const PaletteFileError&) {
+        }
+    }
+    return TPxPalette::CreateCopy(*DefaultPalette);
+}
+
+TfrmCharAnimation* TfrmSpriteMDI::CreateAnimationWindow() {
+    auto* Animation = new TfrmCharAnimation;
+    Animation->setAttribute(Qt::WA_DeleteOnClose);
+    Area->addSubWindow(Animation);
+    // The last document to go leaves nothing for the document commands to act on.
+    connect(Animation, &QObject::destroyed, this, [this] {
+        if (!ShuttingDown && Activated && Area->subWindowList().isEmpty()) EnableCommands(false);
+    });
+
+    std::unique_ptr<TPxPalette> Palette = DocumentPalette();
+    CurrentPalette = Palette.get();
+    Animation->TakePalette(std::move(Palette));
+    const QString Caption = "Animation [" + QString::number(UntitledCount + 1) + "]";
+    const int Number = UntitledCount;
+    ++UntitledCount;
+    Animation->SetCaption(Caption);
+    Animation->NewAnimation(frmNew ? frmNew->NumberOfCels() : 1);
+
+    auto* Painter = new TfrmPainter;
+    Area->addSubWindow(Painter);
+    Painter->setWindowTitle("Painter : " + Caption);
+    Painter->Attach(Animation->Sprite(), Animation->Palette(), Animation->CelList()->Current());
+    Animation->SetPainterWindow(Painter);
+    Painter->AnimationWindow = Animation;
+
+    // Each new document steps down and right from the last, its painter beside it.
+    const int Step = 24 * (Number % 8);
+    Animation->move(Step, Step);
+    Painter->move(Animation->x() + Animation->width(), Animation->y());
+    Painter->SetPalette(*Animation->Palette());
+    Painter->update();
+
+    CurrentTool = ptBrush;
+    for (QMdiSubWindow* Window : Area->subWindowList())
+        Window->update();
+    return Animation;
+}
+
+bool TfrmSpriteMDI::OpenAnimation(const QString& FileName) {
+    const QPointer<TfrmCharAnimation> Previous = CurrentAnimation;
+    TfrmCharAnimation* Animation = nullptr;
+    bool Loaded = false;
+    QString Reason;
+    std::vector<std::string> Faults;
+    {
+        const THourglass Wait;
+        Animation = CreateAnimationWindow();
+        Loaded = Animation->LoadFromGIF(FileName, &Reason, &Faults);
+    }
+    if (!Loaded) {
+        Animation->close();
+        if (Previous) {
+            Area->setActiveSubWindow(Previous);
+            Previous->FormActivate();
+        } else {
+            CurrentPalette = DefaultPalette.get();
+        }
+        Questions().Message(TBoxKind::Error, OpenFailedText);
+        return false;
+    }
+    Animation->SetCaption(FileName);
+    TfrmPainter* Painter = Animation->Painter();
+    if (Painter) Painter->setWindowTitle("Painter : " + FileName);
+    Animation->show();
+    if (Painter) Painter->show();
+    Area->setActiveSubWindow(Animation);
+    Animation->FormActivate();
+    AddRecentFile(FileName);
+    if (!Faults.empty()) Questions().Message(TBoxKind::Warning, DamageText(FileName, Faults));
+    return true;
+}
+
+QString TfrmSpriteMDI::AskSaveAnimationName(const QString& Offered) {
+    TFileDialog Dialog;
+    Dialog.Name = "dlgSaveAnimation";
+    Dialog.Save = true;
+    Dialog.Title = "Save Animation As";
+    Dialog.Filter = "Animated GIF (*.GIF *.gif);;All Files (*)";
+    Dialog.Folder = Offered.isEmpty() ? OpenFolder : QFileInfo(Offered).absolutePath();
+    Dialog.FileName = Offered;
+    Dialog.DefaultSuffix = "gif";
+    Dialog.ConfirmOverwrite = true;
+    return Questions().AskFile(Dialog);
+}
+
+bool TfrmSpriteMDI::SaveAnimation(const QString& Target) {
+    TfrmCharAnimation* Animation = CurrentAnimation;
+    if (!Animation) return false;
+    bool Saved = false;
+    {
+        const THourglass Wait;
+        Saved = Animation->SaveToGIF(Target);
+    }
+    if (!Saved) {
+        Questions().Message(TBoxKind::Error, SaveFailedText);
+        return false;
+    }
+    Animation->Modified = false;
+    Animation->SetCaption(Target);
+    if (TfrmPainter* Painter = Animation->Painter()) Painter->setWindowTitle("Painter : " + Target);
+    AddRecentFile(Target);
+    return true;
+}
+
+void TfrmSpriteMDI::sbutSaveAnimationClick() {
+    if (!CurrentAnimation) return;
+    QString Target = CurrentAnimation->Caption();
+    if (Target.contains("Animation [")) {
+        Target = AskSaveAnimationName();
+        if (Target.isEmpty()) return;
+    }
+    SaveAnimation(Target);
+}
+
+void TfrmSpriteMDI::mniSaveAsClick() {
+    if (!CurrentAnimation) return;
+    const QString Caption = CurrentAnimation->Caption();
+    QString Target = AskSaveAnimationName(Caption.contains("Animation [") ? QString() : Caption);
+    if (Target.isEmpty()) return;
+    // The chosen name becomes the caption that Save goes by, so a name that reads like an
+    // untitled document's is asked for once more, as Save would.
+    if (Target.contains("Animation [")) {
+        Target = AskSaveAnimationName();
+        if (Target.isEmpty()) return;
+    }
+    SaveAnimation(Target);
+}
+
+void TfrmSpriteMDI::SetPalette(std::unique_ptr<TPxPalette> Palette) {
+    if (!Palette) return;
+    TfrmCharAnimation* Animation = CurrentAnimation;
+    if (!Animation) {
+        DefaultPalette = std::move(Palette);
+        CurrentPalette = DefaultPalette.get();
+        return;
+    }
+    CurrentPalette = Palette.get();
+    TfrmPainter* Painter = Animation->Painter();
+    if (Painter) Painter->SetPalette(*Palette);
+    // The cels still refer to the old palette until the cel list has moved them over.
+    std::unique_ptr<TPxPalette> Previous = Animation->ReleasePalette();
+    Animation->TakePalette(std::move(Palette));
+    TPxPalette& Current = *Animation->Palette();
+    if (Animation->CelList()) Animation->CelList()->SetPalette(Current);
+    Animation->SetPalette(Current);
+    if (Painter) {
+        Painter->RefreshView();
+        Painter->RebuildColorBitmaps();
+    }
+    update();
+    Previous.reset();
+}
