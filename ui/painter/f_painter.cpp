@@ -166,6 +166,8 @@ int TfrmPainter::CurrentCel() const {
 
 void TfrmPainter::Attach(TSprite* NewSprite, TPxPalette* NewPalette, int CelIndex) {
     if (!NewSprite || CelIndex < 0) return;
+    // The history holds pixels of the cels it was recorded on; another sprite has others.
+    if (Sprite && NewSprite != Sprite) ResetUndo();
     Sprite = NewSprite;
     Background = Sprite->BackColor();
     if (NewPalette) Palette = NewPalette;
@@ -259,6 +261,9 @@ void TfrmPainter::SetDrawColor(COLORREF Color, bool RightButton) {
 
 void TfrmPainter::SetPalette(TPxPalette& NewPalette) {
     ClearPreview();
+    // The cels' indices are remapped onto the new palette: older snapshots would bring back
+    // indices that now mean other colours, so the history ends here.
+    ResetUndo();
     Palette = &NewPalette;
     RebuildColorBitmaps();
     // Drawing colours are PALETTERGB values, so their RGB survives the old palette.

@@ -93,9 +93,24 @@ void TfrmPainter::Redo() {
 
 // ---- Applying records ----
 
+namespace {
+// Whether the record's snapshots fit the cels they would be put back into; a record that
+// does not is dropped rather than written over cels of another size.
+bool Fits(const TPxUndoNode& Node, const TSprite& Sprite) {
+    const std::size_t Size =
+        Sprite.CelCount() > 0 ? std::size_t(Sprite.CelBitmap(0).ImageSize()) : 0;
+    if (Node.Kind() == ukCelImage || (Node.Kind() == ukCelDeleted && !Node.Bits().empty()))
+        return Node.Bits().size() == Size;
+    for (const TPxUndoBlock& Block : Node.CelBits())
+        if (Block.size() != Size) return false;
+    return true;
+}
+} // namespace
+
 void TfrmPainter::ApplyUndo(TPxUndoNode& Node) {
     const int Index = Node.CelIndex();
     const int Count = Sprite->CelCount();
+    if (!Fits(Node, *Sprite)) return;
     switch (Node.Kind()) {
     case ukCelImage:
         if (Index < 0 || Index >= Count) return;
@@ -128,6 +143,7 @@ void TfrmPainter::ApplyUndo(TPxUndoNode& Node) {
 void TfrmPainter::ApplyRedo(TPxUndoNode& Node) {
     const int Index = Node.CelIndex();
     const int Count = Sprite->CelCount();
+    if (!Fits(Node, *Sprite)) return;
     switch (Node.Kind()) {
     case ukCelImage:
         if (Index < 0 || Index >= Count) return;

@@ -61,6 +61,9 @@ void SetAccessibleRole(QWidget& Widget, int Role) {
 
 void TfrmPainter::ResizeView() {
     if (!Sprite || !Palette) return;
+    // Snapshots of another size can never be put back into these cels.
+    const bool Resized = CelWidth != Sprite->Width() || CelHeight != Sprite->Height();
+    if (Resized && CelWidth > 0 && CelHeight > 0) ResetUndo();
     CelWidth = Sprite->Width();
     CelHeight = Sprite->Height();
     ViewWidth = CelWidth * ViewZoom;
