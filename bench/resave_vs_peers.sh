@@ -64,6 +64,6 @@ round() {
   done
 }
 
-round "As shipped (vimbrel-cli syncs the file and its folder; the peers do not sync):" ""
+round "As shipped (the safe save of vimbrel-cli waits for the disk; the peers do not):" ""
 round "With fsync and fdatasync made no-ops in every command ($BUILD/bench/libno_sync.so):" \
   "$BUILD/bench/libno_sync.so"
