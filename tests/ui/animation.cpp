@@ -33,6 +33,7 @@
 #include "ui/animation/frmGlobDisposal.h"
 #include "ui/painter/f_painter.h"
 #include "ui/shell/Forms.h"
+#include "ui/shell/Sizedlg.h"
 #include "ui/shell/SpriteMDI.h"
 
 namespace {
@@ -193,6 +194,26 @@ TEST(AnimationWindow, TransformsActOnTheCurrentCelOrWithPaintOnAllOnEveryCel) {
 
     Document.Painter->sbutUndoClick();
     EXPECT_EQ(Document.Sprite().SaveAllBits(), Before);
+}
+
+TEST(AnimationWindow, ResizeCelsStretchesEveryCelAndDropsTheHistory) {
+    TDocument Document(2, 2, 2);
+    Document.Cel(1).ScanLine(0)[0] = Red;
+    Document.Animation->ShiftUp();
+    ASSERT_TRUE(Document.History().CanUndo());
+    TdlgSize Dialog;
+    QTimer::singleShot(0, &Dialog, [&Dialog] {
+        EXPECT_EQ(Dialog.Width(), 2);
+        Dialog.SetSize(4, 4);
+        Dialog.SetStretch(true);
+        QTest::mouseClick(Dialog.findChild<QPushButton*>("butOk"), Qt::LeftButton);
+    });
+    Document.Animation->ResizeCels(Dialog);
+    EXPECT_PICTURE(Document.Cel(1), Legend, {"rr..", "rr..", "....", "...."});
+    EXPECT_EQ(Document.Cels().CelWidth(), 4);
+    EXPECT_EQ(Document.Painter->ViewBitmap()->Width(), 4 * Document.Painter->Zoom());
+    EXPECT_FALSE(Document.History().CanUndo());
+    EXPECT_TRUE(Document.Animation->Modified);
 }
 
 TEST(AnimationWindow, ReplaceAndBackgroundColorsFollowThePaintersColors) {

@@ -43,6 +43,7 @@
 #include "ui/painter/f_painter.h"
 #include "ui/shell/Forms.h"
 #include "ui/shell/Questions.h"
+#include "ui/shell/Sizedlg.h"
 #include "ui/shell/SpriteMDI.h"
 
 namespace {
@@ -534,6 +535,19 @@ void TfrmCharAnimation::ResizeAnimation(int Width, int Height, bool Stretch) {
         Shown->ShowPainterCel();
     }
     UpdatePreviewSize();
+    Controls->imgRunAnimation->RebuildBackdrop();
+    ShowCurrentCel();
+}
+
+void TfrmCharAnimation::ResizeCels(TdlgSize& Dialog) {
+    if (!Cels) return;
+    Dialog.SetSize(Cels->Sprite().Width(), Cels->Sprite().Height());
+    if (Dialog.exec() != QDialog::Accepted || !Cels) return;
+    if (Dialog.Width() != Cels->Sprite().Width() || Dialog.Height() != Cels->Sprite().Height()) {
+        ResizeAnimation(Dialog.Width(), Dialog.Height(), Dialog.Stretch());
+        if (TfrmPainter* Shown = Painter()) Shown->ResetUndo();
+        Modified = true;
+    }
     Controls->imgRunAnimation->RebuildBackdrop();
     ShowCurrentCel();
 }

@@ -31,6 +31,7 @@ class TCelList;
 class TPxBitmap;
 class TPxPalette;
 class TSprite;
+class TdlgSize;
 class TfrmPainter;
 
 class TfrmCharAnimation : public QMdiSubWindow {
@@ -96,6 +97,9 @@ public:
     void SetPalette(TPxPalette& Palette);
     // Every cel to Width x Height, stretched or cropped; the painter takes the new size.
     void ResizeAnimation(int Width, int Height, bool Stretch);
+    // The Resize Cels command: Dialog shows the animation's size; on OK with another size
+    // the cels take it and the undo history is dropped (its snapshots no longer fit).
+    void ResizeCels(TdlgSize& Dialog);
 
     // ---- Commands ----
     void sbutInsertClick();
