@@ -4,6 +4,7 @@
 // is built as the main window builds one, in the main window's MDI area.
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QMdiArea>
@@ -29,6 +30,7 @@
 #include "support/ScriptedQuestions.h"
 #include "ui/animation/f_animprops.h"
 #include "ui/animation/f_charanim.h"
+#include "ui/animation/f_new.h"
 #include "ui/animation/f_progress.h"
 #include "ui/animation/frmGlobDisposal.h"
 #include "ui/painter/f_painter.h"
@@ -63,6 +65,7 @@ struct TDocument {
     QPointer<TfrmCharAnimation> Animation = new TfrmCharAnimation;
     QPointer<TfrmPainter> Painter;
 
+    // Width 0 keeps the animation the New Animation dialog describes.
     explicit TDocument(int Count = 4, int Width = 4, int Height = 3) {
         frmSpriteMDI->MdiArea()->addSubWindow(Animation);
         Animation->TakePalette(MakeCubePalette());
@@ -75,10 +78,12 @@ struct TDocument {
         Animation->SetPainterWindow(Painter);
         Painter->AnimationWindow = Animation;
 
-        auto Small = TSprite::Create(Width, Height, *Animation->Palette(), RGB(255, 255, 255));
-        for (int i = 0; i < Count; ++i)
-            Small->AddCel(200 + 100 * i);
-        Animation->SetSprite(std::move(Small));
+        if (Width > 0) {
+            auto Small = TSprite::Create(Width, Height, *Animation->Palette(), RGB(255, 255, 255));
+            for (int i = 0; i < Count; ++i)
+                Small->AddCel(200 + 100 * i);
+            Animation->SetSprite(std::move(Small));
+        }
         Animation->show();
         Painter->show();
         Animation->FormActivate();
@@ -245,6 +250,16 @@ TEST(AnimationWindow, ReplaceAndBackgroundColorsFollowThePaintersColors) {
     EXPECT_EQ(RgbColor::FromRef(Document.Cels().BackColor()), (RgbColor{0, 0, 255}));
     EXPECT_FALSE(Document.History().CanUndo());
     EXPECT_TRUE(Document.Animation->Modified);
+
+    // A new animation on another background colour changes from that colour.
+    auto* Colors = frmNew->findChild<QComboBox*>("cboBGColor");
+    Colors->setCurrentIndex(Colors->findText("clRed"));
+    TDocument Red(2, 0);
+    Colors->setCurrentIndex(Colors->findText("clWhite"));
+    Red.Painter->SetDrawColor(PALETTEINDEX(Blue), false);
+    Script().Answer(TAnswer::Ok);
+    Red.Animation->ChangeBackgroundColor();
+    EXPECT_EQ(Red.Cel(1).IndexAt(63, 63), Blue);
 }
 
 TEST(AnimationWindow, LeftClickSelectsACelRightClickOnlyOpensTheMenu) {
