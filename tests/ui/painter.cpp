@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QImage>
+#include <QLabel>
 #include <QMdiArea>
 #include <QPointer>
 #include <QSpinBox>
@@ -309,6 +310,7 @@ TEST(Painter, HoverPreviewShowsTheBrushInTheViewOnly) {
     TLonePainter Doc(6, 6);
     Doc.SetZoom(2);
     QTest::mouseMove(Doc.Image(), {5, 5});
+    EXPECT_EQ(frmSpriteMDI->findChild<QLabel*>("pnlStatusPosition")->text(), "X:2  Y:2");
     const TPxBitmap& View = *Doc.Painter->ViewBitmap();
     // Cel point (2, 2): the size-2 brush covers cel pixels 1..2, view pixels 2..5.
     EXPECT_EQ(View.IndexAt(2, 2), Black);

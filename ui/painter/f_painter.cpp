@@ -38,7 +38,6 @@ TfrmPainter::TfrmPainter(QWidget* Parent)
     : QMdiSubWindow(Parent), Controls(std::make_unique<TControls>()),
       History(std::make_unique<TPxUndo>()) {
     setObjectName("frmPainter");
-    setAccessibleName("Painter");
     setAttribute(Qt::WA_DeleteOnClose);
     resize(268, 275);
 
@@ -250,13 +249,13 @@ void TfrmPainter::DropSelection() {
 
 void TfrmPainter::SetBackgroundColor(COLORREF Color) {
     Background = Color;
-    Controls->imgDrawColors->update();
+    SwatchesChanged();
 }
 
 void TfrmPainter::SetDrawColor(COLORREF Color, bool RightButton) {
     (RightButton ? Right : Left) = Color;
     UpdateBrush();
-    Controls->imgDrawColors->update();
+    SwatchesChanged();
 }
 
 void TfrmPainter::SetPalette(TPxPalette& NewPalette) {
@@ -279,7 +278,7 @@ void TfrmPainter::SetPalette(TPxPalette& NewPalette) {
     else if (Sprite)
         Sprite->SetBackColor(Background);
     UpdateBrush();
-    Controls->imgDrawColors->update();
+    SwatchesChanged();
     Controls->imgPalette->update();
     update();
 }
@@ -309,7 +308,7 @@ void TfrmPainter::imgPaletteMouseDown(Qt::MouseButton Button, int X, int Y) {
     const int Column = (X - 1) / SwatchWidth, Row = (Y - 1) / SwatchHeight;
     const int Entry = std::min(Column + (TopRow + Row) * 16 + FirstUserColor, LastUserColor);
     (Button == Qt::LeftButton ? Left : Right) = Palette->GetColor(Entry);
-    Controls->imgDrawColors->update();
+    SwatchesChanged();
     UpdateBrush();
 }
 

@@ -138,6 +138,8 @@ private:
     void RestoreViewArea(const TRect& Area);
     void ShowPreview(int X, int Y);
     void SetZoomItem();
+    // The swatches show the drawing colours and the background colour anew.
+    void SwatchesChanged();
     friend class TPainterImage;
     friend class TPaletteStrip;
     friend class TDrawColors;

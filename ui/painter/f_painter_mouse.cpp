@@ -77,13 +77,13 @@ void TfrmPainter::imgPainterMouseDown(Qt::MouseButton Button, int X, int Y) {
     if (auto Down = StepsOf(Tool).Down) (this->*Down)();
 }
 
-void TfrmPainter::imgPainterMouseMove(Qt::MouseButtons Buttons, int X, int Y) {
+// The buttons are followed through LeftDown and RightDown, which the presses set.
+void TfrmPainter::imgPainterMouseMove(Qt::MouseButtons, int X, int Y) {
     const int Cx = CelOf(X, ViewZoom), Cy = CelOf(Y, ViewZoom);
     if (frmSpriteMDI)
         frmSpriteMDI->SetStatusText(1, "X:" + QString::number(Cx) + "  Y:" + QString::number(Cy));
     if (!Sprite || !View) return;
     const TPaintTool Tool = CurrentTool();
-    (void)Buttons;
     if (!LeftDown && !RightDown && Tool != ptSelectArea && !LinesActive) {
         if (0 <= Cx && Cx < CelWidth && 0 <= Cy && Cy < CelHeight)
             ShowPreview(Cx - HotSpotX / ViewZoom, Cy - HotSpotY / ViewZoom);
@@ -98,12 +98,11 @@ void TfrmPainter::imgPainterMouseMove(Qt::MouseButtons Buttons, int X, int Y) {
     if (auto Move = StepsOf(Tool).Move) (this->*Move)();
 }
 
-void TfrmPainter::imgPainterMouseUp(Qt::MouseButton Button, int X, int Y) {
+void TfrmPainter::imgPainterMouseUp(Qt::MouseButton Button, int, int) {
     if (Button != Qt::LeftButton && Button != Qt::RightButton) return;
     const bool WasDown = Button == Qt::LeftButton ? LeftDown : RightDown;
     (Button == Qt::LeftButton ? LeftDown : RightDown) = false;
     if (!WasDown || !Sprite || !View) return;
-    (void)X, (void)Y;
     if (auto Up = StepsOf(CurrentTool()).Up) (this->*Up)();
     if (AnimationWindow) AnimationWindow->ShowCurrentCel();
 }

@@ -46,6 +46,11 @@ TRect Unite(const TRect& A, const TRect& B) {
             std::max(A.Bottom, B.Bottom)};
 }
 
+QColor ScreenColor(const TPxPalette* Palette, COLORREF Color) {
+    const RgbColor C = Palette ? Palette->ColorOf(Color) : RgbColor::FromRef(Color);
+    return QColor(C.Red, C.Green, C.Blue);
+}
+
 } // namespace
 
 void SetAccessibleRole(QWidget& Widget, int Role) {
@@ -142,7 +147,15 @@ void TfrmPainter::RebuildColorBitmaps() {
     }
     Controls->imgPainter->update();
     Controls->imgPalette->update();
-    Controls->imgDrawColors->update();
+    SwatchesChanged();
+}
+
+void TfrmPainter::SwatchesChanged() {
+    TDrawColors& Swatches = *Controls->imgDrawColors;
+    // A screen reader says which colour each button paints with.
+    Swatches.LeftSwatch->setAccessibleDescription(ScreenColor(Palette, Left).name());
+    Swatches.RightSwatch->setAccessibleDescription(ScreenColor(Palette, Right).name());
+    Swatches.update();
 }
 
 void TfrmPainter::PaintImage(QPainter& Painter, const QRect& Area) const {
@@ -161,13 +174,6 @@ void TfrmPainter::PaintImage(QPainter& Painter, const QRect& Area) const {
 }
 
 // ---- The strip and the swatches ----
-
-namespace {
-QColor ScreenColor(const TPxPalette* Palette, COLORREF Color) {
-    const RgbColor C = Palette ? Palette->ColorOf(Color) : RgbColor::FromRef(Color);
-    return QColor(C.Red, C.Green, C.Blue);
-}
-} // namespace
 
 void TfrmPainter::PaintStrip(QPainter& Painter) const {
     Painter.fillRect(Controls->imgPalette->rect(), Qt::black);
@@ -193,10 +199,6 @@ void TfrmPainter::PaintColors(QPainter& Painter) const {
     Painter.drawRect(6, 5, 17, 12);
     Painter.setBrush(ScreenColor(Palette, Right));
     Painter.drawRect(26, 5, 17, 12);
-    Controls->imgDrawColors->LeftSwatch->setAccessibleDescription(
-        ScreenColor(Palette, Left).name());
-    Controls->imgDrawColors->RightSwatch->setAccessibleDescription(
-        ScreenColor(Palette, Right).name());
 }
 
 // ---- The paint boxes ----

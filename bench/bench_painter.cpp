@@ -1,0 +1,181 @@
+// The painter window on the offscreen platform, inside a whole document (main window,
+// animation window with its strip and preview): one mouse move of a brush stroke and one
+// hover-preview move, each from the mouse event to the repainted image, with a size-30
+// brush at zoom 10 on a 640 x 480 cel; and one undo and one redo step of a stroke painted
+// on all cels of a 100-cel animation of 640 x 480. The stroke is set beside the cel list
+// stamping the same brushes alone, so the ratio says what the view and screen add.
+#include <QApplication>
+#include <QComboBox>
+#include <QMdiArea>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QSpinBox>
+#include <memory>
+
+#include <benchmark/benchmark.h>
+
+#include "imaging/LineWalk.h"
+#include "imaging/Palette.h"
+#include "imaging/brush.h"
+#include "model/Cellist.h"
+#include "model/Spritez.h"
+#include "model/undo.h"
+#include "ui/animation/f_charanim.h"
+#include "ui/painter/f_painter.h"
+#include "ui/shell/Forms.h"
+#include "ui/shell/SpriteMDI.h"
+
+namespace {
+
+std::unique_ptr<TPxPalette> CubePalette() {
+    std::vector<RgbColor> Colors;
+    for (int r = 0; r < 6; ++r)
+        for (int g = 0; g < 6; ++g)
+            for (int b = 0; b < 6; ++b)
+                Colors.push_back(
+                    {std::uint8_t(r * 51), std::uint8_t(g * 51), std::uint8_t(b * 51)});
+    return TPxPalette::CreateFromColorMap(Colors);
+}
+
+// A document as the main window makes one, with Count white cels of 640 x 480, its painter
+// at zoom 10 with a size-30 square brush, in a painter window of 800 x 600.
+struct TDocument {
+    QPointer<TfrmCharAnimation> Animation = new TfrmCharAnimation;
+    QPointer<TfrmPainter> Painter = new TfrmPainter;
+
+    explicit TDocument(int Count) {
+        frmSpriteMDI->MdiArea()->addSubWindow(Animation);
+        Animation->TakePalette(CubePalette());
+        CurrentPalette = Animation->Palette();
+        Animation->SetCaption("Animation [1]");
+        frmSpriteMDI->MdiArea()->addSubWindow(Painter);
+        Animation->SetPainterWindow(Painter);
+        Painter->AnimationWindow = Animation;
+        auto Sprite = TSprite::Create(640, 480, *Animation->Palette(), RGB(255, 255, 255));
+        for (int i = 0; i < Count; ++i)
+            Sprite->AddCel(100);
+        Animation->SetSprite(std::move(Sprite));
+        Animation->show();
+        Painter->show();
+        Painter->resize(800, 600);
+        Animation->FormActivate();
+        frmSpriteMDI->findChild<QSpinBox*>("txtSize")->setValue(30);
+        Painter->findChild<QComboBox*>("cboZoom")->setCurrentIndex(9);
+        Painter->UpdateBrush();
+        QApplication::processEvents();
+    }
+    // A figure for a hidden image would time no screen work at all.
+    bool Shown() const { return !Image()->visibleRegion().isEmpty(); }
+    ~TDocument() {
+        Animation->Modified = false;
+        Animation->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        frmSpriteMDI->PaintOnAll = false;
+    }
+    QWidget* Image() const { return Painter->findChild<QWidget*>("imgPainter"); }
+    void Send(QEvent::Type Type, Qt::MouseButton Button, Qt::MouseButtons Buttons, QPoint At) {
+        QMouseEvent Event(Type, QPointF(At), QPointF(Image()->mapToGlobal(At)), Button, Buttons,
+                          Qt::NoModifier);
+        QApplication::sendEvent(Image(), &Event);
+    }
+};
+
+// The points of a hand-drawn stroke: one cel pixel further per mouse event, to and fro
+// across the visible part of the view.
+QPoint StrokePoint(long Step) {
+    const int Span = 60, Phase = int(Step % (2 * Span));
+    const int X = Phase < Span ? Phase : 2 * Span - Phase;
+    return {(10 + X) * 10 + 5, (25 + X / 3) * 10 + 5};
+}
+
+void BM_BrushStrokeMove(benchmark::State& State) {
+    TDocument Document(1);
+    if (!Document.Shown()) State.SkipWithError("the image is not on screen");
+    Document.Send(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, StrokePoint(0));
+    long Step = 1;
+    for (auto _ : State) {
+        Document.Send(QEvent::MouseMove, Qt::NoButton, Qt::LeftButton, StrokePoint(Step++));
+        QApplication::processEvents();
+    }
+    Document.Send(QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, StrokePoint(Step));
+}
+BENCHMARK(BM_BrushStrokeMove)->Unit(benchmark::kMillisecond)->Repetitions(5);
+
+// The peer: the same stamps through the cel list alone, without the view or the screen.
+void BM_CelListStampsTheSameStroke(benchmark::State& State) {
+    TDocument Document(1);
+    TCelList& Cels = *Document.Animation->CelList();
+    auto Brush = TPxBrush::Create(30, shSquare, PALETTERGB(0, 0, 0), Cels.Palette());
+    long Step = 1;
+    for (auto _ : State) {
+        const QPoint From = StrokePoint(Step - 1) / 10, To = StrokePoint(Step) / 10;
+        WalkLine(From.x(), From.y(), To.x(), To.y(),
+                 [&](int X, int Y) { Cels.DrawBrush(X, Y, *Brush, false); });
+        ++Step;
+    }
+}
+BENCHMARK(BM_CelListStampsTheSameStroke)->Unit(benchmark::kMillisecond);
+
+void BM_HoverPreviewMove(benchmark::State& State) {
+    TDocument Document(1);
+    if (!Document.Shown()) State.SkipWithError("the image is not on screen");
+    long Step = 0;
+    for (auto _ : State) {
+        Document.Send(QEvent::MouseMove, Qt::NoButton, Qt::NoButton, StrokePoint(Step++));
+        QApplication::processEvents();
+    }
+}
+BENCHMARK(BM_HoverPreviewMove)->Unit(benchmark::kMillisecond)->Repetitions(5);
+
+// One step of a paint-on-all stroke on 100 cels; Undo true measures undoing, false redoing
+// (the other direction runs untimed between the steps).
+void UndoStep(benchmark::State& State, bool Undo) {
+    TDocument Document(100);
+    frmSpriteMDI->PaintOnAll = true;
+    Document.Send(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, {1005, 1005});
+    Document.Send(QEvent::MouseMove, Qt::NoButton, Qt::LeftButton, {2005, 1505});
+    Document.Send(QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, {2005, 1505});
+    QApplication::processEvents();
+    const auto& Nodes = Document.Painter->UndoHistory().UndoNodes();
+    if (Nodes.size() != 1 || Nodes.back()->Kind() != ukAllCels) {
+        State.SkipWithError("the stroke was not recorded as one step on all cels");
+        return;
+    }
+    if (!Undo) Document.Painter->sbutUndoClick();
+    for (auto _ : State) {
+        if (Undo)
+            Document.Painter->sbutUndoClick();
+        else
+            Document.Painter->Redo();
+        QApplication::processEvents();
+        State.PauseTiming();
+        if (Undo)
+            Document.Painter->Redo();
+        else
+            Document.Painter->sbutUndoClick();
+        QApplication::processEvents();
+        State.ResumeTiming();
+    }
+}
+void BM_UndoPaintOnAll100Cels(benchmark::State& State) {
+    UndoStep(State, true);
+}
+void BM_RedoPaintOnAll100Cels(benchmark::State& State) {
+    UndoStep(State, false);
+}
+BENCHMARK(BM_UndoPaintOnAll100Cels)->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_RedoPaintOnAll100Cels)->Unit(benchmark::kMillisecond)->Iterations(20);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication Application(argc, argv);
+    TApplicationWindows Windows(VIMBREL_APP_DIR);
+    frmSpriteMDI->resize(1280, 1024);
+    frmSpriteMDI->show();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
