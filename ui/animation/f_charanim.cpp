@@ -24,6 +24,7 @@
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QSplitter>
+#include <QStyle>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -135,7 +136,10 @@ TfrmCharAnimation::TfrmCharAnimation(QWidget* Parent)
     setObjectName("frmCharAnimation");
     setAttribute(Qt::WA_DeleteOnClose);
     BuildControls();
-    resize(291, 297);
+    // The designed size, made wider where the desktop's fonts need more room for the
+    // labels; the frame around the content is the style's MDI frame on either side.
+    const int Frame = style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, this);
+    resize(std::max(291, widget()->minimumSizeHint().width() + 2 * Frame), 297);
     FormCreate();
 }
 
@@ -240,8 +244,8 @@ void TfrmCharAnimation::BuildControls() {
     Bottom->setObjectName("pnlFrameRates");
     Bottom->setFixedHeight(59);
     auto* Grid = new QGridLayout(Bottom);
-    Grid->setContentsMargins(6, 4, 6, 4);
-    Grid->setHorizontalSpacing(4);
+    Grid->setContentsMargins(4, 4, 4, 4);
+    Grid->setHorizontalSpacing(2);
     Grid->setVerticalSpacing(2);
     QLabel* DefaultCaption = Label(Bottom, "lblDefaultFrameRate", "Default Frame Rate", true);
     QLabel* RateCaption = Label(Bottom, "lblFrameRate", "Frame Rate", true);
@@ -255,7 +259,7 @@ void TfrmCharAnimation::BuildControls() {
     Grid->addWidget(Label(Bottom, "lblDefaultMiliseconds", "miliseconds", false), 1, 1);
     Grid->addWidget(C.spinFrameRate, 1, 3);
     Grid->addWidget(Label(Bottom, "lblMiliseconds", "miliseconds", false), 1, 4);
-    Grid->setColumnMinimumWidth(2, 8);
+    Grid->setColumnMinimumWidth(2, 4);
     Grid->setColumnStretch(5, 1);
     Column->addWidget(Bottom);
 
