@@ -10,7 +10,7 @@ PACKAGES := qt6-base-dev libgif-dev libjpeg-dev libgtest-dev libgmock-dev libben
             cmake ninja-build g++ fonts-dejavu-core
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps configure build test bench fuzz clean
+.PHONY: deps configure build run test bench fuzz clean
 
 deps:
 	@missing=""; for p in $(PACKAGES); do \
@@ -27,6 +27,11 @@ configure: deps
 
 build: configure
 	cmake --build $(BUILD)
+
+# The editor on the desktop's display; without one it runs inside a virtual X server.
+run: build
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then ./$(BUILD)/vimbrel; else \
+	  $(MAKE) --no-print-directory deps PACKAGES="xvfb xauth" && xvfb-run -a ./$(BUILD)/vimbrel; fi
 
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure

@@ -19,9 +19,12 @@ TPxPalette* CurrentPalette = nullptr;
 
 namespace {
 
+// The reference goes first: what the window takes down with it finds it gone rather than
+// half destroyed.
 template <typename T> void Destroy(T*& Window) {
-    delete Window;
+    T* Doomed = Window;
     Window = nullptr;
+    delete Doomed;
 }
 
 } // namespace

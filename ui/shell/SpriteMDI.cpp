@@ -100,8 +100,10 @@ TfrmSpriteMDI::~TfrmSpriteMDI() {
     ShuttingDown = true;
     // Documents go first, while everything they might reach is still whole: painters
     // before the animation windows whose sprites they show.
+    // Closed windows still waiting to be deleted count as well: they are no longer listed
+    // by the area, but are still its children.
     QList<QPointer<QMdiSubWindow>> Painters, Animations;
-    for (QMdiSubWindow* Window : Area->subWindowList())
+    for (QMdiSubWindow* Window : Area->findChildren<QMdiSubWindow*>())
         (qobject_cast<TfrmPainter*>(Window) ? Painters : Animations).append(Window);
     for (const QPointer<QMdiSubWindow>& Window : Painters)
         delete Window.data();

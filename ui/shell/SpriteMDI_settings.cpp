@@ -187,14 +187,16 @@ void TfrmSpriteMDI::AddRecentFile(const QString& FileName) {
 
 void TfrmSpriteMDI::ShowRecentFiles() {
     TControls& C = *Controls;
+    for (QAction* Item : C.RecentItems)
+        C.Commands.remove(Item->objectName());
     qDeleteAll(C.RecentItems);
     C.RecentItems.clear();
     for (int i = 0; i < Recent.size(); ++i) {
         const QString FileName = Recent[i];
         QString Shown = FileName;
         Shown.replace('&', "&&");
-        auto* Item = new QAction(QString("&%1 %2").arg(i + 1).arg(Shown), C.mniFile);
-        Item->setObjectName(QString("mruRecentFiles%1").arg(i + 1));
+        QAction* Item = AddCommand(QString("mruRecentFiles%1").arg(i + 1),
+                                   new QAction(QString("&%1 %2").arg(i + 1).arg(Shown), C.mniFile));
         C.mniFile->insertAction(C.RecentEnd, Item);
         connect(Item, &QAction::triggered, this, [this, FileName] { RecentFileClick(FileName); });
         C.RecentItems.append(Item);

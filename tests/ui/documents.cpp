@@ -1,0 +1,328 @@
+// Documents through the File menu: captions and their numbers, the painter beside its
+// animation, saving and opening (files checked with giflib), the open, damage and save
+// errors, the recent-files list across a restart, and a new palette for a document.
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QMdiArea>
+#include <QPointer>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include "gif/giflib_viewer.h"
+#include "imaging/Palette.h"
+#include "imaging/PxBitmap.h"
+#include "model/Cellist.h"
+#include "model/Spritez.h"
+#include "support/ScriptedQuestions.h"
+#include "ui/animation/f_charanim.h"
+#include "ui/animation/f_new.h"
+#include "ui/painter/f_painter.h"
+#include "ui/shell/Forms.h"
+#include "ui/shell/SpriteMDI.h"
+
+namespace {
+
+const QString OpenFailed =
+    "Error:  Unable to open the file.  The file may be invalid or there may be a drive error.";
+const QString SaveFailed =
+    "Error:  Unable to save the file.  There may be a drive error or the drive is out of space.";
+
+QAction* Command(const QString& Name) {
+    QAction* Found = frmSpriteMDI->Command(Name);
+    EXPECT_NE(Found, nullptr) << Name.toStdString();
+    return Found ? Found : new QAction(frmSpriteMDI);
+}
+
+void FlushDeletes() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+int Windows() {
+    FlushDeletes();
+    return int(frmSpriteMDI->MdiArea()->subWindowList().size());
+}
+
+giflib_viewer::Bytes FileBytes(const QString& FileName) {
+    QFile File(FileName);
+    if (!File.open(QIODevice::ReadOnly)) return {};
+    const QByteArray Data = File.readAll();
+    return giflib_viewer::Bytes(Data.begin(), Data.end());
+}
+
+// The colour a cel pixel shows, as giflib reports it.
+GifColorType Gif(const TPxBitmap& Cel, int X, int Y) {
+    const RgbColor Color = RgbColor::FromRef(Cel.Canvas().Pixel(X, Y));
+    return {Color.Red, Color.Green, Color.Blue};
+}
+
+bool Same(const giflib_viewer::ViewedPixel& Seen, const GifColorType& Expected) {
+    return Seen.Drawn && Seen.Color.Red == Expected.Red && Seen.Color.Green == Expected.Green &&
+           Seen.Color.Blue == Expected.Blue;
+}
+
+class Documents : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(Folder.isValid());
+        QSettings().clear();
+        Script().Clear();
+        Start();
+    }
+    void TearDown() override {
+        Program.reset();
+        FlushDeletes();
+    }
+    void Start() {
+        Program = std::make_unique<TApplicationWindows>(VIMBREL_APP_DIR);
+        frmSpriteMDI->resize(1000, 700);
+        frmSpriteMDI->show();
+        frmSpriteMDI->FormActivate();
+    }
+    void Restart() {
+        frmSpriteMDI->close();
+        Program.reset();
+        FlushDeletes();
+        Start();
+    }
+
+    QString Path(const QString& Name) const { return Folder.filePath(Name); }
+
+    // New, with the New Animation dialog confirmed as it stands: 4 cels of 64 x 64, white.
+    TfrmCharAnimation* NewDocument() {
+        QTimer::singleShot(0, frmNew, [] { frmNew->accept(); });
+        Command("NewSpriteLibrary")->trigger();
+        return frmSpriteMDI->CurrentAnimation;
+    }
+    TfrmCharAnimation* Open(const QString& FileName) {
+        Script().AnswerFile(FileName);
+        Command("Open1")->trigger();
+        return frmSpriteMDI->CurrentAnimation;
+    }
+    void Save(const char* Command_, const QStringList& Answers) {
+        for (const QString& Answer : Answers)
+            Script().AnswerFile(Answer);
+        Command(Command_)->trigger();
+    }
+
+    QTemporaryDir Folder;
+    std::unique_ptr<TApplicationWindows> Program;
+};
+
+} // namespace
+
+TEST_F(Documents, EveryDocumentUsesUpANumberAndItsPainterStandsBesideIt) {
+    TfrmCharAnimation* First = NewDocument();
+    ASSERT_NE(First, nullptr);
+    TfrmPainter* Painter = First->Painter();
+    ASSERT_NE(Painter, nullptr);
+    EXPECT_EQ(First->windowTitle(), "Animation [1]");
+    EXPECT_EQ(Painter->windowTitle(), "Painter : Animation [1]");
+    EXPECT_EQ(Painter->pos(), QPoint(First->x() + First->width(), First->y()));
+    EXPECT_TRUE(First->isVisible());
+    EXPECT_TRUE(Painter->isVisible());
+
+    Save("mniSave", {Path("first.gif")});
+    EXPECT_EQ(First->windowTitle(), Path("first.gif"));
+    EXPECT_EQ(Painter->windowTitle(), "Painter : " + Path("first.gif"));
+
+    TfrmCharAnimation* Opened = Open(Path("first.gif"));
+    ASSERT_NE(Opened, First);
+    EXPECT_EQ(Opened->windowTitle(), Path("first.gif"));
+    EXPECT_EQ(Opened->Painter()->windowTitle(), "Painter : " + Path("first.gif"));
+    EXPECT_EQ(NewDocument()->windowTitle(), "Animation [3]");
+    EXPECT_EQ(Windows(), 6);
+}
+
+TEST_F(Documents, SavedFilesHoldTheCelsAndOpenAsTheyWereSaved) {
+    TfrmCharAnimation* Document = NewDocument();
+    TSprite& Sprite = *Document->Sprite();
+    Sprite.CelBitmap(0).Canvas().SetPixel(1, 1, RGB(255, 0, 0));
+    Sprite.CelBitmap(2).Canvas().SetPixel(3, 5, RGB(0, 0, 255));
+    const GifColorType Red = Gif(Sprite.CelBitmap(0), 1, 1);
+    const GifColorType Blue = Gif(Sprite.CelBitmap(2), 3, 5);
+    Document->Modified = true;
+
+    // Untitled: the save dialog, which may be cancelled.
+    Save("sbutSave", {""});
+    EXPECT_EQ(Document->windowTitle(), "Animation [1]");
+    EXPECT_TRUE(Document->Modified);
+    ASSERT_EQ(Script().Asked.size(), 1u);
+    const TFileDialog& Asked = Script().Asked.front().Dialog;
+    EXPECT_EQ(Asked.Name, "dlgSaveAnimation");
+    EXPECT_TRUE(Asked.Save);
+    EXPECT_EQ(Asked.DefaultSuffix, "gif");
+    EXPECT_EQ(Asked.Filter, "Animated GIF (*.GIF *.gif);;All Files (*)");
+    EXPECT_TRUE(QDir(Folder.path()).entryList(QDir::Files).isEmpty());
+
+    Script().Clear();
+    Save("mniSave", {Path("cels.gif")});
+    EXPECT_EQ(Document->windowTitle(), Path("cels.gif"));
+    EXPECT_FALSE(Document->Modified);
+    EXPECT_EQ(frmSpriteMDI->RecentFiles(), QStringList{Path("cels.gif")});
+    {
+        const auto Gif = giflib_viewer::ReadWithGiflib(FileBytes(Path("cels.gif")));
+        ASSERT_TRUE(Gif);
+        EXPECT_EQ(Gif->SWidth, 64);
+        EXPECT_EQ(Gif->SHeight, 64);
+        const auto Frames = giflib_viewer::ViewerFrames(*Gif);
+        ASSERT_EQ(Frames.size(), 4u);
+        EXPECT_TRUE(Same(Frames[0][1 * 64 + 1], Red));
+        EXPECT_TRUE(Same(Frames[2][5 * 64 + 3], Blue));
+        EXPECT_FALSE(Same(Frames[1][1 * 64 + 1], Red));
+    }
+
+    // Titled: written back to its file without a question.
+    Sprite.CelBitmap(3).Canvas().SetPixel(0, 0, RGB(255, 0, 0));
+    Document->Modified = true;
+    Script().Clear();
+    Command("mniSave")->trigger();
+    EXPECT_TRUE(Script().Asked.empty());
+    EXPECT_FALSE(Document->Modified);
+    {
+        const auto Gif = giflib_viewer::ReadWithGiflib(FileBytes(Path("cels.gif")));
+        ASSERT_TRUE(Gif);
+        EXPECT_TRUE(Same(giflib_viewer::ViewerFrames(*Gif)[3][0], Red));
+    }
+
+    // Opened: first from the images folder, then from the last file's folder.
+    TfrmCharAnimation* Opened = Open(Path("cels.gif"));
+    ASSERT_NE(Opened, Document);
+    EXPECT_EQ(Script().Asked.back().Dialog.Name, "dlgOpenAnimation");
+    EXPECT_EQ(Script().Asked.back().Dialog.Folder, QString(VIMBREL_APP_DIR) + "/images");
+    ASSERT_EQ(Opened->CelList()->CelCount(), 4);
+    EXPECT_EQ(Opened->Sprite()->Width(), 64);
+    EXPECT_EQ(Opened->Sprite()->Height(), 64);
+    const auto Pixel = [Opened](int Cel, int X, int Y) {
+        return RgbColor::FromRef(Opened->Sprite()->CelBitmap(Cel).Canvas().Pixel(X, Y));
+    };
+    EXPECT_EQ(Pixel(0, 1, 1), (RgbColor{Red.Red, Red.Green, Red.Blue}));
+    EXPECT_EQ(Pixel(2, 3, 5), (RgbColor{Blue.Red, Blue.Green, Blue.Blue}));
+    EXPECT_NE(Pixel(1, 1, 1), (RgbColor{Red.Red, Red.Green, Red.Blue}));
+    EXPECT_FALSE(Opened->Modified);
+    Script().Clear();
+    Open("");
+    EXPECT_EQ(Script().Asked.back().Dialog.Folder, Folder.path());
+    EXPECT_TRUE(Script().Messages().isEmpty());
+}
+
+TEST_F(Documents, AFileThatIsNoGifShowsTheOpenErrorAndLeavesNoWindow) {
+    QFile Text(Path("notes.gif"));
+    ASSERT_TRUE(Text.open(QIODevice::WriteOnly));
+    Text.write("These are notes, not a picture.\n");
+    Text.close();
+
+    Open(Path("notes.gif"));
+    EXPECT_EQ(Script().Messages(), QStringList{OpenFailed});
+    EXPECT_EQ(Script().Asked.back().Kind, TBoxKind::Error);
+    EXPECT_EQ(Windows(), 0);
+    EXPECT_EQ(frmSpriteMDI->CurrentAnimation, nullptr);
+    EXPECT_TRUE(frmSpriteMDI->RecentFiles().isEmpty());
+    EXPECT_FALSE(Command("mniSave")->isEnabled());
+
+    // With a document open, that document stays the current one.
+    TfrmCharAnimation* Document = NewDocument();
+    Script().Clear();
+    Open(Path("notes.gif"));
+    EXPECT_EQ(Script().Messages(), QStringList{OpenFailed});
+    EXPECT_EQ(Windows(), 2);
+    EXPECT_EQ(frmSpriteMDI->CurrentAnimation, Document);
+    EXPECT_EQ(CurrentPalette, Document->Palette());
+    EXPECT_EQ(Document->windowTitle(), "Animation [2]");
+}
+
+TEST_F(Documents, ADamagedFileOpensWithOneWarningThatNamesIt) {
+    const QString Damaged =
+        QString(VIMBREL_SOURCE_DIR) + "/tests/gif/data/damaged/cut-in-last-image.gif";
+    TfrmCharAnimation* Opened = Open(Damaged);
+    ASSERT_NE(Opened, nullptr);
+    EXPECT_EQ(Opened->windowTitle(), Damaged);
+    const QStringList Messages = Script().Messages();
+    ASSERT_EQ(Messages.size(), 1);
+    EXPECT_EQ(Script().Asked.back().Kind, TBoxKind::Warning);
+    EXPECT_TRUE(Messages[0].contains(Damaged)) << Messages[0].toStdString();
+    EXPECT_EQ(frmSpriteMDI->RecentFiles(), QStringList{Damaged});
+}
+
+TEST_F(Documents, ASaveThatFailsKeepsCaptionModifiedAndRecentFiles) {
+    TfrmCharAnimation* Document = NewDocument();
+    Save("mniSave", {Path("kept.gif")});
+    const QStringList Recent = frmSpriteMDI->RecentFiles();
+    // A folder that cannot be made: its name is taken by a plain file.
+    QFile Plain(Path("plain"));
+    ASSERT_TRUE(Plain.open(QIODevice::WriteOnly));
+    Plain.close();
+
+    Document->Modified = true;
+    Script().Clear();
+    Save("mniSaveAs", {Path("plain/lost.gif")});
+    EXPECT_EQ(Script().Messages(), QStringList{SaveFailed});
+    EXPECT_EQ(Script().Asked.back().Kind, TBoxKind::Error);
+    EXPECT_EQ(Document->windowTitle(), Path("kept.gif"));
+    EXPECT_EQ(Document->Painter()->windowTitle(), "Painter : " + Path("kept.gif"));
+    EXPECT_TRUE(Document->Modified);
+    EXPECT_EQ(frmSpriteMDI->RecentFiles(), Recent);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+    TfrmCharAnimation* Untitled = NewDocument();
+    Script().Clear();
+    Save("mniSave", {Path("plain/lost.gif")});
+    EXPECT_EQ(Script().Messages(), QStringList{SaveFailed});
+    EXPECT_EQ(Untitled->windowTitle(), "Animation [2]");
+}
+
+TEST_F(Documents, SaveAsWithANameLikeAnUntitledOneAsksOnceMore) {
+    TfrmCharAnimation* Document = NewDocument();
+    Save("mniSaveAs", {Path("Animation [1].gif"), Path("named.gif")});
+    ASSERT_EQ(Script().Asked.size(), 2u);
+    EXPECT_EQ(Script().Asked[1].What, "dlgSaveAnimation");
+    EXPECT_EQ(Document->windowTitle(), Path("named.gif"));
+    EXPECT_TRUE(QFile::exists(Path("named.gif")));
+    EXPECT_FALSE(QFile::exists(Path("Animation [1].gif")));
+}
+
+TEST_F(Documents, RecentFilesKeepTheEightLatestFirstAcrossARestart) {
+    NewDocument();
+    QStringList Saved;
+    for (int i = 1; i <= 9; ++i) {
+        Saved.prepend(Path(QString("take%1.gif").arg(i)));
+        Save("mniSaveAs", {Saved.front()});
+    }
+    const QStringList Latest = Saved.mid(0, 8);
+    EXPECT_EQ(frmSpriteMDI->RecentFiles(), Latest);
+    EXPECT_EQ(Command("mruRecentFiles1")->text(), "&1 " + Saved[0]);
+    EXPECT_EQ(Command("mruRecentFiles8")->text(), "&8 " + Saved[7]);
+    EXPECT_EQ(frmSpriteMDI->Command("mruRecentFiles9"), nullptr);
+
+    Restart();
+    EXPECT_EQ(frmSpriteMDI->RecentFiles(), Latest);
+    Command("mruRecentFiles3")->trigger();
+    ASSERT_NE(frmSpriteMDI->CurrentAnimation, nullptr);
+    EXPECT_EQ(frmSpriteMDI->CurrentAnimation->windowTitle(), Saved[2]);
+    EXPECT_TRUE(Command("mniSave")->isEnabled());
+    EXPECT_EQ(frmSpriteMDI->RecentFiles().front(), Saved[2]);
+    EXPECT_EQ(frmSpriteMDI->RecentFiles().size(), 8);
+    EXPECT_EQ(Command("mruRecentFiles2")->text(), "&2 " + Saved[0]);
+}
+
+TEST_F(Documents, ANewPaletteReachesEveryCelOfTheCurrentDocument) {
+    TfrmCharAnimation* Document = NewDocument();
+    Document->Sprite()->CelBitmap(1).Canvas().SetPixel(2, 2, RGB(255, 0, 0));
+    auto Greys =
+        TPxPalette::CreateFromFile(QString(VIMBREL_APP_DIR "/palettes/greys.pal").toStdString());
+    const TPxPalette* Given = Greys.get();
+
+    frmSpriteMDI->SetPalette(std::move(Greys));
+    EXPECT_EQ(Document->Palette(), Given);
+    EXPECT_EQ(CurrentPalette, Given);
+    EXPECT_EQ(&Document->CelList()->Palette(), Given);
+    const RgbColor Seen = RgbColor::FromRef(Document->Sprite()->CelBitmap(1).Canvas().Pixel(2, 2));
+    EXPECT_EQ(Seen.Red, Seen.Green);
+    EXPECT_EQ(Seen.Green, Seen.Blue);
+    EXPECT_LT(Seen.Red, 200) << "red becomes a middle grey, not white";
+    EXPECT_TRUE(Document->Modified);
+}
