@@ -2,6 +2,7 @@
 // all cels, selecting in the strip and its pop-up menu, the close query, playback and the
 // frame-rate fields, the dialogs it runs, and opening and saving GIF files. Each document
 // is built as the main window builds one, in the main window's MDI area.
+#include <QAccessible>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -264,6 +265,15 @@ TEST(AnimationWindow, ReplaceAndBackgroundColorsFollowThePaintersColors) {
 
 TEST(AnimationWindow, LeftClickSelectsACelRightClickOnlyOpensTheMenu) {
     TDocument Document(3);
+    // The custom-painted strip and preview say what they are, as standard controls do.
+    QAccessibleInterface* Strip = QAccessible::queryAccessibleInterface(Document.Strip());
+    EXPECT_EQ(Strip->role(), QAccessible::List);
+    EXPECT_EQ(Strip->text(QAccessible::Name), "Cels");
+    QAccessibleInterface* Preview =
+        QAccessible::queryAccessibleInterface(Document.Find<QWidget>("imgRunAnimation"));
+    EXPECT_EQ(Preview->role(), QAccessible::Graphic);
+    EXPECT_EQ(Preview->text(QAccessible::Name), "Preview");
+
     QMenu* Menu = Document.Find<QMenu>("mnuPopup");
     QStringList Items;
     for (QAction* Item : Menu->actions())

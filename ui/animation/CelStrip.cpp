@@ -31,9 +31,9 @@ int PixelsOfPoints(int Points) {
 } // namespace
 
 TCelStrip::TCelStrip(QScrollBar& ScrollBar, QWidget* Parent) : QWidget(Parent), Bar(ScrollBar) {
+    RegisterAccessibleRole("TCelStrip", QAccessible::List);
     setObjectName("imgCharAnim");
     setAccessibleName("Cels");
-    RegisterAccessibleRole("TCelStrip", QAccessible::List);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
     Backing = QImage(1, 1, QImage::Format_RGB32);

@@ -8,9 +8,9 @@
 #include "ui/animation/CelImage.h"
 
 TPreviewBox::TPreviewBox(QWidget* Parent) : QWidget(Parent) {
+    RegisterAccessibleRole("TPreviewBox", QAccessible::Graphic);
     setObjectName("imgRunAnimation");
     setAccessibleName("Preview");
-    RegisterAccessibleRole("TPreviewBox", QAccessible::Graphic);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
     RebuildBackdrop();
