@@ -7,14 +7,22 @@
 #include "ui/animation/f_new.h"
 #include "ui/animation/f_progress.h"
 #include "ui/animation/frmGlobDisposal.h"
+#include "ui/shell/QSize.h"
 #include "ui/shell/Questions.h"
+#include "ui/shell/Sizedlg.h"
 #include "ui/shell/SpriteMDI.h"
+#include "ui/shell/f_palette.h"
+#include "ui/shell/frmimprt.h"
 
 TfrmSpriteMDI* frmSpriteMDI = nullptr;
 TfrmProgress* frmProgress = nullptr;
 TfrmAnimProps* frmAnimProps = nullptr;
 TfrmNew* frmNew = nullptr;
 TfrmGlobDisp* frmGlobDisp = nullptr;
+TdlgSize* dlgSize = nullptr;
+TfrmImport* frmImport = nullptr;
+TfrmPalette* frmPalette = nullptr;
+TfrmQSize* frmQSize = nullptr;
 TPxPalette* CurrentPalette = nullptr;
 
 namespace {
@@ -38,7 +46,11 @@ TApplicationWindows::TApplicationWindows(const QString& AppDir) {
     // palette through it while they are made.
     frmSpriteMDI = new TfrmSpriteMDI(AppDir);
     frmProgress = new TfrmProgress(frmSpriteMDI);
+    dlgSize = new TdlgSize(frmSpriteMDI);
+    frmImport = new TfrmImport(frmSpriteMDI->AppDir + "/vimbrel.pal", frmSpriteMDI);
     frmAnimProps = new TfrmAnimProps(frmSpriteMDI);
+    frmPalette = new TfrmPalette(frmSpriteMDI);
+    frmQSize = new TfrmQSize(frmSpriteMDI);
     frmNew = new TfrmNew(frmSpriteMDI->AppDir + "/palettes", frmSpriteMDI);
     frmGlobDisp = new TfrmGlobDisp(frmSpriteMDI);
 }
@@ -46,7 +58,11 @@ TApplicationWindows::TApplicationWindows(const QString& AppDir) {
 TApplicationWindows::~TApplicationWindows() {
     Destroy(frmGlobDisp);
     Destroy(frmNew);
+    Destroy(frmQSize);
+    Destroy(frmPalette);
     Destroy(frmAnimProps);
+    Destroy(frmImport);
+    Destroy(dlgSize);
     Destroy(frmProgress);
     Destroy(frmSpriteMDI);
     SetQuestionsParent(nullptr);

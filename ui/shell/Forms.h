@@ -11,12 +11,21 @@ class TfrmProgress;
 class TfrmNew;
 class TfrmAnimProps;
 class TfrmGlobDisp;
+class TdlgSize;
+class TfrmImport;
+class TfrmPalette;
+class TfrmQSize;
 
 extern TfrmSpriteMDI* frmSpriteMDI;
 extern TfrmProgress* frmProgress;
 extern TfrmAnimProps* frmAnimProps;
 extern TfrmNew* frmNew;
 extern TfrmGlobDisp* frmGlobDisp;
+// The resize dialog, the import-from-grid window, the palette editor and the size question.
+extern TdlgSize* dlgSize;
+extern TfrmImport* frmImport;
+extern TfrmPalette* frmPalette;
+extern TfrmQSize* frmQSize;
 
 // The palette of the active document (at start-up the default palette), or null. Not
 // owned here: an animation window owns its palette, the main window the default one.

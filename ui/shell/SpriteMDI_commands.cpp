@@ -13,6 +13,7 @@
 #include <QStatusBar>
 #include <QToolBar>
 
+#include "imaging/Palette.h"
 #include "model/Cellist.h"
 #include "ui/animation/CelImage.h"
 #include "ui/animation/f_charanim.h"
@@ -24,7 +25,10 @@
 #include "ui/shell/Glyphs.h"
 #include "ui/shell/Help.h"
 #include "ui/shell/Questions.h"
+#include "ui/shell/Sizedlg.h"
 #include "ui/shell/SpriteMDI_controls.h"
+#include "ui/shell/f_palette.h"
+#include "ui/shell/frmimprt.h"
 
 namespace {
 
@@ -138,8 +142,8 @@ void TfrmSpriteMDI::BuildCommands() {
         {mnFile, "mniSaveAs", "Save &As...", nullptr, nullptr, nullptr, nullptr,
          [](W& M) { M.mniSaveAsClick(); }, nullptr, ItemDoc},
         {mnFile, "-", nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, 0},
-        {mnFile, "mniImport", "&Import from Grid...", nullptr, nullptr, nullptr, nullptr, nullptr,
-         nullptr, ItemDoc},
+        {mnFile, "mniImport", "&Import from Grid...", nullptr, nullptr, nullptr, nullptr,
+         [](W&) { if (frmImport) frmImport->Open1Click(); }, nullptr, ItemDoc},
         {mnFile, "mniImportIntoCel", "Import into Cel...", nullptr, nullptr, nullptr, nullptr,
          nullptr, nullptr, ItemDoc},
         {mnFile, "mniExportFromCel", "Export from cel...", nullptr, nullptr, nullptr, nullptr,
@@ -307,8 +311,9 @@ void TfrmSpriteMDI::BuildCommands() {
         {mnPainter, "mniSavePalette", "Save Palette...", nullptr, nullptr, nullptr, nullptr,
          [](W& M) { M.mniSavePaletteClick(); }, nullptr, 0},
         // Buttons without a menu item
-        {mnNone, nullptr, nullptr, nullptr, "sbutResize", "Resize Cels", "Resize", nullptr, nullptr,
-         ButtonDoc},
+        {mnNone, nullptr, nullptr, nullptr, "sbutResize", "Resize Cels", "Resize",
+         [](W& M) { if (M.CurrentAnimation && dlgSize) M.CurrentAnimation->ResizeCels(*dlgSize); },
+         nullptr, ButtonDoc},
         {mnNone, nullptr, nullptr, nullptr, "sbutBrushShape", "Brush Shape", nullptr, nullptr,
          nullptr, ButtonDoc},
         {mnNone, nullptr, nullptr, nullptr, "sbutBGColor", "Change Background Color", "BGColor",
@@ -584,6 +589,12 @@ void TfrmSpriteMDI::tbarPaletteClick() {
                             "Select a built in brush type before editing the palette.");
         return;
     }
+    if (!CurrentAnimation || !CurrentAnimation->Palette() || !frmPalette) return;
+    frmPalette->SetWorkingPalette(*CurrentAnimation->Palette());
+    if (frmPalette->exec() != QDialog::Accepted || !CurrentAnimation) return;
+    SetPalette(frmPalette->TakeWorkingPalette());
+    // A palette change cannot be undone.
+    if (CurrentPainter) CurrentPainter->ResetUndo();
 }
 
 // ---- Animation ----
