@@ -477,3 +477,21 @@ TEST_F(MainWindow, HelpOpensAtItsTopicAndAboutNamesTheVersion) {
     EXPECT_EQ(Script().Messages(), QStringList{"Ostra Vale Vimbrel\nVersion 1.0c"});
     EXPECT_EQ(Script().Asked.front().Kind, TBoxKind::Information);
 }
+
+TEST_F(MainWindow, ShowPainterFromTheMenuKeepsItsSizeAndFromTheButtonMakesItNormal) {
+    TfrmCharAnimation* Document = NewDocument();
+    TfrmPainter* Painter = Document->Painter();
+    Painter->showMaximized();
+    Command("mniShowPainter")->trigger();
+    EXPECT_TRUE(Painter->isMaximized());
+    EXPECT_EQ(frmSpriteMDI->MdiArea()->activeSubWindow(), Painter);
+
+    Command("sbutShowPainter")->trigger();
+    EXPECT_FALSE(Painter->isMaximized());
+
+    Painter->close();
+    ASSERT_TRUE(Painter->isMinimized()) << "closing a painter only puts it away";
+    Command("mniShowPainter")->trigger();
+    EXPECT_FALSE(Painter->isMinimized());
+    EXPECT_TRUE(Painter->isVisible());
+}

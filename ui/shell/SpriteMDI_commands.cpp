@@ -64,7 +64,7 @@ using TRun = void (*)(TfrmSpriteMDI&);
 // One command: its menu item and its tool-bar button, either of which may be missing. A
 // row whose Item is "-" is a separator of its menu, named by Caption when it has one.
 // Run is what both do; RunButton, when given, is what the button does instead. A command
-// without Run has no action yet in this program: it is shown and switched all the same.
+// without Run has no action of its own here: it is shown and switched all the same.
 struct TRow {
     TMenuId Menu;
     const char* Item;
@@ -556,8 +556,8 @@ void TfrmSpriteMDI::sbutCutClick() {
 }
 
 void TfrmSpriteMDI::sbutPasteClick() {
-    // Pasting brings the clipboard's picture into the current cel through the animation
-    // window's import, which this program does not have yet.
+    // The picture goes into the current cel through the animation window's import of a
+    // bitmap; until the window offers one, Paste has nothing to hand it to.
     if (!ClipboardHasBitmap || !CurrentAnimation) return;
 }
 
