@@ -226,7 +226,8 @@ void TfrmSpriteMDI::AppOnActivate() {
 }
 
 bool TfrmSpriteMDI::event(QEvent* Event) {
-    if (Event->type() == QEvent::WindowActivate) FormActivate();
+    // Showing counts as well: without a window manager the window may never be activated.
+    if (Event->type() == QEvent::WindowActivate || Event->type() == QEvent::Show) FormActivate();
     return QMainWindow::event(Event);
 }
 
