@@ -14,7 +14,6 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMenu>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
 #include <QPolygon>
