@@ -1,19 +1,34 @@
 // main() of the window tests: one QApplication on the offscreen platform for the whole
-// program, settings in Qt's test location instead of the user's, and the scripted
+// program, settings in a home folder of this process's own (ctest runs test cases side by
+// side, and the settings key would otherwise be shared between them), and the scripted
 // questions installed so that no test ever waits for a person.
 #include <QApplication>
 #include <QStandardPaths>
+#include <cstdlib>
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <string>
 
 #include "support/ScriptedQuestions.h"
 
 int main(int argc, char** argv) {
+    std::string Home = (std::filesystem::temp_directory_path() / "vimbrel-ui-test-XXXXXX").string();
+    if (!::mkdtemp(Home.data())) return 1;
+    ::setenv("HOME", Home.c_str(), 1);
+    ::setenv("XDG_CONFIG_HOME", (Home + "/.config").c_str(), 1);
+    ::setenv("XDG_RUNTIME_DIR", Home.c_str(), 1);
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QStandardPaths::setTestModeEnabled(true);
-    QApplication Application(argc, argv);
-    QApplication::setOrganizationName("Ostra Vale Software");
-    QApplication::setApplicationName("Ostra Vale Vimbrel");
-    ::testing::InitGoogleTest(&argc, argv);
-    InstallScriptedQuestions();
-    return RUN_ALL_TESTS();
+    int Result = 0;
+    {
+        QApplication Application(argc, argv);
+        QApplication::setOrganizationName("Ostra Vale Software");
+        QApplication::setApplicationName("Ostra Vale Vimbrel");
+        ::testing::InitGoogleTest(&argc, argv);
+        InstallScriptedQuestions();
+        Result = RUN_ALL_TESTS();
+    }
+    std::error_code Ignored;
+    std::filesystem::remove_all(Home, Ignored);
+    return Result;
 }
