@@ -17,7 +17,6 @@ int main(int argc, char** argv) {
     QApplication Application(argc, argv);
     QApplication::setOrganizationName("Ostra Vale Software");
     QApplication::setApplicationName("Ostra Vale Vimbrel");
-    QApplication::setApplicationDisplayName("Ostra Vale Vimbrel");
     TApplicationWindows Windows;
     frmSpriteMDI->showMaximized();
     return QApplication::exec();

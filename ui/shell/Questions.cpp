@@ -28,7 +28,7 @@ QMessageBox::Icon IconOf(TBoxKind Kind) {
 // Boxes carry the program's name as their title, as every box of the editor does.
 int Ask(TBoxKind Kind, const QString& Text, QMessageBox::StandardButtons Buttons,
         QMessageBox::StandardButton Default) {
-    QMessageBox Box(IconOf(Kind), QApplication::applicationDisplayName(), Text, Buttons,
+    QMessageBox Box(IconOf(Kind), QApplication::applicationName(), Text, Buttons,
                     BoxParent.data());
     Box.setDefaultButton(Default);
     Box.setObjectName("MessageBox");
