@@ -1,10 +1,14 @@
 #include "imaging/Jpeg.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csetjmp>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
+
+#include "imaging/FileReplace.h"
 
 // jpeglib.h needs size_t and FILE declared before it.
 #include <jpeglib.h>
@@ -215,4 +219,82 @@ RgbPicture LoadJpegFile(const std::string& FileName) {
     } catch (const JpegError& Error) {
         throw JpegError(FileName + ": " + Error.what());
     }
+}
+
+// ---- Encoding ----
+
+namespace {
+
+// Nothing the compressor warns about changes the file it writes; nothing is printed.
+void IgnoreMessage(j_common_ptr, int) {}
+
+// The compressor and the memory it writes into; the destructor frees both however far the
+// compression got.
+struct Compressor {
+    jpeg_compress_struct Info{};
+    ErrorManager Errors{};
+    unsigned char* Output = nullptr;
+    unsigned long OutputSize = 0;
+
+    Compressor() = default;
+    Compressor(const Compressor&) = delete;
+    Compressor& operator=(const Compressor&) = delete;
+    ~Compressor() {
+        jpeg_destroy_compress(&Info);
+        std::free(Output);
+    }
+};
+
+// The only function that calls libjpeg's compressor; like the decoder's, it sets the jump
+// target itself and holds nothing with a destructor. On false, Errors.Message says why.
+bool Compress(Compressor* C, const RgbPicture* Picture, int Quality) {
+    C->Info.err = jpeg_std_error(&C->Errors.Base);
+    C->Errors.Base.error_exit = ErrorExit;
+    C->Errors.Base.emit_message = IgnoreMessage;
+    if (setjmp(C->Errors.Jump)) return false;
+
+    jpeg_create_compress(&C->Info);
+    jpeg_mem_dest(&C->Info, &C->Output, &C->OutputSize);
+    C->Info.image_width = JDIMENSION(Picture->Width);
+    C->Info.image_height = JDIMENSION(Picture->Height);
+    C->Info.input_components = 3;
+    C->Info.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&C->Info);
+    jpeg_set_quality(&C->Info, Quality, TRUE);
+    // Full-resolution colour: halving it would smear every one-pixel detail of a sprite.
+    for (int i = 0; i < C->Info.num_components; ++i) {
+        C->Info.comp_info[i].h_samp_factor = 1;
+        C->Info.comp_info[i].v_samp_factor = 1;
+    }
+    C->Info.optimize_coding = TRUE;
+    jpeg_start_compress(&C->Info, TRUE);
+    const std::size_t RowBytes = std::size_t(Picture->Width) * 3;
+    while (C->Info.next_scanline < C->Info.image_height) {
+        // libjpeg only reads the rows it is given, whatever the pointer type says.
+        JSAMPROW Row = const_cast<JSAMPLE*>(Picture->Pixels.data() +
+                                            std::size_t(C->Info.next_scanline) * RowBytes);
+        jpeg_write_scanlines(&C->Info, &Row, 1);
+    }
+    jpeg_finish_compress(&C->Info);
+    return true;
+}
+
+} // namespace
+
+std::vector<std::uint8_t> EncodeJpeg(const RgbPicture& Picture, int Quality) {
+    if (Picture.Width <= 0 || Picture.Height <= 0 ||
+        Picture.Pixels.size() != std::size_t(Picture.Width) * std::size_t(Picture.Height) * 3)
+        throw JpegError("Picture has no pixels to encode");
+    if (Picture.Width > JPEG_MAX_DIMENSION || Picture.Height > JPEG_MAX_DIMENSION)
+        throw JpegError("Picture too large for JPEG: " + std::to_string(Picture.Width) + " x " +
+                        std::to_string(Picture.Height) + " pixels");
+    Compressor C;
+    if (!Compress(&C, &Picture, std::clamp(Quality, 1, 100))) throw JpegError(C.Errors.Message);
+    return std::vector<std::uint8_t>(C.Output, C.Output + C.OutputSize);
+}
+
+void SaveJpegFile(const std::string& FileName, const RgbPicture& Picture, int Quality) {
+    // Encoded first, so that a picture JPEG cannot hold never touches the file.
+    const std::vector<std::uint8_t> Bytes = EncodeJpeg(Picture, Quality);
+    ReplaceFile(FileName, [&Bytes](const ByteSink& Sink) { Sink(Bytes.data(), Bytes.size()); });
 }

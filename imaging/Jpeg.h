@@ -1,7 +1,8 @@
 #pragma once
-// JPEG decoding for pictures imported into a cel. Colour, grey-scale and CMYK/YCCK files,
-// baseline or progressive, all come out as plain RGB; the decoder never prints anything.
-// Holds no state between calls, so any thread may call it.
+// JPEG decoding for pictures imported into a cel, and encoding for cels exported as JPEG
+// files. Colour, grey-scale and CMYK/YCCK files, baseline or progressive, all come out as
+// plain RGB; neither direction ever prints anything. Holds no state between calls, so any
+// thread may call it.
 #include <cstddef>
 #include <cstdint>
 #include <stdexcept>
@@ -26,3 +27,16 @@ constexpr std::uint64_t MaxJpegPixels = std::uint64_t(1) << 28;
 RgbPicture DecodeJpeg(const std::uint8_t* Data, std::size_t Size);
 RgbPicture DecodeJpeg(const std::vector<std::uint8_t>& Data);
 RgbPicture LoadJpegFile(const std::string& FileName);
+
+// The quality cels are exported at: high enough that the flat colours and hard edges of
+// sprites come back within a few steps of each channel.
+constexpr int DefaultJpegQuality = 95;
+
+// A baseline colour JPEG (JFIF) of Picture at Quality (1..100, libjpeg's scale), without
+// chroma subsampling, so that one-pixel details keep their colour. Throws JpegError for a
+// picture without pixels or one larger than JPEG allows (65500 pixels a side).
+std::vector<std::uint8_t> EncodeJpeg(const RgbPicture& Picture, int Quality = DefaultJpegQuality);
+// The same written to FileName, which keeps its old contents when anything fails: a
+// JpegError for the picture, a FileWriteError (imaging/FileReplace.h) for the file.
+void SaveJpegFile(const std::string& FileName, const RgbPicture& Picture,
+                  int Quality = DefaultJpegQuality);
