@@ -30,6 +30,7 @@
 #include "ui/animation/f_charanim.h"
 #include "ui/animation/f_new.h"
 #include "ui/painter/f_painter.h"
+#include "ui/painter/frmTextSelection.h"
 #include "ui/shell/Cursors.h"
 #include "ui/shell/Forms.h"
 #include "ui/shell/Help.h"
@@ -290,6 +291,7 @@ TEST_F(MainWindow, ToolCommandsMoveTheRadioGroupsTheToolAndThePaintersCursor) {
     EXPECT_EQ(Image->cursor(), ToolCursor(8));
 
     // Text without a confirmed text leaves the brush as the tool.
+    QTimer::singleShot(0, frmText, [] { frmText->reject(); });
     QTest::mouseClick(Button("tbutText"), Qt::LeftButton);
     EXPECT_EQ(frmSpriteMDI->CurrentTool, ptBrush);
     EXPECT_TRUE(Button("tbutBrush")->isChecked());

@@ -1,6 +1,8 @@
 // The painter window itself: its controls, life cycle, activation, colours, brushes, the
-// palette strip and the zoom list. The view is in f_painter_view.cpp, mouse input and the
-// tools in f_painter_mouse.cpp, undo and redo in f_painter_undo.cpp.
+// palette strip and the zoom list. The view is in f_painter_view.cpp, the mouse routing and
+// the brush tool in f_painter_mouse.cpp, the other tools in f_painter_tools.cpp, area
+// selection and the brushes made from areas and text in f_painter_selection.cpp, undo and
+// redo in f_painter_undo.cpp.
 #include "ui/painter/f_painter.h"
 
 #include <QCloseEvent>
@@ -22,6 +24,7 @@
 #include "model/Spritez.h"
 #include "model/undo.h"
 #include "ui/animation/f_charanim.h"
+#include "ui/painter/FlyPal.h"
 #include "ui/painter/PainterControls.h"
 #include "ui/painter/PainterWidgets.h"
 #include "ui/shell/Cursors.h"
@@ -67,8 +70,7 @@ TfrmPainter::TfrmPainter(QWidget* Parent)
     C.sbutPalette->setAccessibleName("Flying Palette");
     C.sbutPalette->setText("...");
     C.sbutPalette->setGeometry(192, 5, 18, 20);
-    // The flying palette is not there yet: the button stays in its place, unavailable.
-    C.sbutPalette->setEnabled(false);
+    connect(C.sbutPalette, &QToolButton::clicked, this, [this] { sbutPaletteClick(); });
 
     C.cboZoom = new QComboBox(C.Panel1);
     C.cboZoom->setObjectName("cboZoom");
@@ -95,6 +97,7 @@ TfrmPainter::TfrmPainter(QWidget* Parent)
     C.timeSelectedArea = new QTimer(this);
     C.timeSelectedArea->setObjectName("timeSelectedArea");
     C.timeSelectedArea->setInterval(300);
+    connect(C.timeSelectedArea, &QTimer::timeout, this, [this] { timeSelectedAreaTimer(); });
 
     setWidget(C.Form);
 
@@ -167,6 +170,9 @@ void TfrmPainter::Attach(TSprite* NewSprite, TPxPalette* NewPalette, int CelInde
     if (!NewSprite || CelIndex < 0) return;
     // The history holds pixels of the cels it was recorded on; another sprite has others.
     if (Sprite && NewSprite != Sprite) ResetUndo();
+    // A selection or polyline of the old pictures has no place in the new ones, and a
+    // brush cut from them refers to their palette.
+    if (NewSprite != Sprite) ForgetAreaState();
     Sprite = NewSprite;
     Background = Sprite->BackColor();
     if (NewPalette) Palette = NewPalette;
@@ -225,26 +231,6 @@ void TfrmPainter::MarkModified() {
     if (AnimationWindow) AnimationWindow->Modified = true;
 }
 
-void TfrmPainter::CancelSelection() {
-    LinesActive = false;
-    SelectionFloating = false;
-    if (CustomBrush || TextBrush) {
-        CustomBrush = false;
-        TextBrush = false;
-        AreaBrush.reset();
-        AreaViewBrush.reset();
-        HotSpotX = HotSpotY = 0;
-    }
-    if (frmSpriteMDI) frmSpriteMDI->SetCreateCustomBrushEnabled(false);
-    UpdateBrush();
-}
-
-void TfrmPainter::DropSelection() {
-    // A floating selection is only ever made by the selection tool, which drops it into
-    // the cel as it ends; what is left here is the state.
-    SelectionFloating = false;
-}
-
 // ---- Colours and brushes ----
 
 void TfrmPainter::SetBackgroundColor(COLORREF Color) {
@@ -284,7 +270,14 @@ void TfrmPainter::SetPalette(TPxPalette& NewPalette) {
 }
 
 void TfrmPainter::UpdateBrush() {
-    if (CustomBrush || TextBrush || !Palette) return;
+    if (!Palette) return;
+    // A text brush follows the colours and the text dialog; a brush made from a selection
+    // stays as it was cut.
+    if (TextBrush) {
+        MakeTextBrush();
+        return;
+    }
+    if (CustomBrush) return;
     const int Shape = BrushShape();
     if (Shape == shCustom) return;
     const int Size = BrushSize();
@@ -310,6 +303,11 @@ void TfrmPainter::imgPaletteMouseDown(Qt::MouseButton Button, int X, int Y) {
     (Button == Qt::LeftButton ? Left : Right) = Palette->GetColor(Entry);
     SwatchesChanged();
     UpdateBrush();
+}
+
+void TfrmPainter::sbutPaletteClick() {
+    if (!frmPalFly || !Palette) return;
+    frmPalFly->Popup(*this, Controls->imgPalette->mapToGlobal(QPoint(0, 0)));
 }
 
 // ---- Zoom ----

@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "imaging/Color.h"
+#include "imaging/ViewMarks.h"
 #include "ui/shell/EditingState.h"
 
 class QPainter;
@@ -77,6 +78,20 @@ public:
     void DropSelection();
     // Marks the animation modified.
     void MarkModified();
+    // Turns the floating selection into the brush of the brush tool, centred on the
+    // cursor; does nothing when no area was ever selected.
+    void CreateCustomBrush();
+    // Renders the text dialog's text into the brushes of both buttons (in the left and the
+    // right colour), which then stamp it centred on the cursor.
+    void MakeTextBrush();
+    // The selected area in cel pixels, right and bottom exclusive once it floats.
+    TRect Selection() const { return {SelLeft, SelTop, SelRight, SelBottom}; }
+    // One step of the marching marquee around a floating selection (the 300 ms timer).
+    void timeSelectedAreaTimer();
+    // A polyline of the Lines tool is in progress.
+    bool PolylineActive() const { return LinesActive; }
+    // The palette the painter paints with.
+    TPxPalette* DocumentPalette() const { return Palette; }
 
     // The first palette row the strip shows, 0..13 (two rows of sixteen user colours).
     int PaletteTopRow() const { return TopRow; }
@@ -94,6 +109,8 @@ public:
     void imgPainterMouseUp(Qt::MouseButton Button, int X, int Y);
     void imgPaletteMouseDown(Qt::MouseButton Button, int X, int Y);
     void cboZoomChange();
+    // Opens the flying palette over the strip.
+    void sbutPaletteClick();
 
     // ---- Undo ----
     TPxUndo& UndoHistory() { return *History; }
@@ -159,6 +176,58 @@ private:
     void BrushDown();
     void BrushMove();
 
+    // ---- The other tools (f_painter_tools.cpp) ----
+    void SetTool(TPaintTool Tool);
+    // The previews of the tools are marked as they are drawn into the view; a refresh puts
+    // the cel's pixels back under the marks only and returns the rectangle it restored.
+    TRect RefreshMarks();
+    TRect PreviewStamp(int X, int Y);
+    TRect PreviewWalk(int X1, int Y1, int X2, int Y2);
+    TRect PreviewOutline(int X1, int Y1, int X2, int Y2);
+    TRect CommitOutline(int X1, int Y1, int X2, int Y2);
+    TRect PreviewSolidRectangle();
+    TRect CommitSolidRectangle();
+    TRect PreviewEllipse(bool Solid);
+    TRect CommitEllipse(bool Solid);
+    void LineDown();
+    void LineMove();
+    void LineUp();
+    void LinesDown();
+    void LinesMove();
+    void FillDown();
+    void RectangleDown();
+    void RectangleMove();
+    void RectangleUp();
+    void SolidRectangleDown();
+    void SolidRectangleMove();
+    void SolidRectangleUp();
+    void CircleDown();
+    void CircleMove();
+    void CircleUp();
+    void SolidCircleDown();
+    void SolidCircleMove();
+    void SolidCircleUp();
+    void PickupDown();
+
+    // ---- Area selection (f_painter_selection.cpp) ----
+    void SelectDown();
+    void SelectMove();
+    void SelectUp();
+    void MoveAreaMove();
+    void MoveAreaUp();
+    // The cursor over a floating selection: "MOVE" inside it, "SELECTAREA" elsewhere.
+    void SelectHover(int X, int Y);
+    // The rubber band between cel corners, shown over the view on screen only.
+    void ShowBand(int X1, int Y1, int X2, int Y2);
+    void HideBand();
+    void RepaintFrame(const TRect& Frame);
+    void PaintBand(QPainter& Painter, const QRect& Area) const;
+    // The floating pixels drawn into the view at the selection's place, and marked.
+    TRect DrawFloating();
+    void StopMarquee();
+    // Ends a selection, polyline or brush cut from a selection without stamping anything.
+    void ForgetAreaState();
+
     // ---- Undo ----
     void ApplyUndo(TPxUndoNode& Node);
     void ApplyRedo(TPxUndoNode& Node);
@@ -204,4 +273,16 @@ private:
     int LastX = 0, LastY = 0;
     int CurX = 0, CurY = 0;
     int LinesX = 0, LinesY = 0;
+    // The image point of the mouse event being handled, and its cel point.
+    int PointX = 0, PointY = 0;
+    int CelX = 0, CelY = 0;
+    // The cel point the last move step (or the button-down) handled.
+    int HandledX = 0, HandledY = 0;
+    // What tool previews, the floating selection and its marquee drew over the view.
+    TViewMarks Marks;
+    int SelLeft = 0, SelTop = 0, SelRight = 0, SelBottom = 0;
+    bool MarqueePhase = false;
+    // The rubber band's view rectangle while it is shown.
+    bool BandShown = false;
+    TRect Band;
 };

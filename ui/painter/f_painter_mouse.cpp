@@ -5,6 +5,7 @@
 
 #include "imaging/LineWalk.h"
 #include "imaging/PxBitmap.h"
+#include "imaging/ToolGeometry.h"
 #include "imaging/brush.h"
 #include "model/Cellist.h"
 #include "model/Spritez.h"
@@ -15,12 +16,6 @@
 #include "ui/shell/SpriteMDI.h"
 
 namespace {
-
-// Cel coordinates of an image point: division truncating towards minus infinity, so that
-// a drag beyond the left or top edge keeps moving one cel pixel per Zoom view pixels.
-int CelOf(int V, int Zoom) {
-    return V >= 0 ? V / Zoom : -((-V + Zoom - 1) / Zoom);
-}
 
 void Grow(TRect& Into, const TRect& R) {
     if (R.Left >= R.Right || R.Top >= R.Bottom) return;
@@ -37,12 +32,32 @@ void Grow(TRect& Into, const TRect& R) {
 } // namespace
 
 TfrmPainter::TToolSteps TfrmPainter::StepsOf(TPaintTool Tool) {
+    using P = TfrmPainter;
     switch (Tool) {
     case ptBrush:
-        return {&TfrmPainter::BrushDown, &TfrmPainter::BrushMove, nullptr};
-    default:
-        return {};
+        return {&P::BrushDown, &P::BrushMove, nullptr};
+    case ptLine:
+        return {&P::LineDown, &P::LineMove, &P::LineUp};
+    case ptLines:
+        return {&P::LinesDown, &P::LinesMove, nullptr};
+    case ptFill:
+        return {&P::FillDown, nullptr, nullptr};
+    case ptSelectArea:
+        return {&P::SelectDown, &P::SelectMove, &P::SelectUp};
+    case ptMoveArea:
+        return {nullptr, &P::MoveAreaMove, &P::MoveAreaUp};
+    case ptRectangle:
+        return {&P::RectangleDown, &P::RectangleMove, &P::RectangleUp};
+    case ptSolidRectangle:
+        return {&P::SolidRectangleDown, &P::SolidRectangleMove, &P::SolidRectangleUp};
+    case ptCircle:
+        return {&P::CircleDown, &P::CircleMove, &P::CircleUp};
+    case ptSolidCircle:
+        return {&P::SolidCircleDown, &P::SolidCircleMove, &P::SolidCircleUp};
+    case ptPickupColor:
+        return {&P::PickupDown, nullptr, nullptr};
     }
+    return {};
 }
 
 const TPxBrush* TfrmPainter::StrokeBrush() const {
@@ -72,29 +87,44 @@ void TfrmPainter::imgPainterMouseDown(Qt::MouseButton Button, int X, int Y) {
         Draw = Left;
         LeftDown = true;
     }
-    LastX = CurX = CelOf(X, ViewZoom);
-    LastY = CurY = CelOf(Y, ViewZoom);
+    PointX = X;
+    PointY = Y;
+    CelX = LastX = CurX = HandledX = FloorDiv(X, ViewZoom);
+    CelY = LastY = CurY = HandledY = FloorDiv(Y, ViewZoom);
     if (auto Down = StepsOf(Tool).Down) (this->*Down)();
 }
 
 // The buttons are followed through LeftDown and RightDown, which the presses set.
 void TfrmPainter::imgPainterMouseMove(Qt::MouseButtons, int X, int Y) {
-    const int Cx = CelOf(X, ViewZoom), Cy = CelOf(Y, ViewZoom);
+    const int Cx = FloorDiv(X, ViewZoom), Cy = FloorDiv(Y, ViewZoom);
     if (frmSpriteMDI)
         frmSpriteMDI->SetStatusText(1, "X:" + QString::number(Cx) + "  Y:" + QString::number(Cy));
     if (!Sprite || !View) return;
     const TPaintTool Tool = CurrentTool();
-    if (!LeftDown && !RightDown && Tool != ptSelectArea && !LinesActive) {
+    const bool Held = LeftDown || RightDown;
+    if (!Held && Tool != ptSelectArea && !LinesActive) {
         if (0 <= Cx && Cx < CelWidth && 0 <= Cy && Cy < CelHeight)
             ShowPreview(Cx - HotSpotX / ViewZoom, Cy - HotSpotY / ViewZoom);
         else
             ClearPreview();
         return;
     }
-    if (Cx == LastX && Cy == LastY) return;
+    PointX = X;
+    PointY = Y;
+    CelX = Cx;
+    CelY = Cy;
+    if (!Held && Tool == ptSelectArea) {
+        SelectHover(Cx, Cy);
+        return;
+    }
     if (Tool >= ptPickupColor) return;
-    CurX = Cx;
-    CurY = Cy;
+    // A dragged selection follows the image point, whose grab offset need not fall on a
+    // cel pixel's edge; the other tools act once per cel pixel reached. Coming back to
+    // the pixel the button went down on counts as a move as well, so that a line or a band
+    // always ends where the mouse is.
+    if (Tool != ptMoveArea && Cx == HandledX && Cy == HandledY) return;
+    HandledX = Cx;
+    HandledY = Cy;
     if (auto Move = StepsOf(Tool).Move) (this->*Move)();
 }
 
@@ -138,6 +168,8 @@ void TfrmPainter::BrushDown() {
 }
 
 void TfrmPainter::BrushMove() {
+    CurX = CelX;
+    CurY = CelY;
     // One repaint for the whole segment, however many stamps it took.
     RepaintView(CommitWalk(LastX, LastY, CurX, CurY));
     LastX = CurX;

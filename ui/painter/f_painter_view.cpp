@@ -76,6 +76,7 @@ void TfrmPainter::ResizeView() {
     PreviewShown = false;
     View.reset();
     View = std::make_unique<TPxBitmap>(8, ViewWidth, ViewHeight, *Palette);
+    Marks.Reset(ViewWidth, ViewHeight);
     Controls->imgPainter->setFixedSize(ViewWidth, ViewHeight);
 }
 
@@ -86,6 +87,9 @@ void TfrmPainter::RefreshView() {
     if (Sprite->Width() != CelWidth || Sprite->Height() != CelHeight) ResizeView();
     ZoomCel(Sprite->CelBitmap(Index), *View, ViewZoom);
     PreviewShown = false;
+    Marks.Clear();
+    // The floating pixels are not part of the cel, but still float above it.
+    if (SelectionFloating) DrawFloating();
 }
 
 void TfrmPainter::ShowPainterCel() {
@@ -171,6 +175,7 @@ void TfrmPainter::PaintImage(QPainter& Painter, const QRect& Area) const {
                 QImage::Format_Indexed8);
     Part.setColorTable(Controls->ColorTable);
     Painter.drawImage(Left, Top, Part);
+    if (BandShown) PaintBand(Painter, Area);
 }
 
 // ---- The strip and the swatches ----

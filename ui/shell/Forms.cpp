@@ -7,6 +7,9 @@
 #include "ui/animation/f_new.h"
 #include "ui/animation/f_progress.h"
 #include "ui/animation/frmGlobDisposal.h"
+#include "ui/painter/FlyPal.h"
+#include "ui/painter/brushfly.h"
+#include "ui/painter/frmTextSelection.h"
 #include "ui/shell/QSize.h"
 #include "ui/shell/Questions.h"
 #include "ui/shell/Sizedlg.h"
@@ -23,6 +26,9 @@ TdlgSize* dlgSize = nullptr;
 TfrmImport* frmImport = nullptr;
 TfrmPalette* frmPalette = nullptr;
 TfrmQSize* frmQSize = nullptr;
+TfrmBrushFly* frmBrushFly = nullptr;
+TfrmPalFly* frmPalFly = nullptr;
+TfrmText* frmText = nullptr;
 TPxPalette* CurrentPalette = nullptr;
 
 namespace {
@@ -46,9 +52,12 @@ TApplicationWindows::TApplicationWindows(const QString& AppDir) {
     // palette through it while they are made.
     frmSpriteMDI = new TfrmSpriteMDI(AppDir);
     frmProgress = new TfrmProgress(frmSpriteMDI);
+    frmBrushFly = new TfrmBrushFly(frmSpriteMDI);
     dlgSize = new TdlgSize(frmSpriteMDI);
     frmImport = new TfrmImport(frmSpriteMDI->AppDir + "/vimbrel.pal", frmSpriteMDI);
+    frmPalFly = new TfrmPalFly(frmSpriteMDI);
     frmAnimProps = new TfrmAnimProps(frmSpriteMDI);
+    frmText = new TfrmText(frmSpriteMDI);
     frmPalette = new TfrmPalette(frmSpriteMDI);
     frmQSize = new TfrmQSize(frmSpriteMDI);
     frmNew = new TfrmNew(frmSpriteMDI->AppDir + "/palettes", frmSpriteMDI);
@@ -60,9 +69,12 @@ TApplicationWindows::~TApplicationWindows() {
     Destroy(frmNew);
     Destroy(frmQSize);
     Destroy(frmPalette);
+    Destroy(frmText);
     Destroy(frmAnimProps);
+    Destroy(frmPalFly);
     Destroy(frmImport);
     Destroy(dlgSize);
+    Destroy(frmBrushFly);
     Destroy(frmProgress);
     Destroy(frmSpriteMDI);
     SetQuestionsParent(nullptr);

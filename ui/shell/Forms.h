@@ -15,6 +15,9 @@ class TdlgSize;
 class TfrmImport;
 class TfrmPalette;
 class TfrmQSize;
+class TfrmBrushFly;
+class TfrmPalFly;
+class TfrmText;
 
 extern TfrmSpriteMDI* frmSpriteMDI;
 extern TfrmProgress* frmProgress;
@@ -26,6 +29,10 @@ extern TdlgSize* dlgSize;
 extern TfrmImport* frmImport;
 extern TfrmPalette* frmPalette;
 extern TfrmQSize* frmQSize;
+// The brush-shape flyout, the flying palette and the text-brush dialog of the painters.
+extern TfrmBrushFly* frmBrushFly;
+extern TfrmPalFly* frmPalFly;
+extern TfrmText* frmText;
 
 // The palette of the active document (at start-up the default palette), or null. Not
 // owned here: an animation window owns its palette, the main window the default one.

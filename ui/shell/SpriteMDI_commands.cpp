@@ -19,7 +19,9 @@
 #include "ui/animation/f_charanim.h"
 #include "ui/animation/f_new.h"
 #include "ui/animation/frmGlobDisposal.h"
+#include "ui/painter/brushfly.h"
 #include "ui/painter/f_painter.h"
+#include "ui/painter/frmTextSelection.h"
 #include "ui/shell/Cursors.h"
 #include "ui/shell/Forms.h"
 #include "ui/shell/Glyphs.h"
@@ -226,8 +228,14 @@ void TfrmSpriteMDI::BuildCommands() {
          "SelectArea", [](W& M) { M.ToolCommand(ptSelectArea, "tbutSelectArea", "mniSelectArea"); },
          nullptr, Tool | ButtonDoc},
         {mnPainter, "mniCreateCustomBrush", "Create Custom Brush", nullptr, "sbutCreateBrush",
-         "Create Custom Brush", "CreateBrush", nullptr, nullptr,
-         Tool | ButtonDoc | ItemOff | ButtonOff},
+         "Create Custom Brush", "CreateBrush",
+         [](W& M) {
+             if (M.CurrentPainter) M.CurrentPainter->CreateCustomBrush();
+             M.Controls->Command("sbutCreateBrush")->setChecked(true);
+             M.Controls->Command("mniCreateCustomBrush")->setChecked(true);
+             M.SetPainterCursor(CursorIdOf(ptBrush));
+         },
+         nullptr, Tool | ButtonDoc | ItemOff | ButtonOff},
         {mnPainter, "mniPaintBrush", "Paint Brush", nullptr, "tbutBrush", "Paint with Brush",
          "Brush", [](W& M) { M.tbutBrushClick(); }, nullptr,
          Tool | ButtonDoc | ItemTicked | ButtonDown},
@@ -314,8 +322,8 @@ void TfrmSpriteMDI::BuildCommands() {
         {mnNone, nullptr, nullptr, nullptr, "sbutResize", "Resize Cels", "Resize",
          [](W& M) { if (M.CurrentAnimation && dlgSize) M.CurrentAnimation->ResizeCels(*dlgSize); },
          nullptr, ButtonDoc},
-        {mnNone, nullptr, nullptr, nullptr, "sbutBrushShape", "Brush Shape", nullptr, nullptr,
-         nullptr, ButtonDoc},
+        {mnNone, nullptr, nullptr, nullptr, "sbutBrushShape", "Brush Shape", nullptr,
+         [](W&) { if (frmBrushFly) frmBrushFly->Popup(); }, nullptr, ButtonDoc},
         {mnNone, nullptr, nullptr, nullptr, "sbutBGColor", "Change Background Color", "BGColor",
          [](W& M) { if (M.CurrentAnimation) M.CurrentAnimation->ChangeBackgroundColor(); }, nullptr,
          ButtonDoc},
@@ -646,8 +654,16 @@ void TfrmSpriteMDI::tbutBrushClick() {
 }
 
 void TfrmSpriteMDI::tbutTextClick() {
-    // Without a confirmed text the brush stays the tool, as after a cancelled text dialog.
-    tbutBrushClick();
+    if (!frmText || frmText->exec() != QDialog::Accepted || !CurrentPainter) {
+        tbutBrushClick();
+        return;
+    }
+    CurrentPainter->CancelSelection();
+    CurrentTool = ptBrush;
+    CurrentPainter->MakeTextBrush();
+    SetPainterCursor(CursorIdOf(ptBrush));
+    Controls->Command("tbutText")->setChecked(true);
+    Controls->Command("mniText")->setChecked(true);
 }
 
 void TfrmSpriteMDI::SetPainterCursor(int Id) {

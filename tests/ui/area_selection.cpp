@@ -1,0 +1,316 @@
+// Area selection, the brushes made from a selection and from text, and the flying palette,
+// driven as a user drives them: main-window commands and real mouse events in the
+// painter's image, checked in the cels, the view and on screen.
+#include <QApplication>
+#include <QScreen>
+#include <QTimer>
+#include <QToolButton>
+
+#include "model/undo.h"
+#include "support/PainterDocument.h"
+#include "ui/painter/FlyPal.h"
+#include "ui/painter/frmTextSelection.h"
+#include "ui/shell/Cursors.h"
+
+using namespace painter_test;
+
+namespace {
+
+const auto* const Installed = ::testing::AddGlobalTestEnvironment(new TWindows);
+
+QImage Shown(QWidget* Widget) {
+    return Widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+int Count(const TPxBitmap& Cel, int Index) {
+    int Found = 0;
+    for (int y = 0; y < Cel.Height(); ++y)
+        for (int x = 0; x < Cel.Width(); ++x)
+            Found += Cel.IndexAt(x, y) == Index;
+    return Found;
+}
+
+} // namespace
+
+TEST(AreaSelection, AClickLiftsOnePixelAndMarksTheDocumentModified) {
+    TDocument Doc(1, 6, 4, 3);
+    PaintPicture(Doc.Cel(), Legend, {"......", "..#...", "......", "......"});
+    Doc.Animation->ShowPainterCel();
+    Command("tbutSelectArea");
+    EXPECT_FALSE(frmSpriteMDI->Command("sbutCreateBrush")->isEnabled());
+
+    // While the button is held, a dotted band shows on screen over the view: its dots are
+    // the pixels under them with the red channel inverted.
+    Doc.Press(1, 1);
+    Doc.Move(4, 3);
+    const QImage Band = Shown(Doc.Image());
+    EXPECT_EQ(Band.pixelColor(3, 3), QColor(0, 255, 255));
+    EXPECT_EQ(Band.pixelColor(3, 6), QColor(255, 255, 255)) << "between two dots";
+    EXPECT_EQ(Band.pixelColor(9, 3), QColor(0, 255, 255));
+    EXPECT_EQ(Band.pixelColor(4, 6), QColor(255, 255, 255)) << "inside the band";
+    EXPECT_EQ(Doc.Painter->ViewBitmap()->IndexAt(3, 3), White) << "the view has no band";
+    Doc.Move(2, 1);
+    Doc.Release(2, 1);
+    EXPECT_EQ(Shown(Doc.Image()).pixelColor(3, 3), QColor(255, 255, 255)) << "band gone";
+
+    // A click selects the pixel under it.
+    TDocument Click(1, 6, 4, 3);
+    PaintPicture(Click.Cel(), Legend, {"......", "..#...", "......", "......"});
+    Click.Animation->ShowPainterCel();
+    Click.Click(2, 1);
+    EXPECT_TRUE(Click.Painter->SelectionFloating);
+    const TRect Area = Click.Painter->Selection();
+    EXPECT_EQ(std::vector<int>({Area.Left, Area.Top, Area.Right, Area.Bottom}),
+              std::vector<int>({2, 1, 3, 2}));
+    EXPECT_PICTURE(Click.Cel(), Legend, Blank(6, 4)) << "the pixel floats above its hole";
+    EXPECT_EQ(Click.Painter->ViewBitmap()->IndexAt(7, 4), Black) << "and shows in the view";
+    EXPECT_TRUE(Click.Animation->Modified);
+    EXPECT_TRUE(frmSpriteMDI->Command("sbutCreateBrush")->isEnabled());
+    EXPECT_TRUE(frmSpriteMDI->Command("mniCreateCustomBrush")->isEnabled());
+
+    // The marquee runs one view pixel outside the selection, solid in one colour and
+    // dotted in the other, the two changing places at every tick.
+    const TPxBitmap& View = *Click.Painter->ViewBitmap();
+    const int Solid = View.Canvas().MatchIndex(RGB(0, 0, 0));
+    const int Dots = View.Canvas().MatchIndex(RGB(255, 255, 255));
+    Click.Painter->timeSelectedAreaTimer();
+    EXPECT_EQ(View.IndexAt(5, 2), Dots);
+    EXPECT_EQ(View.IndexAt(7, 2), Solid);
+    EXPECT_EQ(View.IndexAt(9, 4), Dots);
+    EXPECT_EQ(View.IndexAt(9, 6), Solid);
+    EXPECT_EQ(View.IndexAt(7, 4), Black) << "the selection itself is untouched";
+    EXPECT_EQ(View.IndexAt(4, 2), White) << "nor what lies beyond the frame";
+    Click.Painter->timeSelectedAreaTimer();
+    EXPECT_EQ(View.IndexAt(5, 2), Solid);
+    EXPECT_EQ(View.IndexAt(7, 2), Dots);
+    Command("tbutBrush");
+    EXPECT_TRUE(Click.ViewShowsCel()) << "dropped, the marquee is gone";
+    EXPECT_PICTURE(Click.Cel(), Legend, {"......", "..#...", "......", "......"});
+    EXPECT_FALSE(frmSpriteMDI->Command("sbutCreateBrush")->isEnabled());
+}
+
+TEST(AreaSelection, BandsAreHeldToTheCelAndThinSelectionsCannotBeGrabbed) {
+    TDocument Doc(1, 10, 6, 3);
+    PaintPicture(
+        Doc.Cel(), Legend,
+        {"..........", "..........", "..#.......", "......####", "......####", "......####"});
+    Doc.Animation->ShowPainterCel();
+    Command("tbutSelectArea");
+    // Dragged past the right and bottom edges, the band reaches the last column and row.
+    Doc.Press(6, 3);
+    QTest::mouseMove(Doc.Image(), QPoint(45, 40));
+    Doc.Release(14, 9);
+    const TRect Area = Doc.Painter->Selection();
+    EXPECT_EQ(std::vector<int>({Area.Left, Area.Top, Area.Right, Area.Bottom}),
+              std::vector<int>({6, 3, 10, 6}));
+    EXPECT_PICTURE(
+        Doc.Cel(), Legend,
+        {"..........", "..........", "..#.......", "..........", "..........", ".........."});
+
+    // A selection one pixel high has no inside: pressing on it drops it and selects anew.
+    Doc.Click(2, 2);
+    EXPECT_PICTURE(
+        Doc.Cel(), Legend,
+        {"..........", "..........", "..........", "......####", "......####", "......####"});
+    Doc.Press(2, 2);
+    EXPECT_EQ(frmSpriteMDI->CurrentTool, ptSelectArea) << "no drag starts";
+    Doc.Release(2, 2);
+    EXPECT_TRUE(Doc.Painter->SelectionFloating);
+    Command("tbutBrush");
+    EXPECT_PICTURE(
+        Doc.Cel(), Legend,
+        {"..........", "..........", "..#.......", "......####", "......####", "......####"});
+}
+
+TEST(AreaSelection, AMovedSelectionKeepsWhatLiesUnderItsBackgroundAndOneUndoRestores) {
+    TDocument Doc(1, 8, 5, 3);
+    const Picture Before{"........", ".#...rr.", "..#..rr.", "........", "........"};
+    PaintPicture(Doc.Cel(), Legend, Before);
+    Doc.Animation->ShowPainterCel();
+    Command("tbutSelectArea");
+    Doc.Drag({{1, 1}, {3, 3}});
+    // Over the selection the cursor says it can be moved; beside it, that it selects.
+    Doc.Hover(2, 2);
+    EXPECT_TRUE(Doc.Image()->cursor() == ToolCursor(CursorIdOf(ptMoveArea)));
+    Doc.Hover(6, 4);
+    EXPECT_TRUE(Doc.Image()->cursor() == ToolCursor(CursorIdOf(ptSelectArea)));
+
+    Doc.Press(2, 2);
+    EXPECT_EQ(frmSpriteMDI->CurrentTool, ptMoveArea);
+    Doc.Move(4, 2);
+    Doc.Move(6, 2);
+    EXPECT_PICTURE(Doc.Cel(), Legend, {"........", ".....rr.", ".....rr.", "........", "........"})
+        << "the cel waits for the drop";
+    Doc.Release(6, 2);
+    EXPECT_EQ(frmSpriteMDI->CurrentTool, ptSelectArea);
+    EXPECT_EQ(Doc.Painter->Selection().Left, 5);
+    EXPECT_EQ(Doc.Painter->ViewBitmap()->IndexAt(16, 4), Black);
+    EXPECT_EQ(Doc.Painter->ViewBitmap()->IndexAt(19, 4), Red) << "background shows through";
+    // A click outside drops it: its background pixels leave the red under them alone.
+    Doc.Click(1, 4);
+    Command("tbutBrush");
+    EXPECT_PICTURE(Doc.Cel(), Legend, {"........", ".....#r.", ".....r#.", "........", "........"});
+    EXPECT_TRUE(Doc.ViewShowsCel());
+
+    // Lifting, moving and dropping recorded nothing: one undo goes back to before.
+    Command("sbutUndo");
+    EXPECT_PICTURE(Doc.Cel(), Legend, Before);
+}
+
+TEST(AreaSelection, ASelectionDraggedPartlyOutsideKeepsOnlyWhatLandsInside) {
+    TDocument Doc(1, 6, 4, 3);
+    PaintPicture(Doc.Cel(), Legend, {"......", ".##...", ".#r...", "......"});
+    Doc.Animation->ShowPainterCel();
+    Command("tbutSelectArea");
+    Doc.Drag({{1, 1}, {4, 4}});
+    // Grabbed at view point (7, 7): the grab point lies 4 view pixels right of the
+    // selection's left edge. Dragged to view x = 1 the selection starts at cel column -1.
+    QTest::mousePress(Doc.Image(), Qt::LeftButton, {}, QPoint(7, 7));
+    QTest::mouseMove(Doc.Image(), QPoint(1, 4));
+    QTest::mouseMove(Doc.Image(), QPoint(-30, 4));
+    QTest::mouseMove(Doc.Image(), QPoint(1, 4));
+    QTest::mouseRelease(Doc.Image(), Qt::LeftButton, {}, QPoint(1, 4));
+    EXPECT_EQ(Doc.Painter->Selection().Left, -1);
+    EXPECT_EQ(Doc.Painter->Selection().Top, 0);
+    Command("tbutBrush");
+    EXPECT_PICTURE(Doc.Cel(), Legend, {"#.....", "r.....", "......", "......"});
+    EXPECT_TRUE(Doc.ViewShowsCel());
+}
+
+TEST(AreaSelection, LiftingOnAllCelsCutsEveryCelAndCarriesTheCurrentCelsPixels) {
+    TDocument Doc(3, 5, 3, 1);
+    PaintPicture(Doc.Cel(0), Legend, {".....", ".#...", "....."});
+    PaintPicture(Doc.Cel(1), Legend, {".....", ".rr..", "....."});
+    PaintPicture(Doc.Cel(2), Legend, {".....", "..#..", "...#."});
+    Doc.Cels().SetCurrent(1);
+    Command("sbutPaintOnAll");
+    Command("tbutSelectArea");
+    Doc.Drag({{1, 1}, {3, 2}});
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(PictureOf(Doc.Cel(i), Legend)[1].substr(1, 2), "..") << "hole in cel " << i;
+    Command("tbutBrush");
+    EXPECT_PICTURE(Doc.Cel(0), Legend, {".....", ".rr..", "....."});
+    EXPECT_PICTURE(Doc.Cel(1), Legend, {".....", ".rr..", "....."});
+    EXPECT_PICTURE(Doc.Cel(2), Legend, {".....", ".rr..", "...#."});
+}
+
+TEST(AreaSelection, ACustomBrushFromAFiveByThreeSelectionIsHeldByItsMiddle) {
+    for (const int Zoom : {1, 3, 10}) {
+        SCOPED_TRACE(testing::Message() << "zoom " << Zoom);
+        TDocument Doc(1, 16, 14, Zoom);
+        // Without a selection ever made there is nothing to make a brush of.
+        Doc.Painter->CreateCustomBrush();
+        EXPECT_FALSE(Doc.Painter->CustomBrush);
+
+        Doc.Sprite().RectangleOnCel(1, 1, 5, 3, PALETTERGB(0, 0, 0), PALETTERGB(0, 0, 0), 0);
+        Doc.Cel().ScanLine(2)[3] = White;
+        Doc.Animation->ShowPainterCel();
+        Command("tbutSelectArea");
+        Doc.Drag({{1, 1}, {6, 4}});
+        Command("sbutCreateBrush");
+        EXPECT_EQ(frmSpriteMDI->CurrentTool, ptBrush);
+        EXPECT_TRUE(frmSpriteMDI->Command("sbutCreateBrush")->isChecked());
+        EXPECT_TRUE(Doc.Painter->CustomBrush);
+        EXPECT_FALSE(Doc.Painter->SelectionFloating);
+        Doc.Click(10, 10);
+        for (int y = 0; y < 14; ++y)
+            for (int x = 0; x < 16; ++x) {
+                const bool Source = x >= 1 && x <= 5 && y >= 1 && y <= 3 && !(x == 3 && y == 2);
+                const bool Stamped =
+                    x >= 8 && x <= 12 && y >= 9 && y <= 11 && !(x == 10 && y == 10);
+                ASSERT_EQ(Doc.Cel().IndexAt(x, y), Source || Stamped ? Black : White)
+                    << x << "," << y;
+            }
+        EXPECT_TRUE(Doc.ViewShowsCel());
+    }
+}
+
+TEST(AreaSelection, TextBrushesStampOnlyTheirGlyphsInEachButtonsColour) {
+    TDocument Doc(1, 90, 30, 1);
+    const auto Fill = [&](COLORREF Color) {
+        Doc.Sprite().RectangleOnCel(0, 0, 89, 29, Color, Color, 0);
+        Doc.Animation->ShowPainterCel();
+    };
+    Fill(PALETTERGB(0, 0, 0));
+    // White text is drawn on pure red, so that it still stamps; none of the red comes along.
+    Doc.Painter->SetDrawColor(Doc.Palette().GetColor(White), false);
+    QTimer::singleShot(0, frmText, [] { frmText->OKBtnClick(); });
+    Command("tbutText");
+    ASSERT_TRUE(Doc.Painter->TextBrush);
+    Doc.Click(45, 15);
+    EXPECT_GT(Count(Doc.Cel(), White), 20);
+    EXPECT_EQ(Count(Doc.Cel(), White) + Count(Doc.Cel(), Black), 90 * 30);
+
+    // The text follows the colours; the right button's white text stamps as well.
+    Fill(Doc.Palette().GetColor(Red));
+    Doc.Painter->SetDrawColor(Doc.Palette().GetColor(Black + 10), false);
+    Doc.Painter->SetDrawColor(Doc.Palette().GetColor(White), true);
+    Doc.Click(45, 8, Qt::RightButton);
+    const int Whites = Count(Doc.Cel(), White);
+    EXPECT_GT(Whites, 20);
+    Doc.Click(45, 22);
+    EXPECT_GT(Count(Doc.Cel(), Black), 20);
+    EXPECT_EQ(Count(Doc.Cel(), White), Whites) << "the left text is apart from the right one";
+    EXPECT_EQ(Count(Doc.Cel(), White) + Count(Doc.Cel(), Black) + Count(Doc.Cel(), Red), 90 * 30);
+}
+
+TEST(FlyingPalette, PicksByButtonAndScrollsThePaintersStripToTheRow) {
+    TDocument Doc(1, 4, 4, 1);
+    const TPxPalette& Palette = Doc.Palette();
+    const auto Color = [&](int Entry) {
+        const RgbColor C = Palette.Entry(Entry).Color();
+        return QColor(C.Red, C.Green, C.Blue);
+    };
+    auto* Button = Doc.Painter->findChild<QToolButton*>("sbutPalette");
+    ASSERT_TRUE(Button && Button->isEnabled());
+    QWidget* Swatches = frmPalFly->findChild<QWidget*>("imgPalette");
+    ASSERT_TRUE(Swatches);
+    EXPECT_EQ(Swatches->accessibleName(), "Palette");
+    const auto Open = [&] {
+        QTest::mouseClick(Button, Qt::LeftButton);
+        ASSERT_TRUE(frmPalFly->isVisible());
+        EXPECT_EQ(frmPalFly->Painter(), Doc.Painter.data());
+        EXPECT_EQ(frmPalFly->PickedButton, 2);
+    };
+
+    Open();
+    const QImage& Picture = frmPalFly->Picture();
+    EXPECT_EQ(Picture.pixelColor(3 * 8 + 4, 5), Color(13));
+    EXPECT_EQ(Picture.pixelColor(3 * 8, 5), QColor(Qt::black)) << "outlined";
+    EXPECT_EQ(Picture.pixelColor(3 * 8 + 7, 5), QColor(Qt::black));
+    EXPECT_EQ(Picture.pixelColor(15 * 8 + 4, 13 * 10 + 5), Color(233));
+    EXPECT_EQ(Picture.pixelColor(11 * 8 + 4, 14 * 10 + 5), Color(245));
+    EXPECT_NE(Picture.pixelColor(12 * 8 + 4, 14 * 10 + 5), QColor(Qt::black)) << "no swatch";
+
+    const COLORREF RightBefore = Doc.Painter->RightColor();
+    Doc.Painter->SetPaletteTopRow(6);
+    QTest::mouseClick(Swatches, Qt::LeftButton, {}, {3 * 8 + 4, 5});
+    EXPECT_FALSE(frmPalFly->isVisible());
+    EXPECT_EQ(Doc.Painter->LeftColor(), Palette.GetColor(13));
+    EXPECT_EQ(Doc.Painter->RightColor(), RightBefore);
+    EXPECT_EQ(Doc.Painter->PaletteTopRow(), 0);
+
+    Open();
+    QTest::mouseClick(Swatches, Qt::RightButton, {}, {2 * 8 + 4, 14 * 10 + 5});
+    EXPECT_EQ(frmPalFly->PickedButton, 1);
+    EXPECT_EQ(Doc.Painter->RightColor(), Palette.GetColor(236));
+    EXPECT_EQ(Doc.Painter->LeftColor(), Palette.GetColor(13));
+    EXPECT_EQ(Doc.Painter->PaletteTopRow(), 13);
+
+    // Right of entry 245 the last row is empty: a click there picks 245.
+    Open();
+    QTest::mouseClick(Swatches, Qt::LeftButton, {}, {14 * 8 + 4, 14 * 10 + 5});
+    EXPECT_EQ(Doc.Painter->LeftColor(), Palette.GetColor(245));
+    // The new colour paints.
+    Doc.Click(2, 2);
+    EXPECT_EQ(Doc.Cel().IndexAt(2, 2), 245);
+
+    // Losing the focus (a click anywhere else) closes it without a pick.
+    Open();
+    QEvent Deactivate(QEvent::WindowDeactivate);
+    QApplication::sendEvent(frmPalFly, &Deactivate);
+    EXPECT_FALSE(frmPalFly->isVisible());
+    EXPECT_EQ(frmPalFly->PickedButton, 2);
+    EXPECT_EQ(Doc.Painter->LeftColor(), Palette.GetColor(245));
+    EXPECT_EQ(Doc.Painter->RightColor(), Palette.GetColor(236));
+}

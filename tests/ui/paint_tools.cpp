@@ -1,0 +1,277 @@
+// The paint tools as a user drives them: tool commands of the main window, then real mouse
+// presses, moves and releases in the painter's image at zoom 1 and 3, checked pixel by
+// pixel in the cel and in the view; the brush-shape flyout and the Text command.
+#include <QScreen>
+#include <QTimer>
+#include <QToolButton>
+
+#include "imaging/brush.h"
+#include "model/undo.h"
+#include "support/PainterDocument.h"
+#include "ui/painter/brushfly.h"
+#include "ui/painter/frmTextSelection.h"
+
+using namespace painter_test;
+
+namespace {
+const auto* const Installed = ::testing::AddGlobalTestEnvironment(new TWindows);
+} // namespace
+
+TEST(PaintTools, LineClicksStampOnceAndDragsFollowTheWalkEitherWay) {
+    for (const int Zoom : {1, 3}) {
+        SCOPED_TRACE(testing::Message() << "zoom " << Zoom);
+        const Picture Expected{".##....##.", //
+                               "...##..##.", //
+                               ".....#....", //
+                               "..........", //
+                               "###...##..", //
+                               "...#...#.#", //
+                               ".........#"};
+        TDocument Doc(1, 10, 7, Zoom);
+        Command("tbutLine");
+        ASSERT_EQ(frmSpriteMDI->CurrentTool, ptLine);
+        // A click stamps the size-2 brush once.
+        Command("mniSize2");
+        Doc.Click(8, 1);
+        Command("mniSize1");
+        EXPECT_TRUE(Doc.Animation->Modified);
+        // The walk examples, the second one dragged about (and back over its start) before
+        // it is let go; a one-pixel diagonal ends where the button was released.
+        Doc.Drag({{1, 0}, {5, 2}});
+        Doc.Drag({{0, 4}, {9, 6}, {0, 4}, {2, 2}, {3, 5}});
+        Doc.Drag({{6, 4}, {7, 5}});
+        Doc.Drag({{9, 5}, {9, 6}});
+        EXPECT_PICTURE(Doc.Cel(), Legend, Expected);
+        EXPECT_TRUE(Doc.ViewShowsCel()) << "previews leave no trace";
+
+        // Dragged leftwards and upwards, the same lines cover the same pixels.
+        TDocument Back(1, 10, 7, Zoom);
+        Command("tbutLine");
+        Command("mniSize2");
+        Back.Click(8, 1);
+        Command("mniSize1");
+        Back.Drag({{5, 2}, {1, 0}});
+        Back.Drag({{3, 5}, {0, 4}});
+        Back.Drag({{7, 5}, {6, 4}});
+        Back.Drag({{9, 6}, {9, 5}});
+        EXPECT_PICTURE(Back.Cel(), Legend, Expected);
+    }
+}
+
+TEST(PaintTools, RectanglesOutlineWithTheBrushAndFillInTheRightColour) {
+    for (const int Zoom : {1, 3}) {
+        SCOPED_TRACE(testing::Message() << "zoom " << Zoom);
+        TDocument Doc(1, 12, 8, Zoom);
+        Command("tbutRectangle");
+        // A click stamps the brush (four times) on the one pixel.
+        Doc.Click(0, 7);
+        Doc.Drag({{1, 1}, {9, 7}, {5, 4}});
+        Command("tbutSolidRectangle");
+        Doc.Click(11, 0);
+        Doc.Click(11, 2, Qt::RightButton);
+        // Dragged from the bottom right, the fill is the right colour inside a black outline.
+        Doc.Drag({{11, 7}, {8, 5}, {7, 4}});
+        EXPECT_PICTURE(Doc.Cel(), Legend,
+                       {"...........#", //
+                        ".#####......", //
+                        ".#...#.....r", //
+                        ".#...#......", //
+                        ".#####.#####", //
+                        ".......#rrr#", //
+                        ".......#rrr#", //
+                        "#......#####"});
+        EXPECT_TRUE(Doc.ViewShowsCel());
+
+        // A size-2 brush stamps its outline two pixels wide, up and to the left of each point.
+        TDocument Wide(1, 7, 6, Zoom);
+        Command("mniSize2");
+        Command("tbutRectangle");
+        Wide.Drag({{1, 1}, {5, 4}});
+        EXPECT_PICTURE(Wide.Cel(), Legend,
+                       {"######.", //
+                        "######.", //
+                        "##..##.", //
+                        "######.", //
+                        "######.", //
+                        "......."});
+    }
+}
+
+TEST(PaintTools, EllipsesUseTheBrushSizeAsTheirOutlineAndPreviewWithoutTraces) {
+    for (const int Zoom : {1, 3}) {
+        SCOPED_TRACE(testing::Message() << "zoom " << Zoom);
+        TDocument Doc(1, 20, 12, Zoom);
+        Command("mniSize2");
+        Command("tbutCircle");
+        Doc.Press(1, 1);
+        Doc.Move(12, 11);
+        Doc.Move(9, 9);
+        EXPECT_FALSE(Doc.ViewShowsCel()) << "the outline is previewed in the view";
+        EXPECT_PICTURE(Doc.Cel(), Legend, Blank(20, 12)) << "the cel waits for the release";
+        Doc.Release(9, 9);
+        Command("tbutSolidCircle");
+        Doc.Drag({{19, 11}, {11, 2}}, Qt::LeftButton);
+        EXPECT_TRUE(Doc.ViewShowsCel());
+
+        // The same as the sprite's own ellipses with the box as dragged and pen width 2.
+        auto Reference = TSprite::Create(20, 12, Doc.Palette(), RGB(255, 255, 255));
+        Reference->AddCel(100);
+        Reference->EllipseOnCel(1, 1, 9, 9, PALETTERGB(0, 0, 0), 0, 2, 0);
+        Reference->SolidEllipseOnCel(19, 11, 11, 2, PALETTERGB(0, 0, 0),
+                                     Doc.Palette().GetColor(Red), 2, 0);
+        EXPECT_EQ(PictureOf(Doc.Cel(), Legend), PictureOf(Reference->CelBitmap(0), Legend));
+        // The outline is two pixels wide and the solid one is filled in the right colour.
+        EXPECT_EQ(Doc.Cel().IndexAt(1, 5), Black);
+        EXPECT_EQ(Doc.Cel().IndexAt(2, 5), Black);
+        EXPECT_EQ(Doc.Cel().IndexAt(5, 5), White);
+        EXPECT_EQ(Doc.Cel().IndexAt(15, 6), Red);
+    }
+}
+
+TEST(PaintTools, FillPickupAndPolylines) {
+    for (const int Zoom : {1, 3}) {
+        SCOPED_TRACE(testing::Message() << "zoom " << Zoom);
+        TDocument Doc(1, 8, 5, Zoom);
+        PaintPicture(Doc.Cel(), Legend,
+                     {"..#.....", "..#.....", "###.....", "........", "...r...."});
+        Doc.Animation->ShowPainterCel();
+        Command("tbutFill");
+        // On a pixel that already has the colour nothing changes.
+        Doc.Click(2, 0);
+        EXPECT_PICTURE(Doc.Cel(), Legend,
+                       {"..#.....", "..#.....", "###.....", "........", "...r...."});
+        Doc.Click(1, 0, Qt::RightButton);
+        Doc.Click(7, 0);
+        EXPECT_PICTURE(Doc.Cel(), Legend,
+                       {"rr######", "rr######", "########", "########", "###r####"});
+        EXPECT_TRUE(Doc.ViewShowsCel());
+
+        // Pickup with the right button: only the right colour changes, and the right
+        // button's brush paints in it at once.
+        Command("tbutPickupColor");
+        const COLORREF LeftBefore = Doc.Painter->LeftColor();
+        const std::size_t Records = Doc.Painter->UndoHistory().UndoNodes().size();
+        Doc.Painter->SetDrawColor(Doc.Palette().GetColor(White), true);
+        Doc.Click(3, 4, Qt::RightButton);
+        EXPECT_EQ(Doc.Painter->RightColor(), Doc.Palette().GetColor(Red));
+        EXPECT_EQ(Doc.Painter->LeftColor(), LeftBefore);
+        EXPECT_EQ(Doc.Painter->UndoHistory().UndoNodes().size(), Records) << "nothing to undo";
+        Command("tbutBrush");
+        Doc.Click(7, 4, Qt::RightButton);
+        EXPECT_EQ(Doc.Cel().IndexAt(7, 4), Red);
+
+        // Three clicks of a polyline commit two segments, each undone on its own; the
+        // moving end is previewed between the clicks, buttons up.
+        TDocument Poly(1, 8, 5, Zoom);
+        Command("tbutLines");
+        Poly.Click(1, 0);
+        EXPECT_PICTURE(Poly.Cel(), Legend, Blank(8, 5)) << "the first click commits nothing";
+        Poly.Hover(6, 3);
+        const TPxBitmap& View = *Poly.Painter->ViewBitmap();
+        EXPECT_EQ(View.IndexAt(6 * Zoom, 3 * Zoom), Black) << "the loose end is previewed";
+        Poly.Hover(5, 0);
+        EXPECT_EQ(View.IndexAt(6 * Zoom, 3 * Zoom), White) << "and follows the mouse";
+        Poly.Click(5, 0);
+        Poly.Hover(7, 4);
+        Poly.Click(7, 2);
+        EXPECT_PICTURE(Poly.Cel(), Legend,
+                       {".#####..", "......#.", ".......#", "........", "........"});
+        EXPECT_TRUE(Poly.Painter->PolylineActive());
+        Command("sbutUndo");
+        EXPECT_PICTURE(Poly.Cel(), Legend,
+                       {".#####..", "........", "........", "........", "........"});
+        // Choosing a tool ends the polyline: the next click starts a new one.
+        Command("tbutLines");
+        EXPECT_FALSE(Poly.Painter->PolylineActive());
+        Poly.Click(0, 4);
+        EXPECT_PICTURE(Poly.Cel(), Legend,
+                       {".#####..", "........", "........", "........", "........"});
+        EXPECT_TRUE(Poly.Painter->PolylineActive());
+    }
+}
+
+TEST(PaintTools, PaintOnAllPaintsEveryCelAndOneUndoRestoresThemAll) {
+    TDocument Doc(3, 6, 4, 3);
+    Command("sbutPaintOnAll");
+    ASSERT_TRUE(frmSpriteMDI->PaintOnAll);
+    Doc.Animation->CelList()->SetCurrent(1);
+    PaintPicture(Doc.Cel(2), Legend, {"......", "...r..", "......", "......"});
+    Command("tbutSolidRectangle");
+    Doc.Drag({{1, 0}, {4, 3}});
+    EXPECT_PICTURE(Doc.Cel(0), Legend, {".####.", ".#rr#.", ".#rr#.", ".####."});
+    EXPECT_PICTURE(Doc.Cel(1), Legend, {".####.", ".#rr#.", ".#rr#.", ".####."});
+    // The fill works on each cel's own region: cel 2's red pixel is no wall for it.
+    Command("tbutFill");
+    Doc.Click(0, 0);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_PICTURE(Doc.Cel(i), Legend, {"#####.", "##rr#.", "##rr#.", "#####."}) << i;
+
+    Command("sbutUndo");
+    for (int i = 0; i < 2; ++i)
+        EXPECT_PICTURE(Doc.Cel(i), Legend, {".####.", ".#rr#.", ".#rr#.", ".####."}) << i;
+    Command("sbutUndo");
+    EXPECT_PICTURE(Doc.Cel(0), Legend, Blank(6, 4));
+    EXPECT_PICTURE(Doc.Cel(1), Legend, Blank(6, 4));
+    EXPECT_PICTURE(Doc.Cel(2), Legend, {"......", "...r..", "......", "......"});
+    Command("sbutPaintOnAll");
+}
+
+TEST(PaintTools, BrushShapeFlyoutStaysOnScreenAndChoosesTheShape) {
+    TDocument Doc(1, 9, 9, 1);
+    const QRect Screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_EQ(KeepOnScreen({Screen.right() - 10, Screen.bottom() - 5}, {74, 51}, Screen),
+              QPoint(Screen.right() + 1 - 74, Screen.bottom() + 1 - 51));
+    EXPECT_EQ(KeepOnScreen({Screen.x() + 5, Screen.y() + 7}, {74, 51}, Screen),
+              QPoint(Screen.x() + 5, Screen.y() + 7));
+
+    Command("sbutBrushShape");
+    ASSERT_TRUE(frmBrushFly->isVisible());
+    EXPECT_TRUE(Screen.contains(frmBrushFly->frameGeometry()));
+    EXPECT_EQ(frmBrushFly->width(), 74) << "the custom-brush button lies outside";
+    frmBrushFly->hide();
+    frmBrushFly->PopupAt({Screen.right() - 3, Screen.bottom() - 3});
+    EXPECT_TRUE(Screen.contains(frmBrushFly->frameGeometry()));
+
+    QTest::mouseClick(frmBrushFly->ShapeButton(shHorzLine), Qt::LeftButton);
+    EXPECT_FALSE(frmBrushFly->isVisible());
+    EXPECT_EQ(frmSpriteMDI->BrushShape, shHorzLine);
+    EXPECT_TRUE(frmSpriteMDI->Command("mniHorzLine")->isChecked());
+    // The painter's brush follows: a size-1 horizontal line covers three pixels.
+    Doc.Click(4, 4);
+    EXPECT_PICTURE(Doc.Cel(), Legend,
+                   {".........", ".........", ".........", ".........", "...###...", ".........",
+                    ".........", ".........", "........."});
+    // The menu's choice shows as the flyout's pressed button next time.
+    Command("mniRound");
+    frmBrushFly->PopupAt({0, 0});
+    EXPECT_TRUE(frmBrushFly->ShapeButton(shCircle)->isChecked());
+    frmBrushFly->hide();
+}
+
+TEST(PaintTools, TextCommandCancelledKeepsTheBrushAndConfirmedMakesATextBrush) {
+    TDocument Doc(1, 60, 30, 1);
+    Command("tbutLine");
+    QTimer::singleShot(0, frmText, [] { frmText->reject(); });
+    Command("tbutText");
+    EXPECT_EQ(frmSpriteMDI->CurrentTool, ptBrush);
+    EXPECT_TRUE(frmSpriteMDI->Command("tbutBrush")->isChecked());
+    EXPECT_FALSE(Doc.Painter->TextBrush);
+
+    QTimer::singleShot(0, frmText, [] { frmText->OKBtnClick(); });
+    Command("tbutText");
+    EXPECT_EQ(frmSpriteMDI->CurrentTool, ptBrush);
+    EXPECT_TRUE(frmSpriteMDI->Command("tbutText")->isChecked());
+    EXPECT_TRUE(frmSpriteMDI->Command("mniText")->isChecked());
+    EXPECT_TRUE(Doc.Painter->TextBrush);
+    EXPECT_TRUE(Doc.Painter->CustomBrush);
+    Doc.Click(30, 15);
+    int Inked = 0;
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 60; ++x)
+            Inked += Doc.Cel().IndexAt(x, y) == Black;
+    EXPECT_GT(Inked, 10) << "\"Type Here!\" is stamped";
+    // Any tool ends the text brush.
+    Command("tbutBrush");
+    EXPECT_FALSE(Doc.Painter->TextBrush);
+    EXPECT_FALSE(Doc.Painter->CustomBrush);
+}

@@ -1,0 +1,301 @@
+// The paint tools besides the brush: line, connected lines, fill, the two rectangles, the
+// two ellipses and the colour pickup. Each has a down, move and up step that the common
+// routing of f_painter_mouse.cpp runs. Previews go into the view only and are marked as
+// they are drawn, so that the next step puts back just the marked pixels from the cel;
+// commits go through the cel list, on every cel with Paint on All.
+#include <QApplication>
+
+#include "imaging/Palette.h"
+#include "imaging/PxBitmap.h"
+#include "imaging/ToolGeometry.h"
+#include "imaging/brush.h"
+#include "model/Cellist.h"
+#include "model/Spritez.h"
+#include "ui/painter/f_painter.h"
+#include "ui/shell/Forms.h"
+#include "ui/shell/SpriteMDI.h"
+
+void TfrmPainter::SetTool(TPaintTool Tool) {
+    if (frmSpriteMDI) frmSpriteMDI->CurrentTool = Tool;
+}
+
+// ---- Previews ----
+
+TRect TfrmPainter::RefreshMarks() {
+    const int Index = CurrentCel();
+    if (!View || !Sprite || Index < 0 || Index >= Sprite->CelCount()) {
+        Marks.Clear();
+        return {};
+    }
+    return Marks.Restore(Sprite->CelBitmap(Index), *View, ViewZoom);
+}
+
+TRect TfrmPainter::PreviewStamp(int X, int Y) {
+    const TPxBrush* Brush = StrokeBrush();
+    const TPxBrush* ViewBrush = StrokeViewBrush();
+    if (!Brush || !ViewBrush) return {};
+    const TRect Drawn = StampViewBrush(*ViewBrush, Brush->Size(), X, Y);
+    Marks.Add(Drawn);
+    return Drawn;
+}
+
+TRect TfrmPainter::PreviewWalk(int X1, int Y1, int X2, int Y2) {
+    TRect Drawn;
+    WalkLine(X1, Y1, X2, Y2, [&](int X, int Y) { Drawn = UnionOf(Drawn, PreviewStamp(X, Y)); });
+    return Drawn;
+}
+
+TRect TfrmPainter::PreviewOutline(int X1, int Y1, int X2, int Y2) {
+    TRect Drawn;
+    WalkOutline(X1, Y1, X2, Y2, [&](int X, int Y) { Drawn = UnionOf(Drawn, PreviewStamp(X, Y)); });
+    return Drawn;
+}
+
+TRect TfrmPainter::CommitOutline(int X1, int Y1, int X2, int Y2) {
+    TRect Changed = CommitWalk(X1, Y1, X2, Y1);
+    Changed = UnionOf(Changed, CommitWalk(X2, Y1, X2, Y2));
+    Changed = UnionOf(Changed, CommitWalk(X1, Y1, X1, Y2));
+    return UnionOf(Changed, CommitWalk(X1, Y2, X2, Y2));
+}
+
+// ---- Solid rectangle and ellipses ----
+
+namespace {
+
+// The view rectangle of the cel pixels from Area's top-left to its bottom-right corner, both
+// included.
+TRect Whole(const TRect& Area, int Zoom) {
+    return ViewRectOf({Area.Left, Area.Top, Area.Right + 1, Area.Bottom + 1}, Zoom);
+}
+
+// Paints the commit target of a painter without a cel list of its own: the current cel, or
+// every cel with All.
+template <typename PaintFn> void OnTargetCels(TSprite& Sprite, bool All, PaintFn&& Paint) {
+    for (int i = 0; i < Sprite.CelCount(); ++i)
+        if (All || i == Sprite.Current()) Paint(i);
+}
+
+// The hourglass for as long as the fill runs.
+class TWaitCursor {
+public:
+    TWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~TWaitCursor() { QApplication::restoreOverrideCursor(); }
+    TWaitCursor(const TWaitCursor&) = delete;
+    TWaitCursor& operator=(const TWaitCursor&) = delete;
+};
+
+} // namespace
+
+TRect TfrmPainter::PreviewSolidRectangle() {
+    const TRect Area = SpanOf(LastX, LastY, CurX, CurY);
+    // The fill is shown up to the far corner's pixel, which the outline covers.
+    const TRect Fill = ViewRectOf(Area, ViewZoom);
+    TPxCanvas& Canvas = View->Canvas();
+    Canvas.Pen.Color = Right;
+    Canvas.Pen.Width = 1;
+    Canvas.Brush.Color = Right;
+    Canvas.Brush.Style = bsSolid;
+    Canvas.Rectangle(Fill.Left, Fill.Top, Fill.Right, Fill.Bottom);
+    Marks.Add(Fill);
+    return UnionOf(Fill, PreviewOutline(Area.Left, Area.Top, Area.Right, Area.Bottom));
+}
+
+TRect TfrmPainter::CommitSolidRectangle() {
+    const TRect Area = SpanOf(LastX, LastY, CurX, CurY);
+    const COLORREF Color = Draw;
+    // The fill is always the right button's colour, whichever button drew the outline.
+    if (TCelList* List = Cels())
+        List->Rectangle(Area.Left, Area.Top, Area.Right, Area.Bottom, Color, Right, PaintOnAll());
+    else
+        OnTargetCels(*Sprite, PaintOnAll(), [&](int i) {
+            Sprite->RectangleOnCel(Area.Left, Area.Top, Area.Right, Area.Bottom, Color, Right, i);
+        });
+    RestoreViewArea(Whole(Area, ViewZoom));
+    return UnionOf(Whole(Area, ViewZoom),
+                   CommitOutline(Area.Left, Area.Top, Area.Right, Area.Bottom));
+}
+
+TRect TfrmPainter::PreviewEllipse(bool Solid) {
+    const TRect Box = ViewRectOf(SpanOf(LastX, LastY, CurX, CurY), ViewZoom);
+    TPxCanvas& Canvas = View->Canvas();
+    Canvas.Pen.Color = Draw;
+    Canvas.Pen.Width = BrushSize() * ViewZoom;
+    Canvas.Brush.Color = Right;
+    Canvas.Brush.Style = Solid ? bsSolid : bsClear;
+    Canvas.Ellipse(Box.Left, Box.Top, Box.Right, Box.Bottom);
+    Canvas.Pen.Width = 1;
+    Marks.Add(Box);
+    return Box;
+}
+
+TRect TfrmPainter::CommitEllipse(bool Solid) {
+    // The brush size is the outline's width: ellipses do not stamp the brush.
+    const int PenWidth = BrushSize();
+    if (TCelList* List = Cels()) {
+        if (Solid)
+            List->SolidEllipse(LastX, LastY, CurX, CurY, Draw, Right, PenWidth, PaintOnAll());
+        else
+            List->Ellipse(LastX, LastY, CurX, CurY, Draw, Right, PenWidth, PaintOnAll());
+    } else {
+        OnTargetCels(*Sprite, PaintOnAll(), [&](int i) {
+            if (Solid)
+                Sprite->SolidEllipseOnCel(LastX, LastY, CurX, CurY, Draw, Right, PenWidth, i);
+            else
+                Sprite->EllipseOnCel(LastX, LastY, CurX, CurY, Draw, Right, PenWidth, i);
+        });
+    }
+    const TRect Box = ViewRectOf(SpanOf(LastX, LastY, CurX, CurY), ViewZoom);
+    RestoreViewArea(Box);
+    return Box;
+}
+
+// ---- Line ----
+
+void TfrmPainter::LineDown() {
+    MarkModified();
+    RepaintView(PreviewWalk(CelX, CelY, CelX, CelY));
+}
+
+void TfrmPainter::LineMove() {
+    const TRect Restored = RefreshMarks();
+    CurX = CelX;
+    CurY = CelY;
+    RepaintView(UnionOf(Restored, PreviewWalk(LastX, LastY, CurX, CurY)));
+}
+
+void TfrmPainter::LineUp() {
+    const TRect Restored = RefreshMarks();
+    RepaintView(UnionOf(Restored, CommitWalk(LastX, LastY, CurX, CurY)));
+}
+
+// ---- Connected lines ----
+
+void TfrmPainter::LinesDown() {
+    if (LinesActive) {
+        // The segment's own preview may be in the other button's colour.
+        const TRect Restored = RefreshMarks();
+        const TRect Changed = CommitWalk(LinesX, LinesY, CelX, CelY);
+        LinesX = CelX;
+        LinesY = CelY;
+        // Each segment changes the picture, also after a save between two clicks.
+        MarkModified();
+        RepaintView(UnionOf(Restored, Changed));
+        return;
+    }
+    LinesX = CelX;
+    LinesY = CelY;
+    MarkModified();
+    RepaintView(PreviewWalk(CelX, CelY, CelX, CelY));
+    LinesActive = true;
+}
+
+void TfrmPainter::LinesMove() {
+    if (!LinesActive) return;
+    const TRect Restored = RefreshMarks();
+    CurX = CelX;
+    CurY = CelY;
+    RepaintView(UnionOf(Restored, PreviewWalk(LastX, LastY, CurX, CurY)));
+}
+
+// ---- Fill ----
+
+void TfrmPainter::FillDown() {
+    MarkModified();
+    {
+        const TWaitCursor Wait;
+        if (TCelList* List = Cels())
+            List->FloodFill(CelX, CelY, Draw, PaintOnAll());
+        else
+            OnTargetCels(*Sprite, PaintOnAll(),
+                         [&](int i) { Sprite->FloodFillCel(CelX, CelY, i, Draw); });
+    }
+    ShowPainterCel();
+}
+
+// ---- Rectangles ----
+
+void TfrmPainter::RectangleDown() {
+    MarkModified();
+    RepaintView(PreviewOutline(CelX, CelY, CelX, CelY));
+}
+
+void TfrmPainter::RectangleMove() {
+    const TRect Restored = RefreshMarks();
+    CurX = CelX;
+    CurY = CelY;
+    RepaintView(UnionOf(Restored, PreviewOutline(LastX, LastY, CurX, CurY)));
+}
+
+void TfrmPainter::RectangleUp() {
+    const TRect Restored = RefreshMarks();
+    RepaintView(UnionOf(Restored, CommitOutline(LastX, LastY, CurX, CurY)));
+}
+
+void TfrmPainter::SolidRectangleDown() {
+    MarkModified();
+    RepaintView(PreviewSolidRectangle());
+}
+
+void TfrmPainter::SolidRectangleMove() {
+    const TRect Restored = RefreshMarks();
+    CurX = CelX;
+    CurY = CelY;
+    RepaintView(UnionOf(Restored, PreviewSolidRectangle()));
+}
+
+void TfrmPainter::SolidRectangleUp() {
+    const TRect Restored = RefreshMarks();
+    RepaintView(UnionOf(Restored, CommitSolidRectangle()));
+}
+
+// ---- Ellipses ----
+
+void TfrmPainter::CircleDown() {
+    MarkModified();
+    RepaintView(PreviewEllipse(false));
+}
+
+void TfrmPainter::CircleMove() {
+    const TRect Restored = RefreshMarks();
+    CurX = CelX;
+    CurY = CelY;
+    RepaintView(UnionOf(Restored, PreviewEllipse(false)));
+}
+
+void TfrmPainter::CircleUp() {
+    const TRect Restored = RefreshMarks();
+    RepaintView(UnionOf(Restored, CommitEllipse(false)));
+}
+
+void TfrmPainter::SolidCircleDown() {
+    MarkModified();
+    RepaintView(PreviewEllipse(true));
+}
+
+void TfrmPainter::SolidCircleMove() {
+    const TRect Restored = RefreshMarks();
+    CurX = CelX;
+    CurY = CelY;
+    RepaintView(UnionOf(Restored, PreviewEllipse(true)));
+}
+
+void TfrmPainter::SolidCircleUp() {
+    const TRect Restored = RefreshMarks();
+    RepaintView(UnionOf(Restored, CommitEllipse(true)));
+}
+
+// ---- Pickup ----
+
+void TfrmPainter::PickupDown() {
+    // The pickup always reads the current cel, also with Paint on All.
+    COLORREF Color = CLR_INVALID;
+    if (TCelList* List = Cels())
+        Color = List->GetPixelColor(CelX, CelY);
+    else if (const COLORREF Rgb = Sprite->CurrentBitmap().Canvas().Pixel(CelX, CelY);
+             Rgb != CLR_INVALID)
+        Color = 0x02000000u | Rgb;
+    if (Color == CLR_INVALID) return;
+    (StrokeRight ? Right : Left) = Color;
+    SwatchesChanged();
+    UpdateBrush();
+}

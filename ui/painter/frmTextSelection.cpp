@@ -1,0 +1,205 @@
+#include "ui/painter/frmTextSelection.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFontComboBox>
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QImage>
+#include <QIntValidator>
+#include <QLabel>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+namespace {
+// 96 pixels per inch, as dots per metre.
+constexpr int RenderDotsPerMetre = 3780;
+} // namespace
+
+TfrmText::TfrmText(QWidget* Parent) : QDialog(Parent) {
+    setObjectName("frmText");
+    setWindowTitle("Create Text Brush");
+    setAccessibleName("Create Text Brush");
+    setModal(true);
+    setFixedSize(414, 303);
+
+    auto* lblFont = new QLabel("&Font:", this);
+    lblFont->setObjectName("lblFont");
+    cboFonts = new QFontComboBox(this);
+    cboFonts->setObjectName("cboFonts");
+    cboFonts->setAccessibleName("Font");
+    cboFonts->setMaxVisibleItems(12);
+    lblFont->setBuddy(cboFonts);
+
+    auto* lblSize = new QLabel("&Size:", this);
+    lblSize->setObjectName("lblSize");
+    cboSizes = new QComboBox(this);
+    cboSizes->setObjectName("cboSizes");
+    cboSizes->setAccessibleName("Size");
+    // Any whole point size may be typed besides those listed.
+    cboSizes->setEditable(true);
+    cboSizes->setInsertPolicy(QComboBox::NoInsert);
+    cboSizes->setValidator(new QIntValidator(1, 999, cboSizes));
+    cboSizes->setMinimumWidth(64);
+    lblSize->setBuddy(cboSizes);
+
+    auto* grpOptions = new QGroupBox("Options", this);
+    grpOptions->setObjectName("grpOptions");
+    grpOptions->setAccessibleName("Options");
+    auto* OptionColumn = new QVBoxLayout(grpOptions);
+    const auto Option = [&](const char* Name, const char* Caption) {
+        auto* Box = new QCheckBox(Caption, grpOptions);
+        Box->setObjectName(Name);
+        Box->setAccessibleName(QString(Caption).remove('&'));
+        OptionColumn->addWidget(Box);
+        connect(Box, &QCheckBox::toggled, this, [this] { ApplyFont(); });
+        return Box;
+    };
+    chkBold = Option("chkBold", "&Bold");
+    chkItalic = Option("chkItalic", "&Italic");
+    chkUnderline = Option("chkUnderline", "&Underline");
+    chkStrikeout = Option("chkStrikeout", "S&trikeout");
+
+    memString = new QPlainTextEdit(this);
+    memString->setObjectName("memString");
+    memString->setAccessibleName("Text");
+    memString->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+
+    OKBtn = new QPushButton("OK", this);
+    OKBtn->setObjectName("OKBtn");
+    OKBtn->setAccessibleName("OK");
+    OKBtn->setDefault(true);
+    CancelBtn = new QPushButton("Cancel", this);
+    CancelBtn->setObjectName("CancelBtn");
+    CancelBtn->setAccessibleName("Cancel");
+    Button1 = new QPushButton("Help", this);
+    Button1->setObjectName("Button1");
+    Button1->setAccessibleName("Help");
+
+    auto* Top = new QHBoxLayout;
+    Top->addWidget(lblFont);
+    Top->addWidget(cboFonts, 1);
+    Top->addWidget(lblSize);
+    Top->addWidget(cboSizes);
+    auto* Side = new QVBoxLayout;
+    Side->addWidget(grpOptions);
+    Side->addStretch(1);
+    Side->addWidget(OKBtn);
+    Side->addWidget(CancelBtn);
+    Side->addWidget(Button1);
+    auto* Middle = new QHBoxLayout;
+    Middle->addWidget(memString, 1);
+    Middle->addLayout(Side);
+    auto* Form = new QVBoxLayout(this);
+    Form->addLayout(Top);
+    Form->addLayout(Middle, 1);
+
+    connect(OKBtn, &QPushButton::clicked, this, &TfrmText::OKBtnClick);
+    connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+    connect(Button1, &QPushButton::clicked, this, &QDialog::reject);
+    connect(memString, &QPlainTextEdit::textChanged, this,
+            [this] { TypedText = memString->toPlainText(); });
+    connect(cboFonts, &QFontComboBox::currentFontChanged, this, [this] {
+        FillSizes();
+        ApplyFont();
+    });
+    connect(cboSizes, &QComboBox::currentTextChanged, this, [this] { ApplyFont(); });
+
+    cboFonts->setCurrentIndex(0);
+    FillSizes();
+    cboSizes->setEditText(QString::number(ConfirmedSize));
+    ApplyFont();
+}
+
+void TfrmText::FillSizes() {
+    const QString Typed = cboSizes->currentText();
+    QList<int> Sizes = QFontDatabase::pointSizes(cboFonts->currentFont().family());
+    if (Sizes.isEmpty()) Sizes = QFontDatabase::standardSizes();
+    const QSignalBlocker Quiet(cboSizes);
+    cboSizes->clear();
+    for (int Size : Sizes)
+        cboSizes->addItem(QString::number(Size));
+    cboSizes->setEditText(Typed.isEmpty() ? QString::number(ConfirmedSize) : Typed);
+}
+
+int TfrmText::ChosenSize() const {
+    bool Ok = false;
+    const int Size = cboSizes->currentText().toInt(&Ok);
+    return Ok && Size > 0 ? Size : ConfirmedSize;
+}
+
+void TfrmText::ApplyFont() {
+    QFont Font(cboFonts->currentFont().family());
+    Font.setPointSize(ChosenSize());
+    Font.setBold(chkBold->isChecked());
+    Font.setItalic(chkItalic->isChecked());
+    Font.setUnderline(chkUnderline->isChecked());
+    Font.setStrikeOut(chkStrikeout->isChecked());
+    memString->setFont(Font);
+    if (memString->toPlainText() != TypedText) memString->setPlainText(TypedText);
+}
+
+QFont TfrmText::TextFont() const {
+    return memString->font();
+}
+
+void TfrmText::OKBtnClick() {
+    ConfirmedSize = ChosenSize();
+    accept();
+}
+
+void TfrmText::showEvent(QShowEvent* Event) {
+    {
+        const QSignalBlocker Quiet(cboFonts);
+        cboFonts->setCurrentFont(cboFonts->currentFont());
+    }
+    FillSizes();
+    cboSizes->setEditText(QString::number(ConfirmedSize));
+    ApplyFont();
+    if (const QScreen* Screen = screen())
+        move(Screen->availableGeometry().center() - rect().center());
+    QDialog::showEvent(Event);
+}
+
+TTextMask TfrmText::RenderMask() const {
+    QFont Font = TextFont();
+    // Every stamped pixel must be one palette entry: no grey edges to threshold away.
+    Font.setStyleStrategy(QFont::NoAntialias);
+    QString Line = TypedText;
+    Line.replace("\r\n", " ").replace('\n', ' ').replace('\r', ' ');
+
+    QImage Probe(1, 1, QImage::Format_Grayscale8);
+    Probe.setDotsPerMeterX(RenderDotsPerMetre);
+    Probe.setDotsPerMeterY(RenderDotsPerMetre);
+    const QFontMetrics Metrics(Font, &Probe);
+    TTextMask Mask;
+    Mask.Width = Metrics.horizontalAdvance(Line);
+    Mask.Height = Metrics.height();
+    if (Mask.Width <= 0 || Mask.Height <= 0) return {};
+
+    QImage Picture(Mask.Width, Mask.Height, QImage::Format_Grayscale8);
+    Picture.setDotsPerMeterX(RenderDotsPerMetre);
+    Picture.setDotsPerMeterY(RenderDotsPerMetre);
+    Picture.fill(255);
+    {
+        QPainter Painter(&Picture);
+        Painter.setRenderHint(QPainter::Antialiasing, false);
+        Painter.setRenderHint(QPainter::TextAntialiasing, false);
+        Painter.setFont(Font);
+        Painter.setPen(Qt::black);
+        Painter.drawText(0, Metrics.ascent(), Line);
+    }
+    Mask.Ink.resize(std::size_t(Mask.Width) * std::size_t(Mask.Height));
+    for (int y = 0; y < Mask.Height; ++y) {
+        const uchar* Row = Picture.constScanLine(y);
+        for (int x = 0; x < Mask.Width; ++x)
+            Mask.Ink[std::size_t(y) * std::size_t(Mask.Width) + std::size_t(x)] = Row[x] < 128;
+    }
+    return Mask;
+}
