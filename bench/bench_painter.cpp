@@ -1,9 +1,12 @@
 // The painter window on the offscreen platform, inside a whole document (main window,
 // animation window with its strip and preview): one mouse move of a brush stroke and one
 // hover-preview move, each from the mouse event to the repainted image, with a size-30
-// brush at zoom 10 on a 640 x 480 cel; and one undo and one redo step of a stroke painted
-// on all cels of a 100-cel animation of 640 x 480. The stroke is set beside the cel list
-// stamping the same brushes alone, so the ratio says what the view and screen add.
+// brush at zoom 10 on a 640 x 480 cel; one mouse move of the line, rectangle, solid
+// rectangle, circle and solid circle previews and of a dragged selection, one tick of the
+// marquee, and one fill of the whole cel, all at zoom 10 on 640 x 480 and including the
+// repaint; and one undo and one redo step of a stroke painted on all cels of a 100-cel
+// animation of 640 x 480. The stroke is set beside the cel list stamping the same brushes
+// alone, so the ratio says what the view and screen add.
 #include <QApplication>
 #include <QComboBox>
 #include <QMdiArea>
@@ -22,6 +25,7 @@
 #include "model/undo.h"
 #include "ui/animation/f_charanim.h"
 #include "ui/painter/f_painter.h"
+#include "ui/shell/EditingState.h"
 #include "ui/shell/Forms.h"
 #include "ui/shell/SpriteMDI.h"
 
@@ -126,6 +130,115 @@ void BM_HoverPreviewMove(benchmark::State& State) {
     }
 }
 BENCHMARK(BM_HoverPreviewMove)->Unit(benchmark::kMillisecond)->Repetitions(5);
+
+// The far corner of a shape dragged from cel (20, 20): one cel pixel further per mouse
+// event, to and fro, over a box of about 240 x 150 cel pixels (2400 x 1500 at zoom 10).
+QPoint CornerPoint(long Step) {
+    const int Span = 60, Phase = int(Step % (2 * Span));
+    const int X = Phase < Span ? Phase : 2 * Span - Phase;
+    return {(200 + X) * 10 + 5, (150 + X / 3) * 10 + 5};
+}
+
+// One mouse move of a tool's preview with the button held: the press at Anchor, then a
+// move to each next point, each repainted.
+void PreviewMove(benchmark::State& State, TPaintTool Tool, QPoint Anchor, QPoint (*Point)(long)) {
+    TDocument Document(1);
+    if (!Document.Shown()) State.SkipWithError("the image is not on screen");
+    frmSpriteMDI->CurrentTool = Tool;
+    Document.Send(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, Anchor);
+    long Step = 1;
+    for (auto _ : State) {
+        Document.Send(QEvent::MouseMove, Qt::NoButton, Qt::LeftButton, Point(Step++));
+        QApplication::processEvents();
+    }
+    Document.Send(QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, Point(Step));
+    frmSpriteMDI->CurrentTool = ptBrush;
+}
+
+// A size-30 line from the stroke's first point, 0 to 60 cel pixels long.
+void BM_LinePreviewMove(benchmark::State& State) {
+    PreviewMove(State, ptLine, StrokePoint(0), StrokePoint);
+}
+void BM_RectanglePreviewMove(benchmark::State& State) {
+    PreviewMove(State, ptRectangle, {205, 205}, CornerPoint);
+}
+void BM_SolidRectanglePreviewMove(benchmark::State& State) {
+    PreviewMove(State, ptSolidRectangle, {205, 205}, CornerPoint);
+}
+void BM_CirclePreviewMove(benchmark::State& State) {
+    PreviewMove(State, ptCircle, {205, 205}, CornerPoint);
+}
+void BM_SolidCirclePreviewMove(benchmark::State& State) {
+    PreviewMove(State, ptSolidCircle, {205, 205}, CornerPoint);
+}
+BENCHMARK(BM_LinePreviewMove)->Unit(benchmark::kMillisecond)->Repetitions(5);
+BENCHMARK(BM_RectanglePreviewMove)->Unit(benchmark::kMillisecond)->Repetitions(5);
+BENCHMARK(BM_SolidRectanglePreviewMove)->Unit(benchmark::kMillisecond)->Repetitions(5);
+BENCHMARK(BM_CirclePreviewMove)->Unit(benchmark::kMillisecond)->Repetitions(5);
+BENCHMARK(BM_SolidCirclePreviewMove)->Unit(benchmark::kMillisecond)->Repetitions(5);
+
+// A selection of 100 x 80 cel pixels (1000 x 800 in the view) lifted from (10, 10).
+void LiftSelection(TDocument& Document) {
+    frmSpriteMDI->CurrentTool = ptSelectArea;
+    Document.Send(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, {105, 105});
+    Document.Send(QEvent::MouseMove, Qt::NoButton, Qt::LeftButton, {1105, 905});
+    Document.Send(QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, {1105, 905});
+    QApplication::processEvents();
+}
+
+// One mouse move of the floating selection grabbed in its middle: one cel pixel further
+// per event, to and fro.
+void BM_SelectionDragMove(benchmark::State& State) {
+    TDocument Document(1);
+    if (!Document.Shown()) State.SkipWithError("the image is not on screen");
+    LiftSelection(Document);
+    if (!Document.Painter->SelectionFloating) State.SkipWithError("nothing was lifted");
+    Document.Send(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, {605, 505});
+    long Step = 1;
+    for (auto _ : State) {
+        // From the grab point (605, 505) up to 60 cel pixels to the right and 20 down.
+        Document.Send(QEvent::MouseMove, Qt::NoButton, Qt::LeftButton,
+                      StrokePoint(Step++) + QPoint(500, 250));
+        QApplication::processEvents();
+    }
+    Document.Send(QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, {605, 505});
+    Document.Painter->CancelSelection();
+    frmSpriteMDI->CurrentTool = ptBrush;
+}
+BENCHMARK(BM_SelectionDragMove)->Unit(benchmark::kMillisecond)->Repetitions(5);
+
+// One tick of the marquee around that selection, repainted.
+void BM_MarqueeTick(benchmark::State& State) {
+    TDocument Document(1);
+    if (!Document.Shown()) State.SkipWithError("the image is not on screen");
+    LiftSelection(Document);
+    if (!Document.Painter->SelectionFloating) State.SkipWithError("nothing was lifted");
+    for (auto _ : State) {
+        Document.Painter->timeSelectedAreaTimer();
+        QApplication::processEvents();
+    }
+    Document.Painter->CancelSelection();
+    frmSpriteMDI->CurrentTool = ptBrush;
+}
+BENCHMARK(BM_MarqueeTick)->Unit(benchmark::kMillisecond)->Repetitions(5);
+
+// One click of the fill tool that repaints the whole cel (in black and white by turns),
+// with its undo snapshot, the strip and the repaint of the view.
+void BM_WholeCelFill(benchmark::State& State) {
+    TDocument Document(1);
+    if (!Document.Shown()) State.SkipWithError("the image is not on screen");
+    frmSpriteMDI->CurrentTool = ptFill;
+    bool Right = false;
+    for (auto _ : State) {
+        const Qt::MouseButton Button = Right ? Qt::RightButton : Qt::LeftButton;
+        Document.Send(QEvent::MouseButtonPress, Button, Button, {3005, 2005});
+        Document.Send(QEvent::MouseButtonRelease, Button, Qt::NoButton, {3005, 2005});
+        QApplication::processEvents();
+        Right = !Right;
+    }
+    frmSpriteMDI->CurrentTool = ptBrush;
+}
+BENCHMARK(BM_WholeCelFill)->Unit(benchmark::kMillisecond)->Repetitions(5);
 
 // One step of a paint-on-all stroke on 100 cels; Undo true measures undoing, false redoing
 // (the other direction runs untimed between the steps).
