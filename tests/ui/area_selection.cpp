@@ -144,6 +144,16 @@ TEST(AreaSelection, AMovedSelectionKeepsWhatLiesUnderItsBackgroundAndOneUndoRest
     Doc.Release(6, 2);
     EXPECT_EQ(frmSpriteMDI->CurrentTool, ptSelectArea);
     EXPECT_EQ(Doc.Painter->Selection().Left, 5);
+    // While it floats, zooming and editing the palette are refused.
+    Script().Clear();
+    Doc.Painter->findChild<QComboBox*>("cboZoom")->setCurrentIndex(5);
+    Command("sbutPalette");
+    EXPECT_EQ(Script().Messages(),
+              QStringList({"Can't zoom when selecting an area or using a custom brush.  Select a "
+                           "built in brush type before zooming.",
+                           "Can't modify palette when selecting an area or using a custom brush.  "
+                           "Select a built in brush type before editing the palette."}));
+    EXPECT_EQ(Doc.Painter->Zoom(), 3);
     EXPECT_EQ(Doc.Painter->ViewBitmap()->IndexAt(16, 4), Black);
     EXPECT_EQ(Doc.Painter->ViewBitmap()->IndexAt(19, 4), Red) << "background shows through";
     // A click outside drops it: its background pixels leave the red under them alone.

@@ -1,9 +1,13 @@
 // The paint tools as a user drives them: tool commands of the main window, then real mouse
 // presses, moves and releases in the painter's image at zoom 1 and 3, checked pixel by
 // pixel in the cel and in the view; the brush-shape flyout and the Text command.
+#include <QCheckBox>
+#include <QFontComboBox>
+#include <QPlainTextEdit>
 #include <QScreen>
 #include <QTimer>
 #include <QToolButton>
+#include <algorithm>
 
 #include "imaging/brush.h"
 #include "model/undo.h"
@@ -274,4 +278,64 @@ TEST(PaintTools, TextCommandCancelledKeepsTheBrushAndConfirmedMakesATextBrush) {
     Command("tbutBrush");
     EXPECT_FALSE(Doc.Painter->TextBrush);
     EXPECT_FALSE(Doc.Painter->CustomBrush);
+}
+
+TEST(PaintTools, TextDialogKeepsItsTextAndConfirmedSizeAndRendersTheChosenStyle) {
+    auto* Fonts = frmText->findChild<QFontComboBox*>("cboFonts");
+    auto* Sizes = frmText->findChild<QComboBox*>("cboSizes");
+    auto* Underline = frmText->findChild<QCheckBox*>("chkUnderline");
+    auto* Bold = frmText->findChild<QCheckBox*>("chkBold");
+    auto* Memo = frmText->findChild<QPlainTextEdit*>("memString");
+    ASSERT_TRUE(Fonts && Sizes && Underline && Bold && Memo);
+    EXPECT_EQ(frmText->windowTitle(), "Create Text Brush");
+    EXPECT_EQ(Memo->toPlainText(), frmText->Text());
+    Fonts->setCurrentFont(QFont("DejaVu Sans"));
+    Memo->setPlainText("Ab");
+    EXPECT_EQ(frmText->Text(), "Ab");
+
+    QTimer::singleShot(0, frmText, [&] {
+        Sizes->setEditText("20");
+        frmText->OKBtnClick();
+    });
+    frmText->exec();
+    EXPECT_EQ(frmText->FontSize(), 20);
+    EXPECT_EQ(frmText->TextFont().pointSize(), 20);
+    const TTextMask Plain = frmText->RenderMask();
+    // Rendered without smoothing at 96 pixels per inch: 20 points are 27 pixels.
+    EXPECT_GE(Plain.Height, 27);
+    EXPECT_LE(Plain.Height, 34);
+    const auto InkedRows = [](const TTextMask& Mask) {
+        int Full = 0;
+        for (int y = 0; y < Mask.Height; ++y) {
+            int Inked = 0;
+            for (int x = 0; x < Mask.Width; ++x)
+                Inked += Mask.At(x, y);
+            Full += Inked * 10 >= Mask.Width * 9;
+        }
+        return Full;
+    };
+    EXPECT_EQ(InkedRows(Plain), 0);
+    Underline->setChecked(true);
+    EXPECT_TRUE(frmText->TextFont().underline());
+    EXPECT_GT(InkedRows(frmText->RenderMask()), 0) << "the underline runs the whole width";
+    Underline->setChecked(false);
+    Bold->setChecked(true);
+    const TTextMask Heavy = frmText->RenderMask();
+    EXPECT_GT(std::count(Heavy.Ink.begin(), Heavy.Ink.end(), 1),
+              std::count(Plain.Ink.begin(), Plain.Ink.end(), 1));
+    Bold->setChecked(false);
+
+    // A size chosen and cancelled is not kept: the dialog shows the confirmed one again.
+    QTimer::singleShot(0, frmText, [&] {
+        Sizes->setEditText("9");
+        frmText->reject();
+    });
+    frmText->exec();
+    EXPECT_EQ(frmText->FontSize(), 20);
+    QTimer::singleShot(0, frmText, [&] {
+        EXPECT_EQ(Sizes->currentText(), "20");
+        frmText->reject();
+    });
+    frmText->exec();
+    EXPECT_EQ(frmText->Text(), "Ab") << "the text is kept from one use to the next";
 }
