@@ -5,8 +5,6 @@
 #include <random>
 #include <tuple>
 
-#include <gtest/gtest.h>
-
 #include "gif/GifWriter.h"
 #include "model/Spritez.h"
 #include "support/PictureAssert.h"
@@ -20,12 +18,9 @@ TRect ChangedPixels(const TSprite& Sprite, int Index) {
     TRect Box{INT_MAX, INT_MAX, -1, -1};
     for (int Y = 0; Y < Sprite.Height(); ++Y)
         for (int X = 0; X < Sprite.Width(); ++X)
-            if (Before.ColorTable()[Before.IndexAt(X, Y)] != Now.ColorTable()[Now.IndexAt(X, Y)]) {
-                Box.Left = std::min(Box.Left, X);
-                Box.Top = std::min(Box.Top, Y);
-                Box.Right = std::max(Box.Right, X);
-                Box.Bottom = std::max(Box.Bottom, Y);
-            }
+            if (Before.ColorTable()[Before.IndexAt(X, Y)] != Now.ColorTable()[Now.IndexAt(X, Y)])
+                Box = {std::min(Box.Left, X), std::min(Box.Top, Y), std::max(Box.Right, X),
+                       std::max(Box.Bottom, Y)};
     if (Box.Right < 0)
         return {0, 0, std::min(1, Sprite.Width() - 1), std::min(1, Sprite.Height() - 1)};
     return Box;

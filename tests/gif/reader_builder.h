@@ -16,70 +16,55 @@ class GifBuilder {
 public:
     // A GIF89a file with the given logical screen; an empty Global writes no global table.
     GifBuilder(int Width, int Height, const std::vector<RgbColor>& Global, int Background = 0) {
-        Append({'G', 'I', 'F', '8', '9', 'a'});
-        Word(Width);
-        Word(Height);
-        const int Bits = TableBits(Global.size());
-        Append({std::uint8_t(Global.empty() ? 0 : 0xF0 | (Bits - 1)), std::uint8_t(Background), 0});
-        Table(Global, Bits);
+        Raw({'G', 'I', 'F', '8', '9', 'a'}).Word(Width).Word(Height);
+        Raw({std::uint8_t(Global.empty() ? 0 : 0xF0 | (TableBits(Global) - 1)),
+             std::uint8_t(Background), 0});
+        Table(Global);
     }
-
     GifBuilder& GraphicControl(int Disposal, int Delay, int TransparentIndex = -1) {
         const bool Transparent = TransparentIndex >= 0;
-        Append({0x21, 0xF9, 4, std::uint8_t((Disposal << 2) | Transparent), std::uint8_t(Delay),
-                std::uint8_t(Delay >> 8), std::uint8_t(Transparent ? TransparentIndex : 0), 0});
-        return *this;
+        return Raw({0x21, 0xF9, 4, std::uint8_t((Disposal << 2) | Transparent), std::uint8_t(Delay),
+                    std::uint8_t(Delay >> 8), std::uint8_t(Transparent ? TransparentIndex : 0), 0});
     }
     GifBuilder& Comment(const std::string& Text) {
-        Append({0x21, 0xFE});
-        return SubBlocks(GifBytes(Text.begin(), Text.end()));
+        return Raw({0x21, 0xFE}).SubBlocks(GifBytes(Text.begin(), Text.end()));
     }
     GifBuilder& Application(const std::string& Identifier, const GifBytes& Data) {
-        Append({0x21, 0xFF, std::uint8_t(Identifier.size())});
-        Append(GifBytes(Identifier.begin(), Identifier.end()));
-        return SubBlocks(Data);
+        Raw({0x21, 0xFF, std::uint8_t(Identifier.size())});
+        return Raw(GifBytes(Identifier.begin(), Identifier.end())).SubBlocks(Data);
     }
     GifBuilder& Loop(int Count) {
         return Application("NETSCAPE2.0", {1, std::uint8_t(Count), std::uint8_t(Count >> 8)});
     }
-
     // An image whose indices are given top row first.
-    GifBuilder& Image(int Left, int Top, int Width, int Height,
-                      const std::vector<std::uint8_t>& Indices,
+    GifBuilder& Image(int Left, int Top, int Width, int Height, const GifBytes& Indices,
                       const std::vector<RgbColor>& Local = {}) {
-        Descriptor(Left, Top, Width, Height, Local);
         int CodeSize = 2;
         while ((1 << CodeSize) <= *std::max_element(Indices.begin(), Indices.end()))
             ++CodeSize;
-        Bytes.push_back(std::uint8_t(CodeSize));
+        Descriptor(Left, Top, Width, Height, Local).Bytes.push_back(std::uint8_t(CodeSize));
         return SubBlocks(LzwCode(Indices, CodeSize));
     }
     // An image descriptor followed by the given bytes as they are (code size and blocks).
     GifBuilder& ImageWithData(int Left, int Top, int Width, int Height, const GifBytes& Data) {
-        Descriptor(Left, Top, Width, Height, {});
-        return Raw(Data);
+        return Descriptor(Left, Top, Width, Height, {}).Raw(Data);
     }
     GifBuilder& Raw(const GifBytes& Data) {
-        Append(Data);
+        Bytes.insert(Bytes.end(), Data.begin(), Data.end());
         return *this;
     }
-
-    GifBytes Trailer() const {
-        GifBytes File = Bytes;
-        File.push_back(0x3B);
-        return File;
-    }
+    GifBytes Trailer() const { return GifBuilder(*this).Raw({0x3B}).Bytes; }
     const GifBytes& WithoutTrailer() const { return Bytes; }
 
 private:
-    static int TableBits(std::size_t Count) {
+    static int TableBits(const std::vector<RgbColor>& Colors) {
         int Bits = 1;
-        while ((std::size_t(1) << Bits) < Count)
+        while ((std::size_t(1) << Bits) < Colors.size())
             ++Bits;
         return Bits;
     }
     // After 2^CodeSize - 2 codes the next one would be read one bit wider: clear before.
-    static GifBytes LzwCode(const std::vector<std::uint8_t>& Indices, int CodeSize) {
+    static GifBytes LzwCode(const GifBytes& Indices, int CodeSize) {
         GifBytes Out;
         std::uint32_t Bits = 0;
         int Count = 0;
@@ -105,28 +90,22 @@ private:
             Bytes.insert(Bytes.end(), Data.begin() + std::ptrdiff_t(k),
                          Data.begin() + std::ptrdiff_t(k + Length));
         }
-        Bytes.push_back(0);
-        return *this;
+        return Raw({0});
     }
-    void Append(const GifBytes& Data) { Bytes.insert(Bytes.end(), Data.begin(), Data.end()); }
-    void Word(int Value) { Append({std::uint8_t(Value), std::uint8_t(Value >> 8)}); }
+    GifBuilder& Word(int Value) { return Raw({std::uint8_t(Value), std::uint8_t(Value >> 8)}); }
     // The table padded with black to the power of two its size field says.
-    void Table(const std::vector<RgbColor>& Colors, int Bits) {
-        for (int k = 0; !Colors.empty() && k < (1 << Bits); ++k) {
+    void Table(const std::vector<RgbColor>& Colors) {
+        for (int k = 0; !Colors.empty() && k < (1 << TableBits(Colors)); ++k) {
             const RgbColor C = k < int(Colors.size()) ? Colors[std::size_t(k)] : RgbColor{};
-            Append({C.Red, C.Green, C.Blue});
+            Raw({C.Red, C.Green, C.Blue});
         }
     }
-    void Descriptor(int Left, int Top, int Width, int Height, const std::vector<RgbColor>& Local) {
-        Bytes.push_back(0x2C);
-        Word(Left);
-        Word(Top);
-        Word(Width);
-        Word(Height);
-        const int Bits = TableBits(Local.size());
-        Bytes.push_back(std::uint8_t(Local.empty() ? 0 : 0x80 | (Bits - 1)));
-        Table(Local, Bits);
+    GifBuilder& Descriptor(int Left, int Top, int Width, int Height,
+                           const std::vector<RgbColor>& Local) {
+        Raw({0x2C}).Word(Left).Word(Top).Word(Width).Word(Height);
+        Raw({std::uint8_t(Local.empty() ? 0 : 0x80 | (TableBits(Local) - 1))});
+        Table(Local);
+        return *this;
     }
-
     GifBytes Bytes;
 };

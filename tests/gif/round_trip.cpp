@@ -8,12 +8,10 @@
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
-
 #include "gif/GifReader.h"
 #include "gif/GifWriter.h"
 #include "giflib_viewer.h"
-#include "reader_frames.h"
+#include "support/PictureAssert.h"
 
 namespace fs = std::filesystem;
 

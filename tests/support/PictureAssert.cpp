@@ -1,18 +1,19 @@
 #include "support/PictureAssert.h"
 
-#include <cstdio>
-#include <sstream>
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+
+namespace fs = std::filesystem;
 
 Picture PictureOf(const TPxBitmap& Bitmap, const PictureLegend& Legend) {
-    Picture Rows;
-    for (int y = 0; y < Bitmap.Height(); ++y) {
-        std::string Row;
+    Picture Rows(std::size_t(Bitmap.Height()));
+    for (int y = 0; y < Bitmap.Height(); ++y)
         for (int x = 0; x < Bitmap.Width(); ++x) {
             auto Found = Legend.find(Bitmap.IndexAt(x, y));
-            Row += Found == Legend.end() ? '?' : Found->second;
+            Rows[std::size_t(y)] += Found == Legend.end() ? '?' : Found->second;
         }
-        Rows.push_back(Row);
-    }
     return Rows;
 }
 
@@ -27,59 +28,68 @@ void PaintPicture(TPxBitmap& Bitmap, const PictureLegend& Legend, const Picture&
                                           const Picture& Expected) {
     const Picture Actual = PictureOf(Bitmap, Legend);
     if (Actual == Expected) return ::testing::AssertionSuccess();
-    std::ostringstream Out;
-    Out << "picture differs (legend:";
-    for (const auto& [Index, Char] : Legend) Out << ' ' << Char << '=' << int(Index);
-    Out << ")\n";
-    const std::size_t Rows = std::max(Actual.size(), Expected.size());
-    Out << "actual";
-    Out << std::string(Actual.empty() ? 4 : std::max<std::size_t>(Actual[0].size(), 6) - 4, ' ')
-        << "   expected\n";
-    for (std::size_t y = 0; y < Rows; ++y) {
-        const std::string A = y < Actual.size() ? Actual[y] : "";
-        const std::string E = y < Expected.size() ? Expected[y] : "";
-        Out << A << std::string(A.size() < 6 ? 6 - A.size() : 0, ' ') << "   " << E
-            << (A == E ? "" : "   <-") << '\n';
+    auto Result = ::testing::AssertionFailure() << "picture differs; actual, then expected:\n";
+    for (const Picture* Rows : {&Actual, &Expected}) {
+        for (const std::string& Row : *Rows)
+            Result << "  " << Row << "\n";
+        Result << "\n";
     }
-    return ::testing::AssertionFailure() << Out.str();
+    return Result;
 }
 
-namespace {
-std::string HexLine(const std::vector<std::uint8_t>& Bytes, std::size_t From) {
-    std::string Line;
-    char Buffer[8];
-    for (std::size_t i = From; i < From + 16 && i < Bytes.size(); ++i) {
-        std::snprintf(Buffer, sizeof Buffer, "%02x ", Bytes[i]);
-        Line += Buffer;
+::testing::AssertionResult BytesMatch(const Bytes& Actual, const Bytes& Expected) {
+    const std::size_t At =
+        std::mismatch(Actual.begin(), Actual.end(), Expected.begin(), Expected.end()).first -
+        Actual.begin();
+    if (Actual == Expected) return ::testing::AssertionSuccess();
+    auto Result = ::testing::AssertionFailure()
+                  << "bytes differ at offset " << At << " (sizes " << Actual.size() << " and "
+                  << Expected.size() << "); from there, actual then expected:";
+    for (const Bytes* Block : {&Actual, &Expected}) {
+        Result << "\n ";
+        for (std::size_t i = At; i < Block->size() && i < At + 16; ++i)
+            Result << " " << int((*Block)[i]);
     }
-    return Line;
-}
-} // namespace
-
-::testing::AssertionResult BytesMatch(const std::vector<std::uint8_t>& Actual,
-                                      const std::vector<std::uint8_t>& Expected) {
-    std::size_t First = 0;
-    while (First < Actual.size() && First < Expected.size() && Actual[First] == Expected[First])
-        ++First;
-    if (First == Actual.size() && First == Expected.size()) return ::testing::AssertionSuccess();
-    const std::size_t From = First & ~std::size_t(15);
-    char Offset[32];
-    std::snprintf(Offset, sizeof Offset, "%08zx: ", From);
-    return ::testing::AssertionFailure()
-           << "bytes differ at offset " << First << " (sizes " << Actual.size() << " and "
-           << Expected.size() << ")\n actual   " << Offset << HexLine(Actual, From)
-           << "\n expected " << Offset << HexLine(Expected, From);
+    return Result;
 }
 
 std::unique_ptr<TPxPalette> MakeCubePalette() {
     std::vector<RgbColor> Colors;
-    for (int r = 0; r < 6; ++r)
-        for (int g = 0; g < 6; ++g)
-            for (int b = 0; b < 6; ++b)
-                Colors.push_back({std::uint8_t(r * 51), std::uint8_t(g * 51), std::uint8_t(b * 51)});
+    for (int k = 0; k < 216; ++k)
+        Colors.push_back(
+            {std::uint8_t(k / 36 * 51), std::uint8_t(k / 6 % 6 * 51), std::uint8_t(k % 6 * 51)});
     for (int k = 1; k <= 20; ++k) {
         const auto Grey = std::uint8_t((255 * k + 10) / 21);
         Colors.push_back({Grey, Grey, Grey});
     }
     return TPxPalette::CreateFromColorMap(Colors);
+}
+
+Bytes ReadBytes(const fs::path& Path) {
+    std::ifstream File(Path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(File), std::istreambuf_iterator<char>());
+}
+
+std::string ReadText(const fs::path& Path) {
+    const Bytes Contents = ReadBytes(Path);
+    return std::string(Contents.begin(), Contents.end());
+}
+
+ScratchFolder::ScratchFolder() {
+    std::string Template = (fs::temp_directory_path() / "vimbrel-test-XXXXXX").string();
+    Path = ::mkdtemp(Template.data());
+}
+
+ScratchFolder::~ScratchFolder() {
+    std::error_code Ignored;
+    fs::permissions(Path, fs::perms::owner_all, fs::perm_options::add, Ignored);
+    fs::remove_all(Path, Ignored);
+}
+
+std::vector<std::string> ScratchFolder::Names() const {
+    std::vector<std::string> Result;
+    for (const fs::directory_entry& Entry : fs::directory_iterator(Path))
+        Result.push_back(Entry.path().filename().string());
+    std::sort(Result.begin(), Result.end());
+    return Result;
 }
