@@ -1,8 +1,4 @@
-#include <gtest/gtest.h>
-
 #include "imaging/GridCells.h"
-#include "imaging/Palette.h"
-#include "imaging/PxBitmap.h"
 #include "support/PictureAssert.h"
 
 namespace {
@@ -23,20 +19,16 @@ struct TStrokes {
 } // namespace
 
 TEST(GridCells, PointerSelectsTheCellUnderItTruncatingTowardTheStart) {
-    const TGrid Sheet; // 34 x 34 from (0, 0)
-    // Anywhere in the third cell of the second row of a 340 x 68 picture.
-    for (TPoint p : {TPoint{68, 34}, TPoint{80, 40}, TPoint{101, 67}}) {
-        const TPoint Cell = GridCellAt(Sheet, p.X, p.Y);
-        EXPECT_EQ(Cell.X, 68);
-        EXPECT_EQ(Cell.Y, 34);
+    // Anywhere in the third cell of the second row of 34 x 34 cells from (0, 0); a pointer
+    // before the grid start by less than one cell takes the first cell.
+    for (auto [Start, X, Y, CellX, CellY] : {std::tuple{0, 68, 34, 68, 34},
+                                             {0, 80, 40, 68, 34},
+                                             {0, 101, 67, 68, 34},
+                                             {5, 3, 3, 5, 5},
+                                             {5, 39, 38, 39, 5}}) {
+        const TPoint Cell = GridCellAt({Start, Start, 34, 34}, X, Y);
+        EXPECT_EQ(std::make_pair(Cell.X, Cell.Y), std::make_pair(CellX, CellY)) << X << ", " << Y;
     }
-    const TGrid Offset{5, 5, 34, 34};
-    const TPoint Before = GridCellAt(Offset, 3, 3);
-    EXPECT_EQ(Before.X, 5) << "a pointer before the grid start within one cell takes the first";
-    EXPECT_EQ(Before.Y, 5);
-    const TPoint Second = GridCellAt(Offset, 39, 38);
-    EXPECT_EQ(Second.X, 39);
-    EXPECT_EQ(Second.Y, 5);
 }
 
 TEST(GridCells, LinesAndFrameAreExclusiveOrStrokesThatCrossingsCancel) {
@@ -44,37 +36,20 @@ TEST(GridCells, LinesAndFrameAreExclusiveOrStrokesThatCrossingsCancel) {
     TStrokes Sheet(9, 7);
     VisitGridLines(Grid, 9, 7, Sheet.Pen());
     VisitSelectionFrame(Grid, {1, 1}, 9, 7, Sheet.Pen());
-    EXPECT_EQ(Sheet.Rows, Picture({".#...#...", //
-                                   "#.###.###", //
-                                   ".#####...", //
-                                   ".#####...", //
-                                   "#.###.###", //
-                                   ".#...#...", //
-                                   ".#...#..."}));
+    EXPECT_EQ(Sheet.Rows, Picture({".#...#...", "#.###.###", ".#####...", ".#####...", "#.###.###",
+                                   ".#...#...", ".#...#..."}));
     // Drawing everything twice leaves the picture as it was.
     VisitSelectionFrame(Grid, {1, 1}, 9, 7, Sheet.Pen());
     VisitGridLines(Grid, 9, 7, Sheet.Pen());
     EXPECT_EQ(Sheet.Rows, Picture(7, std::string(9, '.')));
-
     // A frame at the picture's edge is clipped, and a cell of width one still draws.
     TStrokes Edge(9, 7);
     VisitSelectionFrame({0, 0, 5, 4}, {6, 2}, 9, 7, Edge.Pen());
-    EXPECT_EQ(Edge.Rows, Picture({".........", //
-                                  ".........", //
-                                  ".........", //
-                                  ".......##", //
-                                  ".......#.", //
-                                  ".......##", //
-                                  "........."}));
+    EXPECT_EQ(Edge.Rows, Picture({".........", ".........", ".........", ".......##", ".......#.",
+                                  ".......##", "........."}));
     TStrokes Narrow(3, 7);
     VisitGridLines({0, 5, 1, 34}, 3, 7, Narrow.Pen());
-    EXPECT_EQ(Narrow.Rows, Picture({"###", //
-                                    "###", //
-                                    "###", //
-                                    "###", //
-                                    "###", //
-                                    "...", //
-                                    "###"}));
+    EXPECT_EQ(Narrow.Rows, Picture({"###", "###", "###", "###", "###", "...", "###"}));
 }
 
 TEST(GridCells, ExtractedCellTakesNearestUserColoursAndIsBlackBeyondThePicture) {
@@ -89,7 +64,6 @@ TEST(GridCells, ExtractedCellTakesNearestUserColoursAndIsBlackBeyondThePicture) 
     const PictureLegend Legend{
         {CubeIndex(255, 0, 0), 'r'}, {CubeIndex(0, 102, 204), 'b'}, {CubeIndex(0, 0, 0), '-'}};
     EXPECT_PICTURE(*Cell, Legend, {"rb-", "br-", "---"});
-
     // Left of and above the picture too.
     const auto Corner = ExtractGridCell(Sheet, {0, 0, 3, 2}, {-1, -1}, *Palette);
     EXPECT_PICTURE(*Corner, Legend, {"---", "-br"});
@@ -110,7 +84,6 @@ TEST(GridCells, PaletteMadeFromAPictureKeepsTheColoursItUses) {
     EXPECT_EQ(Made->Entry(12).Color(), Grass);
     EXPECT_EQ(Made->Entry(13).Color(), Sun);
     EXPECT_EQ(Made->Entry(14).Color(), (RgbColor{0, 0, 0}));
-
     // An indexed picture whose colours sit at positions 11..245 keeps its own table, so its
     // colours stay where they were.
     RgbPicture Indexed(2, 1);
@@ -121,7 +94,6 @@ TEST(GridCells, PaletteMadeFromAPictureKeepsTheColoursItUses) {
     Indexed.Set(0, 0, Indexed.Palette[40]);
     Indexed.Set(1, 0, Indexed.Palette[200]);
     EXPECT_EQ(KeptColorTable(Indexed), Indexed.Palette);
-
     // A colour found only at a position the palette cannot keep makes a table of the
     // picture's colours instead.
     Indexed.Set(1, 0, Indexed.Palette[3]);
@@ -129,7 +101,6 @@ TEST(GridCells, PaletteMadeFromAPictureKeepsTheColoursItUses) {
     Made = TPxPalette::CreateFromGraphic(Indexed);
     EXPECT_EQ(Made->Entry(11).Color(), (RgbColor{40, 41, 42}));
     EXPECT_EQ(Made->Entry(12).Color(), (RgbColor{1, 2, 3}));
-
     // More colours than the palette holds: the 235 most used stay.
     RgbPicture Many(300, 2);
     for (int x = 0; x < 300; ++x) {

@@ -4,8 +4,6 @@
 #include <utility>
 #include <vector>
 
-#include <gtest/gtest.h>
-
 #include "imaging/LineWalk.h"
 #include "imaging/ViewZoom.h"
 #include "support/PictureAssert.h"
@@ -25,25 +23,24 @@ TEST(LineWalk, PlotsTheStatedPointsTheSameWhicheverWayItIsDragged) {
     EXPECT_EQ(Walk(0, 0, 3, 1), (Points{{0, 0}, {1, 0}, {2, 0}, {3, 1}}));
     EXPECT_EQ(Walk(0, 0, 5, 5), (Points{{0, 0}, {1, 1}, {2, 2}, {3, 3}, {4, 4}, {5, 5}}));
     EXPECT_EQ(Walk(2, 7, 2, 7), (Points{{2, 7}}));
-    // Steep lines walk along y.
-    EXPECT_EQ(Walk(0, 0, 2, 4), (Points{{0, 0}, {0, 1}, {1, 2}, {1, 3}, {2, 4}}));
+    EXPECT_EQ(Walk(0, 0, 2, 4), (Points{{0, 0}, {0, 1}, {1, 2}, {1, 3}, {2, 4}})) << "steep";
+    // The steps alone stop beside the far end of a one-pixel diagonal; the walk plots it.
+    EXPECT_EQ(Walk(3, 3, 4, 4), (Points{{3, 3}, {4, 3}, {4, 4}}));
     // Dragged to the left or upwards, a line covers the same pixels, walked from its other
     // end.
-    for (const auto& [X1, Y1, X2, Y2] : std::vector<std::tuple<int, int, int, int>>{
-             {0, 0, 4, 2}, {0, 0, 2, 4}, {-3, 5, 6, -2}, {1, 1, 9, 1}, {1, 1, 1, 9}}) {
+    for (const auto& [X1, Y1, X2, Y2] : std::vector<std::tuple<int, int, int, int>>{{0, 0, 4, 2},
+                                                                                    {0, 0, 2, 4},
+                                                                                    {-3, 5, 6, -2},
+                                                                                    {1, 1, 9, 1},
+                                                                                    {1, 1, 1, 9},
+                                                                                    {4, 4, 3, 3},
+                                                                                    {0, 1, 1, 0}}) {
         SCOPED_TRACE(testing::Message() << X1 << "," << Y1 << " " << X2 << "," << Y2);
-        EXPECT_EQ(Walk(X2, Y2, X1, Y1), Walk(X1, Y1, X2, Y2));
         const Points P = Walk(X1, Y1, X2, Y2);
+        EXPECT_EQ(Walk(X2, Y2, X1, Y1), P);
         EXPECT_TRUE((P.front() == std::pair{X1, Y1} && P.back() == std::pair{X2, Y2}) ||
                     (P.front() == std::pair{X2, Y2} && P.back() == std::pair{X1, Y1}));
     }
-}
-
-TEST(LineWalk, AOnePixelDiagonalReachesItsEnd) {
-    // The steps alone stop beside the far end; the walk plots that end as well.
-    EXPECT_EQ(Walk(3, 3, 4, 4), (Points{{3, 3}, {4, 3}, {4, 4}}));
-    EXPECT_EQ(Walk(4, 4, 3, 3), (Points{{3, 3}, {4, 3}, {4, 4}}));
-    EXPECT_EQ(Walk(0, 1, 1, 0).back(), (std::pair{1, 0}));
 }
 
 TEST(ViewZoom, ReplicatesEachCelPixelIntoABlockAndRefreshesOnlyTheAskedArea) {
@@ -56,18 +53,13 @@ TEST(ViewZoom, ReplicatesEachCelPixelIntoABlockAndRefreshesOnlyTheAskedArea) {
     EXPECT_PICTURE(View, Legend,
                    {"###...rrr", "###...rrr", "###...rrr", //
                     "rrr###...", "rrr###...", "rrr###..."});
-
     TPxBitmap Same(8, 3, 2, *Palette);
     ZoomCel(Cel, Same, 1);
     EXPECT_PICTURE(Same, Legend, {"#.r", "r#."});
-
     // Only cel pixel (1, 0) is refreshed: the view rectangle (4, 1)-(5, 2) lies in its block.
     PaintPicture(Cel, Legend, {"rr#", "..."});
     const TRect Area = CelAreaOfView({4, 1, 5, 2}, 3, 3, 2);
-    EXPECT_EQ(Area.Left, 1);
-    EXPECT_EQ(Area.Right, 2);
-    EXPECT_EQ(Area.Top, 0);
-    EXPECT_EQ(Area.Bottom, 1);
+    EXPECT_EQ(std::tie(Area.Left, Area.Top, Area.Right, Area.Bottom), std::make_tuple(1, 0, 2, 1));
     ZoomCelArea(Cel, View, 3, Area);
     EXPECT_PICTURE(View, Legend,
                    {"###rrrrrr", "###rrrrrr", "###rrrrrr", //
