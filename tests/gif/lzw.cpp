@@ -68,7 +68,7 @@ Bytes FirstBytes(const Bytes& Data, std::size_t Count) {
 
 } // namespace
 
-TEST(LzwEncoder, SameBytesAsTheScanningTableAndGiflibDecodesThem) {
+TEST(LzwEncoder, KnownCodesAndGiflibDecodesEveryEncoding) {
     // Codes 256, 7, 257 at 9 bits each: 256 | 7 << 9 | 257 << 18 = 0x04040F00. Code 258 is
     // used in the very step that forms it: 256, 5, 258, 257 = 0x80C080B00.
     EXPECT_BYTES(Encoded({7}), Bytes({0x08, 0x04, 0x00, 0x0F, 0x04, 0x04, 0x00}));
