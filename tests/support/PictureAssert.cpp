@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <stdexcept>
 
 namespace fs = std::filesystem;
 
@@ -77,7 +78,8 @@ std::string ReadText(const fs::path& Path) {
 
 ScratchFolder::ScratchFolder() {
     std::string Template = (fs::temp_directory_path() / "vimbrel-test-XXXXXX").string();
-    Path = ::mkdtemp(Template.data());
+    if (!::mkdtemp(Template.data())) throw std::runtime_error("cannot make " + Template);
+    Path = Template;
 }
 
 ScratchFolder::~ScratchFolder() {
