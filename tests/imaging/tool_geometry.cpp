@@ -1,22 +1,21 @@
 // The painter's pixel rules that need no window: every line walk, the rubber band and the
-// selection, the marquee's frame, the marks that previews leave in the view, and text
-// brushes made from a rendered mask.
+// selection, the marquee's frame, and text brushes made from a rendered mask.
 #include <algorithm>
 #include <cstdlib>
 #include <utility>
 #include <vector>
 
-#include <gtest/gtest.h>
-
 #include "imaging/LineWalk.h"
 #include "imaging/TextBrush.h"
 #include "imaging/ToolGeometry.h"
-#include "imaging/ViewMarks.h"
-#include "imaging/ViewZoom.h"
 #include "imaging/brush.h"
 #include "support/PictureAssert.h"
 
 namespace {
+std::vector<int> Sides(const TRect& R) {
+    return {R.Left, R.Top, R.Right, R.Bottom};
+}
+
 using Points = std::vector<std::pair<int, int>>;
 
 Points Walk(int X1, int Y1, int X2, int Y2) {
@@ -32,16 +31,22 @@ constexpr int Red = CubeIndex(255, 0, 0);
 const PictureLegend Legend{{White, '.'}, {Black, '#'}, {Red, 'r'}};
 } // namespace
 
-TEST(ToolGeometry, EveryWalkReachesBothEndsAndOnlyTheOnePixelDiagonalGetsAnExtraPoint) {
+TEST(LineWalk, EveryWalkReachesBothEndsWithoutGapsWhicheverWayItIsDragged) {
+    EXPECT_EQ(Walk(0, 0, 4, 2), (Points{{0, 0}, {1, 0}, {2, 1}, {3, 1}, {4, 2}}));
+    EXPECT_EQ(Walk(0, 0, 3, 1), (Points{{0, 0}, {1, 0}, {2, 0}, {3, 1}}));
+    EXPECT_EQ(Walk(0, 0, 2, 4), (Points{{0, 0}, {0, 1}, {1, 2}, {1, 3}, {2, 4}})) << "steep";
+    // The steps alone stop beside the far end of a one-pixel diagonal; the walk plots it.
+    EXPECT_EQ(Walk(3, 3, 4, 4), (Points{{3, 3}, {4, 3}, {4, 4}}));
     for (int Dx = -12; Dx <= 12; ++Dx)
         for (int Dy = -12; Dy <= 12; ++Dy) {
             SCOPED_TRACE(testing::Message() << "to " << Dx << "," << Dy);
             const Points P = Walk(3, 4, 3 + Dx, 4 + Dy);
+            // Dragged to the left or upwards, a line covers the same pixels.
+            ASSERT_EQ(Walk(3 + Dx, 4 + Dy, 3, 4), P);
             const std::pair<int, int> Start{3, 4}, End{3 + Dx, 4 + Dy};
             ASSERT_TRUE(std::find(P.begin(), P.end(), Start) != P.end());
             ASSERT_TRUE(std::find(P.begin(), P.end(), End) != P.end());
-            // One point per step along the longer axis, as the walk is specified; a one-pixel
-            // diagonal alone also plots the end its steps stop beside.
+            // One point per step along the longer axis, and the one-pixel diagonal's extra.
             const bool Diagonal = std::abs(Dx) == 1 && std::abs(Dy) == 1;
             ASSERT_EQ(P.size(), std::size_t(std::max(std::abs(Dx), std::abs(Dy)) + 1 + Diagonal));
             for (std::size_t i = 1; i < P.size(); ++i)
@@ -50,44 +55,30 @@ TEST(ToolGeometry, EveryWalkReachesBothEndsAndOnlyTheOnePixelDiagonalGetsAnExtra
                           1)
                     << "no gaps";
         }
-    EXPECT_EQ(Walk(0, 0, 1, 1), (Points{{0, 0}, {1, 0}, {1, 1}}));
-
+    // A brush outline: the top, right, left and bottom edges, corners more than once.
     Points Outline;
     WalkOutline(1, 1, 3, 2, [&](int X, int Y) { Outline.emplace_back(X, Y); });
-    EXPECT_EQ(Outline, (Points{{1, 1},
-                               {2, 1},
-                               {3, 1}, // top
-                               {3, 1},
-                               {3, 2}, // right
-                               {1, 1},
-                               {1, 2}, // left
-                               {1, 2},
-                               {2, 2},
-                               {3, 2}})); // bottom
+    EXPECT_EQ(
+        Outline,
+        (Points{{1, 1}, {2, 1}, {3, 1}, {3, 1}, {3, 2}, {1, 1}, {1, 2}, {1, 2}, {2, 2}, {3, 2}}));
 }
 
 TEST(ToolGeometry, BandsAreHeldToTheCelAndLiftAtLeastOnePixel) {
     const TPoint Beyond = ClampToCel(14, -3, 10, 6);
-    EXPECT_EQ(Beyond.X, 10) << "the far edge itself, so the last column is inside";
-    EXPECT_EQ(Beyond.Y, 0);
+    EXPECT_EQ(std::make_pair(Beyond.X, Beyond.Y), std::make_pair(10, 0)) << "the far edge itself";
     const TRect Band = SpanOf(6, 5, 2, 1);
-    EXPECT_EQ(std::vector<int>({Band.Left, Band.Top, Band.Right, Band.Bottom}),
-              std::vector<int>({2, 1, 6, 5}));
+    EXPECT_EQ(Sides(Band), std::vector<int>({2, 1, 6, 5}));
     const TRect Click = LiftedArea(SpanOf(4, 3, 4, 3));
-    EXPECT_EQ(std::vector<int>({Click.Left, Click.Top, Click.Right, Click.Bottom}),
-              std::vector<int>({4, 3, 5, 4}));
+    EXPECT_EQ(Sides(Click), std::vector<int>({4, 3, 5, 4}));
     const TRect Row = LiftedArea({2, 3, 6, 3});
-    EXPECT_EQ(Row.Bottom, 4);
-    EXPECT_EQ(Row.Right, 6);
+    EXPECT_EQ(Sides(Row), std::vector<int>({2, 3, 6, 4}));
     // A selection one pixel high or wide has no inside to grab.
     EXPECT_FALSE(StrictlyInside(Click, 4, 3));
     EXPECT_FALSE(StrictlyInside(Row, 3, 3));
     EXPECT_TRUE(StrictlyInside({1, 1, 4, 4}, 2, 3));
     EXPECT_FALSE(StrictlyInside({1, 1, 4, 4}, 1, 2));
-    EXPECT_EQ(FloorDiv(-1, 3), -1);
-    EXPECT_EQ(FloorDiv(-3, 3), -1);
-    EXPECT_EQ(FloorDiv(-4, 3), -2);
-    EXPECT_EQ(FloorDiv(5, 3), 1);
+    EXPECT_EQ(std::vector<int>({FloorDiv(-1, 3), FloorDiv(-3, 3), FloorDiv(-4, 3), FloorDiv(5, 3)}),
+              std::vector<int>({-1, -1, -2, 1}));
 }
 
 TEST(ToolGeometry, MarqueeFrameRunsOneViewPixelOutsideInDashes) {
@@ -96,54 +87,19 @@ TEST(ToolGeometry, MarqueeFrameRunsOneViewPixelOutsideInDashes) {
     PaintPicture(View, Legend, Picture(8, std::string(12, '.')));
     // The selection (1, 1)-(3, 2) at zoom 3 covers view pixels 3..8 by 3..5.
     const TRect Frame = MarqueeFrame({1, 1, 3, 2}, 3);
-    EXPECT_EQ(std::vector<int>({Frame.Left, Frame.Top, Frame.Right, Frame.Bottom}),
-              std::vector<int>({2, 2, 10, 7}));
+    EXPECT_EQ(Sides(Frame), std::vector<int>({2, 2, 10, 7}));
     DrawFrame(View, Frame, Black, 0);
     DrawFrame(View, Frame, Red, 2);
     EXPECT_PICTURE(View, Legend,
-                   {"............", //
-                    "............", //
-                    "..rr##rr##..", //
-                    "..r......r..", //
-                    "..#......r..", //
-                    "..#......#..", //
-                    "..rr##rr##..", //
-                    "............"});
+                   {"............", "............", "..rr##rr##..", "..r......r..", "..#......r..",
+                    "..#......#..", "..rr##rr##..", "............"});
     // A frame reaching past the bitmap is drawn where it lies on it.
     TPxBitmap Small(8, 4, 3, *Palette);
     PaintPicture(Small, Legend, {"....", "....", "...."});
     DrawFrame(Small, {-1, -1, 3, 5}, Black, 0);
     EXPECT_PICTURE(Small, Legend, {"..#.", "..#.", "..#."});
     const auto Edges = FrameEdges(Frame);
-    EXPECT_EQ(Edges[0].Bottom - Edges[0].Top, 1);
-    EXPECT_EQ(Edges[3].Left, 9);
-}
-
-TEST(ViewMarks, RestoreOnlyTheMarkedPixelsFromTheCel) {
-    auto Palette = MakeCubePalette();
-    TPxBitmap Cel(8, 4, 2, *Palette);
-    PaintPicture(Cel, Legend, {"#..r", ".#.."});
-    TPxBitmap View(8, 8, 4, *Palette);
-    ZoomCel(Cel, View, 2);
-    TViewMarks Marks;
-    Marks.Reset(8, 4);
-    EXPECT_TRUE(Marks.Empty());
-    // Two previews drawn over the view, one reaching past it.
-    PaintPicture(View, Legend, {"rrrrrrrr", "rrrrrrrr", "rrrrrrrr", "rrrrrrrr"});
-    Marks.Add({0, 0, 4, 2});
-    Marks.Add({6, 2, 12, 9});
-    const TRect Bounds = Marks.Bounds();
-    EXPECT_EQ(std::vector<int>({Bounds.Left, Bounds.Top, Bounds.Right, Bounds.Bottom}),
-              std::vector<int>({0, 0, 8, 4}));
-    // Pixels outside every mark stay as they are.
-    const TRect Restored = Marks.Restore(Cel, View, 2);
-    EXPECT_EQ(Restored.Right, 8);
-    EXPECT_TRUE(Marks.Empty());
-    EXPECT_PICTURE(View, Legend, {"##..rrrr", "##..rrrr", "rrrrrr..", "rrrrrr.."});
-    // With nothing marked, a restore changes nothing.
-    View.ScanLine(1)[3] = Red;
-    Marks.Restore(Cel, View, 2);
-    EXPECT_EQ(View.IndexAt(3, 1), Red);
+    EXPECT_EQ(std::make_pair(Edges[0].Bottom - Edges[0].Top, Edges[3].Left), std::make_pair(1, 9));
 }
 
 TEST(TextBrush, GlyphsStampInTheirColourAndTheBackgroundNeverDoes) {
@@ -152,36 +108,30 @@ TEST(TextBrush, GlyphsStampInTheirColourAndTheBackgroundNeverDoes) {
     TTextMask Mask;
     Mask.Width = 5;
     Mask.Height = 3;
-    Mask.Ink = {1, 0, 1, 0, 1, //
-                0, 1, 1, 0, 1, //
-                1, 1, 1, 1, 1};
+    Mask.Ink = {1, 0, 1, 0, 1, 0, 1, 1, 0, 1, 1, 1, 1, 1, 1};
     EXPECT_EQ(TextBackgroundFor(PALETTERGB(0, 0, 0)), RGB(255, 255, 255));
     EXPECT_EQ(TextBackgroundFor(PALETTERGB(255, 255, 255)), RGB(255, 0, 0));
     EXPECT_EQ(TextBackgroundFor(RGB(255, 255, 255)), RGB(255, 255, 255))
         << "only the exact palette colour white counts";
-
     const auto Box = TextPicture(Mask, PALETTERGB(255, 255, 255), RGB(255, 0, 0), *Palette);
     EXPECT_PICTURE(*Box, Legend, {".r.r.", "r..r.", "....."});
-
     // White text on a white cel still stamps: the red background is what stays out.
     const auto White1 = CreateTextBrush(Mask, PALETTERGB(255, 255, 255), *Palette, 1);
-    ASSERT_EQ(White1->Bitmap().Width(), 4);
-    ASSERT_EQ(White1->Bitmap().Height(), 2);
+    ASSERT_EQ(std::make_pair(White1->Bitmap().Width(), White1->Bitmap().Height()),
+              std::make_pair(4, 2));
     TPxBitmap Cel(8, 6, 4, *Palette);
     PaintPicture(Cel, Legend, {"######", "######", "######", "######"});
     White1->Stamp(Cel.Canvas(), 1, 1);
     EXPECT_PICTURE(Cel, Legend, {"######", "#.#.##", "##..##", "######"});
-
     const auto Black3 = CreateTextBrush(Mask, PALETTERGB(0, 0, 0), *Palette, 3);
-    ASSERT_EQ(Black3->Bitmap().Width(), 12);
-    ASSERT_EQ(Black3->Bitmap().Height(), 6);
+    ASSERT_EQ(std::make_pair(Black3->Bitmap().Width(), Black3->Bitmap().Height()),
+              std::make_pair(12, 6));
     TPxBitmap View(8, 12, 6, *Palette);
     PaintPicture(View, Legend, Picture(6, std::string(12, 'r')));
     Black3->Bitmap().DrawTo(View, 0, 0);
     EXPECT_PICTURE(View, Legend,
-                   {"###rrr###rrr", "###rrr###rrr", "###rrr###rrr", //
-                    "rrr######rrr", "rrr######rrr", "rrr######rrr"});
-
+                   {"###rrr###rrr", "###rrr###rrr", "###rrr###rrr", "rrr######rrr", "rrr######rrr",
+                    "rrr######rrr"});
     // An empty text makes a brush that stamps nothing.
     const auto Empty = CreateTextBrush(TTextMask{}, PALETTERGB(0, 0, 0), *Palette, 2);
     Empty->Stamp(Cel.Canvas(), 0, 0);
