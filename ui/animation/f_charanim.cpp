@@ -276,9 +276,6 @@ void TfrmCharAnimation::BuildControls() {
     C.mnuPopup->addSeparator();
     C.Importcel1 = MenuItem(C.mnuPopup, "Importcel1", "I&mport Cel...");
     C.ExportCel1 = MenuItem(C.mnuPopup, "ExportCel1", "&Export Cel...");
-    // Importing and exporting cels are not part of the window yet.
-    C.Importcel1->setEnabled(false);
-    C.ExportCel1->setEnabled(false);
 
     timeAnimation = new QTimer(this);
     timeAnimation->setObjectName("timeAnimation");
@@ -313,6 +310,7 @@ void TfrmCharAnimation::BuildControls() {
     connect(C.mniCut, &QAction::triggered, this, [this] { mniCutClick(); });
     connect(C.mniCopy, &QAction::triggered, this, [this] { mniCopyClick(); });
     connect(C.mniPaste, &QAction::triggered, this, [this] { mniPasteClick(); });
+    BuildTransfer();
     connect(timeAnimation, &QTimer::timeout, this, [this] { timeAnimationTimer(); });
     connect(C.splitAnimation, &QSplitter::splitterMoved, this,
             [this] { splitAnimationSplitChange(); });

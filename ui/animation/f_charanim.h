@@ -22,6 +22,7 @@
 class QCheckBox;
 class QLineEdit;
 class QMenu;
+class QMimeData;
 class QScrollBar;
 class QSpinBox;
 class QSplitter;
@@ -33,6 +34,7 @@ class TPxPalette;
 class TSprite;
 class TdlgSize;
 class TfrmPainter;
+struct RgbPicture;
 
 class TfrmCharAnimation : public QMdiSubWindow {
     Q_OBJECT
@@ -153,6 +155,24 @@ public:
     // The picture shown in the preview (for tests and the accessibility bus).
     QImage PreviewImage() const;
 
+    // ---- Pictures in and out of cels (f_charanim_transfer.cpp) ----
+    // "Import Cel...": a BMP or JPEG file chosen with dlgImport goes into the current cel.
+    void Importcel1Click();
+    // "Export Cel...": the current cel becomes the BMP or JPEG file chosen with dlgExport.
+    void ExportCel1Click();
+    // Picture into the current cel after the palette and size questions (also the main
+    // window's Paste); the picture stays the caller's. False when a question was cancelled
+    // or the picture has no pixels: then nothing has changed.
+    bool ImportFromBitmap(const RgbPicture& Picture);
+    // A drag carrying Data at strip position (X, Y): accepted over a cel's picture when it
+    // carries a cel of an animation window or a piece of the import-from-grid window.
+    bool imgCharAnimDragOver(const QMimeData* Data, int X, int Y) const;
+    // Data dropped at (X, Y): a cel of this strip is copied onto the cel there; a cel of
+    // another animation window or a grid piece goes through the palette and size questions.
+    void imgCharAnimDragDrop(const QMimeData* Data, int X, int Y);
+    // What a drag of the current cel out of the strip carries; the caller takes ownership.
+    QMimeData* CelDragData() const;
+
 protected:
     void closeEvent(QCloseEvent* Event) override;
     void changeEvent(QEvent* Event) override;
@@ -180,6 +200,19 @@ private:
     void SetPlayButtons(QToolButton* Down);
     void UpdatePreviewSize();
     void ShowDefaultDelay();
+
+    // ---- Pictures in and out of cels (f_charanim_transfer.cpp) ----
+    // Wires the pop-up items Import Cel and Export Cel and the strip's drags and drops.
+    void BuildTransfer();
+    void imgCharAnimStartDrag();
+    // The palette and size questions for a picture of Width x Height on SourcePalette, then
+    // what the answers ask for: the palette copied in, the cels stretched to the picture.
+    // False when either question was cancelled; nothing has changed then.
+    bool TakeSource(const TPxPalette& SourcePalette, int Width, int Height);
+    // Makes Palette this window's palette and moves every cel onto it.
+    void AdoptPalette(std::unique_ptr<TPxPalette> Palette);
+    // Target's picture is about to be replaced: its snapshot goes into the painter's history.
+    void SaveUndoOf(int Target);
 
     struct TControls;
     std::unique_ptr<TControls> Controls;

@@ -27,6 +27,7 @@
 #include "ui/shell/Glyphs.h"
 #include "ui/shell/Help.h"
 #include "ui/shell/Questions.h"
+#include "ui/shell/RgbImage.h"
 #include "ui/shell/Sizedlg.h"
 #include "ui/shell/SpriteMDI_controls.h"
 #include "ui/shell/f_palette.h"
@@ -147,9 +148,11 @@ void TfrmSpriteMDI::BuildCommands() {
         {mnFile, "mniImport", "&Import from Grid...", nullptr, nullptr, nullptr, nullptr,
          [](W&) { if (frmImport) frmImport->Open1Click(); }, nullptr, ItemDoc},
         {mnFile, "mniImportIntoCel", "Import into Cel...", nullptr, nullptr, nullptr, nullptr,
-         nullptr, nullptr, ItemDoc},
+         [](W& M) { if (M.CurrentAnimation) M.CurrentAnimation->Importcel1Click(); }, nullptr,
+         ItemDoc},
         {mnFile, "mniExportFromCel", "Export from cel...", nullptr, nullptr, nullptr, nullptr,
-         nullptr, nullptr, ItemDoc},
+         [](W& M) { if (M.CurrentAnimation) M.CurrentAnimation->ExportCel1Click(); }, nullptr,
+         ItemDoc},
         {mnFile, "-", "mniRecentFilesStart", nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, 0},
         {mnFile, "-", "mniRecentFilesEnd", nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, 0},
         {mnFile, "Exit1", "E&xit", nullptr, nullptr, nullptr, nullptr, [](W& M) { M.close(); },
@@ -564,9 +567,10 @@ void TfrmSpriteMDI::sbutCutClick() {
 }
 
 void TfrmSpriteMDI::sbutPasteClick() {
-    // The picture goes into the current cel through the animation window's import of a
-    // bitmap; until the window offers one, Paste has nothing to hand it to.
     if (!ClipboardHasBitmap || !CurrentAnimation) return;
+    const QImage Pasted = QApplication::clipboard()->image();
+    if (Pasted.isNull()) return;
+    CurrentAnimation->ImportFromBitmap(PictureFromImage(Pasted));
 }
 
 // ---- View ----

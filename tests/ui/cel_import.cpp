@@ -1,0 +1,499 @@
+// Pictures in and out of cels: BMP and JPEG files imported with their palette and size
+// questions, cels exported as BMP and JPEG files, Paste from the clipboard, and cels and
+// grid pieces dropped on the strip. Every file is written by the test into its own folder.
+#include <QApplication>
+#include <QClipboard>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QMdiArea>
+#include <QMimeData>
+#include <QPointer>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include "imaging/Jpeg.h"
+#include "imaging/Palette.h"
+#include "imaging/PxBitmap.h"
+#include "model/Cellist.h"
+#include "model/Spritez.h"
+#include "model/undo.h"
+#include "support/PictureAssert.h"
+#include "support/ScriptedQuestions.h"
+#include "ui/animation/f_charanim.h"
+#include "ui/painter/f_painter.h"
+#include "ui/shell/Forms.h"
+#include "ui/shell/QSize.h"
+#include "ui/shell/SpriteMDI.h"
+#include "ui/shell/frmimprt.h"
+
+namespace {
+
+// The test palette: the cube palette of the support helpers with white as entry 10, which
+// is what a palette made from an 8-bit picture always has there.
+constexpr int Paper = 10;
+constexpr int Red = CubeIndex(255, 0, 0);
+constexpr int Blue = CubeIndex(0, 0, 255);
+const PictureLegend Legend{{Paper, '.'}, {Red, 'r'}, {Blue, 'b'}};
+// The cube palette itself has white further up.
+const PictureLegend CubeLegend{{CubeIndex(255, 255, 255), '.'}, {Red, 'r'}, {Blue, 'b'}};
+
+const QString PaletteQuestion = "The source and destination color palettes are different.  Do "
+                                "you want to copy the source palette to the animation?";
+const QString OpenFailed = "Error:  Unable to open the file.  The file may be invalid or there "
+                           "may be a drive error.";
+
+QList<QRgb> TableOf(const TPxPalette& Palette) {
+    QList<QRgb> Table;
+    for (int i = 0; i < 256; ++i)
+        Table.push_back(qRgb(Palette.Entry(i).Red, Palette.Entry(i).Green, Palette.Entry(i).Blue));
+    return Table;
+}
+
+std::unique_ptr<TPxPalette> PaperPalette() {
+    QList<QRgb> Table = TableOf(*MakeCubePalette());
+    Table[Paper] = qRgb(255, 255, 255);
+    RgbPicture Graphic;
+    for (QRgb c : Table)
+        Graphic.Palette.push_back(
+            {std::uint8_t(qRed(c)), std::uint8_t(qGreen(c)), std::uint8_t(qBlue(c))});
+    return TPxPalette::CreateFromGraphic(Graphic);
+}
+
+// An 8-bit BMP with Table as its colour table and Rows drawn through the legend.
+QString WriteBmp(const QString& FileName, const QList<QRgb>& Table, const Picture& Rows) {
+    QImage Image(int(Rows[0].size()), int(Rows.size()), QImage::Format_Indexed8);
+    Image.setColorTable(Table);
+    for (int y = 0; y < Image.height(); ++y)
+        for (int x = 0; x < Image.width(); ++x)
+            for (const auto& [Index, Letter] : Legend)
+                if (Rows[y][x] == Letter) Image.setPixel(x, y, Index);
+    EXPECT_TRUE(Image.save(FileName, "BMP"));
+    return FileName;
+}
+
+// The program's once-only windows, made once for the whole test program.
+class TWindows : public ::testing::Environment {
+public:
+    void SetUp() override { Windows = std::make_unique<TApplicationWindows>(VIMBREL_APP_DIR); }
+    void TearDown() override { Windows.reset(); }
+    std::unique_ptr<TApplicationWindows> Windows;
+};
+const auto* const Installed = ::testing::AddGlobalTestEnvironment(new TWindows);
+
+// One document made as the main window makes one, Count cels of Width x Height on Palette
+// (the paper palette unless given), active.
+struct TDocument {
+    QPointer<TfrmCharAnimation> Animation = new TfrmCharAnimation;
+    QPointer<TfrmPainter> Painter = new TfrmPainter;
+
+    TDocument(int Width, int Height, int Count = 3, std::unique_ptr<TPxPalette> Palette = {}) {
+        frmSpriteMDI->MdiArea()->addSubWindow(Animation);
+        frmSpriteMDI->MdiArea()->addSubWindow(Painter);
+        Animation->TakePalette(Palette ? std::move(Palette) : PaperPalette());
+        auto Sprite = TSprite::Create(Width, Height, *Animation->Palette(), RGB(255, 255, 255));
+        for (int i = 0; i < Count; ++i)
+            Sprite->AddCel(100);
+        Sprite->SetCurrent(0);
+        Animation->SetSprite(std::move(Sprite));
+        Painter->Attach(Animation->Sprite(), Animation->Palette(), 0);
+        Animation->SetPainterWindow(Painter);
+        Painter->AnimationWindow = Animation;
+        Animation->show();
+        Painter->show();
+        Activate();
+        Animation->AnimationTimer()->stop();
+        Script().Clear();
+    }
+    ~TDocument() {
+        if (Animation) {
+            Animation->Modified = false;
+            Animation->close();
+        }
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    void Activate() { Animation->FormActivate(); }
+
+    TSprite& Sprite() { return *Animation->Sprite(); }
+    TCelList& Cels() { return *Animation->CelList(); }
+    TPxBitmap& Cel(int Index) { return Sprite().CelBitmap(Index); }
+    QWidget* Strip() { return Animation->findChild<QWidget*>("imgCharAnim"); }
+    // The middle of cel Index's picture in the strip.
+    QPoint CelPoint(int Index) {
+        const TCelList& List = Cels();
+        const int Column = Index % List.Columns(), Row = Index / List.Columns();
+        return {List.MarginX() + Column * List.PitchX() + List.CelWidth() / 2,
+                List.MarginY() + Row * List.PitchY() + List.CelHeight() / 2};
+    }
+    void Press(int Index) {
+        const QPoint At = CelPoint(Index);
+        Animation->imgCharAnimMouseDown(Qt::LeftButton, At.x(), At.y());
+    }
+    void Drop(const QMimeData* Data, int Index) {
+        const QPoint At = CelPoint(Index);
+        Animation->imgCharAnimDragDrop(Data, At.x(), At.y());
+    }
+};
+
+// Answers the size question, if it comes, with the resize choice or the other one, OK or
+// Cancel; Shown says whether it came.
+class TSizeAnswer {
+public:
+    TSizeAnswer(bool Resize, bool Ok = true) {
+        QObject::connect(&Timer, &QTimer::timeout, [this, Resize, Ok] {
+            if (!frmQSize->isVisible()) return;
+            Timer.stop();
+            Shown = true;
+            frmQSize->findChild<QRadioButton*>(Resize ? "radResize" : "radNothing")->click();
+            Ok ? frmQSize->accept() : frmQSize->reject();
+        });
+        Timer.start(5);
+    }
+    bool Shown = false;
+
+private:
+    QTimer Timer;
+};
+
+class CelImport : public ::testing::Test {
+protected:
+    void SetUp() override { Script().Clear(); }
+    QString File(const QString& Name) const { return Folder.filePath(Name); }
+    QTemporaryDir Folder;
+};
+
+} // namespace
+
+TEST_F(CelImport, ABmpOfTheSameSizeAndPaletteAsksNothingAndCanBeUndone) {
+    TDocument Document(4, 3);
+    const QString Bmp = WriteBmp(File("same.bmp"), TableOf(*Document.Animation->Palette()),
+                                 {"r..b", ".rb.", "...."});
+    Script().AnswerFile(Bmp);
+    Document.Animation->Importcel1Click();
+
+    ASSERT_EQ(Script().Asked.size(), 1u);
+    EXPECT_EQ(Script().Asked[0].What, "dlgImport");
+    EXPECT_PICTURE(Document.Cel(0), Legend, {"r..b", ".rb.", "...."});
+    // An import is a change like any other: closing must not lose it without asking.
+    EXPECT_TRUE(Document.Animation->Modified);
+    Document.Painter->sbutUndoClick();
+    EXPECT_PICTURE(Document.Cel(0), Legend, {"....", "....", "...."});
+}
+
+TEST_F(CelImport, AnotherHeightAsksOnlyTheSizeQuestionAndEitherCancelChangesNothing) {
+    TDocument Document(4, 3);
+    const QList<QRgb> Same = TableOf(*Document.Animation->Palette());
+    const QString TallFile = WriteBmp(File("tall.bmp"), Same, {"r...", ".r..", "..r.", "...r"});
+
+    {
+        const TSizeAnswer Answer(false);
+        Script().AnswerFile(TallFile);
+        Document.Animation->Importcel1Click();
+        EXPECT_TRUE(Answer.Shown);
+    }
+    EXPECT_EQ(Script().Asked.size(), 1u) << "no palette question";
+    EXPECT_EQ(Document.Sprite().Height(), 3);
+    EXPECT_PICTURE(Document.Cel(0), Legend, {"r...", ".r..", "..r."});
+
+    // Yes to another palette, then Cancel to the size: neither is applied.
+    QList<QRgb> Other = Same;
+    Other[Red] = qRgb(250, 10, 10);
+    const QString OtherFile = WriteBmp(File("other.bmp"), Other, {"rr", "rr", "rr", "rr"});
+    Document.Animation->Modified = false;
+    {
+        const TSizeAnswer Answer(true, false);
+        Script().AnswerFile(OtherFile);
+        Script().Answer(TAnswer::Yes);
+        Document.Animation->Importcel1Click();
+        EXPECT_TRUE(Answer.Shown);
+    }
+    EXPECT_EQ(TableOf(*Document.Animation->Palette()), Same);
+    EXPECT_PICTURE(Document.Cel(0), Legend, {"r...", ".r..", "..r."});
+    EXPECT_FALSE(Document.Animation->Modified);
+
+    // The resize choice stretches every cel to the picture's size and ends the history.
+    {
+        const TSizeAnswer Answer(true);
+        Script().AnswerFile(TallFile);
+        Document.Animation->Importcel1Click();
+    }
+    EXPECT_EQ(Document.Sprite().Height(), 4);
+    EXPECT_PICTURE(Document.Cel(0), Legend, {"r...", ".r..", "..r.", "...r"});
+    EXPECT_EQ(Document.Cels().CelHeight(), 4);
+    Document.Painter->sbutUndoClick();
+    EXPECT_PICTURE(Document.Cel(0), Legend, {"r...", "r...", ".r..", "..r."})
+        << "the snapshot is of the stretched cel";
+}
+
+TEST_F(CelImport, ThePaletteQuestionMapsTheColoursOrCopiesThePalette) {
+    TDocument Document(2, 2, 2);
+    Document.Cel(1).ScanLine(0)[0] = Red;
+    QList<QRgb> Other = TableOf(*Document.Animation->Palette());
+    Other[Red] = qRgb(250, 10, 10);
+    const QString Bmp = WriteBmp(File("other.bmp"), Other, {"r.", ".r"});
+
+    Script().AnswerFile(Bmp);
+    Script().Answer(TAnswer::Cancel);
+    Document.Animation->Importcel1Click();
+    ASSERT_EQ(Script().Asked.size(), 2u);
+    EXPECT_EQ(Script().Asked[1].What, "YesNoCancel");
+    EXPECT_EQ(Script().Asked[1].Text, PaletteQuestion);
+    EXPECT_PICTURE(Document.Cel(0), Legend, {"..", ".."});
+
+    // No: the palette stays; (250, 10, 10) becomes its nearest colour, pure red.
+    const std::unique_ptr<TPxPalette> Before =
+        TPxPalette::CreateCopy(*Document.Animation->Palette());
+    Script().AnswerFile(Bmp);
+    Script().Answer(TAnswer::No);
+    Document.Animation->Importcel1Click();
+    EXPECT_TRUE(Document.Animation->Palette()->Equals(*Before));
+    EXPECT_PICTURE(Document.Cel(0), Legend, {"r.", ".r"});
+
+    // Yes: the file's palette reaches the window, the painter and every cel.
+    Script().AnswerFile(Bmp);
+    Script().Answer(TAnswer::Yes);
+    Document.Animation->Importcel1Click();
+    TPxPalette& Now = *Document.Animation->Palette();
+    EXPECT_EQ(TableOf(Now), Other);
+    EXPECT_EQ(Document.Painter->DocumentPalette(), &Now);
+    EXPECT_EQ(CurrentPalette, &Now);
+    EXPECT_EQ(&Document.Cel(1).Palette(), &Now);
+    const RgbColor Shown = Document.Cel(0).ColorTable()[Document.Cel(0).IndexAt(0, 0)];
+    EXPECT_EQ(qRgb(Shown.Red, Shown.Green, Shown.Blue), qRgb(250, 10, 10));
+    EXPECT_EQ(Document.Cel(1).IndexAt(0, 0), Red) << "the other cel moved onto the new palette";
+}
+
+TEST_F(CelImport, OnlyBmpAndJpgFilesAreTakenAndDamagedOnesChangeNothing) {
+    TDocument Document(4, 3);
+    RgbPicture Solid(4, 3);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 4; ++x)
+            Solid.Set(x, y, {255, 0, 0});
+    const std::vector<std::uint8_t> Jpeg = EncodeJpeg(Solid);
+    for (const char* Name : {"photo.jpeg", "CEL.JPG", "picture.gif"}) {
+        QFile Out(File(Name));
+        ASSERT_TRUE(Out.open(QIODevice::WriteOnly));
+        Out.write(reinterpret_cast<const char*>(Jpeg.data()), qint64(Jpeg.size()));
+    }
+
+    for (const char* Refused : {"photo.jpeg", "picture.gif"}) {
+        Script().Clear();
+        Script().AnswerFile(File(Refused));
+        Document.Animation->Importcel1Click();
+        EXPECT_EQ(Script().Messages(),
+                  QStringList("You may only import a .BMP or .JPG file into a cel.  To import a "
+                              "GIF file, load it into its own animation window, then drag and "
+                              "drop it into the proper cel."));
+    }
+    EXPECT_PICTURE(Document.Cel(0), Legend, {"....", "....", "...."});
+
+    // Damaged files: BMPs cut inside the header and inside the last row, a JPEG that is
+    // no JPEG.
+    const QList<QRgb> Table = TableOf(*Document.Animation->Palette());
+    const QString InHeader = WriteBmp(File("header.bmp"), Table, {"rrrr", "rrrr", "rrrr"});
+    QFile::resize(InHeader, 20);
+    const QString InRows = WriteBmp(File("rows.bmp"), Table, {"rrrr", "rrrr", "rrrr"});
+    QFile::resize(InRows, QFileInfo(InRows).size() - 2);
+    QFile Junk(File("junk.jpg"));
+    ASSERT_TRUE(Junk.open(QIODevice::WriteOnly));
+    Junk.write("This is no picture at all.");
+    Junk.close();
+    for (const QString& Damaged : {InHeader, InRows, File("junk.jpg")}) {
+        Script().Clear();
+        Script().AnswerFile(Damaged);
+        Document.Animation->Importcel1Click();
+        EXPECT_EQ(Script().Messages(), QStringList(OpenFailed)) << Damaged.toStdString();
+    }
+    EXPECT_PICTURE(Document.Cel(0), Legend, {"....", "....", "...."});
+    EXPECT_FALSE(Document.Animation->Modified);
+
+    // The extension counts in either case; a JPEG has no palette of its own to copy.
+    Script().Clear();
+    Script().AnswerFile(File("CEL.JPG"));
+    Script().Answer(TAnswer::No);
+    Document.Animation->Importcel1Click();
+    EXPECT_EQ(Script().Messages(), QStringList());
+    EXPECT_PICTURE(Document.Cel(0), Legend, {"rrrr", "rrrr", "rrrr"});
+}
+
+TEST_F(CelImport, ExportWritesTheCelsColoursAsBmpOrJpegAndSaysWhenItCannot) {
+    TDocument Document(4, 3);
+    PaintPicture(Document.Cel(0), Legend, {"rr..", "rr..", "..bb"});
+    const RgbColor RedShown = Document.Cel(0).ColorTable()[Red];
+
+    Script().AnswerFile(File("cel.bmp"));
+    Document.Animation->ExportCel1Click();
+    ASSERT_EQ(Script().Asked.size(), 1u);
+    EXPECT_EQ(Script().Asked[0].What, "dlgExport");
+    EXPECT_TRUE(Script().Asked[0].Dialog.Filter.contains("JPEG Files (*.jpg"));
+    const QImage Bmp(File("cel.bmp"));
+    ASSERT_EQ(Bmp.size(), QSize(4, 3));
+    EXPECT_EQ(Bmp.format(), QImage::Format_Indexed8);
+    EXPECT_EQ(Bmp.pixel(0, 0), qRgb(RedShown.Red, RedShown.Green, RedShown.Blue));
+    EXPECT_EQ(Bmp.pixel(3, 2), qRgb(0, 0, 255));
+    EXPECT_EQ(Bmp.pixel(3, 0), qRgb(255, 255, 255));
+
+    // The exported file comes back into another cel exactly, without a question.
+    Document.Cels().SetCurrent(1);
+    Script().Clear();
+    Script().AnswerFile(File("cel.bmp"));
+    Document.Animation->Importcel1Click();
+    EXPECT_EQ(Script().Asked.size(), 1u);
+    EXPECT_EQ(Document.Cel(1).CopyBits(), Document.Cel(0).CopyBits());
+
+    Script().AnswerFile(File("cel.jpg"));
+    Document.Animation->ExportCel1Click();
+    const QImage Jpeg(File("cel.jpg"), "JPG");
+    ASSERT_EQ(Jpeg.size(), QSize(4, 3));
+    EXPECT_GT(qRed(Jpeg.pixel(0, 0)), 200);
+    EXPECT_LT(qGreen(Jpeg.pixel(0, 0)), 60);
+    EXPECT_GT(qBlue(Jpeg.pixel(3, 2)), 200);
+
+    Script().Clear();
+    Script().AnswerFile(File("missing/cel.bmp"));
+    Script().AnswerFile(File("missing/cel.jpg"));
+    Document.Animation->ExportCel1Click();
+    Document.Animation->ExportCel1Click();
+    EXPECT_EQ(Script().Messages(),
+              QStringList(2, "Error:  Unable to save to file.  The file may be invalid or there "
+                             "may be a drive error."));
+
+    Script().Clear();
+    Script().AnswerFile(File("cel.png"));
+    Document.Animation->ExportCel1Click();
+    EXPECT_EQ(Script().Messages(),
+              QStringList("You may only export a cel as a .BMP or .JPG file."));
+    EXPECT_FALSE(QFile::exists(File("cel.png")));
+}
+
+TEST_F(CelImport, PasteBringsTheClipboardPictureIntoTheCurrentCel) {
+    TDocument Document(4, 3);
+    PaintPicture(Document.Cel(0), Legend, {"r...", ".b..", "..r."});
+    frmSpriteMDI->sbutCopyClick();
+    PaintPicture(Document.Cel(0), Legend, {"bbbb", "bbbb", "bbbb"});
+    ASSERT_TRUE(frmSpriteMDI->ClipboardHasBitmap);
+
+    Script().Answer(TAnswer::No);
+    frmSpriteMDI->sbutPasteClick();
+    EXPECT_PICTURE(Document.Cel(0), Legend, {"r...", ".b..", "..r."});
+    EXPECT_TRUE(Document.Animation->Modified);
+
+    // Nothing known on the clipboard: nothing happens.
+    QApplication::clipboard()->clear();
+    frmSpriteMDI->AppOnActivate();
+    Script().Clear();
+    PaintPicture(Document.Cel(0), Legend, {"bbbb", "bbbb", "bbbb"});
+    frmSpriteMDI->sbutPasteClick();
+    EXPECT_TRUE(Script().Asked.empty());
+    EXPECT_PICTURE(Document.Cel(0), Legend, {"bbbb", "bbbb", "bbbb"});
+}
+
+TEST_F(CelImport, ACelDroppedWithinItsStripCopiesItsPictureOntoTheCelUnderIt) {
+    TDocument Document(4, 3, 4);
+    PaintPicture(Document.Cel(0), Legend, {"r..b", "....", "b..r"});
+    Document.Press(0);
+    const std::unique_ptr<QMimeData> Data(Document.Animation->CelDragData());
+
+    Document.Drop(Data.get(), 0);
+    EXPECT_TRUE(Document.Animation->Modified);
+    EXPECT_FALSE(Document.Painter->UndoHistory().CanUndo()) << "dropped on itself: no change";
+
+    // Over a cel's picture the drag is accepted; over the margin it is refused.
+    QDragEnterEvent Enter(QPoint(1, 1), Qt::CopyAction, Data.get(), Qt::LeftButton, {});
+    QApplication::sendEvent(Document.Strip(), &Enter);
+    EXPECT_TRUE(Enter.isAccepted());
+    QDragMoveEvent OverCel(Document.CelPoint(2), Qt::CopyAction, Data.get(), Qt::LeftButton, {});
+    QApplication::sendEvent(Document.Strip(), &OverCel);
+    EXPECT_TRUE(OverCel.isAccepted());
+    QDragMoveEvent OverMargin(QPoint(1, 1), Qt::CopyAction, Data.get(), Qt::LeftButton, {});
+    QApplication::sendEvent(Document.Strip(), &OverMargin);
+    EXPECT_FALSE(OverMargin.isAccepted());
+
+    QDropEvent OnCel(QPointF(Document.CelPoint(2)), Qt::CopyAction, Data.get(), Qt::LeftButton, {});
+    QApplication::sendEvent(Document.Strip(), &OnCel);
+    EXPECT_TRUE(OnCel.isAccepted());
+    QCoreApplication::processEvents();
+    EXPECT_PICTURE(Document.Cel(2), Legend, {"r..b", "....", "b..r"});
+    EXPECT_PICTURE(Document.Cel(0), Legend, {"r..b", "....", "b..r"});
+    EXPECT_PICTURE(Document.Cel(1), Legend, {"....", "....", "...."});
+    EXPECT_EQ(Document.Cels().Current(), 2);
+
+    Document.Painter->sbutUndoClick();
+    EXPECT_PICTURE(Document.Cel(2), Legend, {"....", "....", "...."});
+}
+
+TEST_F(CelImport, ACelFromAnotherWindowAsksForPaletteAndSize) {
+    TDocument Small(3, 2, 1, MakeCubePalette());
+    PaintPicture(Small.Cel(0), CubeLegend, {"rb.", "brr"});
+    Small.Press(0);
+    const std::unique_ptr<QMimeData> Data(Small.Animation->CelDragData());
+
+    TDocument Large(4, 3, 2);
+    Script().Answer(TAnswer::No);
+    {
+        const TSizeAnswer Answer(false);
+        Large.Drop(Data.get(), 1);
+        EXPECT_TRUE(Answer.Shown);
+    }
+    ASSERT_EQ(Script().Asked.size(), 1u);
+    EXPECT_EQ(Script().Asked[0].Text, PaletteQuestion);
+    EXPECT_EQ(Large.Sprite().Width(), 4);
+    EXPECT_PICTURE(Large.Cel(1), Legend, {"rb..", "brr.", "...."});
+    EXPECT_EQ(Large.Cels().Current(), 1);
+    EXPECT_TRUE(Large.Animation->Modified);
+    EXPECT_PICTURE(Small.Cel(0), CubeLegend, {"rb.", "brr"});
+
+    Script().Answer(TAnswer::No);
+    {
+        const TSizeAnswer Answer(true);
+        Large.Drop(Data.get(), 0);
+    }
+    EXPECT_EQ(Large.Sprite().Width(), 3);
+    EXPECT_EQ(Large.Sprite().Height(), 2);
+    EXPECT_PICTURE(Large.Cel(0), Legend, {"rb.", "brr"});
+}
+
+TEST_F(CelImport, AGridPieceFillsACelOfItsSizeOrAsksAboutTheSize) {
+    QImage Sheet(340, 68, QImage::Format_RGB32);
+    for (int y = 0; y < 68; ++y)
+        for (int x = 0; x < 340; ++x)
+            Sheet.setPixel(x, y,
+                           qRgb(20 * (x / 34) + 5, 100 + 50 * (y / 34), x % 34 < 17 ? 0 : 200));
+    ASSERT_TRUE(Sheet.save(File("sheet.bmp"), "BMP"));
+    TfrmImport Window(QString(VIMBREL_APP_DIR) + "/vimbrel.pal");
+    ASSERT_TRUE(Window.OpenPicture(File("sheet.bmp")));
+    Window.imgImportMouseMove(40, 40);
+    const std::unique_ptr<QMimeData> Data(Window.SelectedCelMimeData());
+
+    TDocument Same(34, 34, 2);
+    EXPECT_TRUE(Same.Animation->imgCharAnimDragOver(Data.get(), Same.CelPoint(1).x(),
+                                                    Same.CelPoint(1).y()));
+    Script().Answer(TAnswer::Yes);
+    {
+        const TSizeAnswer Answer(true);
+        Same.Drop(Data.get(), 1);
+        EXPECT_FALSE(Answer.Shown);
+    }
+    EXPECT_EQ(Script().Asked.size(), 1u);
+    const TPxBitmap& Cel = Same.Cel(1);
+    for (int y = 0; y < 34; ++y)
+        for (int x = 0; x < 34; ++x) {
+            const RgbColor c = Cel.ColorTable()[Cel.IndexAt(x, y)];
+            ASSERT_EQ(qRgb(c.Red, c.Green, c.Blue), Sheet.pixel(34 + x, 34 + y)) << x << ", " << y;
+        }
+
+    TDocument Smaller(32, 32, 2);
+    Script().Answer(TAnswer::No);
+    {
+        const TSizeAnswer Answer(false);
+        Smaller.Drop(Data.get(), 0);
+        EXPECT_TRUE(Answer.Shown);
+    }
+    EXPECT_EQ(Smaller.Sprite().Width(), 32);
+    EXPECT_EQ(Smaller.Cels().Current(), 0);
+    EXPECT_TRUE(Smaller.Animation->Modified);
+}

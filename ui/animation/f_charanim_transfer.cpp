@@ -1,0 +1,445 @@
+// The animation window's pictures in and out of cels: importing a BMP or JPEG file (or the
+// clipboard's picture) into the current cel, exporting the current cel as a BMP or JPEG
+// file, and cels and grid pieces dragged onto the strip.
+#include <QAction>
+#include <QApplication>
+#include <QBuffer>
+#include <QByteArray>
+#include <QDrag>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QMenu>
+#include <QMimeData>
+#include <QPixmap>
+#include <QPointer>
+#include <QSaveFile>
+#include <QTimer>
+#include <cstdlib>
+#include <memory>
+#include <optional>
+
+#include "imaging/FileReplace.h"
+#include "imaging/GridCells.h"
+#include "imaging/Jpeg.h"
+#include "imaging/Palette.h"
+#include "imaging/PxBitmap.h"
+#include "model/Cellist.h"
+#include "model/Spritez.h"
+#include "model/undo.h"
+#include "ui/animation/CelImage.h"
+#include "ui/animation/CelStrip.h"
+#include "ui/animation/PreviewBox.h"
+#include "ui/animation/f_charanim.h"
+#include "ui/animation/f_charanim_controls.h"
+#include "ui/painter/f_painter.h"
+#include "ui/shell/Forms.h"
+#include "ui/shell/PieceDrag.h"
+#include "ui/shell/QSize.h"
+#include "ui/shell/Questions.h"
+#include "ui/shell/RgbImage.h"
+#include "ui/shell/SpriteMDI.h"
+
+namespace {
+
+const QString WrongExtensionText =
+    "You may only import a .BMP or .JPG file into a cel.  To import a GIF file, load it into "
+    "its own animation window, then drag and drop it into the proper cel.";
+const QString OpenFailedText = "Error:  Unable to open the file.  The file may be invalid or "
+                               "there may be a drive error.";
+const QString PaletteQuestion = "The source and destination color palettes are different.  Do "
+                                "you want to copy the source palette to the animation?";
+const QString SaveFailedText = "Error:  Unable to save to file.  The file may be invalid or "
+                               "there may be a drive error.";
+const QString ExportExtensionText = "You may only export a cel as a .BMP or .JPG file.";
+
+// Cels dragged out of a strip. Only this process can resolve the window the bytes name, so
+// the drag carries the process id beside it; other programs get the picture as an image.
+constexpr char CelMimeType[] = "application/x-vimbrel-cel";
+
+// Resizing to a picture's size must not ask for more memory than an opened GIF may take.
+constexpr std::uint64_t MaxAnimationBytes = std::uint64_t(1) << 30;
+
+QByteArray CelDragBytes(const TfrmCharAnimation& Source) {
+    return QByteArray::number(QCoreApplication::applicationPid()) + ' ' +
+           QByteArray::number(quintptr(&Source));
+}
+
+// The window a cel drag came from, if it is still open in this process.
+TfrmCharAnimation* CelDragSource(const QMimeData* Data) {
+    if (!Data || !Data->hasFormat(CelMimeType)) return nullptr;
+    const QList<QByteArray> Parts = Data->data(CelMimeType).split(' ');
+    if (Parts.size() != 2 || Parts[0].toLongLong() != QCoreApplication::applicationPid())
+        return nullptr;
+    bool Read = false;
+    const quintptr Address = Parts[1].toULongLong(&Read);
+    if (!Read) return nullptr;
+    for (QWidget* Widget : QApplication::allWidgets())
+        if (quintptr(Widget) == Address) return qobject_cast<TfrmCharAnimation*>(Widget);
+    return nullptr;
+}
+
+bool CarriesCelPicture(const QMimeData* Data) {
+    return Data && (Data->hasFormat(CelMimeType) || HasGridPiece(Data));
+}
+
+// The bitmap a cel drag from Source brings: the cel pressed last in any strip, which is
+// Source's own unless the drag data outlived the press.
+const TPxBitmap* DraggedCel(TfrmCharAnimation& Source) {
+    TCelList* Cels = Source.CelList();
+    if (!Cels) return nullptr;
+    if (frmSpriteMDI && frmSpriteMDI->DragSourceCel.CelList == Cels) {
+        const TSprite& Sprite = Cels->Sprite();
+        for (int i = 0; i < Sprite.CelCount(); ++i)
+            if (&Sprite.CelBitmap(i) == frmSpriteMDI->DragSourceCel.Bitmap)
+                return &Sprite.CelBitmap(i);
+    }
+    return &Cels->CurrentBitmap();
+}
+
+std::uint32_t LittleEndian(const QByteArray& Bytes, int Offset, int Count) {
+    std::uint32_t Value = 0;
+    for (int i = 0; i < Count; ++i)
+        Value |= std::uint32_t(std::uint8_t(Bytes[Offset + i])) << (8 * i);
+    return Value;
+}
+
+// Qt reads a BMP whose uncompressed rows stop early as if the missing ones were black; such
+// a file is damaged, and its rows must not pass for a picture.
+bool RowsCutShort(const QByteArray& Bytes) {
+    if (Bytes.size() < 26 || !Bytes.startsWith("BM")) return false;
+    const std::uint32_t HeaderSize = LittleEndian(Bytes, 14, 4);
+    std::int64_t Width, Height, BitCount, Compression = 0;
+    if (HeaderSize == 12) {
+        Width = LittleEndian(Bytes, 18, 2);
+        Height = LittleEndian(Bytes, 20, 2);
+        BitCount = LittleEndian(Bytes, 24, 2);
+    } else {
+        if (Bytes.size() < 34) return false;
+        Width = std::int32_t(LittleEndian(Bytes, 18, 4));
+        Height = std::int32_t(LittleEndian(Bytes, 22, 4));
+        BitCount = LittleEndian(Bytes, 28, 2);
+        Compression = LittleEndian(Bytes, 30, 4);
+    }
+    // Run-length files have no fixed size; bit fields describe uncompressed rows.
+    if (Compression != 0 && Compression != 3) return false;
+    const std::int64_t RowBytes = (std::abs(Width) * BitCount + 31) / 32 * 4;
+    return LittleEndian(Bytes, 10, 4) + RowBytes * std::abs(Height) > Bytes.size();
+}
+
+// A BMP file as the picture it holds; an 8-bit file keeps its colour table.
+std::optional<RgbPicture> LoadBmp(const QString& FileName) {
+    QFile File(FileName);
+    if (!File.open(QIODevice::ReadOnly)) return std::nullopt;
+    QByteArray Bytes = File.readAll();
+    if (File.error() != QFile::NoError || RowsCutShort(Bytes)) return std::nullopt;
+    QBuffer Buffer(&Bytes);
+    QImageReader Reader(&Buffer, "BMP");
+    Reader.setDecideFormatFromContent(false);
+    const QImage Image = Reader.read();
+    if (Image.isNull()) return std::nullopt;
+    return PictureFromImage(Image);
+}
+
+std::optional<RgbPicture> LoadJpeg(const QString& FileName) {
+    try {
+        return LoadJpegFile(QFile::encodeName(FileName).toStdString());
+    } catch (const JpegError&) {
+        return std::nullopt;
+    }
+}
+
+// The palette a file or clipboard picture brings. One with a colour table of its own keeps
+// it; one without (a 24-bit BMP, a JPEG, most clipboard pictures) has no palette to copy,
+// and the picture's own colours, the most used first, stand in for one: a palette of
+// black and white would recolour every cel if the user chose to copy it.
+std::unique_ptr<TPxPalette> PaletteOfPicture(const RgbPicture& Picture) {
+    if (!Picture.Palette.empty()) return TPxPalette::CreateFromGraphic(Picture);
+    RgbPicture WithColors;
+    WithColors.Palette = KeptColorTable(Picture);
+    return TPxPalette::CreateFromGraphic(WithColors);
+}
+
+// The drag data the queued drop still needs after the drag itself has ended.
+std::shared_ptr<QMimeData> KeepDragData(const QMimeData* Data) {
+    auto Kept = std::make_shared<QMimeData>();
+    for (const char* Format : {CelMimeType, GridPieceMimeType})
+        if (Data->hasFormat(Format)) Kept->setData(Format, Data->data(Format));
+    return Kept;
+}
+
+// The strip's drag and drop events, handed to its window. A drop is carried out once the
+// drag has ended, so that the questions it may ask never run inside the drag's own loop.
+class TStripDrops : public QObject {
+public:
+    TStripDrops(TfrmCharAnimation& Window, QObject* Parent) : QObject(Parent), Window(Window) {}
+
+protected:
+    bool eventFilter(QObject* Watched, QEvent* Event) override {
+        switch (Event->type()) {
+        case QEvent::DragEnter: {
+            auto* Enter = static_cast<QDragEnterEvent*>(Event);
+            Enter->setAccepted(CarriesCelPicture(Enter->mimeData()));
+            if (Enter->isAccepted()) Enter->setDropAction(Qt::CopyAction);
+            return true;
+        }
+        case QEvent::DragMove: {
+            auto* Move = static_cast<QDragMoveEvent*>(Event);
+            const QPoint At = Move->position().toPoint();
+            Move->setAccepted(Window.imgCharAnimDragOver(Move->mimeData(), At.x(), At.y()));
+            if (Move->isAccepted()) Move->setDropAction(Qt::CopyAction);
+            return true;
+        }
+        case QEvent::Drop: {
+            auto* Drop = static_cast<QDropEvent*>(Event);
+            const QPoint At = Drop->position().toPoint();
+            if (!Window.imgCharAnimDragOver(Drop->mimeData(), At.x(), At.y())) {
+                Drop->ignore();
+                return true;
+            }
+            Drop->setDropAction(Qt::CopyAction);
+            Drop->accept();
+            std::shared_ptr<QMimeData> Data = KeepDragData(Drop->mimeData());
+            QPointer<TfrmCharAnimation> Target = &Window;
+            QTimer::singleShot(0, &Window, [Target, Data, At] {
+                if (Target) Target->imgCharAnimDragDrop(Data.get(), At.x(), At.y());
+            });
+            return true;
+        }
+        default:
+            return QObject::eventFilter(Watched, Event);
+        }
+    }
+
+private:
+    TfrmCharAnimation& Window;
+};
+
+} // namespace
+
+void TfrmCharAnimation::BuildTransfer() {
+    TControls& C = *Controls;
+    C.imgCharAnim->setAcceptDrops(true);
+    C.imgCharAnim->installEventFilter(new TStripDrops(*this, C.imgCharAnim));
+    connect(C.imgCharAnim, &TCelStrip::DragStarted, this, [this] { imgCharAnimStartDrag(); });
+    connect(C.Importcel1, &QAction::triggered, this, [this] { Importcel1Click(); });
+    connect(C.ExportCel1, &QAction::triggered, this, [this] { ExportCel1Click(); });
+}
+
+// ---- Import ----
+
+void TfrmCharAnimation::Importcel1Click() {
+    if (!Cels) return;
+    TFileDialog Dialog;
+    Dialog.Name = "dlgImport";
+    Dialog.Title = "Import Cel";
+    Dialog.Filter = "Bitmaps (*.bmp *.BMP);;JPEG Files (*.jpg *.JPG);;All Files (*)";
+    Dialog.DefaultSuffix = "bmp";
+    Dialog.MustExist = true;
+    const QString FileName = Questions().AskFile(Dialog);
+    if (FileName.isEmpty()) return;
+
+    const QString Extension = QFileInfo(FileName).suffix().toUpper();
+    if (Extension != "BMP" && Extension != "JPG") {
+        Questions().Message(TBoxKind::Information, WrongExtensionText);
+        return;
+    }
+    std::optional<RgbPicture> Picture;
+    {
+        const TWaitCursor Wait;
+        Picture = Extension == "BMP" ? LoadBmp(FileName) : LoadJpeg(FileName);
+    }
+    if (!Picture || Picture->Width <= 0 || Picture->Height <= 0) {
+        Questions().Message(TBoxKind::Error, OpenFailedText);
+        return;
+    }
+    ImportFromBitmap(*Picture);
+}
+
+bool TfrmCharAnimation::ImportFromBitmap(const RgbPicture& Picture) {
+    if (!Cels || Picture.Width <= 0 || Picture.Height <= 0) return false;
+    const std::unique_ptr<TPxPalette> Source = PaletteOfPicture(Picture);
+    if (!TakeSource(*Source, Picture.Width, Picture.Height)) return false;
+    if (TfrmPainter* Shown = Painter()) Shown->SaveUndo();
+    {
+        const TWaitCursor Wait;
+        Cels->Sprite().ImportBitmap(-1, Picture);
+        Cels->RedrawCels();
+    }
+    // The cel has changed like after any other edit: closing now must ask to save it.
+    CelsChanged();
+    return true;
+}
+
+bool TfrmCharAnimation::TakeSource(const TPxPalette& SourcePalette, int Width, int Height) {
+    if (!Cels) return false;
+    // Both questions come first, so that a Cancel in the second leaves everything as it was.
+    bool CopyPalette = false;
+    if (!SourcePalette.Equals(Cels->Palette())) {
+        const TAnswer Answer = Questions().YesNoCancel(TBoxKind::Question, PaletteQuestion);
+        if ((Answer != TAnswer::Yes && Answer != TAnswer::No) || !Cels) return false;
+        CopyPalette = Answer == TAnswer::Yes;
+    }
+    bool Resize = false;
+    if (Width != Cels->Sprite().Width() || Height != Cels->Sprite().Height()) {
+        if (frmQSize) {
+            if (frmQSize->exec() != QDialog::Accepted || !Cels) return false;
+            Resize = frmQSize->ResizeChosen();
+        }
+        const std::uint64_t Bytes =
+            std::uint64_t(Cels->CelCount()) * TPxBitmap::ImageBytes(Width, Height);
+        if (Resize && Bytes > MaxAnimationBytes) {
+            Questions().Message(TBoxKind::Error,
+                                QString("Error:  Not enough memory to make every cel %1 x %2 "
+                                        "pixels.  Leave the Destination Size the same instead.")
+                                    .arg(Width)
+                                    .arg(Height));
+            return false;
+        }
+    }
+
+    if (CopyPalette) {
+        std::unique_ptr<TPxPalette> Copy = TPxPalette::CreateCopy(SourcePalette);
+        if (frmSpriteMDI && frmSpriteMDI->CurrentAnimation == this)
+            frmSpriteMDI->SetPalette(std::move(Copy));
+        else
+            AdoptPalette(std::move(Copy));
+    }
+    if (Resize) {
+        ResizeAnimation(Width, Height, true);
+        // Snapshots of the old size could never be put back.
+        if (TfrmPainter* Shown = Painter()) Shown->ResetUndo();
+        Modified = true;
+    }
+    return true;
+}
+
+void TfrmCharAnimation::AdoptPalette(std::unique_ptr<TPxPalette> Palette) {
+    if (!Cels || !Palette) return;
+    TfrmPainter* Shown = Painter();
+    if (Shown) Shown->SetPalette(*Palette);
+    // The cels refer to the old palette until the cel list has moved them over.
+    std::unique_ptr<TPxPalette> Previous = ReleasePalette();
+    TakePalette(std::move(Palette));
+    if (CurrentPalette == Previous.get()) CurrentPalette = OwnedPalette.get();
+    Cels->SetPalette(*OwnedPalette);
+    SetPalette(*OwnedPalette);
+    if (Shown) {
+        Shown->RefreshView();
+        Shown->RebuildColorBitmaps();
+    }
+}
+
+void TfrmCharAnimation::SaveUndoOf(int Target) {
+    TfrmPainter* Shown = Painter();
+    if (!Shown || !Cels || Target < 0 || Target >= Cels->CelCount()) return;
+    if (!Shown->Undoing) {
+        Shown->UndoHistory().ClearRedo();
+        Shown->UndoHistory().AddUndoCel(Target, Cels->Sprite().CelBitmap(Target).CopyBits());
+    }
+    Shown->UpdateUndoButtons();
+}
+
+// ---- Export ----
+
+void TfrmCharAnimation::ExportCel1Click() {
+    if (!Cels) return;
+    TFileDialog Dialog;
+    Dialog.Name = "dlgExport";
+    Dialog.Save = true;
+    Dialog.Title = "Export Cel";
+    Dialog.Filter = "Bitmap Files (*.bmp *.BMP);;JPEG Files (*.jpg *.JPG)";
+    Dialog.DefaultSuffix = "BMP";
+    Dialog.ConfirmOverwrite = true;
+    const QString FileName = Questions().AskFile(Dialog);
+    if (FileName.isEmpty()) return;
+
+    const QString Extension = QFileInfo(FileName).suffix().toUpper();
+    if (Extension != "BMP" && Extension != "JPG") {
+        // Writing nothing without a word would leave the user believing the cel was saved.
+        Questions().Message(TBoxKind::Information, ExportExtensionText);
+        return;
+    }
+    const TPxBitmap& Cel = Cels->CurrentBitmap();
+    bool Saved = false;
+    {
+        const TWaitCursor Wait;
+        if (Extension == "BMP") {
+            // An 8-bit file with the palette's colours, so that importing it back keeps them.
+            QSaveFile File(FileName);
+            Saved = File.open(QIODevice::WriteOnly) && CelImage(Cel).copy().save(&File, "BMP") &&
+                    File.commit();
+        } else {
+            try {
+                SaveJpegFile(QFile::encodeName(FileName).toStdString(), Cel.ToBitmap());
+                Saved = true;
+            } catch (const JpegError&) {
+            } catch (const FileWriteError&) {
+            }
+        }
+    }
+    if (!Saved) Questions().Message(TBoxKind::Error, SaveFailedText);
+}
+
+// ---- Drag and drop ----
+
+QMimeData* TfrmCharAnimation::CelDragData() const {
+    auto* Data = new QMimeData;
+    Data->setData(CelMimeType, CelDragBytes(*this));
+    if (Cels)
+        Data->setImageData(CelImage(Cels->CurrentBitmap()).convertToFormat(QImage::Format_RGB32));
+    return Data;
+}
+
+void TfrmCharAnimation::imgCharAnimStartDrag() {
+    if (!Cels) return;
+    auto* Drag = new QDrag(Controls->imgCharAnim);
+    Drag->setMimeData(CelDragData());
+    Drag->setPixmap(QPixmap::fromImage(CelImage(Cels->CurrentBitmap()).copy()));
+    Drag->exec(Qt::CopyAction);
+}
+
+bool TfrmCharAnimation::imgCharAnimDragOver(const QMimeData* Data, int X, int Y) const {
+    return Cels && CarriesCelPicture(Data) && Cels->DragOver(X, Y);
+}
+
+void TfrmCharAnimation::imgCharAnimDragDrop(const QMimeData* Data, int X, int Y) {
+    if (!imgCharAnimDragOver(Data, X, Y)) return;
+    const int Target = Cels->CelAt(X, Y);
+    TfrmCharAnimation* Source = CelDragSource(Data);
+
+    if (Source == this) {
+        if (Target != Cels->Current()) {
+            SaveUndoOf(Target);
+            Cels->DragDrop(X, Y);
+            Cels->SetCurrent(Target);
+        }
+        CelsChanged();
+        return;
+    }
+
+    // Copies of the picture and its palette: the source window may close while a question
+    // is open.
+    RgbPicture Picture;
+    std::unique_ptr<TPxPalette> SourcePalette;
+    if (Source) {
+        const TPxBitmap* Cel = DraggedCel(*Source);
+        if (!Cel) return;
+        Picture = Cel->ToBitmap();
+        SourcePalette = TPxPalette::CreateCopy(Source->CelList()->Palette());
+    } else {
+        std::optional<TGridPiece> Piece = ReadGridPiece(Data);
+        if (!Piece) return;
+        Picture = std::move(Piece->Picture);
+        SourcePalette = Piece->MakePalette();
+    }
+    if (!TakeSource(*SourcePalette, Picture.Width, Picture.Height)) return;
+    SaveUndoOf(Target);
+    // By colour, as the cel list imports a cel: each colour becomes its nearest user colour.
+    Cels->Sprite().ImportBitmap(Target, Picture);
+    Cels->Refresh();
+    Controls->imgRunAnimation->RebuildBackdrop();
+    Cels->SetCurrent(Target);
+    CelsChanged();
+}
