@@ -455,6 +455,12 @@ TEST_F(CelImport, ACelFromAnotherWindowAsksForPaletteAndSize) {
     EXPECT_EQ(Large.Sprite().Width(), 3);
     EXPECT_EQ(Large.Sprite().Height(), 2);
     EXPECT_PICTURE(Large.Cel(0), Legend, {"rb.", "brr"});
+
+    // Once the window it came from is closed, the drag is refused.
+    Small.Animation->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(Large.Animation->imgCharAnimDragOver(Data.get(), Large.CelPoint(0).x(),
+                                                      Large.CelPoint(0).y()));
 }
 
 TEST_F(CelImport, AGridPieceFillsACelOfItsSizeOrAsksAboutTheSize) {

@@ -10,7 +10,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
-#include <QMenu>
 #include <QMimeData>
 #include <QPixmap>
 #include <QPointer>
@@ -54,6 +53,19 @@ const QString SaveFailedText = "Error:  Unable to save to file.  The file may be
                                "there may be a drive error.";
 const QString ExportExtensionText = "You may only export a cel as a .BMP or .JPG file.";
 
+// The folder the import and export dialogs open in: at first the pictures beside the
+// program, then the folder of the file chosen last.
+QString PictureFolder;
+
+QString StartFolder() {
+    if (PictureFolder.isEmpty() && frmSpriteMDI) return frmSpriteMDI->AppDir + "/images";
+    return PictureFolder;
+}
+
+void RememberFolder(const QString& FileName) {
+    PictureFolder = QFileInfo(FileName).absolutePath();
+}
+
 // Cels dragged out of a strip. Only this process can resolve the window the bytes name, so
 // the drag carries the process id beside it; other programs get the picture as an image.
 constexpr char CelMimeType[] = "application/x-vimbrel-cel";
@@ -80,8 +92,9 @@ TfrmCharAnimation* CelDragSource(const QMimeData* Data) {
     return nullptr;
 }
 
+// A cel of a window of this program, or a grid piece: the drags a strip takes.
 bool CarriesCelPicture(const QMimeData* Data) {
-    return Data && (Data->hasFormat(CelMimeType) || HasGridPiece(Data));
+    return CelDragSource(Data) || HasGridPiece(Data);
 }
 
 // The bitmap a cel drag from Source brings: the cel pressed last in any strip, which is
@@ -237,8 +250,10 @@ void TfrmCharAnimation::Importcel1Click() {
     Dialog.Filter = "Bitmaps (*.bmp *.BMP);;JPEG Files (*.jpg *.JPG);;All Files (*)";
     Dialog.DefaultSuffix = "bmp";
     Dialog.MustExist = true;
+    Dialog.Folder = StartFolder();
     const QString FileName = Questions().AskFile(Dialog);
     if (FileName.isEmpty()) return;
+    RememberFolder(FileName);
 
     const QString Extension = QFileInfo(FileName).suffix().toUpper();
     if (Extension != "BMP" && Extension != "JPG") {
@@ -310,7 +325,6 @@ bool TfrmCharAnimation::TakeSource(const TPxPalette& SourcePalette, int Width, i
         ResizeAnimation(Width, Height, true);
         // Snapshots of the old size could never be put back.
         if (TfrmPainter* Shown = Painter()) Shown->ResetUndo();
-        Modified = true;
     }
     return true;
 }
@@ -350,10 +364,14 @@ void TfrmCharAnimation::ExportCel1Click() {
     Dialog.Save = true;
     Dialog.Title = "Export Cel";
     Dialog.Filter = "Bitmap Files (*.bmp *.BMP);;JPEG Files (*.jpg *.JPG)";
-    Dialog.DefaultSuffix = "BMP";
+    // A name typed without an extension becomes a bitmap file, in the lower case that
+    // file names on this system use.
+    Dialog.DefaultSuffix = "bmp";
     Dialog.ConfirmOverwrite = true;
+    Dialog.Folder = StartFolder();
     const QString FileName = Questions().AskFile(Dialog);
     if (FileName.isEmpty()) return;
+    RememberFolder(FileName);
 
     const QString Extension = QFileInfo(FileName).suffix().toUpper();
     if (Extension != "BMP" && Extension != "JPG") {
