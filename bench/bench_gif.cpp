@@ -20,6 +20,7 @@
 #include <malloc.h>
 #include <unistd.h>
 
+#include "BenchSamples.h"
 #include "gif/GifReader.h"
 #include "gif/GifWriter.h"
 #include "gif/LzwEncoder.h"
@@ -112,48 +113,16 @@ double SecondsSince(Clock::time_point Start) {
     return std::chrono::duration<double>(Clock::now() - Start).count();
 }
 
-// The default palette the editor ships: a 6 x 6 x 6 colour cube and 20 greys.
-std::unique_ptr<TPxPalette> MakePalette() {
-    return TPxPalette::CreateFromFile(VIMBREL_APP_DIR "/vimbrel.pal");
-}
-
-// Boxes and discs of different colours bouncing about a flat background, one step per cel.
 std::unique_ptr<TSprite> MovingShapes(TPxPalette& Palette) {
     auto Sprite = TSprite::Create(Width, Height, Palette, RGB(204, 204, 255));
-    struct Shape {
-        int X, Y, Size, Dx, Dy;
-        bool Disc;
-        std::uint8_t Color;
-    };
-    std::mt19937 Random(2024);
-    std::vector<Shape> Shapes;
-    for (int I = 0; I < 8; ++I)
-        Shapes.push_back({int(Random() % 500), int(Random() % 340), 40 + int(Random() % 100),
-                          int(Random() % 13) - 6, int(Random() % 11) - 5, I % 2 == 1,
-                          std::uint8_t(10 + Random() % 216)});
-    for (int Cel = 0; Cel < CelCount; ++Cel) {
-        Sprite->AddCel(80);
-        TPxBitmap& Bitmap = Sprite->CelBitmap(Cel);
-        for (Shape& S : Shapes) {
-            const int R = S.Size / 2;
-            for (int Y = std::max(0, S.Y); Y < std::min(Height, S.Y + S.Size); ++Y)
-                for (int X = std::max(0, S.X); X < std::min(Width, S.X + S.Size); ++X) {
-                    const int Dx = X - S.X - R, Dy = Y - S.Y - R;
-                    if (!S.Disc || Dx * Dx + Dy * Dy <= R * R) Bitmap.ScanLine(Y)[X] = S.Color;
-                }
-            S.X += S.Dx;
-            S.Y += S.Dy;
-            if (S.X < -S.Size / 2 || S.X > Width - S.Size / 2) S.Dx = -S.Dx;
-            if (S.Y < -S.Size / 2 || S.Y > Height - S.Size / 2) S.Dy = -S.Dy;
-        }
-    }
+    AddMovingShapes(*Sprite, CelCount, DisposalRestoreBackground);
     Sprite->SetCurrent(0);
     return Sprite;
 }
 
 // Colour numbers of every tenth cel, as the writer hands them to the encoder.
 std::vector<Bytes> ShapeFrames() {
-    auto Palette = MakePalette();
+    auto Palette = ShippedPalette();
     auto Sprite = MovingShapes(*Palette);
     std::vector<Bytes> Frames;
     for (int Cel = 0; Cel < CelCount; Cel += 10) {
@@ -272,7 +241,7 @@ void TimeSaving(benchmark::State& State, const TSprite& Sprite, const TPxPalette
 // A 640 x 480 animation of 100 cels saved to a file (target: under 0.5 s). New cels clear
 // their area, so every cel is written whole.
 void BM_SaveAnimation(benchmark::State& State) {
-    auto Palette = MakePalette();
+    auto Palette = ShippedPalette();
     auto Sprite = MovingShapes(*Palette);
     TimeSaving(State, *Sprite, *Palette);
 }
@@ -281,7 +250,7 @@ BENCHMARK(BM_SaveAnimation)->UseManualTime()->Unit(benchmark::kMillisecond);
 // The same with every cel kept under the next one, so that only changed rectangles are
 // stored: the comparison of each cel with the one before it is timed too.
 void BM_SaveAnimationChangedRects(benchmark::State& State) {
-    auto Palette = MakePalette();
+    auto Palette = ShippedPalette();
     auto Sprite = MovingShapes(*Palette);
     Sprite->SetDisposalAll(DisposalNone);
     TimeSaving(State, *Sprite, *Palette);
@@ -293,7 +262,7 @@ BENCHMARK(BM_SaveAnimationChangedRects)->UseManualTime()->Unit(benchmark::kMilli
 void BM_OpenAnimation(benchmark::State& State) {
     const std::string Path = ScratchFile();
     {
-        auto Palette = MakePalette();
+        auto Palette = ShippedPalette();
         auto Sprite = MovingShapes(*Palette);
         if (!SaveGifFile(Path, *Sprite, *Palette, {})) State.SkipWithError("cannot save");
     }

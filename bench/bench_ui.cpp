@@ -14,6 +14,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include "BenchSamples.h"
 #include "gif/GifReader.h"
 #include "gif/GifWriter.h"
 #include "imaging/Palette.h"
@@ -23,16 +24,6 @@
 #include "ui/animation/f_charanim.h"
 
 namespace {
-
-std::unique_ptr<TPxPalette> CubePalette() {
-    std::vector<RgbColor> Colors;
-    for (int r = 0; r < 6; ++r)
-        for (int g = 0; g < 6; ++g)
-            for (int b = 0; b < 6; ++b)
-                Colors.push_back(
-                    {std::uint8_t(r * 51), std::uint8_t(g * 51), std::uint8_t(b * 51)});
-    return TPxPalette::CreateFromColorMap(Colors);
-}
 
 // Count cels of Width x Height: a noisy backdrop with a block that moves from cel to cel,
 // as an animation drawn by hand changes a part of each frame.
@@ -62,7 +53,7 @@ struct TBigGif {
     QTemporaryDir Folder;
     QString FileName = Folder.filePath("big.gif");
     TBigGif() {
-        auto Palette = CubePalette();
+        auto Palette = ShippedPalette();
         auto Sprite = MovingBlock(*Palette, 640, 480, 100);
         if (!SaveGifFile(QFile::encodeName(FileName).toStdString(), *Sprite, *Palette, {}))
             qFatal("cannot write the benchmark's GIF file");
@@ -82,7 +73,7 @@ struct TWindow {
 
     TWindow(int Width, int Height) {
         Window->setAttribute(Qt::WA_DeleteOnClose, false);
-        Window->TakePalette(CubePalette());
+        Window->TakePalette(ShippedPalette());
         Window->NewAnimation(1);
         Window->resize(Width, Height);
         Window->show();
@@ -129,7 +120,7 @@ BENCHMARK(BM_StripRepaint100Cels)->Unit(benchmark::kMillisecond);
 
 // Qt alone: the same 100 pictures converted and drawn 1:1 into an image of the strip's size.
 void BM_QtDraws100IndexedImages(benchmark::State& State) {
-    auto Palette = CubePalette();
+    auto Palette = ShippedPalette();
     auto Sprite = MovingBlock(*Palette, 64, 64, 100);
     QImage Target(1400, 560, QImage::Format_RGB32);
     for (auto _ : State) {

@@ -14,6 +14,7 @@
 #include <random>
 #include <string>
 
+#include "BenchSamples.h"
 #include "gif/GifWriter.h"
 #include "imaging/Palette.h"
 #include "imaging/PxBitmap.h"
@@ -28,7 +29,7 @@ struct Animation {
 
 Animation Start(int Width, int Height, COLORREF Background) {
     Animation A;
-    A.Palette = TPxPalette::CreateFromFile(VIMBREL_APP_DIR "/vimbrel.pal");
+    A.Palette = ShippedPalette();
     A.Sprite = TSprite::Create(Width, Height, *A.Palette, Background);
     return A;
 }
@@ -40,36 +41,8 @@ void FillBox(TPxBitmap& Bitmap, int X0, int Y0, int X1, int Y1, std::uint8_t Ind
 }
 
 Animation MovingShapes() {
-    constexpr int Width = 640, Height = 480;
-    Animation A = Start(Width, Height, RGB(204, 204, 255));
-    struct Shape {
-        int X, Y, Size, Dx, Dy;
-        bool Disc;
-        std::uint8_t Color;
-    };
-    std::mt19937 Random(2024);
-    std::vector<Shape> Shapes;
-    for (int I = 0; I < 8; ++I)
-        Shapes.push_back({int(Random() % 500), int(Random() % 340), 40 + int(Random() % 100),
-                          int(Random() % 13) - 6, int(Random() % 11) - 5, I % 2 == 1,
-                          std::uint8_t(10 + Random() % 216)});
-    for (int Cel = 0; Cel < 100; ++Cel) {
-        A.Sprite->AddCel(80);
-        A.Sprite->Cel(Cel).SetDisposal(DisposalNone);
-        TPxBitmap& Bitmap = A.Sprite->CelBitmap(Cel);
-        for (Shape& S : Shapes) {
-            const int R = S.Size / 2;
-            for (int Y = std::max(0, S.Y); Y < std::min(Height, S.Y + S.Size); ++Y)
-                for (int X = std::max(0, S.X); X < std::min(Width, S.X + S.Size); ++X) {
-                    const int Dx = X - S.X - R, Dy = Y - S.Y - R;
-                    if (!S.Disc || Dx * Dx + Dy * Dy <= R * R) Bitmap.ScanLine(Y)[X] = S.Color;
-                }
-            S.X += S.Dx;
-            S.Y += S.Dy;
-            if (S.X < -S.Size / 2 || S.X > Width - S.Size / 2) S.Dx = -S.Dx;
-            if (S.Y < -S.Size / 2 || S.Y > Height - S.Size / 2) S.Dy = -S.Dy;
-        }
-    }
+    Animation A = Start(640, 480, RGB(204, 204, 255));
+    AddMovingShapes(*A.Sprite, 100, DisposalNone);
     return A;
 }
 
