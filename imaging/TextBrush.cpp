@@ -32,7 +32,6 @@ std::unique_ptr<TPxBrush> CreateTextBrush(const TTextMask& Mask, COLORREF TextCo
                                           const TPxPalette& Palette, int Zoom) {
     const COLORREF Background = TextBackgroundFor(TextColor);
     const auto Picture = TextPicture(Mask, TextColor, Background, Palette);
-    // The measured box reaches one column and one row past the glyphs' own cells.
     return TPxBrush::CreateFromArea(*Picture, {0, 0, Mask.Width - 1, Mask.Height - 1}, Background,
                                     Zoom);
 }
