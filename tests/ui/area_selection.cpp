@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include "gif/GifReader.h"
 #include "model/undo.h"
 #include "support/PainterDocument.h"
 #include "ui/painter/FlyPal.h"
@@ -156,10 +157,21 @@ TEST(AreaSelection, AMovedSelectionKeepsWhatLiesUnderItsBackgroundAndOneUndoRest
     EXPECT_EQ(Doc.Painter->Zoom(), 3);
     EXPECT_EQ(Doc.Painter->ViewBitmap()->IndexAt(16, 4), Black);
     EXPECT_EQ(Doc.Painter->ViewBitmap()->IndexAt(19, 4), Red) << "background shows through";
-    // A click outside drops it: its background pixels leave the red under them alone.
-    Doc.Click(1, 4);
+    // Saving drops it first, so the file holds the moved pixels, not the hole they left; its
+    // background pixels leave the red under them alone.
+    const Picture Dropped{"........", ".....#r.", ".....r#.", "........", "........"};
+    const ScratchFolder Folder;
+    const std::string File = (Folder / "moved.gif").string();
+    ASSERT_TRUE(Doc.Animation->SaveToGIF(QString::fromStdString(File)));
+    EXPECT_FALSE(Doc.Painter->SelectionFloating);
+    const GifReadResult Saved = ReadGifFile(File);
+    ASSERT_TRUE(Saved.Opened());
+    const TPxBitmap& SavedCel = Saved.Sprite->CelBitmap(0);
+    EXPECT_EQ(SavedCel.ColorTable()[SavedCel.IndexAt(5, 1)], (RgbColor{0, 0, 0}));
+    EXPECT_EQ(SavedCel.ColorTable()[SavedCel.IndexAt(1, 1)], (RgbColor{255, 255, 255}));
+    EXPECT_PICTURE(Doc.Cel(), Legend, Dropped);
     Command("tbutBrush");
-    EXPECT_PICTURE(Doc.Cel(), Legend, {"........", ".....#r.", ".....r#.", "........", "........"});
+    EXPECT_PICTURE(Doc.Cel(), Legend, Dropped);
     EXPECT_TRUE(Doc.ViewShowsCel());
 
     // Lifting, moving and dropping recorded nothing: one undo goes back to before.

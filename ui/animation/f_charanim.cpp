@@ -493,6 +493,9 @@ bool TfrmCharAnimation::SaveToGIF(const QString& FileName, QString* Reason) {
         if (Reason) *Reason = "There is no animation to save.";
         return false;
     }
+    // A floating selection has left a hole in its cel: saving without it would store the
+    // hole and lose the lifted pixels.
+    if (TfrmPainter* Editing = Painter()) Editing->DropSelection();
     const TWaitCursor Wait;
     GifWriteSettings Settings;
     Settings.BackgroundTransparent = BackgroundTransparent;

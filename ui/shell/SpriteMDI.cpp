@@ -1,5 +1,7 @@
 #include "ui/shell/SpriteMDI.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -132,7 +134,10 @@ void TfrmSpriteMDI::BuildWindow() {
     Bar->setObjectName("statStatus");
     Bar->setAccessibleName("Status");
     Bar->setSizeGripEnabled(true);
-    const int Widths[2] = {480, 50};
+    // The position panel is at least wide enough for the largest position a cel can have,
+    // in whatever font the desktop uses.
+    const int Widths[2] = {480,
+                           std::max(50, Bar->fontMetrics().horizontalAdvance("X:639  Y:479") + 12)};
     const char* Names[2] = {"pnlStatusMessage", "pnlStatusPosition"};
     const char* Captions[2] = {"Message", "Cursor Position"};
     for (int i = 0; i < 2; ++i) {
