@@ -4,6 +4,7 @@
 #include <malloc.h>
 
 #include "ui/shell/Forms.h"
+#include "ui/shell/Glyphs.h"
 #include "ui/shell/SpriteMDI.h"
 
 int main(int argc, char** argv) {
@@ -17,6 +18,8 @@ int main(int argc, char** argv) {
     QApplication Application(argc, argv);
     QApplication::setOrganizationName("Ostra Vale Software");
     QApplication::setApplicationName("Ostra Vale Vimbrel");
+    // Without an icon of its own, every document window would show the toolkit's logo.
+    QApplication::setWindowIcon(Glyph("Palette"));
     TApplicationWindows Windows;
     frmSpriteMDI->showMaximized();
     return QApplication::exec();
