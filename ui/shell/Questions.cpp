@@ -25,11 +25,18 @@ QMessageBox::Icon IconOf(TBoxKind Kind) {
     return QMessageBox::Information;
 }
 
+// A box belongs to the window the user is working in: one that stays on top (the import
+// window a piece is dragged from) would otherwise hide a box that belongs to the main window.
+QWidget* ParentNow() {
+    if (QWidget* Modal = QApplication::activeModalWidget()) return Modal;
+    if (QWidget* Active = QApplication::activeWindow()) return Active;
+    return BoxParent.data();
+}
+
 // Boxes carry the program's name as their title, as every box of the editor does.
 int Ask(TBoxKind Kind, const QString& Text, QMessageBox::StandardButtons Buttons,
         QMessageBox::StandardButton Default) {
-    QMessageBox Box(IconOf(Kind), QApplication::applicationName(), Text, Buttons,
-                    BoxParent.data());
+    QMessageBox Box(IconOf(Kind), QApplication::applicationName(), Text, Buttons, ParentNow());
     Box.setDefaultButton(Default);
     Box.setObjectName("MessageBox");
     return Box.exec();
@@ -59,7 +66,7 @@ public:
     }
 
     QString AskFile(const TFileDialog& Dialog) override {
-        QFileDialog Box(BoxParent.data(), Dialog.Title, Dialog.Folder, Dialog.Filter);
+        QFileDialog Box(ParentNow(), Dialog.Title, Dialog.Folder, Dialog.Filter);
         Box.setObjectName(Dialog.Name);
         Box.setAcceptMode(Dialog.Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
         Box.setFileMode(Dialog.Save || !Dialog.MustExist ? QFileDialog::AnyFile
