@@ -42,12 +42,6 @@ inline GiflibFile ReadWithGiflib(const Bytes& File) {
 struct ViewedPixel {
     GifColorType Color{};
     bool Drawn = false;
-
-    bool operator==(const ViewedPixel& Other) const {
-        return Drawn == Other.Drawn &&
-               (!Drawn || (Color.Red == Other.Color.Red && Color.Green == Other.Color.Green &&
-                           Color.Blue == Other.Color.Blue));
-    }
 };
 using ViewedFrame = std::vector<ViewedPixel>;
 

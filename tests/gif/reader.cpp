@@ -1,6 +1,5 @@
-// How the reader turns the records of a GIF file into cels: the palette, the picture each
-// cel holds, delays, disposals, transparency, loop count, comments, and how much of a
-// damaged, absurd or unusable file it keeps.
+// The reader on files written record by record: the rules the public suites
+// (reader_files.cpp) leave out, and how much of a damaged or absurd file it keeps.
 #include <stdexcept>
 
 #include "gif/GifDecoder.h"
@@ -30,10 +29,6 @@ GifReadResult Open(const GifBytes& File, std::size_t Limit = std::size_t(1) << 3
     return Result;
 }
 
-Bytes Fill(int Count, std::uint8_t Index) {
-    return Bytes(std::size_t(Count), Index);
-}
-
 int IndexAt(const GifReadResult& Result, int Cel, int X, int Y) {
     return Result.Sprite->CelBitmap(Cel).IndexAt(X, Y);
 }
@@ -56,10 +51,8 @@ TEST(GifReader, ThePaletteAndBackgroundComeFromTheColourTables) {
     EXPECT_EQ(std::make_pair(IndexAt(Result, 0, 0, 0), IndexAt(Result, 0, 1, 0)),
               std::make_pair(13, 10));
     EXPECT_TRUE(Result.Faults.empty());
-    // 256 colours: 0 is pure red, 240 almost red; the palette keeps only the first 236,
-    // and the background (240) becomes the user colour it is drawn as, so that cels added
-    // later are filled with it. Local colours go to the nearest user colour too: local
-    // colour 1 is near global colour 50 (50, 0, 100).
+    // Of 256 colours the palette keeps 236; the background (240, almost red) becomes the
+    // nearest user colour, so do local colours (local 1 is near global 50, (50, 0, 100)).
     std::vector<RgbColor> Table(256, RgbColor{0, 0, 0});
     for (int k = 0; k < 236; ++k)
         Table[std::size_t(k)] = {std::uint8_t(k), 0, 100};
@@ -77,7 +70,7 @@ TEST(GifReader, ThePaletteAndBackgroundComeFromTheColourTables) {
 
 TEST(GifReader, CelsAreComposedByDisposalPlaceAndTransparency) {
     GifBuilder Gif(4, 3, Colors);
-    Gif.GraphicControl(1, 0).Image(0, 0, 4, 3, Fill(12, W));
+    Gif.GraphicControl(1, 0).Image(0, 0, 4, 3, Bytes(12, W));
     Gif.GraphicControl(0, 7).Image(0, 0, 2, 1, {R, R});
     Gif.GraphicControl(1, 0).Image(3, 2, 1, 1, {G});
     Gif.GraphicControl(3, 9999).Image(1, 1, 1, 1, {B}); // drawn over, like 0 and 1
@@ -94,23 +87,20 @@ TEST(GifReader, CelsAreComposedByDisposalPlaceAndTransparency) {
                         {"....", "....", "c..."},
                         {"...m", "....", "...."}});
     // A zero or missing delay repeats the last one that was not zero, 100 ms before any.
-    const std::vector<std::pair<int, int>> Settings = {{1, 100},   {0, 70}, {1, 70}, {3, 99990},
-                                                       {2, 99990}, {2, 30}, {2, 30}};
+    std::vector<std::pair<int, int>> Settings;
     for (int Cel = 0; Cel < Result.Sprite->CelCount(); ++Cel)
-        EXPECT_EQ(std::make_pair(int(Result.Sprite->Cel(Cel).Disposal()),
-                                 Result.Sprite->Cel(Cel).Delay()),
-                  Settings[std::size_t(Cel)])
-            << Cel;
+        Settings.emplace_back(Result.Sprite->Cel(Cel).Disposal(), Result.Sprite->Cel(Cel).Delay());
+    EXPECT_EQ(Settings, (std::vector<std::pair<int, int>>{
+                            {1, 100}, {0, 70}, {1, 70}, {3, 99990}, {2, 99990}, {2, 30}, {2, 30}}));
     EXPECT_EQ(Result.DefaultDelay, 30);
     // An image covering the screen is drawn at the origin; others where they are, clipped.
     GifBuilder Placed(3, 2, Colors);
     Placed.GraphicControl(1, 5).Image(7, 9, 3, 2, {R, G, B, Y, C, M});
     Placed.GraphicControl(1, 5).Image(1, 1, 5, 1, {W, K, W, W, W}); // wider, but lower
-    Placed.GraphicControl(1, 5).Image(10, 10, 2, 2, Fill(4, W));    // off the screen
+    Placed.GraphicControl(1, 5).Image(10, 10, 2, 2, Bytes(4, W));   // off the screen
     ExpectCels(Open(Placed.Trailer()), {{"rgb", "ycm"}, {"rgb", "y#."}, {"rgb", "y#."}});
-    // The first picture's transparent colour, when it differs from the background, becomes
-    // the background and fills the picture before the first image is drawn. Colour 7
-    // repeats colour 2 (red): both are the transparent colour's user colour.
+    // The first picture's transparent colour becomes the background, filling the picture
+    // first; colour 7 repeats colour 2 (red), so both show as the transparent colour.
     std::vector<RgbColor> Table = Colors;
     Table[7] = Table[2];
     GifBuilder First(3, 2, Table, K);
@@ -121,8 +111,7 @@ TEST(GifReader, CelsAreComposedByDisposalPlaceAndTransparency) {
     ExpectCels(FirstResult, {{"r#r", "rrb"}, {"rrr", "grg"}});
     EXPECT_EQ(FirstResult.Sprite->BackColor(), PALETTERGB(255, 0, 0));
     // Optimising encoders name a transparent colour for later frames only to skip pixels
-    // that stay as they were: it neither becomes the background nor makes the animation
-    // transparent, so the first picture's red keeps showing once saved.
+    // that stay: it neither becomes the background nor makes the animation transparent.
     GifBuilder Later(4, 1, {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}}, 3);
     Later.GraphicControl(1, 5).Image(0, 0, 4, 1, {0, 1, 2, 3});
     Later.GraphicControl(1, 5, 0).Image(1, 0, 3, 1, {0, 0, 1});
@@ -177,17 +166,16 @@ TEST(GifReader, CommentsLoopCountAndImagesWithoutPixels) {
 }
 
 TEST(GifReader, DamagedFilesKeepWhatDecodedAndTheRecordsAfterIt) {
-    // The first image is cut just before its block terminator: every row is there. The
-    // second cannot be decoded at all; the third ends its data before its last row and
-    // gives a code size no GIF may have; the fourth is cut short half way.
+    // Image 0 is cut before its block terminator, with every row there; 1 cannot be decoded;
+    // 2 ends before its last row; 3 has an impossible code size; 4 is cut half way.
     GifBuilder Gif(4, 40, Colors);
-    Gif.GraphicControl(1, 2).Image(0, 0, 4, 40, Fill(160, W));
+    Gif.GraphicControl(1, 2).Image(0, 0, 4, 40, Bytes(160, W));
     const GifBytes& Cut = Gif.WithoutTrailer();
     EXPECT_EQ(IndexAt(Open(GifBytes(Cut.begin(), Cut.end() - 1)), 0, 3, 39), 11);
     Gif.ImageWithData(0, 0, 2, 2, {0x02, 0x02, 0xFF, 0xFF, 0x00}); // a code not in the table
     Gif.GraphicControl(1, 3).ImageWithData(0, 0, 2, 2, {0x02, 0x02, 0x44, 0x0A, 0x00});
     Gif.ImageWithData(0, 0, 2, 2, {0x0C, 0x02, 0x10, 0x01, 0x00}).Comment("still read");
-    Gif.GraphicControl(1, 4).Image(0, 0, 3, 40, Fill(120, R));
+    Gif.GraphicControl(1, 4).Image(0, 0, 3, 40, Bytes(120, R));
     const GifBytes& Whole = Gif.WithoutTrailer();
     const GifReadResult Result = Open(GifBytes(Whole.begin(), Whole.end() - 30));
     EXPECT_EQ(Result.Faults, (std::vector<std::string>{
@@ -213,7 +201,7 @@ TEST(GifReader, AbsurdFilesAreBoundedOrRefusedWithAReason) {
               "Cannot open " + std::string(VIMBREL_TEST_DATA) + ": it is a folder.");
     // 10 x 10 cels of 120 bytes and their upkeep: room for the work picture and two cels.
     GifBuilder Three(10, 10, Colors);
-    Open(Three.Image(0, 0, 10, 10, Fill(100, W)).Image(0, 0, 1, 1, {R}).Trailer(), 2000);
+    Open(Three.Image(0, 0, 10, 10, Bytes(100, W)).Image(0, 0, 1, 1, {R}).Trailer(), 2000);
     EXPECT_EQ(Read(Three.Image(0, 0, 1, 1, {G}).Trailer(), 2000).Error,
               "The animation is too large to open: its cels would need more than 2000 bytes of "
               "memory.");

@@ -1,6 +1,5 @@
-// Two public GIF test suites open with the frames a viewer shows, wherever the editor's
-// rules agree with a viewer's; damaged files, most of them found by fuzzing, open with every
-// image that decoded or fail with a reason.
+// The public GIF suites show a viewer's frames wherever the editor's rules agree with a
+// viewer's; damaged files open with every image that decoded or fail with a reason.
 #include <map>
 #include <set>
 #include <sstream>
@@ -14,10 +13,8 @@ namespace {
 
 const fs::path Data = VIMBREL_TEST_DATA;
 
-// Whether a cel shows the frame a viewer shows (raw RGBA, rows top-down, from Offset of
-// Rgba). A cel holds palette colours only, so each colour of the frame is first taken to
-// its nearest user colour; where the viewer shows nothing (alpha 0) the editor shows the
-// background colour.
+// Whether a cel shows the viewer's frame (RGBA from Offset of Rgba) as near as user colours
+// can; where the viewer shows nothing (alpha 0) the editor shows the background colour.
 ::testing::AssertionResult CelShowsFrame(const GifReadResult& Result, int CelIndex,
                                          const Bytes& Rgba, std::size_t Offset = 0) {
     const TSprite& Sprite = *Result.Sprite;
@@ -49,18 +46,17 @@ std::vector<fs::path> FilesIn(const fs::path& Folder, const std::string& Extensi
     return Files;
 }
 
-// A pygif .conf file: "key = value" lines in [sections].
-std::map<std::string, std::map<std::string, std::string>> ReadConf(const fs::path& Path) {
-    std::map<std::string, std::map<std::string, std::string>> Sections;
+// A pygif .conf file's "key = value" lines, as "section.key" to value.
+std::map<std::string, std::string> ReadConf(const fs::path& Path) {
+    std::map<std::string, std::string> Values;
     std::istringstream Text(ReadText(Path));
     std::string Line, Section;
-    while (std::getline(Text, Line)) {
+    while (std::getline(Text, Line))
         if (!Line.empty() && Line[0] == '[')
             Section = Line.substr(1, Line.find(']') - 1);
         else if (const std::size_t Equal = Line.find(" = "); Equal != std::string::npos)
-            Sections[Section][Line.substr(0, Equal)] = Line.substr(Equal + 3);
-    }
-    return Sections;
+            Values[Section + "." + Line.substr(0, Equal)] = Line.substr(Equal + 3);
+    return Values;
 }
 
 } // namespace
@@ -92,7 +88,7 @@ TEST(GifReaderFiles, PygifFilesOpenOrFailAndShowTheFramesWhereTheRulesAgree) {
             continue;
         }
         std::vector<std::string> Frames;
-        std::istringstream List(Conf["config"]["frames"]);
+        std::istringstream List(Conf["config.frames"]);
         for (std::string Frame; std::getline(List, Frame, ',');)
             Frames.push_back(Frame);
         if (Frames.empty() || Differ.count(Name)) continue;
@@ -101,16 +97,15 @@ TEST(GifReaderFiles, PygifFilesOpenOrFailAndShowTheFramesWhereTheRulesAgree) {
         EXPECT_EQ(Cels.empty() ? int(Frames.size()) : Cels.back() + 1, Result.Sprite->CelCount());
         for (std::size_t k = 0; k < Frames.size(); ++k) {
             const int Cel = Cels.empty() ? int(k) : Cels[k];
-            std::map<std::string, std::string>& Frame = Conf[Frames[k]];
-            const fs::path Pixels = Data / "pygif" / Frame["pixels"];
+            const fs::path Pixels = Data / "pygif" / Conf[Frames[k] + ".pixels"];
             if (!fs::exists(Pixels)) continue; // the two 65535-pixel lines were left out
             EXPECT_TRUE(CelShowsFrame(Result, Cel, ReadBytes(Pixels)));
-            if (Frame.count("delay")) {
-                EXPECT_EQ(Result.Sprite->Cel(Cel).Delay(), std::stoi(Frame["delay"]) * 10);
+            if (const std::string Delay = Conf[Frames[k] + ".delay"]; !Delay.empty()) {
+                EXPECT_EQ(Result.Sprite->Cel(Cel).Delay(), std::stoi(Delay) * 10);
             }
             ++Compared;
         }
-        const std::string Loops = Conf["config"]["loop-count"];
+        const std::string Loops = Conf["config.loop-count"];
         EXPECT_EQ(Result.LoopCount, Loops == "infinite" ? 0 : std::stoi(Loops));
     }
     EXPECT_GE(Compared, 80);
@@ -180,9 +175,8 @@ TEST(GifReaderFiles, DamagedFilesOpenWithWhatDecodedOrSayWhy) {
         {"fuzz-zero-screen", "The picture has no pixels: its logical screen is 1792 x 0."},
         {"no-trailer", "3 cels"},
     };
-    // The two without a fault are made from a sound file, by dropping its trailer or by
-    // putting an image of 0 x 0 pixels between its first two images: their cels are the
-    // sound file's.
+    // The two without a fault are a sound file without its trailer or with a 0 x 0 image
+    // inserted: their cels are the sound file's.
     const Bytes Sound = ReadBytes(Data / "fixtures" / "gs-disposal-asis.frames.rgba");
     const std::vector<fs::path> Files = FilesIn(Data / "damaged", ".gif");
     EXPECT_EQ(Files.size(), Outcomes.size());
