@@ -20,18 +20,6 @@ TPxCanvas& Pens(TPxBitmap& B, int Width = 1, TBrushStyle Style = bsSolid) {
     B.Canvas().Brush = {RedColor, Style};
     return B.Canvas();
 }
-
-void Line(TPxCanvas& Canvas, TPoint From, TPoint To) {
-    Canvas.MoveTo(From.X, From.Y);
-    Canvas.LineTo(To.X, To.Y);
-}
-
-std::string Repeat(const std::string& Piece, int Times) {
-    std::string Row;
-    for (int i = 0; i < Times; ++i)
-        Row += Piece;
-    return Row;
-}
 } // namespace
 
 TEST(Bitmap, LayoutSnapshotsAndColourMatching) {
@@ -100,12 +88,15 @@ TEST(Bitmap, BlockOperationsClipAndGoByIndexOrColour) {
     EXPECT_PICTURE(*B, Legend, {"######", "######", "######"});
     // Rows with few transparent pixels and with many.
     const std::string Few = std::string(30, '#') + "r" + std::string(30, '#') + "r##";
+    std::string Many, ManyShown;
+    for (int i = 0; i < 32; ++i)
+        Many += "#r", ManyShown += "#.";
     B = Sheet(*Palette, {std::string(64, '.'), std::string(64, '.')});
-    Source = Sheet(*Palette, {Few, Repeat("#r", 32)});
+    Source = Sheet(*Palette, {Few, Many});
     Source->SetTransparentColor(RedColor);
     Source->DrawTo(*B, 0, 0);
     EXPECT_PICTURE(*B, Legend,
-                   {std::string(30, '#') + "." + std::string(30, '#') + ".##", Repeat("#.", 32)});
+                   {std::string(30, '#') + "." + std::string(30, '#') + ".##", ManyShown});
     // By colour from a palette that holds ink at entry 100.
     auto Other = TPxPalette::CreateCopy(*Palette);
     Other->SwapColors(Ink, 100);
@@ -154,7 +145,8 @@ TEST(Canvas, LinesRectanglesEllipsesAndFills) {
     Pens(*B).LineTo(6, 3);
     EXPECT_PICTURE(*B, Legend, {"#......", ".##....", "...##..", ".....#.", "......."});
     B = Sheet(*Palette, Paper7);
-    Line(Pens(*B, 3), {1, 2}, {5, 2});
+    Pens(*B, 3).MoveTo(1, 2);
+    B->Canvas().LineTo(5, 2);
     EXPECT_PICTURE(*B, Legend, {".......", "######.", "######.", "######.", "......."});
     B = Sheet(*Palette, Paper7);
     Pens(*B).Rectangle(1, 0, 6, 5);

@@ -70,22 +70,20 @@ TEST(GridCells, ExtractedCellTakesNearestUserColoursAndIsBlackBeyondThePicture) 
 }
 
 TEST(GridCells, PaletteMadeFromAPictureKeepsTheColoursItUses) {
-    // A true-colour picture: its colours, most used first, from entry 11 on.
-    RgbPicture TrueColor(4, 2);
+    // A true-colour picture: white, then its colours, most used first.
     const RgbColor Sky{90, 160, 230}, Grass{20, 140, 40}, Sun{250, 220, 10};
+    RgbPicture TrueColor(4, 2);
     for (int x = 0; x < 4; ++x) {
         TrueColor.Set(x, 0, Sky);
         TrueColor.Set(x, 1, x < 3 ? Grass : Sun);
     }
     TrueColor.Palette = KeptColorTable(TrueColor);
     auto Made = TPxPalette::CreateFromGraphic(TrueColor);
-    EXPECT_EQ(Made->Entry(10).Color(), (RgbColor{255, 255, 255}));
-    EXPECT_EQ(Made->Entry(11).Color(), Sky);
-    EXPECT_EQ(Made->Entry(12).Color(), Grass);
-    EXPECT_EQ(Made->Entry(13).Color(), Sun);
-    EXPECT_EQ(Made->Entry(14).Color(), (RgbColor{0, 0, 0}));
-    // An indexed picture whose colours sit at positions 11..245 keeps its own table, so its
-    // colours stay where they were.
+    const RgbColor Expected[] = {{255, 255, 255}, Sky, Grass, Sun, {0, 0, 0}};
+    for (int k = 0; k < 5; ++k)
+        EXPECT_EQ(Made->Entry(10 + k).Color(), Expected[k]) << "entry " << 10 + k;
+    // An indexed picture whose colours sit at positions 11..245 keeps its own table; one
+    // colour only at a position the palette cannot keep makes a table of the used colours.
     RgbPicture Indexed(2, 1);
     Indexed.Palette.assign(256, RgbColor{0, 0, 0});
     Indexed.Palette[3] = {1, 2, 3};
@@ -94,23 +92,20 @@ TEST(GridCells, PaletteMadeFromAPictureKeepsTheColoursItUses) {
     Indexed.Set(0, 0, Indexed.Palette[40]);
     Indexed.Set(1, 0, Indexed.Palette[200]);
     EXPECT_EQ(KeptColorTable(Indexed), Indexed.Palette);
-    // A colour found only at a position the palette cannot keep makes a table of the
-    // picture's colours instead.
     Indexed.Set(1, 0, Indexed.Palette[3]);
     Indexed.Palette = KeptColorTable(Indexed);
     Made = TPxPalette::CreateFromGraphic(Indexed);
     EXPECT_EQ(Made->Entry(11).Color(), (RgbColor{40, 41, 42}));
     EXPECT_EQ(Made->Entry(12).Color(), (RgbColor{1, 2, 3}));
-    // More colours than the palette holds: the 235 most used stay.
+    // More colours than the palette holds: the 235 most used stay, ties in order of first use.
     RgbPicture Many(300, 2);
     for (int x = 0; x < 300; ++x) {
-        Many.Set(x, 0, {std::uint8_t(x / 256), std::uint8_t(x), 7});
-        Many.Set(x, 1,
-                 x < 235 ? RgbColor{std::uint8_t(x / 256), std::uint8_t(x), 7} : RgbColor{9, 9, 9});
+        const RgbColor Own{std::uint8_t(x / 256), std::uint8_t(x), 7};
+        Many.Set(x, 0, Own);
+        Many.Set(x, 1, x < 235 ? Own : RgbColor{9, 9, 9});
     }
-    const auto Table = KeptColorTable(Many);
-    ASSERT_EQ(Table.size(), 246u);
-    Many.Palette = Table;
+    Many.Palette = KeptColorTable(Many);
+    ASSERT_EQ(Many.Palette.size(), 246u);
     Made = TPxPalette::CreateFromGraphic(Many);
     EXPECT_EQ(Made->Entry(11).Color(), (RgbColor{9, 9, 9})) << "65 uses";
     EXPECT_EQ(Made->Entry(12).Color(), (RgbColor{0, 0, 7})) << "two uses, first seen";

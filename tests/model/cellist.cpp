@@ -201,12 +201,11 @@ TEST(CelList, ChangesGoToTheCurrentCelOrAllAndRedrawWhatTheyTouch) {
     S.List->FloodFill(0, 3, Blue, false);
     EXPECT_PICTURE(S.Cel(0), Legend, {"RBBB", ".BRB", ".BBB", "...."});
     EXPECT_PICTURE(S.Cel(1), Legend, {"RBBB", "BBRB", "BBBB", "BBR."});
+    // An ellipse leaves the pen one pixel wide.
     S.List->SolidEllipse(0, 0, 4, 4, Red, Red, 2, true);
-    EXPECT_EQ(std::make_pair(int(S.Cel(2).IndexAt(1, 1)), S.Cel(2).Canvas().Pen.Width),
-              std::make_pair(RedIndex, 1))
-        << "the pen is left one pixel wide";
-    EXPECT_EQ(S.List->GetPixelColor(1, 1), Red);
-    EXPECT_EQ(S.List->GetPixelColor(4, 0), CLR_INVALID);
+    EXPECT_EQ(std::make_tuple(int(S.Cel(2).IndexAt(1, 1)), S.Cel(2).Canvas().Pen.Width,
+                              S.List->GetPixelColor(1, 1), S.List->GetPixelColor(4, 0)),
+              std::make_tuple(RedIndex, 1, Red, CLR_INVALID));
     // A picture dropped outside every cel changes nothing.
     TPxBitmap Source(8, 1, 1, *S.Palette);
     S.Surface.Clear();
@@ -221,7 +220,7 @@ TEST(CelList, ChangesGoToTheCurrentCelOrAllAndRedrawWhatTheyTouch) {
         Next->AddCel(0);
     Next->SetCurrent(5);
     S.List->SetSprite(std::move(Next));
-    EXPECT_EQ(std::make_tuple(S.List->Current(), S.Sprite().Current(), S.List->CelCount()),
-              std::make_tuple(0, 0, 6));
-    EXPECT_EQ(S.List->BackColor(), Red);
+    EXPECT_EQ(std::make_tuple(S.List->Current(), S.Sprite().Current(), S.List->CelCount(),
+                              S.List->BackColor()),
+              std::make_tuple(0, 0, 6, Red));
 }
