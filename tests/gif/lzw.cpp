@@ -5,6 +5,7 @@
 #include "gif/DynArrB.h"
 #include "gif/LzwEncoder.h"
 #include "giflib_viewer.h"
+#include "reader_builder.h"
 #include "support/PictureAssert.h"
 
 namespace {
@@ -27,19 +28,16 @@ Bytes DistinctPairs(std::size_t Count) {
 
 Bytes Encoded(const Bytes& Data) {
     Bytes Out;
-    WriteImageData([&](const std::uint8_t* P, std::size_t N) { Out.insert(Out.end(), P, P + N); },
-                   EncodeImageData(Data.data(), Data.size()));
+    WriteImageData(AppendTo(Out), EncodeImageData(Data.data(), Data.size()));
     return Out;
 }
 
 // Image data as the only frame, one row high, of a GIF with a 256-colour table, decoded by
 // giflib: its pixels, or nothing when giflib refuses it.
 Bytes DecodedByGiflib(const Bytes& ImageData, std::size_t Width) {
-    const auto W0 = std::uint8_t(Width), W1 = std::uint8_t(Width >> 8);
-    Bytes File = {'G', 'I', 'F', '8', '9', 'a', W0, W1, 1, 0, 0xF7, 0, 0};
-    for (int I = 0; I < 256; ++I)
-        File.insert(File.end(), 3, std::uint8_t(I));
-    File = File + Bytes{0x2C, 0, 0, 0, 0, W0, W1, 1, 0, 0} + ImageData + Bytes{0x3B};
+    const int W = int(Width);
+    const GifBytes File =
+        GifBuilder(W, 1, std::vector<RgbColor>(256)).ImageWithData(0, 0, W, 1, ImageData).Trailer();
     const giflib_viewer::GiflibFile Gif = giflib_viewer::ReadWithGiflib(File);
     if (!Gif || Gif->ImageCount != 1) return {};
     return Bytes(Gif->SavedImages[0].RasterBits, Gif->SavedImages[0].RasterBits + Width);

@@ -1,50 +1,28 @@
-// The GIF writer's file layout, checked byte for byte. That giflib reads the files back as a
-// viewer shows them is checked by the round trip of every test file.
-
+// The GIF writer's file layout, checked byte for byte against files written record by
+// record. That giflib reads the files back as a viewer shows them is checked by the round
+// trip of every test file.
 #include "gif/GifWriter.h"
 #include "gif/LzwEncoder.h"
 #include "model/Spritez.h"
+#include "reader_builder.h"
 #include "support/PictureAssert.h"
 
 namespace {
 
-ByteSink AppendTo(Bytes& Out) {
-    return [&Out](const std::uint8_t* P, std::size_t N) { Out.insert(Out.end(), P, P + N); };
+// A file whose global colour table holds the palette's user colours, padded with black.
+GifBuilder FileStart(int W, int H, int Background, const TPxPalette& Palette) {
+    std::vector<RgbColor> UserColors;
+    for (int Index = 10; Index <= 245; ++Index)
+        UserColors.push_back(Palette.Entry(Index).Color());
+    return GifBuilder(W, H, UserColors, Background);
 }
 
-Bytes Le16(unsigned Value) {
-    return {std::uint8_t(Value), std::uint8_t(Value >> 8)};
-}
-
-// Header, screen descriptor and global colour table.
-Bytes FileStart(int W, int H, std::uint8_t Background, const TPxPalette& Palette) {
-    Bytes Out =
-        Bytes{'G', 'I', 'F', '8', '9', 'a'} + Le16(W) + Le16(H) + Bytes{0xF7, Background, 0};
-    Palette.WriteGifColorTable(AppendTo(Out));
-    return Out;
-}
-
-Bytes Comment(const std::string& Piece) {
-    return Bytes{0x21, 0xFE, std::uint8_t(Piece.size())} + Bytes(Piece.begin(), Piece.end()) +
-           Bytes{0};
-}
-
-Bytes Loop(unsigned LoopCount) {
-    return Bytes{0x21, 0xFF, 0x0B, 'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0', 3, 1} +
-           Le16(LoopCount) + Bytes{0};
-}
-
-// Graphic control extension, image descriptor and the image data of the colour numbers.
-Bytes Frame(std::uint8_t Packed, unsigned Delay, std::uint8_t Transparent, int Left, int Top,
-            int Width, int Height, const Bytes& Numbers) {
-    EXPECT_EQ(Numbers.size(), std::size_t(Width * Height));
-    Bytes Out = Bytes{0x21, 0xF9, 0x04, Packed} + Le16(Delay) + Bytes{Transparent, 0, 0x2C} +
-                Le16(Left) + Le16(Top) + Le16(Width) + Le16(Height) + Bytes{0};
+// The colour numbers as the writer codes an image: code size, then data blocks.
+GifBytes Coded(const Bytes& Numbers) {
+    Bytes Out;
     WriteImageData(AppendTo(Out), EncodeImageData(Numbers.data(), Numbers.size()));
     return Out;
 }
-
-const Bytes Trailer{0x3B};
 
 Bytes Written(const TSprite& Sprite, const TPxPalette& Palette, const GifWriteSettings& Settings) {
     Bytes Out;
@@ -79,24 +57,23 @@ TEST(GifWriter, StoresOnlyWhatChangedWithDelaysDisposalsAndComments) {
     Bytes Full2 = Full1;
     Full2[6] = Green;
     const Bytes Corner = {Red, Red, White, Blue};
-    const Bytes Expected =
-        FileStart(4, 3, White, *Palette) + Comment(Text.substr(0, 255)) +
-        Comment(Text.substr(255)) + Loop(1000) +
-        // The first cel is whole; 205 ms are 20 hundredths.
-        Frame(0x05, 20, White, 0, 0, 4, 3, Full1) +
-        // Unchanged: the top-left 2 x 2 of its own pixels, 9 ms written as 0.
-        Frame(0x05, 0, White, 0, 0, 2, 2, Corner) +
-        // One pixel changed: a 1 x 1 image there.
-        Frame(0x01, 100, White, 2, 1, 1, 1, {Green}) +
-        // Disposal 2: whole, although nothing changed.
-        Frame(0x09, 3, White, 0, 0, 4, 3, Full2) +
-        // After a cel that clears its area the viewer shows no picture to build on: whole.
-        Frame(0x05, 4, White, 0, 0, 4, 3, Full2) +
-        // Disposal 3 of its own does not matter; unchanged, so 2 x 2.
-        Frame(0x0D, 5, White, 0, 0, 2, 2, Corner) +
-        // After a cel that restores the picture before it: whole.
-        Frame(0x05, 6, White, 0, 0, 4, 3, Full2) + Trailer;
-    EXPECT_BYTES(Written(*Sprite, *Palette, Settings), Expected);
+    GifBuilder Expected = FileStart(4, 3, White, *Palette);
+    Expected.Comment(Text.substr(0, 255)).Comment(Text.substr(255)).Loop(1000);
+    // The first cel is whole; 205 ms are 20 hundredths.
+    Expected.GraphicControl(1, 20, White).ImageWithData(0, 0, 4, 3, Coded(Full1));
+    // Unchanged: the top-left 2 x 2 of its own pixels, 9 ms written as 0.
+    Expected.GraphicControl(1, 0, White).ImageWithData(0, 0, 2, 2, Coded(Corner));
+    // One pixel changed: a 1 x 1 image there.
+    Expected.GraphicControl(0, 100, White).ImageWithData(2, 1, 1, 1, Coded({Green}));
+    // Disposal 2: whole, although nothing changed.
+    Expected.GraphicControl(2, 3, White).ImageWithData(0, 0, 4, 3, Coded(Full2));
+    // After a cel that clears its area the viewer shows no picture to build on: whole.
+    Expected.GraphicControl(1, 4, White).ImageWithData(0, 0, 4, 3, Coded(Full2));
+    // Disposal 3 of its own does not matter; unchanged, so 2 x 2.
+    Expected.GraphicControl(3, 5, White).ImageWithData(0, 0, 2, 2, Coded(Corner));
+    // After a cel that restores the picture before it: whole.
+    Expected.GraphicControl(1, 6, White).ImageWithData(0, 0, 4, 3, Coded(Full2));
+    EXPECT_BYTES(Written(*Sprite, *Palette, Settings), Expected.Trailer());
 }
 
 TEST(GifWriter, ColourNumbersAndChangedRectanglesOfOddCels) {
@@ -113,17 +90,18 @@ TEST(GifWriter, ColourNumbersAndChangedRectanglesOfOddCels) {
     Sprite->CelBitmap(2).ScanLine(0)[0] = 8;
     Sprite->CelBitmap(2).ScanLine(1)[0] = 255;
     const std::uint8_t Grey = CubeIndex(204, 204, 204) - 10;
-    EXPECT_BYTES(Written(*Sprite, *Palette, {}),
-                 FileStart(1, 3, 0, *Palette) + Loop(0) + Frame(0x04, 0, 0, 0, 0, 1, 3, {0, 0, 0}) +
-                     Frame(0x04, 1, 0, 0, 0, 1, 2, {0, 0}) +
-                     Frame(0x04, 2, 0, 0, 0, 1, 2, {Grey, White}) + Trailer);
+    GifBuilder Expected = FileStart(1, 3, 0, *Palette);
+    Expected.Loop(0).GraphicControl(1, 0).ImageWithData(0, 0, 1, 3, Coded({0, 0, 0}));
+    Expected.GraphicControl(1, 1).ImageWithData(0, 0, 1, 2, Coded({0, 0}));
+    Expected.GraphicControl(1, 2).ImageWithData(0, 0, 1, 2, Coded({Grey, White}));
+    EXPECT_BYTES(Written(*Sprite, *Palette, {}), Expected.Trailer());
     // Without cels the trailer follows the looping extension; a comment ends at its first
     // zero byte.
     auto Empty = TSprite::Create(5, 5, *Palette, RGB(0, 0, 0));
     GifWriteSettings Settings;
     Settings.Comments = {std::string("ab\0cd", 5), "ef"};
     EXPECT_BYTES(Written(*Empty, *Palette, Settings),
-                 FileStart(5, 5, 0, *Palette) + Comment("ab") + Loop(0) + Trailer);
+                 FileStart(5, 5, 0, *Palette).Comment("ab").Loop(0).Trailer());
     EXPECT_THROW(Written(*TSprite::Create(65536, 1, *Palette, 0), *Palette, {}), std::length_error);
 }
 
