@@ -2,11 +2,7 @@
 // public suites and of other encoders that opens is saved by our writer, decoded again by
 // giflib as a viewer composes it, and must show the very cels the reader made.
 #include <algorithm>
-#include <filesystem>
-#include <map>
 #include <set>
-#include <string>
-#include <vector>
 
 #include "gif/GifReader.h"
 #include "gif/GifWriter.h"
@@ -25,9 +21,8 @@ using giflib_viewer::ViewedPixel;
 struct Mismatches {
     // Pixels that show another colour than the cel.
     int Wrong = 0;
-    // Of those, pixels that turn into the transparent background over a cel that leaves
-    // its picture in place (disposal 0 or 1): a frame can only let the pixel beneath show
-    // through, so no GIF can show that change.
+    // Of those, pixels turning into the transparent background over a kept picture
+    // (disposal 0 or 1): a frame can only let the pixel beneath show, so no GIF can.
     int Unshowable = 0;
     // Pixels where the cel agrees with what a viewer showed of the original file, but the
     // saved file shows them otherwise (drawn where they were transparent, or the reverse).
@@ -54,9 +49,7 @@ Mismatches CompareResaved(const giflib_viewer::Bytes& Original, const GifReadRes
     Settings.LoopCount = Opened.LoopCount;
     Settings.Comments = Opened.Comments;
     giflib_viewer::Bytes Saved;
-    WriteGif(
-        [&Saved](const std::uint8_t* P, std::size_t N) { Saved.insert(Saved.end(), P, P + N); },
-        Sprite, Palette, Settings);
+    WriteGif(AppendTo(Saved), Sprite, Palette, Settings);
 
     Mismatches Result;
     const giflib_viewer::GiflibFile Gif = giflib_viewer::ReadWithGiflib(Saved);

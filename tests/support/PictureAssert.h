@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "imaging/FileReplace.h"
 #include "imaging/Palette.h"
 #include "imaging/PxBitmap.h"
 
@@ -41,6 +42,11 @@ void PaintPicture(TPxBitmap& Bitmap, const PictureLegend& Legend, const Picture&
 std::unique_ptr<TPxPalette> MakeCubePalette();
 constexpr int CubeIndex(int R, int G, int B) {
     return 10 + 36 * (R / 51) + 6 * (G / 51) + B / 51;
+}
+
+// A sink that appends what it is given to Out.
+inline ByteSink AppendTo(Bytes& Out) {
+    return [&Out](const std::uint8_t* P, std::size_t N) { Out.insert(Out.end(), P, P + N); };
 }
 
 Bytes ReadBytes(const std::filesystem::path& Path);
