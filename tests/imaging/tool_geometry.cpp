@@ -1,9 +1,7 @@
-// The painter's pixel rules that need no window: every line walk, the rubber band and the
+// The painter's pixel rules that need no window: line walks, the rubber band and the
 // selection, the marquee's frame, and text brushes made from a rendered mask.
 #include <algorithm>
 #include <cstdlib>
-#include <utility>
-#include <vector>
 
 #include "imaging/LineWalk.h"
 #include "imaging/TextBrush.h"
@@ -66,8 +64,7 @@ TEST(LineWalk, EveryWalkReachesBothEndsWithoutGapsWhicheverWayItIsDragged) {
 TEST(ToolGeometry, BandsAreHeldToTheCelAndLiftAtLeastOnePixel) {
     const TPoint Beyond = ClampToCel(14, -3, 10, 6);
     EXPECT_EQ(std::make_pair(Beyond.X, Beyond.Y), std::make_pair(10, 0)) << "the far edge itself";
-    const TRect Band = SpanOf(6, 5, 2, 1);
-    EXPECT_EQ(Sides(Band), std::vector<int>({2, 1, 6, 5}));
+    EXPECT_EQ(Sides(SpanOf(6, 5, 2, 1)), std::vector<int>({2, 1, 6, 5}));
     const TRect Click = LiftedArea(SpanOf(4, 3, 4, 3));
     EXPECT_EQ(Sides(Click), std::vector<int>({4, 3, 5, 4}));
     const TRect Row = LiftedArea({2, 3, 6, 3});
@@ -105,10 +102,7 @@ TEST(ToolGeometry, MarqueeFrameRunsOneViewPixelOutsideInDashes) {
 TEST(TextBrush, GlyphsStampInTheirColourAndTheBackgroundNeverDoes) {
     auto Palette = MakeCubePalette();
     // A 5 x 3 box whose last column and row lie outside the brush.
-    TTextMask Mask;
-    Mask.Width = 5;
-    Mask.Height = 3;
-    Mask.Ink = {1, 0, 1, 0, 1, 0, 1, 1, 0, 1, 1, 1, 1, 1, 1};
+    const TTextMask Mask{5, 3, {1, 0, 1, 0, 1, 0, 1, 1, 0, 1, 1, 1, 1, 1, 1}};
     EXPECT_EQ(TextBackgroundFor(PALETTERGB(0, 0, 0)), RGB(255, 255, 255));
     EXPECT_EQ(TextBackgroundFor(PALETTERGB(255, 255, 255)), RGB(255, 0, 0));
     EXPECT_EQ(TextBackgroundFor(RGB(255, 255, 255)), RGB(255, 255, 255))
@@ -117,15 +111,14 @@ TEST(TextBrush, GlyphsStampInTheirColourAndTheBackgroundNeverDoes) {
     EXPECT_PICTURE(*Box, Legend, {".r.r.", "r..r.", "....."});
     // White text on a white cel still stamps: the red background is what stays out.
     const auto White1 = CreateTextBrush(Mask, PALETTERGB(255, 255, 255), *Palette, 1);
-    ASSERT_EQ(std::make_pair(White1->Bitmap().Width(), White1->Bitmap().Height()),
-              std::make_pair(4, 2));
+    const auto Black3 = CreateTextBrush(Mask, PALETTERGB(0, 0, 0), *Palette, 3);
+    ASSERT_EQ(std::make_tuple(White1->Bitmap().Width(), White1->Bitmap().Height(),
+                              Black3->Bitmap().Width(), Black3->Bitmap().Height()),
+              std::make_tuple(4, 2, 12, 6));
     TPxBitmap Cel(8, 6, 4, *Palette);
     PaintPicture(Cel, Legend, {"######", "######", "######", "######"});
     White1->Stamp(Cel.Canvas(), 1, 1);
     EXPECT_PICTURE(Cel, Legend, {"######", "#.#.##", "##..##", "######"});
-    const auto Black3 = CreateTextBrush(Mask, PALETTERGB(0, 0, 0), *Palette, 3);
-    ASSERT_EQ(std::make_pair(Black3->Bitmap().Width(), Black3->Bitmap().Height()),
-              std::make_pair(12, 6));
     TPxBitmap View(8, 12, 6, *Palette);
     PaintPicture(View, Legend, Picture(6, std::string(12, 'r')));
     Black3->Bitmap().DrawTo(View, 0, 0);

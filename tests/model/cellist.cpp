@@ -14,8 +14,8 @@ constexpr COLORREF Red = PALETTERGB(255, 0, 0), Blue = PALETTERGB(0, 0, 255);
 const PictureLegend Legend{{WhiteIndex, '.'}, {RedIndex, 'R'}, {BlueIndex, 'B'}};
 using Calls = std::vector<std::string>;
 
-// Writes every call down as a line ("frame 3,3,37,37 black"); the label font is six pixels
-// per character.
+// Writes every call down as a line ("frame 3,3,37,37 black", "cel 2 at 4,4"); the label
+// font is six pixels per character.
 class RecordingSurface : public StripSurface {
 public:
     RecordingSurface(int Width_, int Height_) : BoxWidth(Width_), BoxHeight(Height_) {}
@@ -31,8 +31,10 @@ public:
         Put("text " + Text + " at " + At({X, Y}) + " in " + Box(Clip), C);
     }
     void DrawCel(const TPxBitmap& Bitmap, int X, int Y) override {
-        Drawn.push_back(&Bitmap);
-        All.push_back("cel at " + At({X, Y}));
+        int Index = 0;
+        while (Index < Cels->CelCount() && &Cels->CelBitmap(Index) != &Bitmap)
+            ++Index;
+        All.push_back("cel " + std::to_string(Index) + " at " + At({X, Y}));
     }
     void SetScrollRange(int Min, int Max) override {
         Range = std::to_string(Min) + ".." + std::to_string(Max);
@@ -48,11 +50,10 @@ public:
             if (Call.compare(0, What.size() + 1, What + " ") == 0) Found.push_back(Call);
         return Found;
     }
-    void Clear() { All.clear(), Drawn.clear(); }
     int BoxWidth, BoxHeight, Position = 0;
     std::string Range;
     Calls All;
-    std::vector<const TPxBitmap*> Drawn;
+    const TSprite* Cels = nullptr; // whose cels are named by their index
 
 private:
     void Put(const std::string& Call, COLORREF C) {
@@ -75,6 +76,7 @@ struct Strip {
         auto Sprite = TSprite::Create(CelSize, CelSize, *Palette, RGB(255, 255, 255));
         for (int i = 0; i < Cels; ++i)
             Sprite->AddCel(100 + i);
+        Surface.Cels = Sprite.get();
         List = std::make_unique<TCelList>(Surface, std::move(Sprite));
     }
     TSprite& Sprite() { return List->Sprite(); }
@@ -100,20 +102,17 @@ TEST(CelList, LayoutAndDrawingOfTheStrip) {
     EXPECT_EQ(S.Surface.Only("line"), (Calls{"line 1,53-1,1 white", "line 1,1-39,1 white",
                                              "line 37,2-37,52 grey", "line 37,52-2,52 grey"}));
     EXPECT_EQ(S.Surface.Only("text")[4], "text Cel 5 at 45,88 in 41,89,75,99 black");
-    ASSERT_EQ(S.Surface.Drawn.size(), 5u);
-    EXPECT_EQ(S.Surface.Drawn[4], &S.Cel(4));
-    EXPECT_EQ(S.Surface.Only("cel")[4], "cel at 42,56");
+    EXPECT_EQ(S.Surface.Only("cel"), (Calls{"cel 0 at 4,4", "cel 1 at 42,4", "cel 2 at 80,4",
+                                            "cel 3 at 4,56", "cel 4 at 42,56"}));
     // Scrolling shows later rows; labels too wide show the number alone, right-aligned.
     for (int i = 0; i < 7; ++i)
         S.List->AppendCel(0);
     EXPECT_EQ(S.Surface.Range, "0..3");
-    S.Surface.Clear();
+    S.Surface.All.clear();
     S.Surface.Position = 2;
     S.List->Scroll();
     EXPECT_EQ(S.List->FirstVisible(), 6);
-    ASSERT_FALSE(S.Surface.Drawn.empty());
-    EXPECT_EQ(S.Surface.Drawn[0], &S.Cel(6));
-    EXPECT_EQ(S.Surface.Only("cel")[0], "cel at 4,4");
+    EXPECT_EQ(S.Surface.Only("cel").at(0), "cel 6 at 4,4");
     const Calls Labels = S.Surface.Only("text");
     ASSERT_EQ(Labels.size(), 6u);
     EXPECT_EQ(Labels[0], "text Cel 7 at 7,36 in 3,37,37,47 black");
@@ -143,14 +142,14 @@ TEST(CelList, HitTestsSelectionAndDragging) {
     }
     S.List->SelectAt(41, 40);
     EXPECT_EQ(S.List->Current(), 0) << "frame border";
-    S.Surface.Clear();
+    S.Surface.All.clear();
     S.List->SelectAt(50, 45);
     EXPECT_EQ(S.List->Current(), 1) << "a press on the label selects";
     EXPECT_EQ(S.Sprite().Current(), 1);
     EXPECT_EQ(S.Surface.All.front(), "drag");
     EXPECT_EQ(S.Surface.Only("frame"), (Calls{"frame 1,1,39,54 face", "frame 39,1,77,54 black"}));
-    EXPECT_TRUE(S.Surface.Only("fill").empty() && S.Surface.Drawn.empty());
-    S.Surface.Clear();
+    EXPECT_TRUE(S.Surface.Only("fill").empty() && S.Surface.Only("cel").empty());
+    S.Surface.All.clear();
     S.List->SelectAt(50, 45);
     EXPECT_TRUE(S.Surface.Only("frame").empty()) << "the current cel again changes nothing";
     // A dropped cel draws the current picture over the target, which keeps its settings.
@@ -167,12 +166,12 @@ TEST(CelList, HitTestsSelectionAndDragging) {
 TEST(CelList, InsertAppendAndDeleteKeepACurrentCelAndNeverDeleteTheLast) {
     Strip S(150, 100, 32, 3);
     S.List->SetCurrent(1);
-    S.Surface.Clear();
+    S.Surface.All.clear();
     S.List->InsertCel(70000);
     EXPECT_EQ(std::make_pair(S.List->CelCount(), S.List->Current()), std::make_pair(4, 1));
     S.List->AppendCel(99999);
     EXPECT_EQ(S.List->CelCount(), 5);
-    EXPECT_EQ(S.Surface.Drawn.size(), 4u + 5u) << "each change repaints the strip";
+    EXPECT_EQ(S.Surface.Only("cel").size(), 4u + 5u) << "each change repaints the strip";
     S.List->SetCurrent(4);
     S.List->DeleteCel();
     EXPECT_EQ(std::make_pair(S.List->CelCount(), S.List->Current()), std::make_pair(4, 3));
@@ -190,11 +189,11 @@ TEST(CelList, ChangesGoToTheCurrentCelOrAllAndRedrawWhatTheyTouch) {
     Strip S(150, 100, 4, 3);
     S.List->SetCurrent(1);
     auto Brush = TPxBrush::Create(1, shSquare, Red, *S.Palette);
-    S.Surface.Clear();
+    S.Surface.All.clear();
     S.List->DrawBrush(2, 3, *Brush, false);
-    EXPECT_EQ(S.Surface.Only("cel"), Calls{"cel at 14,4"}) << "a stroke redraws only its cel";
+    EXPECT_EQ(S.Surface.Only("cel"), Calls{"cel 1 at 14,4"}) << "a stroke redraws only its cel";
     S.List->DrawBrush(0, 0, *Brush, true);
-    EXPECT_EQ(S.Surface.Drawn.size(), 4u);
+    EXPECT_EQ(S.Surface.Only("cel").size(), 4u);
     // The rectangle includes both corners, takes the pen round its edge and the brush
     // inside; a fill goes to the current cel.
     S.List->Rectangle(1, 0, 3, 2, Blue, Red, true);
@@ -208,17 +207,19 @@ TEST(CelList, ChangesGoToTheCurrentCelOrAllAndRedrawWhatTheyTouch) {
               std::make_tuple(RedIndex, 1, Red, CLR_INVALID));
     // A picture dropped outside every cel changes nothing.
     TPxBitmap Source(8, 1, 1, *S.Palette);
-    S.Surface.Clear();
+    S.Surface.All.clear();
     S.List->ImportCel(-1, Source);
     EXPECT_TRUE(S.Surface.All.empty());
     S.List->SetSpriteSize(20, 6, false);
-    EXPECT_EQ(std::make_tuple(S.List->CelWidth(), S.Sprite().Height(), S.Surface.Drawn.size()),
-              std::make_tuple(20, 6, std::size_t(3)));
+    EXPECT_EQ(
+        std::make_tuple(S.List->CelWidth(), S.Sprite().Height(), S.Surface.Only("cel").size()),
+        std::make_tuple(20, 6, std::size_t(3)));
     // A new document starts at its first cel.
     auto Next = TSprite::Create(16, 4, *S.Palette, RGB(255, 0, 0));
     for (int i = 0; i < 6; ++i)
         Next->AddCel(0);
     Next->SetCurrent(5);
+    S.Surface.Cels = Next.get();
     S.List->SetSprite(std::move(Next));
     EXPECT_EQ(std::make_tuple(S.List->Current(), S.Sprite().Current(), S.List->CelCount(),
                               S.List->BackColor()),

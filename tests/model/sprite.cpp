@@ -58,16 +58,14 @@ TEST(Sprite, NewCelsTakeTheNearestUserColourAsBackgroundAndKeepTheirFullDelay) {
     ASSERT_EQ(Sprite->CelCount(), 3);
     const int Delays[] = {100, 70000, 99999};
     for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(Sprite->Cel(i).Delay(), Delays[i]);
-        EXPECT_EQ(Sprite->Cel(i).Disposal(), 2);
+        EXPECT_EQ(std::make_pair(Sprite->Cel(i).Delay(), int(Sprite->Cel(i).Disposal())),
+                  std::make_pair(Delays[i], 2));
         EXPECT_PICTURE(Sprite->CelBitmap(i), Legend, {"BBB", "BBB"});
-        EXPECT_EQ(&Sprite->CelBitmap(i).Palette(), Palette.get());
     }
     Sprite->DeleteCel(0);
-    ASSERT_EQ(Sprite->CelCount(), 2);
-    EXPECT_EQ(Sprite->Cel(0).Delay(), 70000);
-    EXPECT_EQ(std::make_pair(Sprite->NextIndex(0), Sprite->NextIndex(1)), std::make_pair(1, 0));
-    EXPECT_EQ(Sprite->PrevIndex(0), 1);
+    EXPECT_EQ(std::make_tuple(Sprite->CelCount(), Sprite->Cel(0).Delay(), Sprite->NextIndex(0),
+                              Sprite->NextIndex(1), Sprite->PrevIndex(0)),
+              std::make_tuple(2, 70000, 1, 0, 1));
     // Names keep their first 30 characters, however many bytes those take.
     std::string Accented;
     for (int i = 0; i < 31; ++i)
@@ -142,7 +140,6 @@ TEST(Sprite, BackgroundColourReplacementAndPalettesGoByColour) {
     P.Cel(0).ScanLine(1)[3] = SystemSilver;
     auto Same = TPxPalette::CreateCopy(*P.Palette);
     P.Sprite->SetPalette(*Same);
-    EXPECT_EQ(&P.Cel(0).Palette(), Same.get());
     PictureLegend WithGrey = Legend;
     WithGrey[241] = 's'; // (194, 194, 194), the nearest user colour to silver
     EXPECT_PICTURE(P.Cel(0), WithGrey, {"RGKR", "BYCs"});
@@ -180,7 +177,6 @@ TEST(Sprite, SaveAllBitsAndRestoreAllBitsAreByteExact) {
     F.Sprite->ReplaceColorAll(PALETTERGB(255, 255, 255), PALETTERGB(255, 0, 0));
     F.Sprite->RestoreAllBits(Blocks);
     EXPECT_BYTES(F.Cel(0).CopyBits(), Blocks[0]);
-    EXPECT_EQ(F.Cel(0).ScanLine(0)[3], 0x5A);
     EXPECT_PICTURE(F.Cel(1), Legend, {"kK.", "YMC"});
     // Cels made where other cels were start clean, padding included; an unfilled cel is a
     // cel of its own, with the usual settings.
