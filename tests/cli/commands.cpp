@@ -1,5 +1,4 @@
-// vimbrel-cli as a user runs it: the built program, its output, its files and its exit
-// status.
+// vimbrel-cli as a user runs it: its output, its files and its exit status.
 #include <sys/wait.h>
 
 #include <cstdlib>
@@ -7,8 +6,6 @@
 
 #include "gif/GifReader.h"
 #include "support/PictureAssert.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 

@@ -1,13 +1,10 @@
-// The public GIF suites show a viewer's frames wherever the editor's rules agree with a
-// viewer's; damaged files open with every image that decoded or fail with a reason.
+// The public GIF suites show a viewer's frames where the rules agree; damaged files too.
 #include <map>
 #include <set>
 #include <sstream>
 
 #include "gif/GifReader.h"
 #include "support/PictureAssert.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 

@@ -1,6 +1,5 @@
-// Opening a file and saving it again never changes what a viewer shows: every file of the
-// public suites and of other encoders that opens is saved by our writer, decoded again by
-// giflib as a viewer composes it, and must show the very cels the reader made.
+// Every test file that opens, saved again and composed by giflib as a viewer does, shows
+// the very cels the reader made.
 #include <algorithm>
 #include <set>
 
@@ -8,8 +7,6 @@
 #include "gif/GifWriter.h"
 #include "giflib_viewer.h"
 #include "support/PictureAssert.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 

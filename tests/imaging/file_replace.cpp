@@ -11,8 +11,6 @@
 #include "imaging/FileReplace.h"
 #include "support/PictureAssert.h"
 
-namespace fs = std::filesystem;
-
 namespace {
 
 const std::string Old = "the old contents";

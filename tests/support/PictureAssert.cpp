@@ -6,8 +6,6 @@
 #include <iterator>
 #include <stdexcept>
 
-namespace fs = std::filesystem;
-
 Picture PictureOf(const TPxBitmap& Bitmap, const PictureLegend& Legend) {
     Picture Rows(std::size_t(Bitmap.Height()));
     for (int y = 0; y < Bitmap.Height(); ++y)

@@ -15,6 +15,8 @@
 #include "imaging/Palette.h"
 #include "imaging/PxBitmap.h"
 
+namespace fs = std::filesystem;
+
 using PictureLegend = std::map<std::uint8_t, char>;
 using Picture = std::vector<std::string>;
 using Bytes = std::vector<std::uint8_t>;
@@ -49,8 +51,8 @@ inline ByteSink AppendTo(Bytes& Out) {
     return [&Out](const std::uint8_t* P, std::size_t N) { Out.insert(Out.end(), P, P + N); };
 }
 
-Bytes ReadBytes(const std::filesystem::path& Path);
-std::string ReadText(const std::filesystem::path& Path);
+Bytes ReadBytes(const fs::path& Path);
+std::string ReadText(const fs::path& Path);
 
 // A new folder of its own, removed with all it holds at the end, whatever its permissions.
 struct ScratchFolder {
@@ -58,8 +60,8 @@ struct ScratchFolder {
     ~ScratchFolder();
     ScratchFolder(const ScratchFolder&) = delete;
     ScratchFolder& operator=(const ScratchFolder&) = delete;
-    std::filesystem::path operator/(const std::string& Name) const { return Path / Name; }
+    fs::path operator/(const std::string& Name) const { return Path / Name; }
     // The names in the folder, sorted.
     std::vector<std::string> Names() const;
-    std::filesystem::path Path;
+    fs::path Path;
 };
