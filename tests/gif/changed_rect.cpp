@@ -1,5 +1,4 @@
-// The rectangle the writer stores for a cel, against a pixel-by-pixel account of which
-// pixels changed colour, on cels wide enough for every way the rows are compared.
+// The writer's changed rectangle against a pixel-by-pixel account, at every row width.
 #include <algorithm>
 #include <climits>
 #include <random>

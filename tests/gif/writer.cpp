@@ -1,6 +1,4 @@
-// The GIF writer's file layout, checked byte for byte against files written record by
-// record. That giflib reads the files back as a viewer shows them is checked by the round
-// trip of every test file.
+// The GIF writer's file layout byte for byte; giflib reading it back is the round trip's.
 #include "gif/GifWriter.h"
 #include "gif/LzwEncoder.h"
 #include "model/Spritez.h"

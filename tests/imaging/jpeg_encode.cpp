@@ -1,6 +1,4 @@
-// JPEG encoding of exported cels: what is written decodes back to the picture within the
-// loss of a high-quality file, is baseline with full-resolution colour, and a failure
-// never touches the file that was there.
+// Exported cels as JPEG: close to the picture, baseline, colour at full resolution.
 #include <random>
 
 #include "imaging/FileReplace.h"

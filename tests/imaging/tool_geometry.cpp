@@ -1,5 +1,4 @@
-// The painter's pixel rules that need no window: line walks, the rubber band and the
-// selection, the marquee's frame, and text brushes made from a rendered mask.
+// The painter's pixel rules that need no window, and text brushes from a rendered mask.
 #include <algorithm>
 #include <cstdlib>
 

@@ -1,5 +1,4 @@
-// The painter's view of a cel that needs no window: the pixel-replicated picture, and the
-// marks that previews leave in it.
+// The painter's zoomed view of a cel, and the marks that previews leave in it.
 #include "imaging/ViewMarks.h"
 #include "imaging/ViewZoom.h"
 #include "support/PictureAssert.h"
