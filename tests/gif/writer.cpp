@@ -102,30 +102,3 @@ TEST(GifWriter, ColourNumbersAndChangedRectanglesOfOddCels) {
                  FileStart(5, 5, 0, *Palette).Comment("ab").Loop(0).Trailer());
     EXPECT_THROW(Written(*TSprite::Create(65536, 1, *Palette, 0), *Palette, {}), std::length_error);
 }
-
-TEST(GifWriter, SaveTellsItsProgressOrWhyItFailed) {
-    auto Palette = MakeCubePalette();
-    auto Sprite = TSprite::Create(4, 3, *Palette, RGB(255, 255, 255));
-    for (int I = 0; I < 3; ++I)
-        Sprite->AddCel(100);
-    GifWriteSettings Settings;
-    Settings.Comments = {"made by the tests"};
-    ScratchFolder Folder;
-    std::vector<std::pair<int, int>> Progress;
-    const GifWriteResult Saved = SaveGifFile((Folder / "new.gif").string(), *Sprite, *Palette,
-                                             Settings, [&](int Position, int Maximum) {
-                                                 Progress.push_back({Position, Maximum});
-                                             });
-    ASSERT_TRUE(Saved) << Saved.Reason;
-    EXPECT_EQ(Saved.Reason, "");
-    EXPECT_EQ(Progress, (std::vector<std::pair<int, int>>{{0, 3}, {1, 3}, {2, 3}, {3, 3}}));
-    EXPECT_BYTES(ReadBytes(Folder / "new.gif"), Written(*Sprite, *Palette, Settings));
-    const GifWriteResult Missing =
-        SaveGifFile((Folder / "missing" / "new.gif").string(), *Sprite, *Palette, Settings);
-    EXPECT_FALSE(Missing);
-    EXPECT_NE(Missing.Reason.find("missing"), std::string::npos) << Missing.Reason;
-    const GifWriteResult TooWide = SaveGifFile(
-        (Folder / "new.gif").string(), *TSprite::Create(70000, 1, *Palette, 0), *Palette, {});
-    EXPECT_NE(TooWide.Reason.find("70000 x 1"), std::string::npos) << TooWide.Reason;
-    EXPECT_EQ(Folder.Names(), std::vector<std::string>{"new.gif"});
-}

@@ -76,23 +76,3 @@ TEST(Brush, StampsLandAroundTheCursor) {
     EXPECT_EQ(Beeps, 1);
     EXPECT_EQ(Shape(*Custom), Picture(3, "..."));
 }
-
-TEST(Brush, ZoomedAndAreaBrushesReplicatePixels) {
-    auto Palette = MakeCubePalette();
-    auto Source = TPxBrush::Create(3, shCircle, InkColor, *Palette);
-    EXPECT_EQ(Shape(*TPxBrush::CreateZoomed(*Source, 1, *Palette, InkColor)), Shape(*Source));
-    auto Zoomed = TPxBrush::CreateZoomed(*Source, 2, *Palette, InkColor);
-    EXPECT_EQ(Zoomed->Size(), 6);
-    EXPECT_EQ(Shape(*Zoomed),
-              (Picture{"..##..", "..##..", "######", "######", "..##..", "..##.."}));
-    auto Sheet = PaperSheet(*Palette, 5, 4);
-    PaintPicture(*Sheet, Legend, {".....", ".#w#.", ".w#..", "....."});
-    auto Area = TPxBrush::CreateFromArea(*Sheet, {1, 1, 4, 3}, PALETTERGB(255, 255, 255), 2);
-    EXPECT_EQ(std::make_pair(Area->Size(), int(Area->Shape())), std::make_pair(0, 0));
-    EXPECT_EQ(Shape(*Area), (Picture{"##..##", "##..##", "..####", "..####"}));
-    // An area brush is stamped with its top-left corner at the cursor.
-    auto Target = PaperSheet(*Palette, 5, 3);
-    TPxBrush::CreateFromArea(*Sheet, {1, 1, 4, 3}, PALETTERGB(255, 255, 255), 1)
-        ->Stamp(Target->Canvas(), 2, 1);
-    EXPECT_PICTURE(*Target, Legend, {".....", "..#.#", "...#."});
-}

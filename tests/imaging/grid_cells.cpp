@@ -39,23 +39,6 @@ TEST(GridCells, LinesAndFrameAreExclusiveOrStrokesThatCrossingsCancel) {
     EXPECT_EQ(Narrow.Rows, Picture({"###", "###", "###", "###", "###", "...", "###"}));
 }
 
-TEST(GridCells, ExtractedCellTakesNearestUserColoursAndIsBlackBeyondThePicture) {
-    auto Palette = MakeCubePalette();
-    RgbPicture Sheet(5, 4);
-    for (int y = 0; y < 4; ++y)
-        for (int x = 0; x < 5; ++x)
-            Sheet.Set(x, y, (x + y) % 2 ? RgbColor{250, 5, 3} : RgbColor{0, 100, 210});
-    const auto Cell = ExtractGridCell(Sheet, {0, 0, 3, 3}, {3, 2}, *Palette);
-    ASSERT_EQ(Cell->Width(), 3);
-    ASSERT_EQ(Cell->Height(), 3);
-    const PictureLegend Legend{
-        {CubeIndex(255, 0, 0), 'r'}, {CubeIndex(0, 102, 204), 'b'}, {CubeIndex(0, 0, 0), '-'}};
-    EXPECT_PICTURE(*Cell, Legend, {"rb-", "br-", "---"});
-    // Left of and above the picture too.
-    const auto Corner = ExtractGridCell(Sheet, {0, 0, 3, 2}, {-1, -1}, *Palette);
-    EXPECT_PICTURE(*Corner, Legend, {"---", "-br"});
-}
-
 TEST(GridCells, PaletteMadeFromAPictureKeepsTheColoursItUses) {
     // An indexed picture whose colours sit at positions 11..245 keeps its own table; one
     // colour only at a position the palette cannot keep makes a table of the used colours.
