@@ -21,19 +21,17 @@ inline int ReadFromMemory(GifFileType* Gif, GifByteType* Out, int Count) {
     return int(Take);
 }
 
-struct GifCloser {
-    void operator()(GifFileType* Gif) const {
-        int Error = 0;
-        DGifCloseFile(Gif, &Error);
-    }
-};
-using GiflibFile = std::unique_ptr<GifFileType, GifCloser>;
+inline void CloseGiflib(GifFileType* Gif) {
+    int Error = 0;
+    DGifCloseFile(Gif, &Error);
+}
+using GiflibFile = std::unique_ptr<GifFileType, void (*)(GifFileType*)>;
 
 // The whole file as giflib's high-level reader sees it; null when giflib refuses it.
 inline GiflibFile ReadWithGiflib(const Bytes& File) {
     std::pair<const Bytes*, std::size_t> Source(&File, 0);
     int Error = 0;
-    GiflibFile Gif(DGifOpen(&Source, ReadFromMemory, &Error));
+    GiflibFile Gif(DGifOpen(&Source, ReadFromMemory, &Error), CloseGiflib);
     if (Gif && DGifSlurp(Gif.get()) != GIF_OK) Gif.reset();
     return Gif;
 }

@@ -35,14 +35,6 @@ const fs::path Data = VIMBREL_TEST_DATA;
            << ", " << First / W << ")";
 }
 
-std::vector<fs::path> FilesIn(const fs::path& Folder, const std::string& Extension) {
-    std::vector<fs::path> Files;
-    for (const fs::directory_entry& Entry : fs::directory_iterator(Folder))
-        if (Entry.path().extension() == Extension) Files.push_back(Entry.path());
-    std::sort(Files.begin(), Files.end());
-    return Files;
-}
-
 // A pygif .conf file's "key = value" lines, as "section.key" to value.
 std::map<std::string, std::string> ReadConf(const fs::path& Path) {
     std::map<std::string, std::string> Values;

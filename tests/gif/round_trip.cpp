@@ -114,11 +114,7 @@ TEST(GifRoundTrip, EveryFileThatOpensSavesAsTheViewerShowedIt) {
     };
     std::set<std::string> Opened, SeenUnshowable;
     for (const char* Folder : {"fixtures", "peterdn", "pygif", "damaged"}) {
-        std::vector<fs::path> Files;
-        for (const fs::directory_entry& Entry : fs::directory_iterator(Data / Folder))
-            if (Entry.path().extension() == ".gif") Files.push_back(Entry.path());
-        std::sort(Files.begin(), Files.end());
-        for (const fs::path& File : Files) {
+        for (const fs::path& File : FilesIn(Data / Folder, ".gif")) {
             const std::string Name = std::string(Folder) + "/" + File.stem().string();
             SCOPED_TRACE(Name);
             const giflib_viewer::Bytes Original = ReadBytes(File);

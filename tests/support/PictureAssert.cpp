@@ -74,6 +74,14 @@ std::string ReadText(const fs::path& Path) {
     return std::string(Contents.begin(), Contents.end());
 }
 
+std::vector<fs::path> FilesIn(const fs::path& Folder, const std::string& Extension) {
+    std::vector<fs::path> Files;
+    for (const fs::directory_entry& Entry : fs::directory_iterator(Folder))
+        if (Entry.path().extension() == Extension) Files.push_back(Entry.path());
+    std::sort(Files.begin(), Files.end());
+    return Files;
+}
+
 ScratchFolder::ScratchFolder() {
     std::string Template = (fs::temp_directory_path() / "vimbrel-test-XXXXXX").string();
     if (!::mkdtemp(Template.data())) throw std::runtime_error("cannot make " + Template);

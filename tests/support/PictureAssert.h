@@ -52,6 +52,8 @@ inline ByteSink AppendTo(Bytes& Out) {
 }
 
 Bytes ReadBytes(const fs::path& Path);
+// The files in Folder whose names end in Extension, sorted.
+std::vector<fs::path> FilesIn(const fs::path& Folder, const std::string& Extension);
 std::string ReadText(const fs::path& Path);
 
 // A new folder of its own, removed with all it holds at the end, whatever its permissions.
