@@ -47,11 +47,22 @@ std::set<std::string> Names(const fs::path& Folder) {
     return Result;
 }
 
-// Body's result as the exit status of a child process, which may change its limits and
-// user freely; -1 when the child did not exit.
-int InChild(const std::function<int()>& Body) {
+// How Body ends (0 done, 1 its encoding failed, 2 the file failed, 77 not run when Ready
+// says no) in a child process, which may change its limits and user freely; -1 when the
+// child did not exit.
+int InChild(const std::function<bool()>& Ready, const std::function<void()>& Body) {
     const pid_t Child = ::fork();
-    if (Child == 0) ::_exit(Body());
+    if (Child == 0) {
+        int Ends = 77;
+        try {
+            Ends = Ready() ? (Body(), 0) : 77;
+        } catch (const EncodingFailed&) {
+            Ends = 1;
+        } catch (const FileWriteError&) {
+            Ends = 2;
+        }
+        ::_exit(Ends);
+    }
     int Status = 0;
     if (Child < 0 || ::waitpid(Child, &Status, 0) != Child || !WIFEXITED(Status)) return -1;
     return WEXITSTATUS(Status);
@@ -126,18 +137,12 @@ TEST(FileReplace, AFolderThatMayNotChangeStillLetsItsWritableFileBeSaved) {
     ASSERT_EQ(::stat(File.c_str(), &Before), 0);
     // Root may change any folder, so the saves run as nobody when the tests run as root.
     const auto AsUser = [&](const std::function<void()>& Body) {
-        return InChild([&] {
-            if (::geteuid() == 0 && ::setuid(65534) != 0) return 77;
-            if (::access(File.c_str(), W_OK) != 0) return 77;
-            try {
-                Body();
-                return 0;
-            } catch (const EncodingFailed&) {
-                return 1;
-            } catch (const FileWriteError&) {
-                return 2;
-            }
-        });
+        return InChild(
+            [&] {
+                return (::geteuid() != 0 || ::setuid(65534) == 0) &&
+                       ::access(File.c_str(), W_OK) == 0;
+            },
+            Body);
     };
     const int Failing = AsUser([&] { SaveFailing(File); });
     if (Failing == 77) GTEST_SKIP() << "cannot run as a user without write access to the folder";
@@ -158,21 +163,14 @@ TEST(FileReplace, WhenTheDiskFillsUpTheOldContentsStay) {
     fs::create_hard_link(Folder / "linked", Folder / "other name");
     // Files may grow to 2000 bytes only: the new contents are cut off half way, in a
     // temporary file or in the hard-linked file rewritten in place.
-    const int Status = InChild([&] {
+    const auto Limited = [] {
         std::signal(SIGXFSZ, SIG_IGN);
         const rlimit Limit{2000, 2000};
-        ::setrlimit(RLIMIT_FSIZE, &Limit);
-        int Failed = 0;
-        for (const char* Name : {"plain", "linked"}) {
-            try {
-                Save(Folder / Name, std::string(5000, 'y'));
-            } catch (const FileWriteError&) {
-                ++Failed;
-            }
-        }
-        return Failed;
-    });
-    EXPECT_EQ(Status, 2) << "saves that reported no failure: " << 2 - Status;
+        return ::setrlimit(RLIMIT_FSIZE, &Limit) == 0;
+    };
+    for (const char* Name : {"plain", "linked"})
+        EXPECT_EQ(InChild(Limited, [&] { Save(Folder / Name, std::string(5000, 'y')); }), 2)
+            << Name << ": the failure is reported";
     EXPECT_EQ(ReadText(Folder / "plain"), Old);
     EXPECT_EQ(ReadText(Folder / "linked"), Old);
     EXPECT_TRUE(fs::equivalent(Folder / "linked", Folder / "other name"));
