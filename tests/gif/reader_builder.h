@@ -1,8 +1,8 @@
 #pragma once
 // Writes small GIF files byte by byte, so that a test can say exactly which records a file
-// holds, in which order, and where it is broken. Pixel data is
-// LZW-coded without ever growing the code table (a clear code every few pixels): valid for
-// every decoder, and simple enough to be obviously right.
+// holds, in which order, and where it is broken. Pixel data is LZW-coded without ever
+// growing the code table (a clear code every few pixels): valid for every decoder, and
+// simple enough to be obviously right.
 #include <algorithm>
 #include <cstdint>
 #include <string>
