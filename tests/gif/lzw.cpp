@@ -59,10 +59,6 @@ Bytes RandomBytes(std::size_t Count, unsigned Seed, int Alphabet = 256) {
     return Data;
 }
 
-Bytes FirstBytes(const Bytes& Data, std::size_t Count) {
-    return Bytes(Data.begin(), Data.begin() + std::ptrdiff_t(Count));
-}
-
 } // namespace
 
 TEST(LzwEncoder, KnownCodesAndGiflibDecodesEveryEncoding) {
@@ -88,21 +84,20 @@ TEST(LzwEncoder, WidthGrowsUpToTwelveBitsAndRestartsAfterCode4095) {
     // The byte at 3838 forms code 4095 (258 + 3837). Clear and the first byte at 9 bits,
     // 254 codes at 9, 512 at 10, 1024 at 11 and 2048 at 12, and the end code make 43276
     // bits, so the length pins down every point where the width grew.
-    const Bytes Source = DistinctPairs(12000);
-    const Bytes Ending = FirstBytes(Source, 3839);
+    const Bytes Ending = DistinctPairs(3839);
     ExpectSoundEncoding(Ending, "table full at the last byte");
     EXPECT_EQ(EncodeImageData(Ending.data(), Ending.size()).Total(), 5410u);
     // One byte more: the clear code takes the end code's 12 bits, and that byte and the end
     // code follow at 9 bits each.
-    const Bytes OneLeft = FirstBytes(Source, 3840);
+    const Bytes OneLeft = DistinctPairs(3840);
     ExpectSoundEncoding(OneLeft, "table full, one byte left");
     EXPECT_EQ(EncodeImageData(OneLeft.data(), OneLeft.size()).Total(), 5412u);
-    ExpectSoundEncoding(Source, "several restarts");
+    ExpectSoundEncoding(DistinctPairs(12000), "several restarts");
     // The codes are cut into blocks of 255 bytes, none of them empty: 224 bytes give 226
     // codes of 9 bits, 255 bytes; 225 give 256.
-    const Bytes One = ExpectSoundEncoding(FirstBytes(Source, 224), "255 bytes of codes");
+    const Bytes One = ExpectSoundEncoding(DistinctPairs(224), "255 bytes of codes");
     EXPECT_EQ(std::make_tuple(One.size(), One[1]), std::make_tuple(1 + 1 + 255 + 1u, 255));
-    const Bytes Two = ExpectSoundEncoding(FirstBytes(Source, 225), "256 bytes of codes");
+    const Bytes Two = ExpectSoundEncoding(DistinctPairs(225), "256 bytes of codes");
     EXPECT_EQ(std::make_tuple(Two.size(), Two[1], Two[257]),
               std::make_tuple(1 + 1 + 255 + 1 + 1 + 1u, 255, 1));
 }
