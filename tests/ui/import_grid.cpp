@@ -101,31 +101,6 @@ TEST_F(ImportGrid, OpenShowsTheGridAndThePointerFramesTheCellUnderIt) {
     EXPECT_TRUE(Red(6, 20));
 }
 
-TEST_F(ImportGrid, ChangingTheGridLeavesNoStaleLines) {
-    ASSERT_TRUE(Window.OpenPicture(SheetFile));
-    Spin("spinWidth")->setValue(20);
-    Spin("spinWidth")->setValue(10);
-    Spin("spinHeight")->setValue(30);
-    // Row 10 crosses only the vertical lines (and the frame of the cell at (0, 0), now
-    // 10 pixels wide: columns 1 and 9).
-    for (int x = 0; x < 340; ++x) {
-        const bool Line = x % 10 == 0 || x == 1 || x == 9;
-        EXPECT_EQ(Window.ShownImage().pixel(x, 10),
-                  Line ? SpriteSheet().pixel(x, 10) ^ 0x00FF0000 : SpriteSheet().pixel(x, 10))
-            << x;
-    }
-    EXPECT_TRUE(Plain(55, 34)) << "the old horizontal line is gone";
-    EXPECT_TRUE(Red(55, 30));
-
-    // A cell cannot be narrower than one pixel; with one, every column is a line.
-    Spin("spinWidth")->setValue(0);
-    EXPECT_EQ(Window.GridCelWidth(), 1);
-    EXPECT_TRUE(Red(7, 10) && Red(8, 10));
-    QTest::mouseMove(Image(), QPoint(123, 45));
-    EXPECT_EQ(Window.SelX(), 123);
-    EXPECT_EQ(Window.GetSelectedCel().Width(), 1);
-}
-
 TEST_F(ImportGrid, PiecesKeepThePictureColoursWithoutGridAndAreBlackBeyondIt) {
     ASSERT_TRUE(Window.OpenPicture(SheetFile));
     QTest::mouseMove(Image(), QPoint(80, 40));
@@ -172,29 +147,20 @@ TEST_F(ImportGrid, DraggedPieceCarriesItsPixelsAndPalette) {
     EXPECT_EQ(qvariant_cast<QImage>(Data->imageData()).pixel(5, 5), CellColor(1, 0))
         << "other programs get the piece as a picture";
 
-    // Bytes cut short or of another kind are no piece.
-    QByteArray Bytes = Data->data(GridPieceMimeType);
-    EXPECT_FALSE(DecodeGridPiece(Bytes.left(Bytes.size() - 1)));
-    Bytes[0] = 'X';
-    EXPECT_FALSE(DecodeGridPiece(Bytes));
 }
 
-TEST_F(ImportGrid, AnUnreadablePictureLeavesThePreviousOne) {
+TEST_F(ImportGrid, AGridChangeRedrawsTheLinesAndACellIsAtLeastOnePixel) {
     ASSERT_TRUE(Window.OpenPicture(SheetFile));
-    const QImage Before = Window.ShownImage();
-    const auto PaletteBefore = TPxPalette::CreateCopy(Window.ImportPalette());
-    const QString Damaged = Folder.filePath("damaged.bmp");
-    {
-        QFile File(Damaged);
-        ASSERT_TRUE(File.open(QIODevice::WriteOnly));
-        File.write(QByteArray("BM\x36\x10\0\0\0\0\0\0\x36\0\0\0", 14) + QByteArray(20, '\xff'));
-    }
-    Script().AnswerFile(Damaged);
-    Window.Open1Click();
-    EXPECT_EQ(Script().Messages(),
-              QStringList("Error:  Unable to open the file.  The file may be invalid or there "
-                          "may be a drive error."));
-    EXPECT_EQ(Script().Asked.back().Kind, TBoxKind::Error);
-    EXPECT_EQ(Window.ShownImage(), Before);
-    EXPECT_TRUE(Window.ImportPalette().Equals(*PaletteBefore));
+    Spin("spinWidth")->setValue(20);
+    Spin("spinHeight")->setValue(30);
+    EXPECT_TRUE(Plain(55, 34)) << "the old horizontal line is gone";
+    EXPECT_TRUE(Red(55, 30));
+    EXPECT_TRUE(Red(40, 10));
+
+    Spin("spinWidth")->setValue(0);
+    EXPECT_EQ(Window.GridCelWidth(), 1);
+    EXPECT_TRUE(Red(7, 10) && Red(8, 10));
+    QTest::mouseMove(Image(), QPoint(123, 45));
+    EXPECT_EQ(Window.SelX(), 123);
+    EXPECT_EQ(Window.GetSelectedCel().Width(), 1);
 }

@@ -73,33 +73,6 @@ protected:
 
 } // namespace
 
-TEST_F(PaletteEditor, SwatchesShowEveryEntryWithTheLeftMarkerOnly) {
-    EXPECT_EQ(Editor.LeftIndex(), 10);
-    EXPECT_EQ(Editor.RightIndex(), -1);
-    for (const char* Name : {"butGradient", "butSwap", "butCopy"})
-        EXPECT_FALSE(Control<QPushButton>(Name)->isEnabled()) << Name;
-
-    const QImage User = Editor.UserColorsImage();
-    ASSERT_EQ(User.size(), QSize(387, 115));
-    // Entry 245 sits in the eighth row, twelfth column; entry 41 ends the first row.
-    EXPECT_EQ(Rgb(User.pixel(11 * Pitch + 2 + 5, 7 * Rise + 2 + 6)), Original->Entry(245).Color());
-    EXPECT_EQ(Rgb(User.pixel(31 * Pitch + 2 + 5, 2 + 6)), Original->Entry(41).Color());
-    EXPECT_EQ(Rgb(User.pixel(31 * Pitch + 2, 2 + 6)), (RgbColor{0, 0, 0})) << "outline";
-    EXPECT_EQ(Rgb(User.pixel(20 * Pitch + 1, 7 * Rise + 6)), (RgbColor{192, 192, 192}))
-        << "silver past the last entry";
-    // The "L" marker: entry 10's swatch grown by 5 pixels across and 6 down, so its colour
-    // covers what would be the gap and the top of entry 11's swatch.
-    EXPECT_EQ(Rgb(User.pixel(15, 18)), (RgbColor{200, 100, 50}));
-    EXPECT_EQ(Rgb(User.pixel(16, 18)), (RgbColor{0, 0, 0}));
-    EXPECT_EQ(Rgb(User.pixel(20, 18)), Original->Entry(11 + 32).Color());
-
-    const QImage System = Editor.SystemColorsImage();
-    ASSERT_EQ(System.size(), QSize(123, 31));
-    const auto& Reserved = SystemPaletteEntries();
-    EXPECT_EQ(Rgb(System.pixel(3 * Pitch + 2 + 5, 8)), Reserved[3].Color());
-    EXPECT_EQ(Rgb(System.pixel(9 * Pitch + 2 + 5, 12 + 4 + 6)), Reserved[255].Color());
-}
-
 TEST_F(PaletteEditor, ClicksChooseTheEntriesAndTheSlidersFollowTheLeftOne) {
     Click(20, Qt::RightButton);
     EXPECT_EQ(Editor.RightIndex(), 20);
@@ -117,46 +90,6 @@ TEST_F(PaletteEditor, ClicksChooseTheEntriesAndTheSlidersFollowTheLeftOne) {
     EXPECT_EQ(Boxes(), Sliders());
     EXPECT_TRUE(Editor.WorkingPalette().Equals(*Original)) << "choosing changes no colour";
 
-    // The markers stay for the next opening.
-    Editor.SetWorkingPalette(*Original);
-    EXPECT_EQ(Editor.LeftIndex(), 245);
-    EXPECT_EQ(Editor.RightIndex(), 20);
-    EXPECT_TRUE(Control<QPushButton>("butSwap")->isEnabled());
-}
-
-TEST_F(PaletteEditor, SlidersAndBoxesSetTheLeftColour) {
-    Click(30);
-    auto* Red = Control<QSlider>("trkRed");
-    Red->setValue(0);
-    Control<QSlider>("trkGreen")->setValue(77);
-    EXPECT_EQ(Working(30), (RgbColor{0, 77, Original->Entry(30).Blue}));
-    EXPECT_EQ(Boxes(), Sliders());
-
-    Red->setFocus();
-    QTest::keyClick(Red, Qt::Key_Right);
-    QTest::keyClick(Red, Qt::Key_PageUp);
-    EXPECT_EQ(Red->value(), 25) << "5 per arrow, 20 per page";
-    EXPECT_EQ(Working(30).Red, 25);
-
-    Type("txtRed", "300");
-    EXPECT_EQ(Red->value(), 255);
-    EXPECT_EQ(Control<QLineEdit>("txtRed")->text(), "255");
-    EXPECT_EQ(Working(30).Red, 255);
-    Type("txtBlue", "9");
-    EXPECT_EQ(Working(30), (RgbColor{255, 77, 9}));
-
-    // A box that holds no number goes back to its slider, and no colour changes.
-    const auto Before = TPxPalette::CreateCopy(Editor.WorkingPalette());
-    Type("txtGreen", "x");
-    EXPECT_EQ(Control<QLineEdit>("txtGreen")->text(), "77");
-    EXPECT_TRUE(Editor.WorkingPalette().Equals(*Before));
-    EXPECT_TRUE(Script().Messages().isEmpty());
-
-    // A slider moved meanwhile is refused with the invalid-number message.
-    Control<QLineEdit>("txtBlue")->setText("");
-    Red->setValue(10);
-    EXPECT_EQ(Script().Messages(), QStringList("'' is not a valid integer value."));
-    EXPECT_TRUE(Editor.WorkingPalette().Equals(*Before));
 }
 
 TEST_F(PaletteEditor, GradientsSpaceTheEntriesBetweenLAndRTruncated) {
