@@ -2,14 +2,17 @@
 // open and save errors, and the recent-files list across a restart.
 #include <QFile>
 #include <QMdiArea>
+#include <QSlider>
 #include <QTemporaryDir>
 
 #include "gif/giflib_viewer.h"
+#include "imaging/Palette.h"
 #include "imaging/PxBitmap.h"
 #include "model/Cellist.h"
 #include "model/Spritez.h"
 #include "support/ProgramWindows.h"
 #include "ui/painter/f_painter.h"
+#include "ui/shell/f_palette.h"
 
 namespace {
 
@@ -231,4 +234,48 @@ TEST_F(Documents, ADamagedFileOpensWithOneWarningThatNamesIt) {
     ASSERT_EQ(Messages.size(), 1);
     EXPECT_EQ(Script().Asked.back().Kind, TBoxKind::Warning);
     EXPECT_TRUE(Messages[0].contains(Damaged)) << Messages[0].toStdString();
+}
+
+TEST_F(Documents, EditPaletteGivesTheDocumentTheEditedColoursOrRefusesDuringASelection) {
+    TfrmCharAnimation* Document = NewDocument();
+    // Entry 10 is the one the editor's sliders edit when it opens.
+    Document->Sprite()->CelBitmap(0).Canvas().SetPixel(2, 2, PALETTEINDEX(10));
+    Command("mniFlipVert")->trigger();
+    ASSERT_TRUE(Command("sbutUndo")->isEnabled());
+    const TPxPalette* Before = Document->Palette();
+    const auto Shown = [Document] {
+        return RgbColor::FromRef(Document->Sprite()->CelBitmap(0).Canvas().Pixel(61, 2));
+    };
+
+    const RgbColor Old = Shown();
+
+    frmSpriteMDI->CurrentPainter->SelectionFloating = true;
+    Command("sbutPalette")->trigger();
+    EXPECT_EQ(Script().Messages(),
+              QStringList{"Can't modify palette when selecting an area or using a custom brush.  "
+                          "Select a built in brush type before editing the palette."});
+    frmSpriteMDI->CurrentPainter->SelectionFloating = false;
+
+    QTimer::singleShot(0, frmPalette, [] { frmPalette->reject(); });
+    Command("mniPalette")->trigger();
+    EXPECT_EQ(Document->Palette(), Before);
+    EXPECT_TRUE(Command("sbutUndo")->isEnabled());
+
+    QTimer::singleShot(0, frmPalette, [] {
+        frmPalette->findChild<QSlider*>("trkRed")->setValue(200);
+        frmPalette->findChild<QSlider*>("trkGreen")->setValue(100);
+        frmPalette->findChild<QSlider*>("trkBlue")->setValue(50);
+        frmPalette->accept();
+    });
+    Command("sbutPalette")->trigger();
+    const TPxPalette* After = Document->Palette();
+    ASSERT_NE(After, Before);
+    EXPECT_EQ(CurrentPalette, After);
+    EXPECT_EQ(After->Entry(10).Color(), (RgbColor{200, 100, 50}));
+    // Every cel is on the new colours, and keeps its look as near as they allow.
+    for (int Cel = 0; Cel < Document->CelList()->CelCount(); ++Cel)
+        EXPECT_EQ(Document->Sprite()->CelBitmap(Cel).ColorTablePtr(), After->Handle()) << Cel;
+    EXPECT_EQ(Shown(), After->Entry(After->NearestUserIndex(Old)).Color());
+    EXPECT_FALSE(Command("sbutUndo")->isEnabled()) << "a palette change cannot be undone";
+    EXPECT_TRUE(Document->Modified);
 }
