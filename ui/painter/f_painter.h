@@ -230,6 +230,7 @@ private:
 
     // ---- Undo ----
     void ApplyUndo(TPxUndoNode& Node);
+    void RestoreSnapshot(const TPxUndoNode& Node, bool Back);
     void ApplyRedo(TPxUndoNode& Node);
     void SetCurrent(int Index);
     void InsertCelAt(int Index);

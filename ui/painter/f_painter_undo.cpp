@@ -1,6 +1,7 @@
 // The painter's side of the undo history: recording snapshots before an edit and applying
 // one undo or redo step to the animation.
 #include <QApplication>
+#include <utility>
 
 #include "model/Cellist.h"
 #include "model/Spritez.h"
@@ -107,21 +108,38 @@ bool Fits(const TPxUndoNode& Node, const TSprite& Sprite) {
 }
 } // namespace
 
+// Puts a snapshot's pixels back, first keeping the pixels they replace as the record of
+// the other direction: on the redo stack when stepping Back, on the undo stack otherwise.
+void TfrmPainter::RestoreSnapshot(const TPxUndoNode& Node, bool Back) {
+    if (Node.Kind() == ukAllCels) {
+        TPxUndoBlocks Replaced = Sprite->SaveAllBits();
+        if (Back)
+            History->AddRedoAllCels(std::move(Replaced));
+        else
+            History->AddUndoAllCels(std::move(Replaced));
+        Sprite->RestoreAllBits(Node.CelBits());
+        return;
+    }
+    const int Index = Node.CelIndex();
+    if (Index < 0 || Index >= Sprite->CelCount()) return;
+    TPxUndoBlock Replaced = Sprite->CelBitmap(Index).CopyBits();
+    if (Back)
+        History->AddRedoCel(Index, std::move(Replaced));
+    else
+        History->AddUndoCel(Index, std::move(Replaced));
+    Sprite->CelBitmap(Index).SetBits(Node.Bits());
+    SetCurrent(Index);
+    SetPreviewIndex(Index);
+}
+
 void TfrmPainter::ApplyUndo(TPxUndoNode& Node) {
     const int Index = Node.CelIndex();
     const int Count = Sprite->CelCount();
     if (!Fits(Node, *Sprite)) return;
     switch (Node.Kind()) {
     case ukCelImage:
-        if (Index < 0 || Index >= Count) return;
-        History->AddRedoCel(Index, Sprite->CelBitmap(Index).CopyBits());
-        Sprite->CelBitmap(Index).SetBits(Node.Bits());
-        SetCurrent(Index);
-        SetPreviewIndex(Index);
-        break;
     case ukAllCels:
-        History->AddRedoAllCels(Sprite->SaveAllBits());
-        Sprite->RestoreAllBits(Node.CelBits());
+        RestoreSnapshot(Node, true);
         break;
     case ukCelDeleted:
         if (Index < 0 || Index > Count) return;
@@ -146,15 +164,8 @@ void TfrmPainter::ApplyRedo(TPxUndoNode& Node) {
     if (!Fits(Node, *Sprite)) return;
     switch (Node.Kind()) {
     case ukCelImage:
-        if (Index < 0 || Index >= Count) return;
-        History->AddUndoCel(Index, Sprite->CelBitmap(Index).CopyBits());
-        Sprite->CelBitmap(Index).SetBits(Node.Bits());
-        SetCurrent(Index);
-        SetPreviewIndex(Index);
-        break;
     case ukAllCels:
-        History->AddUndoAllCels(Sprite->SaveAllBits());
-        Sprite->RestoreAllBits(Node.CelBits());
+        RestoreSnapshot(Node, false);
         break;
     case ukCelDeleted:
         if (Index < 0 || Index >= Count) return;
