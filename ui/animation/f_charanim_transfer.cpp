@@ -57,13 +57,22 @@ const QString ExportExtensionText = "You may only export a cel as a .BMP or .JPG
 // program, then the folder of the file chosen last.
 QString PictureFolder;
 
-QString StartFolder() {
-    if (PictureFolder.isEmpty() && frmSpriteMDI) return frmSpriteMDI->AppDir + "/images";
-    return PictureFolder;
-}
-
-void RememberFolder(const QString& FileName) {
+// Asks for a cel picture file with Dialog in the picture folder and remembers the folder
+// chosen. Returns the name's extension in capitals, "BMP" or "JPG", with the name in
+// FileName; empty when the dialog was cancelled, or after Refusal for another extension.
+QString AskPictureFile(TFileDialog Dialog, const QString& Refusal, QString& FileName) {
+    Dialog.Folder =
+        PictureFolder.isEmpty() && frmSpriteMDI ? frmSpriteMDI->AppDir + "/images" : PictureFolder;
+    // A name typed without an extension becomes a bitmap file, in the lower case that file
+    // names on this system use.
+    Dialog.DefaultSuffix = "bmp";
+    FileName = Questions().AskFile(Dialog);
+    if (FileName.isEmpty()) return {};
     PictureFolder = QFileInfo(FileName).absolutePath();
+    const QString Extension = QFileInfo(FileName).suffix().toUpper();
+    if (Extension == "BMP" || Extension == "JPG") return Extension;
+    Questions().Message(TBoxKind::Information, Refusal);
+    return {};
 }
 
 // Cels dragged out of a strip. Only this process can resolve the window the bytes name, so
@@ -248,18 +257,10 @@ void TfrmCharAnimation::Importcel1Click() {
     Dialog.Name = "dlgImport";
     Dialog.Title = "Import Cel";
     Dialog.Filter = "Bitmaps (*.bmp *.BMP);;JPEG Files (*.jpg *.JPG);;All Files (*)";
-    Dialog.DefaultSuffix = "bmp";
     Dialog.MustExist = true;
-    Dialog.Folder = StartFolder();
-    const QString FileName = Questions().AskFile(Dialog);
-    if (FileName.isEmpty()) return;
-    RememberFolder(FileName);
-
-    const QString Extension = QFileInfo(FileName).suffix().toUpper();
-    if (Extension != "BMP" && Extension != "JPG") {
-        Questions().Message(TBoxKind::Information, WrongExtensionText);
-        return;
-    }
+    QString FileName;
+    const QString Extension = AskPictureFile(Dialog, WrongExtensionText, FileName);
+    if (Extension.isEmpty()) return;
     std::optional<RgbPicture> Picture;
     {
         const TWaitCursor Wait;
@@ -364,21 +365,12 @@ void TfrmCharAnimation::ExportCel1Click() {
     Dialog.Save = true;
     Dialog.Title = "Export Cel";
     Dialog.Filter = "Bitmap Files (*.bmp *.BMP);;JPEG Files (*.jpg *.JPG)";
-    // A name typed without an extension becomes a bitmap file, in the lower case that
-    // file names on this system use.
-    Dialog.DefaultSuffix = "bmp";
     Dialog.ConfirmOverwrite = true;
-    Dialog.Folder = StartFolder();
-    const QString FileName = Questions().AskFile(Dialog);
-    if (FileName.isEmpty()) return;
-    RememberFolder(FileName);
-
-    const QString Extension = QFileInfo(FileName).suffix().toUpper();
-    if (Extension != "BMP" && Extension != "JPG") {
-        // Writing nothing without a word would leave the user believing the cel was saved.
-        Questions().Message(TBoxKind::Information, ExportExtensionText);
-        return;
-    }
+    // Writing nothing without a word would leave the user believing the cel was saved, so
+    // another extension is refused aloud.
+    QString FileName;
+    const QString Extension = AskPictureFile(Dialog, ExportExtensionText, FileName);
+    if (Extension.isEmpty()) return;
     const TPxBitmap& Cel = Cels->CurrentBitmap();
     bool Saved = false;
     {
