@@ -15,13 +15,14 @@
 #include <string>
 #include <vector>
 
+#include "imaging/Limits.h"
 #include "imaging/Palette.h"
 #include "model/Spritez.h"
 
 struct GifReadLimits {
     // The most that the cels (and the picture they are composed in) may take together; a
     // file needing more is refused rather than allowed to exhaust memory.
-    std::size_t MaxPictureBytes = std::size_t(1) << 30;
+    std::size_t MaxPictureBytes = MaxAnimationBytes;
 };
 
 struct GifReadResult {

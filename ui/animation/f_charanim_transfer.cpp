@@ -22,6 +22,7 @@
 #include "imaging/FileReplace.h"
 #include "imaging/GridCells.h"
 #include "imaging/Jpeg.h"
+#include "imaging/Limits.h"
 #include "imaging/Palette.h"
 #include "imaging/PxBitmap.h"
 #include "model/Cellist.h"
@@ -78,9 +79,6 @@ QString AskPictureFile(TFileDialog Dialog, const QString& Refusal, QString& File
 // Cels dragged out of a strip. Only this process can resolve the window the bytes name, so
 // the drag carries the process id beside it; other programs get the picture as an image.
 constexpr char CelMimeType[] = "application/x-vimbrel-cel";
-
-// Resizing to a picture's size must not ask for more memory than an opened GIF may take.
-constexpr std::uint64_t MaxAnimationBytes = std::uint64_t(1) << 30;
 
 QByteArray CelDragBytes(const TfrmCharAnimation& Source) {
     return QByteArray::number(QCoreApplication::applicationPid()) + ' ' +
