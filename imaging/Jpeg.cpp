@@ -183,11 +183,9 @@ RgbPicture DecodeJpeg(const std::uint8_t* Data, std::size_t Size) {
     Decompressor D;
     if (!ReadHeader(&D, Data, Size)) Throw(D);
 
-    const std::uint64_t Width = D.Info.output_width;
-    const std::uint64_t Height = D.Info.output_height;
-    if (Width * Height > MaxJpegPixels)
-        throw JpegError("JPEG picture too large: " + std::to_string(Width) + " x " +
-                        std::to_string(Height) + " pixels");
+    const std::int64_t Width = D.Info.output_width;
+    const std::int64_t Height = D.Info.output_height;
+    CheckPictureSize(Width, Height);
 
     if (!StartDecompress(&D)) Throw(D);
     const int Expected = D.Layout == SampleLayout::Grey ? 1 : D.Layout == SampleLayout::Rgb ? 3 : 4;
