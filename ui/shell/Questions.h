@@ -9,6 +9,7 @@
 
 #include <QString>
 
+class QDialog;
 class QWidget;
 
 // The icon and title of a box.
@@ -58,6 +59,16 @@ std::unique_ptr<TQuestions> SetQuestions(std::unique_ptr<TQuestions> Replacement
 
 // The parent of the boxes the real questions show: the main window once it exists.
 void SetQuestionsParent(QWidget* Parent);
+
+// The window a question asked now belongs above: the open modal dialog, else the active
+// window, else the parent set above. The active window may be one that stays on top of the
+// others (the import window a piece is dragged from), which would hide a question that
+// belonged to the main window.
+QWidget* QuestionOwner();
+// Shows Dialog, one of the program's dialogs that ask a question of their own (the size
+// question), modally above QuestionOwner() and returns its result; the dialog goes back to
+// its own parent afterwards.
+int ExecAboveOwner(QDialog& Dialog);
 
 // Connects the core's reporting hook (messages and beeps of imaging/, model/ and gif/) to
 // the questions: a message becomes a plain information box, a beep the system beep.
