@@ -11,6 +11,7 @@
 namespace {
 
 QPointer<QWidget> BoxParent;
+QPointer<QWidget> CausedBy;
 
 QMessageBox::Icon IconOf(TBoxKind Kind) {
     switch (Kind) {
@@ -98,8 +99,17 @@ void SetQuestionsParent(QWidget* Parent) {
 
 QWidget* QuestionOwner() {
     if (QWidget* Modal = QApplication::activeModalWidget()) return Modal;
+    if (CausedBy) return CausedBy;
     if (QWidget* Active = QApplication::activeWindow()) return Active;
     return BoxParent.data();
+}
+
+TQuestionsAbove::TQuestionsAbove(QWidget* Owner) : Previous(CausedBy) {
+    CausedBy = Owner;
+}
+
+TQuestionsAbove::~TQuestionsAbove() {
+    CausedBy = Previous;
 }
 
 int ExecAboveOwner(QDialog& Dialog) {
