@@ -2,10 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <memory>
 
 #include "imaging/FileReplace.h"
 #include "imaging/Palette.h"
@@ -244,10 +240,6 @@ void ReadRuns(const TBytes& In, const THeader& H, RgbPicture& Picture) {
     }
 }
 
-struct FileCloser {
-    void operator()(std::FILE* File) const { std::fclose(File); }
-};
-
 void Put16(std::vector<std::uint8_t>& Out, std::uint32_t Value) {
     Out.push_back(std::uint8_t(Value));
     Out.push_back(std::uint8_t(Value >> 8));
@@ -278,14 +270,9 @@ RgbPicture DecodeBmp(const std::uint8_t* Data, std::size_t Size) {
 }
 
 RgbPicture LoadBmpFile(const std::string& FileName) {
-    std::unique_ptr<std::FILE, FileCloser> File(std::fopen(FileName.c_str(), "rb"));
-    if (!File) throw BmpError(FileName + ": " + std::strerror(errno));
     std::vector<std::uint8_t> Bytes;
-    std::uint8_t Chunk[65536];
-    std::size_t Count;
-    while ((Count = std::fread(Chunk, 1, sizeof Chunk, File.get())) > 0)
-        Bytes.insert(Bytes.end(), Chunk, Chunk + Count);
-    if (std::ferror(File.get())) throw BmpError(FileName + ": " + std::strerror(errno));
+    std::string Unread;
+    if (!ReadPictureBytes(FileName, Bytes, Unread)) throw BmpError(Unread);
     try {
         return DecodeBmp(Bytes.data(), Bytes.size());
     } catch (const BmpError& Error) {

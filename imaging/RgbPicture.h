@@ -3,6 +3,7 @@
 // clipboard image. The UI converts QImage to and from it; the core imports from it.
 #include <cstdint>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "imaging/Color.h"
@@ -42,3 +43,8 @@ public:
 
 // Throws PictureTooLarge when a picture of Width x Height pixels is over the limits.
 void CheckPictureSize(std::int64_t Width, std::int64_t Height);
+
+// The whole of a picture file, read at once, into Bytes. False when it cannot be read, with
+// the file name and the cause in Error.
+bool ReadPictureBytes(const std::string& FileName, std::vector<std::uint8_t>& Bytes,
+                      std::string& Error);
