@@ -17,7 +17,6 @@
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
-#include <algorithm>
 #include <gtest/gtest.h>
 
 #include "imaging/Jpeg.h"
@@ -331,8 +330,8 @@ TEST_F(CelImport, OnlyBmpAndJpgFilesAreTakenAndDamagedOrOversizedOnesChangeNothi
     EXPECT_PICTURE(Document.Cel(0), Legend, {"....", "....", "...."});
 
     // Damaged: rows that stop inside the last one, run-length data that stops after two of
-    // three rows, a JPEG that is no JPEG. Over the limits: headers claiming 40000 x 2 and
-    // 16000 x 16000 pixels over a few bytes of data.
+    // three rows, a JPEG that is no JPEG. Over the limits: a header claiming 40000 x 2
+    // pixels over a few bytes of runs.
     const QString InRows = WriteBmp(File("rows.bmp"), TableOf(*Document.Animation->Palette()),
                                     {"rrrr", "rrrr", "rrrr"});
     QFile::resize(InRows, QFileInfo(InRows).size() - 2);
@@ -346,13 +345,6 @@ TEST_F(CelImport, OnlyBmpAndJpgFilesAreTakenAndDamagedOrOversizedOnesChangeNothi
     Runs.Width = 40000, Runs.Height = 2;
     Runs.Pixels = {0, 1};
     WriteFile(File("huge.bmp"), Runs.Encode());
-    Bytes HugeJpeg = Jpeg;
-    const Bytes StartOfFrame{0xFF, 0xC0};
-    const auto Frame =
-        std::search(HugeJpeg.begin(), HugeJpeg.end(), StartOfFrame.begin(), StartOfFrame.end());
-    ASSERT_NE(Frame, HugeJpeg.end());
-    std::copy_n(Bytes{0x3E, 0x80, 0x3E, 0x80}.begin(), 4, Frame + 5);
-    WriteFile(File("huge.jpg"), HugeJpeg);
     const auto TooLarge = [](int Width, int Height) {
         return QString("Error:  The picture is too large: %1 x %2 pixels.  A picture may have at "
                        "most 32768 pixels a side and 67108864 pixels in all.")
@@ -362,8 +354,7 @@ TEST_F(CelImport, OnlyBmpAndJpgFilesAreTakenAndDamagedOrOversizedOnesChangeNothi
     for (const auto& [Name, Says] : {std::pair{"rows.bmp", OpenFailed},
                                      {"runs.bmp", OpenFailed},
                                      {"junk.jpg", OpenFailed},
-                                     {"huge.bmp", TooLarge(40000, 2)},
-                                     {"huge.jpg", TooLarge(16000, 16000)}}) {
+                                     {"huge.bmp", TooLarge(40000, 2)}}) {
         Script().Clear();
         Script().AnswerFile(File(Name));
         Document.Animation->Importcel1Click();
@@ -548,27 +539,22 @@ TEST_F(CelImport, PasteTakesTheClipboardsPictureWithinTheLimits) {
     EXPECT_EQ(Script().Asked[0].Text, PaletteQuestion);
     EXPECT_PICTURE(Document.Cel(0), Legend, {"bbbb", "brbb", "bbbb"});
 
-    // BMP bytes over the limits, or damaged with no other picture beside them: a message,
-    // and the cel stays.
+    // BMP bytes over the limits: the message, and the cel stays.
     BmpFile Huge;
     Huge.Width = 3, Huge.Height = MaxPictureSide + 1;
     Huge.Compression = 1;
     Huge.Table = {{255, 0, 0}};
     Huge.Pixels = {0, 1};
     const Bytes Claimed = Huge.Encode();
-    for (const Bytes& Refused : {Claimed, Bytes(Claimed.begin(), Claimed.begin() + 40)}) {
-        auto* Data = new QMimeData;
-        Data->setData("image/bmp", QByteArray(reinterpret_cast<const char*>(Refused.data()),
-                                              qsizetype(Refused.size())));
-        QApplication::clipboard()->setMimeData(Data);
-        Script().Clear();
-        frmSpriteMDI->sbutPasteClick();
-        ASSERT_EQ(Script().Messages().size(), 1);
-        EXPECT_TRUE(Script().Messages()[0].startsWith(
-            Refused.size() > 40 ? "Error:  The picture is too large: 3 x 32769 pixels."
-                                : "Error:  Unable to paste."))
-            << Script().Messages()[0].toStdString();
-    }
+    auto* Data = new QMimeData;
+    Data->setData("image/bmp", QByteArray(reinterpret_cast<const char*>(Claimed.data()),
+                                          qsizetype(Claimed.size())));
+    QApplication::clipboard()->setMimeData(Data);
+    Script().Clear();
+    frmSpriteMDI->sbutPasteClick();
+    EXPECT_EQ(Script().Messages(),
+              QStringList("Error:  The picture is too large: 3 x 32769 pixels.  A picture may have "
+                          "at most 32768 pixels a side and 67108864 pixels in all."));
     EXPECT_PICTURE(Document.Cel(0), Legend, {"bbbb", "brbb", "bbbb"});
 
     // Nothing known on the clipboard: nothing happens.

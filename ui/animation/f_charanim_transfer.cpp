@@ -219,8 +219,8 @@ bool TfrmCharAnimation::ImportFromBitmap(const RgbPicture& Picture) {
 
 bool TfrmCharAnimation::TakeSource(const TPxPalette& SourcePalette, int Width, int Height) {
     if (!Cels) return false;
-    // Both questions belong above the window the picture came from (the import window stays
-    // on top and keeps the focus while its piece is dropped), even once the first has closed.
+    // The questions belong above the window the picture came from (the import window stays
+    // on top and keeps the focus while its piece is dropped), also once the first has closed.
     const TQuestionsAbove Above(QuestionOwner());
     // Both questions come first, so that a Cancel in the second leaves everything as it was.
     bool CopyPalette = false;

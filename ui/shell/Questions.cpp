@@ -99,7 +99,7 @@ void SetQuestionsParent(QWidget* Parent) {
 
 QWidget* QuestionOwner() {
     if (QWidget* Modal = QApplication::activeModalWidget()) return Modal;
-    if (CausedBy) return CausedBy;
+    if (CausedBy && CausedBy->isVisible()) return CausedBy;
     if (QWidget* Active = QApplication::activeWindow()) return Active;
     return BoxParent.data();
 }
