@@ -1,9 +1,5 @@
 #include "imaging/GridCells.h"
 
-#include <algorithm>
-#include <unordered_map>
-#include <unordered_set>
-
 #include "imaging/Palette.h"
 #include "imaging/PxBitmap.h"
 
@@ -16,33 +12,6 @@ void Stroke(const TPixelVisit& Visit, int Width, int Height, int X1, int Y1, int
     const int dy = Y2 > Y1 ? 1 : Y2 < Y1 ? -1 : 0;
     for (int x = X1, y = Y1; x != X2 || y != Y2; x += dx, y += dy)
         if (x >= 0 && y >= 0 && x < Width && y < Height) Visit(x, y);
-}
-
-std::vector<RgbColor> MostUsedColorTable(const RgbPicture& Picture) {
-    struct TUse {
-        std::size_t Count = 0;
-        std::size_t First = 0;
-        RgbColor Color;
-    };
-    std::unordered_map<COLORREF, TUse> Uses;
-    const std::size_t Pixels = Picture.Pixels.size() / 3;
-    for (std::size_t i = 0; i < Pixels; ++i) {
-        const RgbColor Color{Picture.Pixels[i * 3], Picture.Pixels[i * 3 + 1],
-                             Picture.Pixels[i * 3 + 2]};
-        ++Uses.try_emplace(Color.Ref(), TUse{0, i, Color}).first->second.Count;
-    }
-    std::vector<TUse> Order;
-    Order.reserve(Uses.size());
-    for (const auto& Use : Uses)
-        Order.push_back(Use.second);
-    std::sort(Order.begin(), Order.end(), [](const TUse& A, const TUse& B) {
-        return A.Count != B.Count ? A.Count > B.Count : A.First < B.First;
-    });
-
-    std::vector<RgbColor> Table(FirstUserColor + 1);
-    for (std::size_t i = 0; i < Order.size() && Table.size() <= LastUserColor; ++i)
-        Table.push_back(Order[i].Color);
-    return Table;
 }
 
 } // namespace
@@ -84,17 +53,4 @@ std::unique_ptr<TPxBitmap> ExtractGridCell(const RgbPicture& Picture, const TGri
         }
     }
     return Cell;
-}
-
-std::vector<RgbColor> KeptColorTable(const RgbPicture& Picture) {
-    std::unordered_set<COLORREF> Kept{RGB(255, 255, 255)};
-    const int Last = std::min<int>(int(Picture.Palette.size()) - 1, LastUserColor);
-    for (int i = FirstUserColor + 1; i <= Last; ++i)
-        Kept.insert(Picture.Palette[i].Ref());
-    const std::size_t Pixels = Picture.Pixels.size() / 3;
-    bool AllKept = !Picture.Palette.empty();
-    for (std::size_t i = 0; AllKept && i < Pixels; ++i)
-        AllKept = Kept.count(RGB(Picture.Pixels[i * 3], Picture.Pixels[i * 3 + 1],
-                                 Picture.Pixels[i * 3 + 2])) > 0;
-    return AllKept ? Picture.Palette : MostUsedColorTable(Picture);
 }

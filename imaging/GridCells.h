@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <vector>
 
 #include "imaging/Color.h"
 #include "imaging/RgbPicture.h"
@@ -44,12 +43,3 @@ void VisitSelectionFrame(const TGrid& Grid, TPoint Selection, int Width, int Hei
 // beyond the picture's edge the piece is black (its nearest user colour).
 std::unique_ptr<TPxBitmap> ExtractGridCell(const RgbPicture& Picture, const TGrid& Grid,
                                            TPoint Selection, const TPxPalette& Palette);
-
-// The colour table from which TPxPalette::CreateFromGraphic makes a palette that keeps
-// every colour the picture uses, where 235 colours can. CreateFromGraphic keeps only the
-// table's positions 11..245 (and makes entry 10 white), so the picture's own table serves
-// when every colour the picture uses is found there; otherwise (no table of its own, as in
-// a true-colour picture, or colours only at positions 0..10) the table is made of the picture's
-// colours, the most used first (ties in order of first appearance) from position 11 on, positions
-// 0..10 black.
-std::vector<RgbColor> KeptColorTable(const RgbPicture& Picture);

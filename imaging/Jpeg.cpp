@@ -1,12 +1,9 @@
 #include "imaging/Jpeg.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <memory>
 
 #include "imaging/FileReplace.h"
 
@@ -173,21 +170,15 @@ bool ReadRows(Decompressor* D, std::uint8_t* Pixels, std::uint8_t* Row) {
     throw JpegError(D.Errors.Message);
 }
 
-struct FileCloser {
-    void operator()(std::FILE* File) const { std::fclose(File); }
-};
-
 } // namespace
 
 RgbPicture DecodeJpeg(const std::uint8_t* Data, std::size_t Size) {
     Decompressor D;
     if (!ReadHeader(&D, Data, Size)) Throw(D);
 
-    const std::uint64_t Width = D.Info.output_width;
-    const std::uint64_t Height = D.Info.output_height;
-    if (Width * Height > MaxJpegPixels)
-        throw JpegError("JPEG picture too large: " + std::to_string(Width) + " x " +
-                        std::to_string(Height) + " pixels");
+    const std::int64_t Width = D.Info.output_width;
+    const std::int64_t Height = D.Info.output_height;
+    CheckPictureSize(Width, Height);
 
     if (!StartDecompress(&D)) Throw(D);
     const int Expected = D.Layout == SampleLayout::Grey ? 1 : D.Layout == SampleLayout::Rgb ? 3 : 4;
@@ -204,16 +195,9 @@ RgbPicture DecodeJpeg(const std::vector<std::uint8_t>& Data) {
 }
 
 RgbPicture LoadJpegFile(const std::string& FileName) {
-    std::unique_ptr<std::FILE, FileCloser> File(std::fopen(FileName.c_str(), "rb"));
-    if (!File) throw JpegError(FileName + ": " + std::strerror(errno));
-
     std::vector<std::uint8_t> Bytes;
-    std::uint8_t Chunk[65536];
-    std::size_t Count;
-    while ((Count = std::fread(Chunk, 1, sizeof Chunk, File.get())) > 0)
-        Bytes.insert(Bytes.end(), Chunk, Chunk + Count);
-    if (std::ferror(File.get())) throw JpegError(FileName + ": " + std::strerror(errno));
-
+    std::string Unread;
+    if (!ReadPictureBytes(FileName, Bytes, Unread)) throw JpegError(Unread);
     try {
         return DecodeJpeg(Bytes);
     } catch (const JpegError& Error) {

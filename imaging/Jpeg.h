@@ -11,19 +11,17 @@
 
 #include "imaging/RgbPicture.h"
 
-// A JPEG that cannot be decoded: unreadable file, not a JPEG, damaged or truncated data,
-// an unsupported kind, or a picture too large to hold. what() gives the cause (libjpeg's
-// own words where it found the fault), preceded by the file name for files.
+// A JPEG that cannot be decoded: unreadable file, not a JPEG, damaged or truncated data, or
+// an unsupported kind. what() gives the cause (libjpeg's own words where it found the
+// fault), preceded by the file name for files.
 class JpegError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
 
-// Pictures with more pixels than this are refused before anything is allocated for them.
-constexpr std::uint64_t MaxJpegPixels = std::uint64_t(1) << 28;
-
-// Both throw JpegError on any failure and never return a partial picture. The result has
-// no palette of its own.
+// Both throw JpegError on any failure, or PictureTooLarge (RgbPicture.h) when the header's
+// size is over the picture limits, checked before anything is allocated or decoded. They
+// never return a partial picture. The result has no palette of its own.
 RgbPicture DecodeJpeg(const std::uint8_t* Data, std::size_t Size);
 RgbPicture DecodeJpeg(const std::vector<std::uint8_t>& Data);
 RgbPicture LoadJpegFile(const std::string& FileName);

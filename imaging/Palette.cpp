@@ -4,6 +4,11 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <functional>
+#include <queue>
+#include <unordered_map>
+#include <unordered_set>
+#include <utility>
 
 #include "imaging/Report.h"
 
@@ -147,18 +152,96 @@ std::unique_ptr<TPxPalette> TPxPalette::CreateFromFile(const std::string& FileNa
     return Palette;
 }
 
-std::unique_ptr<TPxPalette> TPxPalette::CreateFromGraphic(const RgbPicture& Graphic) {
-    std::unique_ptr<TPxPalette> Palette(new TPxPalette());
-    const int Count = std::min<int>(int(Graphic.Palette.size()), UserColorCount - 1);
-    Palette->Entries[FirstUserColor] = {255, 255, 255, PC_NOCOLLAPSE};
-    // The picture's own entries keep their positions; its first eleven are not used.
-    for (int i = FirstUserColor + 1; i <= FirstUserColor + Count && i < int(Graphic.Palette.size());
-         ++i) {
-        const RgbColor& C = Graphic.Palette[i];
-        Palette->Entries[i] = {C.Red, C.Green, C.Blue, 0};
+namespace {
+
+RgbColor PixelColor(const RgbPicture& Picture, std::size_t Pixel) {
+    const std::uint8_t* P = &Picture.Pixels[Pixel * 3];
+    return {P[0], P[1], P[2]};
+}
+
+// More than the palette holds: the most used colours (ties to the lower colour value), in
+// the order the pixels first show them. A large picture is counted in a table of every
+// possible colour (64 MB) rather than in a node for each of its possibly millions of colours.
+std::vector<RgbColor> MostUsedColors(const RgbPicture& Picture) {
+    const std::size_t Pixels = Picture.Pixels.size() / 3;
+    // The UserColorCount most used, kept in a heap whose top is the least of them.
+    using TUse = std::pair<std::uint32_t, std::int64_t>; // count, minus the colour value
+    std::priority_queue<TUse, std::vector<TUse>, std::greater<TUse>> Kept;
+    const auto Offer = [&Kept](std::uint32_t Count, COLORREF Color) {
+        const TUse Use{Count, -std::int64_t(Color)};
+        if (Kept.size() < std::size_t(UserColorCount)) {
+            Kept.push(Use);
+        } else if (Kept.top() < Use) {
+            Kept.pop();
+            Kept.push(Use);
+        }
+    };
+    if (Pixels <= (std::size_t(1) << 20)) {
+        std::unordered_map<COLORREF, std::uint32_t> Counts;
+        for (std::size_t i = 0; i < Pixels; ++i)
+            ++Counts[PixelColor(Picture, i).Ref()];
+        for (const auto& [Color, Count] : Counts)
+            Offer(Count, Color);
+    } else {
+        std::vector<std::uint32_t> Counts(std::size_t(1) << 24, 0);
+        for (std::size_t i = 0; i < Pixels; ++i)
+            ++Counts[PixelColor(Picture, i).Ref()];
+        for (std::size_t Color = 0; Color < Counts.size(); ++Color)
+            if (Counts[Color] > 0) Offer(Counts[Color], COLORREF(Color));
     }
-    Palette->Rebuild();
-    return Palette;
+    std::unordered_set<COLORREF> Chosen;
+    for (; !Kept.empty(); Kept.pop())
+        Chosen.insert(COLORREF(-Kept.top().second));
+    std::vector<RgbColor> Colors;
+    for (std::size_t i = 0; i < Pixels && !Chosen.empty(); ++i) {
+        const RgbColor Color = PixelColor(Picture, i);
+        if (Chosen.erase(Color.Ref())) Colors.push_back(Color);
+    }
+    return Colors;
+}
+
+// The user colours of a palette made from Picture, as CreateFromGraphic describes them.
+std::vector<RgbColor> PictureColors(const RgbPicture& Picture) {
+    const std::size_t Pixels = Picture.Pixels.size() / 3;
+    std::vector<RgbColor> Used;
+    std::unordered_set<COLORREF> Seen;
+    COLORREF Last = CLR_INVALID;
+    for (std::size_t i = 0; i < Pixels; ++i) {
+        const RgbColor Color = PixelColor(Picture, i);
+        if (Color.Ref() == Last) continue;
+        Last = Color.Ref();
+        if (!Seen.insert(Last).second) continue;
+        if (Used.size() == std::size_t(UserColorCount)) return MostUsedColors(Picture);
+        Used.push_back(Color);
+    }
+
+    std::vector<RgbColor> Colors = Picture.Palette;
+    const std::unordered_set<COLORREF> InTable = [&] {
+        std::unordered_set<COLORREF> Refs;
+        for (const RgbColor& Color : Picture.Palette)
+            Refs.insert(Color.Ref());
+        return Refs;
+    }();
+    for (const RgbColor& Color : Used)
+        if (!InTable.count(Color.Ref())) Colors.push_back(Color);
+    if (Colors.size() <= std::size_t(UserColorCount)) return Colors;
+
+    std::unordered_set<COLORREF> Once;
+    Colors.erase(
+        std::remove_if(Colors.begin(), Colors.end(),
+                       [&](const RgbColor& Color) { return !Once.insert(Color.Ref()).second; }),
+        Colors.end());
+    if (Colors.size() <= std::size_t(UserColorCount)) return Colors;
+    Colors.erase(std::remove_if(Colors.begin(), Colors.end(),
+                                [&](const RgbColor& Color) { return !Seen.count(Color.Ref()); }),
+                 Colors.end());
+    return Colors;
+}
+
+} // namespace
+
+std::unique_ptr<TPxPalette> TPxPalette::CreateFromGraphic(const RgbPicture& Graphic) {
+    return CreateFromColorMap(PictureColors(Graphic));
 }
 
 std::unique_ptr<TPxPalette> TPxPalette::CreateFromColorMap(const std::vector<RgbColor>& ColorMap) {

@@ -47,6 +47,11 @@ public:
     // Every constructor fills the system entries first. CreateFromFile throws
     // PaletteFileError when the file cannot be opened or does not start with a number.
     static std::unique_ptr<TPxPalette> CreateFromFile(const std::string& FileName);
+    // CreateFromGraphic keeps the picture's own colours, first come first, from entry 10 on:
+    // its colour table as it stands, then any colour its pixels use that the table lacks, in
+    // the order the pixels show them; the entries left over are black. Where that is more
+    // than 236 colours, repeats go, then colours no pixel uses, then the least used ones;
+    // a picture of up to 236 colours always keeps every one.
     static std::unique_ptr<TPxPalette> CreateFromGraphic(const RgbPicture& Graphic);
     static std::unique_ptr<TPxPalette> CreateFromColorMap(const std::vector<RgbColor>& ColorMap);
     static std::unique_ptr<TPxPalette> CreateCopy(const TPxPalette& Source);

@@ -2,6 +2,8 @@
 // A picture that is not palette-indexed in our sense: a decoded JPEG, a BMP file, a
 // clipboard image. The UI converts QImage to and from it; the core imports from it.
 #include <cstdint>
+#include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "imaging/Color.h"
@@ -29,3 +31,20 @@ struct RgbPicture {
         p[2] = Color.Blue;
     }
 };
+
+// A picture whose header claims more than the limits of imaging/Limits.h allow, refused
+// before its pixels are allocated. Width and Height are the claimed size.
+class PictureTooLarge : public std::runtime_error {
+public:
+    PictureTooLarge(std::int64_t Width, std::int64_t Height);
+    std::int64_t Width;
+    std::int64_t Height;
+};
+
+// Throws PictureTooLarge when a picture of Width x Height pixels is over the limits.
+void CheckPictureSize(std::int64_t Width, std::int64_t Height);
+
+// The whole of a picture file, read at once, into Bytes. False when it cannot be read, with
+// the file name and the cause in Error.
+bool ReadPictureBytes(const std::string& FileName, std::vector<std::uint8_t>& Bytes,
+                      std::string& Error);

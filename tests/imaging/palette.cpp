@@ -130,3 +130,53 @@ TEST(Palette, MatchingGoesToTheLowestNearestUserColour) {
     EXPECT_EQ(Bytes(Table.begin(), Table.begin() + 6), Bytes({0, 0, 0, 0, 0, 51}));
     EXPECT_EQ(Bytes(Table.begin() + 705, Table.end()), Bytes({7, 77, 177}) + Bytes(60, 0));
 }
+
+TEST(Palette, APictureKeepsItsOwnColoursFirstComeFirst) {
+    // A small table comes from entry 10 on as it stands, colours no pixel uses and repeats
+    // included; a colour the pixels use beyond the table follows it; the rest is black.
+    RgbPicture Small(3, 1);
+    Small.Palette = {{9, 9, 9}, {200, 0, 0}, {9, 9, 9}, {0, 0, 200}};
+    Small.Set(0, 0, {200, 0, 0});
+    Small.Set(1, 0, {1, 2, 3});
+    Small.Set(2, 0, {9, 9, 9});
+    auto Made = TPxPalette::CreateFromGraphic(Small);
+    const std::vector<RgbColor> Expected{{9, 9, 9}, {200, 0, 0}, {9, 9, 9}, {0, 0, 200}, {1, 2, 3}};
+    for (int i = 0; i < UserColorCount; ++i)
+        EXPECT_EQ(ColorAt(*Made, FirstUserColor + i),
+                  (i < int(Expected.size()) ? Expected[i] : RgbColor{0, 0, 0}))
+            << i;
+    EXPECT_EQ(ColorAt(*Made, 255), (RgbColor{255, 255, 255})) << "system entries as always";
+
+    // A table of 256 (the reserved colours around the user ones, as other programs write
+    // them) loses its repeats, then the colours no pixel uses; every used colour stays.
+    RgbPicture Full(2, 1);
+    for (int i = 0; i < 256; ++i)
+        Full.Palette.push_back({std::uint8_t(i), std::uint8_t(i < 128 ? 0 : 1), 0});
+    Full.Set(0, 0, Full.Palette[250]);
+    Full.Set(1, 0, Full.Palette[3]);
+    Made = TPxPalette::CreateFromGraphic(Full);
+    EXPECT_EQ(ColorAt(*Made, 10), Full.Palette[3]);
+    EXPECT_EQ(ColorAt(*Made, 11), Full.Palette[250]);
+    EXPECT_EQ(ColorAt(*Made, 12), (RgbColor{0, 0, 0}));
+    Full.Palette.assign(256, RgbColor{7, 7, 7});
+    Full.Palette[40] = {40, 41, 42};
+    Made = TPxPalette::CreateFromGraphic(Full);
+    EXPECT_EQ(ColorAt(*Made, 10), (RgbColor{7, 7, 7}));
+    EXPECT_EQ(ColorAt(*Made, 11), (RgbColor{40, 41, 42})) << "repeats went, unused colours stay";
+
+    // More colours than the palette holds: the 236 most used, in the order they come; a
+    // picture of over a million pixels is counted another way, to the same end.
+    for (int Height : {2, 3600}) {
+        RgbPicture Many(300, Height);
+        for (int x = 0; x < 300; ++x) {
+            const RgbColor Own{std::uint8_t(x / 256), std::uint8_t(x), 7};
+            Many.Set(x, 0, Own);
+            for (int y = 1; y < Height; ++y)
+                Many.Set(x, y, x < 235 ? Own : RgbColor{9, 9, 9});
+        }
+        Made = TPxPalette::CreateFromGraphic(Many);
+        EXPECT_EQ(ColorAt(*Made, 10), (RgbColor{0, 0, 7}));
+        EXPECT_EQ(ColorAt(*Made, 244), (RgbColor{0, 234, 7}));
+        EXPECT_EQ(ColorAt(*Made, 245), (RgbColor{9, 9, 9})) << "the most used, seen last";
+    }
+}

@@ -1,6 +1,7 @@
 // Pictures in and out of cels: BMP and JPEG files imported with their palette and size
 // questions, cels exported as BMP and JPEG files, Paste from the clipboard, and cels and
-// grid pieces dropped on the strip. Every file is written by the test into its own folder.
+// grid pieces dropped on the strip; pictures of few colours keep them, damaged and oversized
+// ones are refused. Every file is written by the test into its own folder.
 #include <QApplication>
 #include <QClipboard>
 #include <QDropEvent>
@@ -11,17 +12,21 @@
 #include <QMimeData>
 #include <QPointer>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 #include "imaging/Jpeg.h"
+#include "imaging/Limits.h"
 #include "imaging/Palette.h"
 #include "imaging/PxBitmap.h"
 #include "model/Cellist.h"
 #include "model/Spritez.h"
 #include "model/undo.h"
+#include "support/BmpFile.h"
 #include "support/PictureAssert.h"
 #include "support/ScriptedQuestions.h"
 #include "ui/animation/f_charanim.h"
@@ -33,8 +38,7 @@
 
 namespace {
 
-// The test palette: the cube palette of the support helpers with white as entry 10, which
-// is what a palette made from an 8-bit picture always has there.
+// The test palette: the cube palette of the support helpers with white as entry 10.
 constexpr int Paper = 10;
 constexpr int Red = CubeIndex(255, 0, 0);
 constexpr int Blue = CubeIndex(0, 0, 255);
@@ -55,25 +59,43 @@ QList<QRgb> TableOf(const TPxPalette& Palette) {
 }
 
 std::unique_ptr<TPxPalette> PaperPalette() {
-    QList<QRgb> Table = TableOf(*MakeCubePalette());
-    Table[Paper] = qRgb(255, 255, 255);
-    RgbPicture Graphic;
-    for (QRgb c : Table)
-        Graphic.Palette.push_back(
-            {std::uint8_t(qRed(c)), std::uint8_t(qGreen(c)), std::uint8_t(qBlue(c))});
-    return TPxPalette::CreateFromGraphic(Graphic);
+    const std::unique_ptr<TPxPalette> Cube = MakeCubePalette();
+    std::vector<RgbColor> Colors;
+    for (int i = FirstUserColor; i <= LastUserColor; ++i)
+        Colors.push_back(Cube->Entry(i).Color());
+    Colors[0] = {255, 255, 255};
+    return TPxPalette::CreateFromColorMap(Colors);
 }
 
-// An 8-bit BMP with Table as its colour table and Rows drawn through the legend.
-QString WriteBmp(const QString& FileName, const QList<QRgb>& Table, const Picture& Rows) {
-    QImage Image(int(Rows[0].size()), int(Rows.size()), QImage::Format_Indexed8);
-    Image.setColorTable(Table);
-    for (int y = 0; y < Image.height(); ++y)
-        for (int x = 0; x < Image.width(); ++x)
-            for (const auto& [Index, Letter] : Legend)
-                if (Rows[y][x] == Letter) Image.setPixel(x, y, Index);
-    EXPECT_TRUE(Image.save(FileName, "BMP"));
+QString WriteFile(const QString& FileName, const Bytes& Contents) {
+    QFile Out(FileName);
+    EXPECT_TRUE(Out.open(QIODevice::WriteOnly));
+    Out.write(reinterpret_cast<const char*>(Contents.data()), qint64(Contents.size()));
     return FileName;
+}
+
+// An 8-bit BMP whose table is the user colours of Table (all 256 colours of a palette) and
+// whose pixels are Rows drawn through the legend: what exporting a cel on that palette writes.
+QString WriteBmp(const QString& FileName, const QList<QRgb>& Table, const Picture& Rows) {
+    BmpFile File;
+    File.Width = std::int32_t(Rows[0].size());
+    File.Height = std::int32_t(Rows.size());
+    for (int i = FirstUserColor; i <= LastUserColor; ++i)
+        File.Table.push_back({std::uint8_t(qRed(Table[i])), std::uint8_t(qGreen(Table[i])),
+                              std::uint8_t(qBlue(Table[i]))});
+    for (auto Row = Rows.rbegin(); Row != Rows.rend(); ++Row) {
+        for (char Letter : *Row)
+            for (const auto& [Index, Named] : Legend)
+                if (Letter == Named) File.Pixels.push_back(std::uint8_t(Index - FirstUserColor));
+        File.Pixels.resize((File.Pixels.size() + 3) / 4 * 4, 0);
+    }
+    return WriteFile(FileName, File.Encode());
+}
+
+// The colour the cel shows at (X, Y).
+QRgb ShownAt(const TPxBitmap& Cel, int X, int Y) {
+    const RgbColor c = Cel.ColorTable()[Cel.IndexAt(X, Y)];
+    return qRgb(c.Red, c.Green, c.Blue);
 }
 
 // The program's once-only windows, made once for the whole test program.
@@ -148,15 +170,34 @@ public:
             if (!frmQSize->isVisible()) return;
             Timer.stop();
             Shown = true;
+            Modal = frmQSize->isModal();
+            Owner = frmQSize->parentWidget();
+            Transient = frmQSize->windowHandle()->transientParent();
             frmQSize->findChild<QRadioButton*>(Resize ? "radResize" : "radNothing")->click();
             Ok ? frmQSize->accept() : frmQSize->reject();
         });
         Timer.start(5);
     }
     bool Shown = false;
+    // Where the question opened: modal, its parent and the window it is kept above.
+    bool Modal = false;
+    QWidget* Owner = nullptr;
+    QWindow* Transient = nullptr;
 
 private:
     QTimer Timer;
+};
+
+// Answers No to the palette question, after which the focus moves to the main window, as
+// the window manager moves it when a box closes.
+class TFocusMovesOn : public TScriptedQuestions {
+public:
+    TAnswer YesNoCancel(TBoxKind, const QString&) override {
+        frmSpriteMDI->show();
+        frmSpriteMDI->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(frmSpriteMDI));
+        return TAnswer::No;
+    }
 };
 
 class CelImport : public ::testing::Test {
@@ -267,18 +308,15 @@ TEST_F(CelImport, ThePaletteQuestionMapsTheColoursOrCopiesThePalette) {
     EXPECT_EQ(Document.Cel(1).IndexAt(0, 0), Red) << "the other cel moved onto the new palette";
 }
 
-TEST_F(CelImport, OnlyBmpAndJpgFilesAreTakenAndDamagedOnesChangeNothing) {
+TEST_F(CelImport, OnlyBmpAndJpgFilesAreTakenAndDamagedOrOversizedOnesChangeNothing) {
     TDocument Document(4, 3);
     RgbPicture Solid(4, 3);
     for (int y = 0; y < 3; ++y)
         for (int x = 0; x < 4; ++x)
             Solid.Set(x, y, {255, 0, 0});
-    const std::vector<std::uint8_t> Jpeg = EncodeJpeg(Solid);
-    for (const char* Name : {"photo.jpeg", "CEL.JPG", "picture.gif"}) {
-        QFile Out(File(Name));
-        ASSERT_TRUE(Out.open(QIODevice::WriteOnly));
-        Out.write(reinterpret_cast<const char*>(Jpeg.data()), qint64(Jpeg.size()));
-    }
+    const Bytes Jpeg = EncodeJpeg(Solid);
+    for (const char* Name : {"photo.jpeg", "CEL.JPG", "picture.gif"})
+        WriteFile(File(Name), Jpeg);
 
     for (const char* Refused : {"photo.jpeg", "picture.gif"}) {
         Script().Clear();
@@ -291,22 +329,36 @@ TEST_F(CelImport, OnlyBmpAndJpgFilesAreTakenAndDamagedOnesChangeNothing) {
     }
     EXPECT_PICTURE(Document.Cel(0), Legend, {"....", "....", "...."});
 
-    // Damaged files: BMPs cut inside the header and inside the last row, a JPEG that is
-    // no JPEG.
-    const QList<QRgb> Table = TableOf(*Document.Animation->Palette());
-    const QString InHeader = WriteBmp(File("header.bmp"), Table, {"rrrr", "rrrr", "rrrr"});
-    QFile::resize(InHeader, 20);
-    const QString InRows = WriteBmp(File("rows.bmp"), Table, {"rrrr", "rrrr", "rrrr"});
+    // Damaged: rows that stop inside the last one, run-length data that stops after two of
+    // three rows, a JPEG that is no JPEG. Over the limits: a header claiming 40000 x 2
+    // pixels over a few bytes of runs.
+    const QString InRows = WriteBmp(File("rows.bmp"), TableOf(*Document.Animation->Palette()),
+                                    {"rrrr", "rrrr", "rrrr"});
     QFile::resize(InRows, QFileInfo(InRows).size() - 2);
-    QFile Junk(File("junk.jpg"));
-    ASSERT_TRUE(Junk.open(QIODevice::WriteOnly));
-    Junk.write("This is no picture at all.");
-    Junk.close();
-    for (const QString& Damaged : {InHeader, InRows, File("junk.jpg")}) {
+    BmpFile Runs;
+    Runs.Width = 4, Runs.Height = 3;
+    Runs.Compression = 1;
+    Runs.Table = {{255, 0, 0}};
+    Runs.Pixels = {4, 0, 0, 0, 4, 0, 0, 0};
+    WriteFile(File("runs.bmp"), Runs.Encode());
+    WriteFile(File("junk.jpg"), {'n', 'o', ' ', 'J', 'P', 'E', 'G'});
+    Runs.Width = 40000, Runs.Height = 2;
+    Runs.Pixels = {0, 1};
+    WriteFile(File("huge.bmp"), Runs.Encode());
+    const auto TooLarge = [](int Width, int Height) {
+        return QString("Error:  The picture is too large: %1 x %2 pixels.  A picture may have at "
+                       "most 32768 pixels a side and 67108864 pixels in all.")
+            .arg(Width)
+            .arg(Height);
+    };
+    for (const auto& [Name, Says] : {std::pair{"rows.bmp", OpenFailed},
+                                     {"runs.bmp", OpenFailed},
+                                     {"junk.jpg", OpenFailed},
+                                     {"huge.bmp", TooLarge(40000, 2)}}) {
         Script().Clear();
-        Script().AnswerFile(Damaged);
+        Script().AnswerFile(File(Name));
         Document.Animation->Importcel1Click();
-        EXPECT_EQ(Script().Messages(), QStringList(OpenFailed)) << Damaged.toStdString();
+        EXPECT_EQ(Script().Messages(), QStringList(Says)) << Name;
     }
     EXPECT_PICTURE(Document.Cel(0), Legend, {"....", "....", "...."});
     EXPECT_FALSE(Document.Animation->Modified);
@@ -318,6 +370,74 @@ TEST_F(CelImport, OnlyBmpAndJpgFilesAreTakenAndDamagedOnesChangeNothing) {
     Document.Animation->Importcel1Click();
     EXPECT_EQ(Script().Messages(), QStringList());
     EXPECT_PICTURE(Document.Cel(0), Legend, {"rrrr", "rrrr", "rrrr"});
+}
+
+TEST_F(CelImport, PicturesOfFewColoursKeepThemThroughImportPasteAndDrop) {
+    // Yes to the palette question makes a picture's table the palette from entry 10 on, and
+    // every pixel keeps its colour: a 1-bit, a 4-bit and an 8-bit picture with 16 colours.
+    std::vector<RgbColor> Sixteen;
+    for (int i = 0; i < 16; ++i)
+        Sixteen.push_back({std::uint8_t(17 * i), std::uint8_t(255 - 13 * i), std::uint8_t(i * i)});
+    const Picture Rows{"0123456789abcdef", "fedcba9876543210", "02468ace13579bdf",
+                       "0000000011111111"};
+    struct TKind {
+        int Bits;
+        std::vector<RgbColor> Table;
+        Picture Rows;
+    };
+    const TKind Kinds[] = {
+        {1,
+         {Sixteen[3], Sixteen[12]},
+         {"0110100110010110", "1001011001101001", "0000000011111111", "0101010101010101"}},
+        {4, Sixteen, Rows},
+        {8, Sixteen, Rows}};
+    for (const TKind& Kind : Kinds) {
+        const Bytes Bmp = IndexedBmp(Kind.Bits, Kind.Table, Kind.Rows);
+        const QString Name = WriteFile(File(QString("%1-bit.bmp").arg(Kind.Bits)), Bmp);
+        const auto Check = [&](TDocument& Document, const char* Path) {
+            SCOPED_TRACE(std::string(Path) + ", " + std::to_string(Kind.Bits) + " bits");
+            ASSERT_FALSE(Script().Asked.empty());
+            EXPECT_EQ(Script().Asked.back().Text, PaletteQuestion);
+            const TPxPalette& Now = *Document.Animation->Palette();
+            for (std::size_t i = 0; i < Kind.Table.size(); ++i)
+                EXPECT_EQ(Now.Entry(FirstUserColor + int(i)).Color(), Kind.Table[i]) << i;
+            for (int y = 0; y < 4; ++y)
+                for (int x = 0; x < 16; ++x) {
+                    const RgbColor& Want = Kind.Table[std::size_t(
+                        std::stoi(std::string(1, Kind.Rows[y][x]), nullptr, 16))];
+                    ASSERT_EQ(ShownAt(Document.Cel(0), x, y), qRgb(Want.Red, Want.Green, Want.Blue))
+                        << x << ", " << y;
+                }
+        };
+        {
+            TDocument Document(16, 4);
+            Script().AnswerFile(Name);
+            Script().Answer(TAnswer::Yes);
+            Document.Animation->Importcel1Click();
+            Check(Document, "import");
+        }
+        {
+            TDocument Document(16, 4);
+            auto* Data = new QMimeData;
+            Data->setData("image/bmp", QByteArray(reinterpret_cast<const char*>(Bmp.data()),
+                                                  qsizetype(Bmp.size())));
+            QApplication::clipboard()->setMimeData(Data);
+            Script().Answer(TAnswer::Yes);
+            frmSpriteMDI->sbutPasteClick();
+            Check(Document, "paste");
+        }
+        {
+            TfrmImport Window(QString(VIMBREL_APP_DIR) + "/vimbrel.pal");
+            ASSERT_TRUE(Window.OpenPicture(Name));
+            Window.findChild<QSpinBox*>("spinWidth")->setValue(16);
+            Window.findChild<QSpinBox*>("spinHeight")->setValue(4);
+            const std::unique_ptr<QMimeData> Piece(Window.SelectedCelMimeData());
+            TDocument Document(16, 4);
+            Script().Answer(TAnswer::Yes);
+            Document.Drop(Piece.get(), 0);
+            Check(Document, "grid piece");
+        }
+    }
 }
 
 TEST_F(CelImport, ExportWritesTheCelsColoursAsBmpOrJpegAndSaysWhenItCannot) {
@@ -333,17 +453,10 @@ TEST_F(CelImport, ExportWritesTheCelsColoursAsBmpOrJpegAndSaysWhenItCannot) {
     const QImage Bmp(File("cel.bmp"));
     ASSERT_EQ(Bmp.size(), QSize(4, 3));
     EXPECT_EQ(Bmp.format(), QImage::Format_Indexed8);
+    EXPECT_EQ(Bmp.colorCount(), UserColorCount);
     EXPECT_EQ(Bmp.pixel(0, 0), qRgb(RedShown.Red, RedShown.Green, RedShown.Blue));
     EXPECT_EQ(Bmp.pixel(3, 2), qRgb(0, 0, 255));
     EXPECT_EQ(Bmp.pixel(3, 0), qRgb(255, 255, 255));
-
-    // The exported file comes back into another cel exactly, without a question.
-    Document.Cels().SetCurrent(1);
-    Script().Clear();
-    Script().AnswerFile(File("cel.bmp"));
-    Document.Animation->Importcel1Click();
-    EXPECT_EQ(Script().Asked.size(), 1u);
-    EXPECT_EQ(Document.Cel(1).CopyBits(), Document.Cel(0).CopyBits());
 
     Script().AnswerFile(File("cel.jpg"));
     Document.Animation->ExportCel1Click();
@@ -370,26 +483,87 @@ TEST_F(CelImport, ExportWritesTheCelsColoursAsBmpOrJpegAndSaysWhenItCannot) {
     EXPECT_FALSE(QFile::exists(File("cel.png")));
 }
 
-TEST_F(CelImport, PasteBringsTheClipboardPictureIntoTheCurrentCel) {
+TEST_F(CelImport, ACelExportedOrCopiedComesBackExactlyOnTheDefaultPalette) {
+    const std::string DefaultFile = std::string(VIMBREL_APP_DIR) + "/vimbrel.pal";
+    TDocument Document(6, 2, 3, TPxPalette::CreateFromFile(DefaultFile));
+    const std::unique_ptr<TPxPalette> Default = TPxPalette::CreateFromFile(DefaultFile);
+    ASSERT_EQ(Default->Entry(FirstUserColor).Color(), (RgbColor{0, 0, 0}));
+    // Painted as every tool paints, through the canvas, in colours of the palette; black,
+    // white and red are reserved colours as well.
+    const COLORREF Colors[] = {RGB(0, 0, 0),           RGB(255, 255, 255),
+                               RGB(255, 0, 0),         Default->GetColor(11),
+                               Default->GetColor(100), Default->GetColor(245)};
+    for (int i = 0; i < 12; ++i)
+        Document.Cel(0).Canvas().SetPixel(i % 6, i / 6, Colors[(i * 5) % 6]);
+    const std::vector<std::uint8_t> Painted = Document.Cel(0).CopyBits();
+
+    Script().AnswerFile(File("cel.bmp"));
+    Document.Animation->ExportCel1Click();
+    Document.Cels().SetCurrent(1);
+    Script().Clear();
+    Script().AnswerFile(File("cel.bmp"));
+    Document.Animation->Importcel1Click();
+    EXPECT_EQ(Script().Asked.size(), 1u) << "the same palette: no question";
+    EXPECT_EQ(Document.Cel(1).CopyBits(), Painted);
+
+    Document.Cels().SetCurrent(0);
+    frmSpriteMDI->sbutCopyClick();
+    Document.Cels().SetCurrent(2);
+    Script().Clear();
+    frmSpriteMDI->sbutPasteClick();
+    EXPECT_TRUE(Script().Asked.empty());
+    EXPECT_EQ(Document.Cel(2).CopyBits(), Painted);
+    EXPECT_EQ(Document.Cel(0).CopyBits(), Painted);
+    EXPECT_TRUE(Document.Animation->Palette()->Equals(*Default));
+}
+
+TEST_F(CelImport, PasteTakesTheClipboardsPictureWithinTheLimits) {
     TDocument Document(4, 3);
     PaintPicture(Document.Cel(0), Legend, {"r...", ".b..", "..r."});
     frmSpriteMDI->sbutCopyClick();
     PaintPicture(Document.Cel(0), Legend, {"bbbb", "bbbb", "bbbb"});
     ASSERT_TRUE(frmSpriteMDI->ClipboardHasBitmap);
-
-    Script().Answer(TAnswer::No);
     frmSpriteMDI->sbutPasteClick();
+    EXPECT_TRUE(Script().Asked.empty()) << "a copy brings its own palette";
     EXPECT_PICTURE(Document.Cel(0), Legend, {"r...", ".b..", "..r."});
     EXPECT_TRUE(Document.Animation->Modified);
+
+    // Another program's image: a palette of its own colours, which No maps to the nearest.
+    QImage Image(4, 3, QImage::Format_RGB32);
+    Image.fill(qRgb(10, 10, 250));
+    Image.setPixel(1, 1, qRgb(250, 10, 10));
+    QApplication::clipboard()->setImage(Image);
+    Script().Answer(TAnswer::No);
+    frmSpriteMDI->sbutPasteClick();
+    ASSERT_EQ(Script().Asked.size(), 1u);
+    EXPECT_EQ(Script().Asked[0].Text, PaletteQuestion);
+    EXPECT_PICTURE(Document.Cel(0), Legend, {"bbbb", "brbb", "bbbb"});
+
+    // BMP bytes over the limits: the message, and the cel stays.
+    BmpFile Huge;
+    Huge.Width = 3, Huge.Height = MaxPictureSide + 1;
+    Huge.Compression = 1;
+    Huge.Table = {{255, 0, 0}};
+    Huge.Pixels = {0, 1};
+    const Bytes Claimed = Huge.Encode();
+    auto* Data = new QMimeData;
+    Data->setData("image/bmp", QByteArray(reinterpret_cast<const char*>(Claimed.data()),
+                                          qsizetype(Claimed.size())));
+    QApplication::clipboard()->setMimeData(Data);
+    Script().Clear();
+    frmSpriteMDI->sbutPasteClick();
+    EXPECT_EQ(Script().Messages(),
+              QStringList("Error:  The picture is too large: 3 x 32769 pixels.  A picture may have "
+                          "at most 32768 pixels a side and 67108864 pixels in all."));
+    EXPECT_PICTURE(Document.Cel(0), Legend, {"bbbb", "brbb", "bbbb"});
 
     // Nothing known on the clipboard: nothing happens.
     QApplication::clipboard()->clear();
     frmSpriteMDI->AppOnActivate();
     Script().Clear();
-    PaintPicture(Document.Cel(0), Legend, {"bbbb", "bbbb", "bbbb"});
     frmSpriteMDI->sbutPasteClick();
     EXPECT_TRUE(Script().Asked.empty());
-    EXPECT_PICTURE(Document.Cel(0), Legend, {"bbbb", "bbbb", "bbbb"});
+    EXPECT_PICTURE(Document.Cel(0), Legend, {"bbbb", "brbb", "bbbb"});
 }
 
 TEST_F(CelImport, ACelDroppedWithinItsStripCopiesItsPictureOntoTheCelUnderIt) {
@@ -492,13 +666,25 @@ TEST_F(CelImport, AGridPieceFillsACelOfItsSizeOrAsksAboutTheSize) {
             ASSERT_EQ(qRgb(c.Red, c.Green, c.Blue), Sheet.pixel(34 + x, 34 + y)) << x << ", " << y;
         }
 
+    // The import window stays on top and keeps the focus while its piece is dropped: the
+    // size question opens above it, not hidden under it, though the focus went elsewhere
+    // when the palette question closed; it goes back home afterwards.
     TDocument Smaller(32, 32, 2);
-    Script().Answer(TAnswer::No);
+    Window.show();
+    Window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Window));
+    std::unique_ptr<TQuestions> Kept = SetQuestions(std::make_unique<TFocusMovesOn>());
     {
         const TSizeAnswer Answer(false);
         Smaller.Drop(Data.get(), 0);
         EXPECT_TRUE(Answer.Shown);
+        EXPECT_TRUE(Answer.Modal);
+        EXPECT_EQ(Answer.Owner, &Window);
+        EXPECT_EQ(Answer.Transient, Window.windowHandle());
     }
+    SetQuestions(std::move(Kept));
+    frmSpriteMDI->hide();
+    EXPECT_EQ(frmQSize->parentWidget(), frmSpriteMDI);
     EXPECT_EQ(Smaller.Sprite().Width(), 32);
     EXPECT_EQ(Smaller.Cels().Current(), 0);
     EXPECT_TRUE(Smaller.Animation->Modified);

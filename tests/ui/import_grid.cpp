@@ -1,5 +1,8 @@
 // The import-from-grid window with sprite sheets written by the test: the red grid and
-// selection frame, pointing at cells, grid changes, the pieces cut out and dragged away.
+// selection frame, pointing at cells, grid changes, the pieces cut out and dragged away, and
+// pictures it refuses.
+#include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QMimeData>
 #include <QSpinBox>
@@ -9,6 +12,7 @@
 
 #include "imaging/Palette.h"
 #include "imaging/PxBitmap.h"
+#include "support/BmpFile.h"
 #include "support/ScriptedQuestions.h"
 #include "ui/shell/PieceDrag.h"
 #include "ui/shell/frmimprt.h"
@@ -146,7 +150,6 @@ TEST_F(ImportGrid, DraggedPieceCarriesItsPixelsAndPalette) {
     EXPECT_TRUE(Piece->MakePalette()->Equals(Window.ImportPalette()));
     EXPECT_EQ(qvariant_cast<QImage>(Data->imageData()).pixel(5, 5), CellColor(1, 0))
         << "other programs get the piece as a picture";
-
 }
 
 TEST_F(ImportGrid, AGridChangeRedrawsTheLinesAndACellIsAtLeastOnePixel) {
@@ -163,4 +166,45 @@ TEST_F(ImportGrid, AGridChangeRedrawsTheLinesAndACellIsAtLeastOnePixel) {
     QTest::mouseMove(Image(), QPoint(123, 45));
     EXPECT_EQ(Window.SelX(), 123);
     EXPECT_EQ(Window.GetSelectedCel().Width(), 1);
+}
+
+TEST_F(ImportGrid, DamagedOrOversizedPicturesAreRefusedAndThePreviousOneStays) {
+    ASSERT_TRUE(Window.OpenPicture(SheetFile));
+    const QImage Before = Window.ShownImage();
+    const std::unique_ptr<TPxPalette> Palette = TPxPalette::CreateCopy(Window.ImportPalette());
+
+    // Rows that stop inside the last one; run-length data that stops after one of three
+    // rows; a header claiming more pixels than the limits allow.
+    const QString Cut = Folder.filePath("cut.bmp");
+    ASSERT_TRUE(QFile::copy(SheetFile, Cut));
+    QFile::resize(Cut, QFileInfo(Cut).size() - 5);
+    BmpFile Runs;
+    Runs.Width = 4, Runs.Height = 3;
+    Runs.Compression = 1;
+    Runs.Table = {{255, 0, 0}};
+    Runs.Pixels = {4, 0, 0, 0};
+    auto Write = [this](const char* Name, const Bytes& Contents) {
+        QFile Out(Folder.filePath(Name));
+        EXPECT_TRUE(Out.open(QIODevice::WriteOnly));
+        Out.write(reinterpret_cast<const char*>(Contents.data()), qint64(Contents.size()));
+        return Out.fileName();
+    };
+    const QString Stopped = Write("runs.bmp", Runs.Encode());
+    Runs.Width = 8193, Runs.Height = 8192;
+    const QString Huge = Write("huge.bmp", Runs.Encode());
+
+    const QString Damaged = "Error:  Unable to open the file.  The file may be invalid or there "
+                            "may be a drive error.";
+    for (const auto& [File, Says] :
+         {std::pair{Cut, Damaged},
+          {Stopped, Damaged},
+          {Huge,
+           QString("Error:  The picture is too large: 8193 x 8192 pixels.  A picture may have "
+                   "at most 32768 pixels a side and 67108864 pixels in all.")}}) {
+        Script().Clear();
+        EXPECT_FALSE(Window.OpenPicture(File));
+        EXPECT_EQ(Script().Messages(), QStringList(Says)) << File.toStdString();
+    }
+    EXPECT_EQ(Window.ShownImage(), Before);
+    EXPECT_TRUE(Window.ImportPalette().Equals(*Palette));
 }

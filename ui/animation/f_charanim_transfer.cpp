@@ -3,24 +3,19 @@
 // file, and cels and grid pieces dragged onto the strip.
 #include <QAction>
 #include <QApplication>
-#include <QBuffer>
-#include <QByteArray>
 #include <QDrag>
 #include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
-#include <QImageReader>
 #include <QMimeData>
 #include <QPixmap>
 #include <QPointer>
-#include <QSaveFile>
 #include <QTimer>
-#include <cstdlib>
 #include <memory>
 #include <optional>
 
+#include "imaging/Bmp.h"
 #include "imaging/FileReplace.h"
-#include "imaging/GridCells.h"
 #include "imaging/Jpeg.h"
 #include "imaging/Limits.h"
 #include "imaging/Palette.h"
@@ -35,10 +30,10 @@
 #include "ui/animation/f_charanim_controls.h"
 #include "ui/painter/f_painter.h"
 #include "ui/shell/Forms.h"
+#include "ui/shell/PictureSources.h"
 #include "ui/shell/PieceDrag.h"
 #include "ui/shell/QSize.h"
 #include "ui/shell/Questions.h"
-#include "ui/shell/RgbImage.h"
 #include "ui/shell/SpriteMDI.h"
 
 namespace {
@@ -46,8 +41,6 @@ namespace {
 const QString WrongExtensionText =
     "You may only import a .BMP or .JPG file into a cel.  To import a GIF file, load it into "
     "its own animation window, then drag and drop it into the proper cel.";
-const QString OpenFailedText = "Error:  Unable to open the file.  The file may be invalid or "
-                               "there may be a drive error.";
 const QString PaletteQuestion = "The source and destination color palettes are different.  Do "
                                 "you want to copy the source palette to the animation?";
 const QString SaveFailedText = "Error:  Unable to save to file.  The file may be invalid or "
@@ -116,69 +109,6 @@ const TPxBitmap* DraggedCel(TfrmCharAnimation& Source) {
                 return &Sprite.CelBitmap(i);
     }
     return &Cels->CurrentBitmap();
-}
-
-std::uint32_t LittleEndian(const QByteArray& Bytes, int Offset, int Count) {
-    std::uint32_t Value = 0;
-    for (int i = 0; i < Count; ++i)
-        Value |= std::uint32_t(std::uint8_t(Bytes[Offset + i])) << (8 * i);
-    return Value;
-}
-
-// Qt reads a BMP whose uncompressed rows stop early as if the missing ones were black; such
-// a file is damaged, and its rows must not pass for a picture.
-bool RowsCutShort(const QByteArray& Bytes) {
-    if (Bytes.size() < 26 || !Bytes.startsWith("BM")) return false;
-    const std::uint32_t HeaderSize = LittleEndian(Bytes, 14, 4);
-    std::int64_t Width, Height, BitCount, Compression = 0;
-    if (HeaderSize == 12) {
-        Width = LittleEndian(Bytes, 18, 2);
-        Height = LittleEndian(Bytes, 20, 2);
-        BitCount = LittleEndian(Bytes, 24, 2);
-    } else {
-        if (Bytes.size() < 34) return false;
-        Width = std::int32_t(LittleEndian(Bytes, 18, 4));
-        Height = std::int32_t(LittleEndian(Bytes, 22, 4));
-        BitCount = LittleEndian(Bytes, 28, 2);
-        Compression = LittleEndian(Bytes, 30, 4);
-    }
-    // Run-length files have no fixed size; bit fields describe uncompressed rows.
-    if (Compression != 0 && Compression != 3) return false;
-    const std::int64_t RowBytes = (std::abs(Width) * BitCount + 31) / 32 * 4;
-    return LittleEndian(Bytes, 10, 4) + RowBytes * std::abs(Height) > Bytes.size();
-}
-
-// A BMP file as the picture it holds; an 8-bit file keeps its colour table.
-std::optional<RgbPicture> LoadBmp(const QString& FileName) {
-    QFile File(FileName);
-    if (!File.open(QIODevice::ReadOnly)) return std::nullopt;
-    QByteArray Bytes = File.readAll();
-    if (File.error() != QFile::NoError || RowsCutShort(Bytes)) return std::nullopt;
-    QBuffer Buffer(&Bytes);
-    QImageReader Reader(&Buffer, "BMP");
-    Reader.setDecideFormatFromContent(false);
-    const QImage Image = Reader.read();
-    if (Image.isNull()) return std::nullopt;
-    return PictureFromImage(Image);
-}
-
-std::optional<RgbPicture> LoadJpeg(const QString& FileName) {
-    try {
-        return LoadJpegFile(QFile::encodeName(FileName).toStdString());
-    } catch (const JpegError&) {
-        return std::nullopt;
-    }
-}
-
-// The palette a file or clipboard picture brings. One with a colour table of its own keeps
-// it; one without (a 24-bit BMP, a JPEG, most clipboard pictures) has no palette to copy,
-// and the picture's own colours, the most used first, stand in for one: a palette of
-// black and white would recolour every cel if the user chose to copy it.
-std::unique_ptr<TPxPalette> PaletteOfPicture(const RgbPicture& Picture) {
-    if (!Picture.Palette.empty()) return TPxPalette::CreateFromGraphic(Picture);
-    RgbPicture WithColors;
-    WithColors.Palette = KeptColorTable(Picture);
-    return TPxPalette::CreateFromGraphic(WithColors);
 }
 
 // The drag data the queued drop still needs after the drag itself has ended.
@@ -260,12 +190,13 @@ void TfrmCharAnimation::Importcel1Click() {
     const QString Extension = AskPictureFile(Dialog, WrongExtensionText, FileName);
     if (Extension.isEmpty()) return;
     std::optional<RgbPicture> Picture;
+    QString Refusal;
     {
         const TWaitCursor Wait;
-        Picture = Extension == "BMP" ? LoadBmp(FileName) : LoadJpeg(FileName);
+        Picture = ReadPictureFile(FileName, Extension == "JPG", Refusal);
     }
-    if (!Picture || Picture->Width <= 0 || Picture->Height <= 0) {
-        Questions().Message(TBoxKind::Error, OpenFailedText);
+    if (!Picture) {
+        Questions().Message(TBoxKind::Error, Refusal);
         return;
     }
     ImportFromBitmap(*Picture);
@@ -273,7 +204,7 @@ void TfrmCharAnimation::Importcel1Click() {
 
 bool TfrmCharAnimation::ImportFromBitmap(const RgbPicture& Picture) {
     if (!Cels || Picture.Width <= 0 || Picture.Height <= 0) return false;
-    const std::unique_ptr<TPxPalette> Source = PaletteOfPicture(Picture);
+    const std::unique_ptr<TPxPalette> Source = TPxPalette::CreateFromGraphic(Picture);
     if (!TakeSource(*Source, Picture.Width, Picture.Height)) return false;
     if (TfrmPainter* Shown = Painter()) Shown->SaveUndo();
     {
@@ -288,6 +219,9 @@ bool TfrmCharAnimation::ImportFromBitmap(const RgbPicture& Picture) {
 
 bool TfrmCharAnimation::TakeSource(const TPxPalette& SourcePalette, int Width, int Height) {
     if (!Cels) return false;
+    // The questions belong above the window the picture came from (the import window stays
+    // on top and keeps the focus while its piece is dropped), also once the first has closed.
+    const TQuestionsAbove Above(QuestionOwner());
     // Both questions come first, so that a Cancel in the second leaves everything as it was.
     bool CopyPalette = false;
     if (!SourcePalette.Equals(Cels->Palette())) {
@@ -298,7 +232,7 @@ bool TfrmCharAnimation::TakeSource(const TPxPalette& SourcePalette, int Width, i
     bool Resize = false;
     if (Width != Cels->Sprite().Width() || Height != Cels->Sprite().Height()) {
         if (frmQSize) {
-            if (frmQSize->exec() != QDialog::Accepted || !Cels) return false;
+            if (ExecAboveOwner(*frmQSize) != QDialog::Accepted || !Cels) return false;
             Resize = frmQSize->ResizeChosen();
         }
         const std::uint64_t Bytes =
@@ -373,18 +307,17 @@ void TfrmCharAnimation::ExportCel1Click() {
     bool Saved = false;
     {
         const TWaitCursor Wait;
-        if (Extension == "BMP") {
-            // An 8-bit file with the palette's colours, so that importing it back keeps them.
-            QSaveFile File(FileName);
-            Saved = File.open(QIODevice::WriteOnly) && CelImage(Cel).copy().save(&File, "BMP") &&
-                    File.commit();
-        } else {
-            try {
-                SaveJpegFile(QFile::encodeName(FileName).toStdString(), Cel.ToBitmap());
-                Saved = true;
-            } catch (const JpegError&) {
-            } catch (const FileWriteError&) {
-            }
+        const std::string Name = QFile::encodeName(FileName).toStdString();
+        try {
+            // A BMP keeps the palette's user colours as its table, so that importing it back
+            // makes the same palette and asks nothing.
+            if (Extension == "BMP")
+                SaveBmpFile(Name, Cel);
+            else
+                SaveJpegFile(Name, Cel.ToBitmap());
+            Saved = true;
+        } catch (const JpegError&) {
+        } catch (const FileWriteError&) {
         }
     }
     if (!Saved) Questions().Message(TBoxKind::Error, SaveFailedText);

@@ -1,6 +1,7 @@
 #include "ui/shell/Questions.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPointer>
@@ -10,6 +11,7 @@
 namespace {
 
 QPointer<QWidget> BoxParent;
+QPointer<QWidget> CausedBy;
 
 QMessageBox::Icon IconOf(TBoxKind Kind) {
     switch (Kind) {
@@ -25,18 +27,10 @@ QMessageBox::Icon IconOf(TBoxKind Kind) {
     return QMessageBox::Information;
 }
 
-// A box belongs to the window the user is working in: one that stays on top (the import
-// window a piece is dragged from) would otherwise hide a box that belongs to the main window.
-QWidget* ParentNow() {
-    if (QWidget* Modal = QApplication::activeModalWidget()) return Modal;
-    if (QWidget* Active = QApplication::activeWindow()) return Active;
-    return BoxParent.data();
-}
-
 // Boxes carry the program's name as their title, as every box of the editor does.
 int Ask(TBoxKind Kind, const QString& Text, QMessageBox::StandardButtons Buttons,
         QMessageBox::StandardButton Default) {
-    QMessageBox Box(IconOf(Kind), QApplication::applicationName(), Text, Buttons, ParentNow());
+    QMessageBox Box(IconOf(Kind), QApplication::applicationName(), Text, Buttons, QuestionOwner());
     Box.setDefaultButton(Default);
     Box.setObjectName("MessageBox");
     return Box.exec();
@@ -66,7 +60,7 @@ public:
     }
 
     QString AskFile(const TFileDialog& Dialog) override {
-        QFileDialog Box(ParentNow(), Dialog.Title, Dialog.Folder, Dialog.Filter);
+        QFileDialog Box(QuestionOwner(), Dialog.Title, Dialog.Folder, Dialog.Filter);
         Box.setObjectName(Dialog.Name);
         Box.setAcceptMode(Dialog.Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
         Box.setFileMode(Dialog.Save || !Dialog.MustExist ? QFileDialog::AnyFile
@@ -101,6 +95,33 @@ std::unique_ptr<TQuestions> SetQuestions(std::unique_ptr<TQuestions> Replacement
 
 void SetQuestionsParent(QWidget* Parent) {
     BoxParent = Parent;
+}
+
+QWidget* QuestionOwner() {
+    if (QWidget* Modal = QApplication::activeModalWidget()) return Modal;
+    if (CausedBy && CausedBy->isVisible()) return CausedBy;
+    if (QWidget* Active = QApplication::activeWindow()) return Active;
+    return BoxParent.data();
+}
+
+TQuestionsAbove::TQuestionsAbove(QWidget* Owner) : Previous(CausedBy) {
+    CausedBy = Owner;
+}
+
+TQuestionsAbove::~TQuestionsAbove() {
+    CausedBy = Previous;
+}
+
+int ExecAboveOwner(QDialog& Dialog) {
+    // A dialog is kept above the window it belongs to (its transient parent), and a window
+    // that stays on top lifts the dialogs that belong to it along with it.
+    const QPointer<QWidget> Home = Dialog.parentWidget();
+    QWidget* Owner = QuestionOwner();
+    if (Owner && Owner != &Dialog && Owner != Home) Dialog.setParent(Owner, Dialog.windowFlags());
+    const QPointer<QDialog> Shown = &Dialog;
+    const int Result = Dialog.exec();
+    if (Shown && Shown->parentWidget() != Home) Shown->setParent(Home, Shown->windowFlags());
+    return Result;
 }
 
 void ConnectCoreReports() {

@@ -7,8 +7,10 @@
 // No other code shows a QMessageBox or a QFileDialog. User-interface thread only.
 #include <memory>
 
+#include <QPointer>
 #include <QString>
 
+class QDialog;
 class QWidget;
 
 // The icon and title of a box.
@@ -58,6 +60,30 @@ std::unique_ptr<TQuestions> SetQuestions(std::unique_ptr<TQuestions> Replacement
 
 // The parent of the boxes the real questions show: the main window once it exists.
 void SetQuestionsParent(QWidget* Parent);
+
+// The window a question asked now belongs above: the open modal dialog, else the window a
+// TQuestionsAbove names, else the active window, else the parent set above. The active
+// window may be one that stays on top of the others (the import window a piece is dragged
+// from), which would hide a question that belonged to the main window.
+QWidget* QuestionOwner();
+
+// While one lives, the questions asked belong above Owner, the window that caused them,
+// wherever the focus goes in between (the window manager moves it when a box closes).
+class TQuestionsAbove {
+public:
+    explicit TQuestionsAbove(QWidget* Owner);
+    ~TQuestionsAbove();
+    TQuestionsAbove(const TQuestionsAbove&) = delete;
+    TQuestionsAbove& operator=(const TQuestionsAbove&) = delete;
+
+private:
+    QPointer<QWidget> Previous;
+};
+
+// Shows Dialog, one of the program's dialogs that ask a question of their own (the size
+// question), modally above QuestionOwner() and returns its result; the dialog goes back to
+// its own parent afterwards.
+int ExecAboveOwner(QDialog& Dialog);
 
 // Connects the core's reporting hook (messages and beeps of imaging/, model/ and gif/) to
 // the questions: a message becomes a plain information box, a beep the system beep.

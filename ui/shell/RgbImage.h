@@ -1,5 +1,5 @@
 #pragma once
-// Pictures crossing between Qt and the core: a QImage (a BMP file, a clipboard image)
+// Pictures crossing between Qt and the core: a QImage (a clipboard image, a grid shown)
 // becomes the core's plain RgbPicture and back. An indexed image keeps its colour table as
 // the picture's own palette; any other image has none. Alpha is dropped. Plain functions,
 // any thread.

@@ -23,6 +23,7 @@
 #include "ui/shell/Cursors.h"
 #include "ui/shell/Forms.h"
 #include "ui/shell/Help.h"
+#include "ui/shell/PictureSources.h"
 #include "ui/shell/Questions.h"
 #include "ui/shell/SpriteMDI_controls.h"
 
@@ -73,7 +74,7 @@ TfrmSpriteMDI::TfrmSpriteMDI(const QString& Folder, QWidget* Parent)
     // A picture copied in another program while this one stays active counts as well.
     connect(QApplication::clipboard(), &QClipboard::dataChanged, this, [this] {
         const QMimeData* Data = QApplication::clipboard()->mimeData();
-        ClipboardHasBitmap = Data && Data->hasImage();
+        ClipboardHasBitmap = CarriesPicture(Data);
         if (CurrentAnimation && Activated && Area->subWindowList().size() > 1)
             CurrentAnimation->SetCopyPasteButtons();
     });
@@ -226,7 +227,7 @@ void TfrmSpriteMDI::FormActivate() {
 
 void TfrmSpriteMDI::AppOnActivate() {
     const QMimeData* Data = QApplication::clipboard()->mimeData();
-    ClipboardHasBitmap = Data && Data->hasImage();
+    ClipboardHasBitmap = CarriesPicture(Data);
     if (CurrentAnimation) CurrentAnimation->FormActivate();
 }
 

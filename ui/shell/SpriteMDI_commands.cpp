@@ -15,7 +15,6 @@
 
 #include "imaging/Palette.h"
 #include "model/Cellist.h"
-#include "ui/animation/CelImage.h"
 #include "ui/animation/f_charanim.h"
 #include "ui/animation/f_new.h"
 #include "ui/animation/frmGlobDisposal.h"
@@ -26,8 +25,8 @@
 #include "ui/shell/Forms.h"
 #include "ui/shell/Glyphs.h"
 #include "ui/shell/Help.h"
+#include "ui/shell/PictureSources.h"
 #include "ui/shell/Questions.h"
-#include "ui/shell/RgbImage.h"
 #include "ui/shell/Sizedlg.h"
 #include "ui/shell/SpriteMDI_controls.h"
 #include "ui/shell/f_palette.h"
@@ -553,9 +552,8 @@ void TfrmSpriteMDI::sbutRedoClick() {
 void TfrmSpriteMDI::sbutCopyClick() {
     if (!CurrentAnimation || !CurrentAnimation->CelList()) return;
     // A copy of its own: the cel may change or go before the clipboard is read.
-    const QImage Picture = CelImage(CurrentAnimation->CelList()->CurrentBitmap())
-                               .convertToFormat(QImage::Format_RGB32);
-    QApplication::clipboard()->setImage(Picture);
+    QApplication::clipboard()->setMimeData(
+        CelPictureData(CurrentAnimation->CelList()->CurrentBitmap()));
     ClipboardHasBitmap = true;
     CurrentAnimation->SetCopyPasteButtons();
 }
@@ -568,9 +566,13 @@ void TfrmSpriteMDI::sbutCutClick() {
 
 void TfrmSpriteMDI::sbutPasteClick() {
     if (!ClipboardHasBitmap || !CurrentAnimation) return;
-    const QImage Pasted = QApplication::clipboard()->image();
-    if (Pasted.isNull()) return;
-    CurrentAnimation->ImportFromBitmap(PictureFromImage(Pasted));
+    QString Refusal;
+    const std::optional<RgbPicture> Pasted =
+        ReadPastedPicture(QApplication::clipboard()->mimeData(), Refusal);
+    if (Pasted)
+        CurrentAnimation->ImportFromBitmap(*Pasted);
+    else if (!Refusal.isEmpty())
+        Questions().Message(TBoxKind::Error, Refusal);
 }
 
 // ---- View ----

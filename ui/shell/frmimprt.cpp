@@ -14,10 +14,13 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 #include <functional>
+#include <optional>
+#include <utility>
 
 #include "imaging/Palette.h"
 #include "imaging/PxBitmap.h"
 #include "ui/shell/Help.h"
+#include "ui/shell/PictureSources.h"
 #include "ui/shell/PieceDrag.h"
 #include "ui/shell/Questions.h"
 #include "ui/shell/RgbImage.h"
@@ -60,9 +63,6 @@ private:
 };
 
 namespace {
-
-const QString OpenError = "Error:  Unable to open the file.  The file may be invalid or there may "
-                          "be a drive error.";
 
 QSpinBox* GridBox(const char* Name, const QString& Caption, int Minimum, int Value,
                   QWidget* Parent) {
@@ -142,13 +142,13 @@ void TfrmImport::Open1Click() {
 }
 
 bool TfrmImport::OpenPicture(const QString& FileName) {
-    QImage Image;
-    if (!Image.load(FileName) || Image.isNull()) {
-        Questions().Message(TBoxKind::Error, OpenError);
+    QString Refusal;
+    std::optional<RgbPicture> Opened = ReadPictureFile(FileName, false, Refusal);
+    if (!Opened) {
+        Questions().Message(TBoxKind::Error, Refusal);
         return false;
     }
-    Picture = PictureFromImage(Image);
-    Picture.Palette = KeptColorTable(Picture);
+    Picture = std::move(*Opened);
     Palette = TPxPalette::CreateFromGraphic(Picture);
     GridCelBitmap.reset();
     Shown = ImageFromPicture(Picture).convertToFormat(QImage::Format_RGB32);

@@ -35,8 +35,8 @@ public:
     // File > Import from Grid: asks for a picture with the dialog "openImport", opens it and
     // shows the window.
     void Open1Click();
-    // Opens a picture file (a BMP, or any picture Qt reads) and draws the grid on it. When it
-    // cannot be read: the error box, false, and the previous picture and palette stay.
+    // Opens a BMP file and draws the grid on it. When it cannot be read (damaged, or over the
+    // picture size limits): the error box, false, and the previous picture and palette stay.
     bool OpenPicture(const QString& FileName);
     bool HasPicture() const { return Picture.Width > 0; }
 

@@ -1,0 +1,245 @@
+#include "imaging/Bmp.h"
+
+#include <functional>
+
+#include "imaging/Limits.h"
+#include "support/BmpFile.h"
+
+namespace {
+
+// A 5 x 3 picture (an odd width, so rows end inside a byte and need padding) of the
+// colours below, one hexadecimal digit a pixel.
+const Picture Indices{"01234", "50123", "45012"};
+const std::vector<RgbColor> Odd{{12, 34, 56}, {200, 1, 2},  {3, 201, 4},
+                                {5, 6, 202},  {70, 80, 90}, {255, 254, 253}};
+// Colours every bit-field width holds exactly.
+const std::vector<RgbColor> Pure{{0, 0, 0},   {255, 0, 0},   {0, 255, 0},
+                                 {0, 0, 255}, {255, 255, 0}, {255, 255, 255}};
+
+int Digit(char C) {
+    return C <= '9' ? C - '0' : C - 'a' + 10;
+}
+
+::testing::AssertionResult Shows(const RgbPicture& Got, const std::vector<RgbColor>& Colors,
+                                 const Picture& Rows) {
+    Picture Drawn(std::size_t(Got.Height), std::string(std::size_t(Got.Width), '?'));
+    for (int y = 0; y < Got.Height; ++y)
+        for (int x = 0; x < Got.Width; ++x)
+            for (std::size_t i = 0; i < Colors.size(); ++i)
+                if (Got.At(x, y) == Colors[i]) Drawn[y][x] = "0123456789abcdef"[i];
+    if (Drawn == Rows) return ::testing::AssertionSuccess();
+    auto Failure = ::testing::AssertionFailure() << "picture differs; read, then expected:\n";
+    for (const Picture* Shown : {static_cast<const Picture*>(&Drawn), &Rows})
+        for (const std::string& Row : *Shown)
+            Failure << "  " << Row << "\n";
+    return Failure;
+}
+
+// Rows of colours stored Bits a pixel as Pack makes each pixel, bottom-up, padded.
+Bytes TrueColorRows(int Bits, const std::function<std::uint32_t(RgbColor)>& Pack) {
+    Bytes Out;
+    for (auto Row = Indices.rbegin(); Row != Indices.rend(); ++Row) {
+        Bytes Stored;
+        for (char C : *Row)
+            for (int Byte = 0; Byte < Bits / 8; ++Byte)
+                Stored.push_back(std::uint8_t(Pack(Pure[Digit(C)]) >> (8 * Byte)));
+        Stored.resize((Stored.size() + 3) / 4 * 4, 0);
+        Out = Out + Stored;
+    }
+    return Out;
+}
+
+BmpFile Runs(int Bits, const Bytes& Data, std::int32_t Width = 5, std::int32_t Height = 3) {
+    BmpFile File;
+    File.Width = Width;
+    File.Height = Height;
+    File.Bits = Bits;
+    File.Compression = Bits == 8 ? 1 : 2;
+    File.Table = Odd;
+    File.Pixels = Data;
+    return File;
+}
+
+// Bottom row first: stored indices with a pad byte and the end of the row; a run and stored
+// indices; a move past one pixel, stored indices and the end of the picture.
+const Bytes Rle8{0, 5, 4, 5, 0, 1, 2, 0, 0, 0, 1, 5, 0, 4, 0, 1,
+                 2, 3, 0, 0, 0, 2, 1, 0, 0, 4, 1, 2, 3, 4, 0, 1};
+const Bytes Rle4{0,    5,    0x45, 0x01, 0x20, 0,    0, 0,    1, 0x50, 0, 4,
+                 0x01, 0x23, 0,    0,    2,    0x01, 2, 0x23, 1, 0x40, 0, 1};
+
+RgbPicture Decode(const Bytes& Data) {
+    return DecodeBmp(Data.data(), Data.size());
+}
+
+// The text of the BmpError that decoding Data throws; empty when it decodes.
+std::string Refusal(const Bytes& Data) {
+    try {
+        Decode(Data);
+    } catch (const BmpError& Error) {
+        return Error.what();
+    }
+    return "";
+}
+
+} // namespace
+
+TEST(Bmp, EveryKindReadsToItsColoursAndKeepsItsColourTable) {
+    for (int Bits : {4, 8}) {
+        const RgbPicture Picture = Decode(IndexedBmp(Bits, Odd, Indices));
+        EXPECT_TRUE(Shows(Picture, Odd, Indices)) << Bits << " bits";
+        EXPECT_EQ(Picture.Palette, Odd);
+    }
+    const Picture Mono{"0101100111", "1000000001", "0011111100"};
+    const RgbPicture One = Decode(IndexedBmp(1, {Odd[0], Odd[5]}, Mono));
+    EXPECT_TRUE(Shows(One, {Odd[0], Odd[5]}, Mono));
+
+    BmpFile Core;
+    Core.CoreHeader = true;
+    Core.Width = 5, Core.Height = 3;
+    Core.Table = Odd;
+    Core.Pixels = PackRows(Indices, 8);
+    EXPECT_TRUE(Shows(Decode(Core.Encode()), Odd, Indices)) << "12-byte header";
+    BmpFile TopDown = Core;
+    TopDown.CoreHeader = false;
+    TopDown.Height = -3;
+    TopDown.Pixels = PackRows(Picture(Indices.rbegin(), Indices.rend()), 8);
+    EXPECT_TRUE(Shows(Decode(TopDown.Encode()), Odd, Indices)) << "top-down";
+    // Indices beyond the table are black.
+    const RgbPicture Short = Decode(IndexedBmp(8, {Odd[0], Odd[1]}, {"015"}));
+    EXPECT_TRUE(Shows(Short, {Odd[0], Odd[1], {0, 0, 0}}, {"012"}));
+
+    // Runs, stored indices with their padding, the end of a row, a move and the end of the
+    // picture; the pixel moved past takes the first colour.
+    EXPECT_TRUE(Shows(Decode(Runs(8, Rle8).Encode()), Odd, Indices)) << "run-length 8";
+    EXPECT_TRUE(Shows(Decode(Runs(4, Rle4).Encode()), Odd, Indices)) << "run-length 4";
+
+    struct TTrueColor {
+        int Bits;
+        std::uint32_t Compression;
+        std::array<std::uint32_t, 3> Masks;
+        std::function<std::uint32_t(RgbColor)> Pack;
+    };
+    const TTrueColor Kinds[] = {
+        {24, 0, {}, [](RgbColor C) { return std::uint32_t(C.Blue | C.Green << 8 | C.Red << 16); }},
+        {16,
+         0,
+         {},
+         [](RgbColor C) {
+             return std::uint32_t(C.Red >> 3 << 10 | C.Green >> 3 << 5 | C.Blue >> 3);
+         }},
+        {16,
+         3,
+         {0xF800, 0x07E0, 0x001F},
+         [](RgbColor C) {
+             return std::uint32_t(C.Red >> 3 << 11 | C.Green >> 2 << 5 | C.Blue >> 3);
+         }},
+        {32,
+         0,
+         {},
+         [](RgbColor C) {
+             return std::uint32_t(C.Blue | C.Green << 8 | C.Red << 16 | 0xFFu << 24);
+         }},
+        {32,
+         3,
+         {0x000000FF, 0x0000FF00, 0x00FF0000},
+         [](RgbColor C) { return std::uint32_t(C.Red | C.Green << 8 | C.Blue << 16); }},
+    };
+    for (const TTrueColor& Kind : Kinds) {
+        BmpFile File;
+        File.Width = 5, File.Height = 3;
+        File.Bits = Kind.Bits;
+        File.Compression = Kind.Compression;
+        File.Masks = Kind.Masks;
+        File.Pixels = TrueColorRows(Kind.Bits, Kind.Pack);
+        const RgbPicture Picture = Decode(File.Encode());
+        EXPECT_TRUE(Shows(Picture, Pure, Indices))
+            << Kind.Bits << " bits, kind " << Kind.Compression;
+        EXPECT_TRUE(Picture.Palette.empty());
+    }
+}
+
+TEST(Bmp, DamagedFilesAndSizesOverTheLimitsAreRefused) {
+    const Bytes Whole = IndexedBmp(8, Odd, Indices);
+    // Cut in the file header, the picture header, the colour table and the top row's last
+    // pixel; only the top row's padding missing still holds every pixel.
+    for (std::size_t Length : {std::size_t(0), std::size_t(1), std::size_t(13), std::size_t(30),
+                               std::size_t(60), Whole.size() - 4})
+        EXPECT_NE(Refusal(Bytes(Whole.begin(), Whole.begin() + std::ptrdiff_t(Length))), "")
+            << "cut to " << Length;
+    EXPECT_TRUE(Shows(Decode(Bytes(Whole.begin(), Whole.end() - 3)), Odd, Indices));
+    EXPECT_THROW(DecodeBmp(nullptr, 0), BmpError);
+
+    // Runs that stop before the picture is complete; ending without the end mark once the
+    // last pixel is reached is whole, and an early end mark leaves the rest the first colour.
+    for (std::size_t Length : {Rle8.size() - 4, Rle8.size() / 2, std::size_t(3)})
+        EXPECT_NE(
+            Refusal(Runs(8, Bytes(Rle8.begin(), Rle8.begin() + std::ptrdiff_t(Length))).Encode()),
+            "")
+            << "runs cut to " << Length;
+    EXPECT_NE(Refusal(Runs(4, Bytes(Rle4.begin(), Rle4.end() - 5)).Encode()), "");
+    EXPECT_TRUE(Shows(Decode(Runs(8, Bytes(Rle8.begin(), Rle8.end() - 2)).Encode()), Odd, Indices));
+    EXPECT_TRUE(Shows(Decode(Runs(8, {0, 1}).Encode()), Odd, {"00000", "00000", "00000"}));
+
+    BmpFile Kind = Runs(8, {0, 1});
+    Kind.Height = -3;
+    EXPECT_NE(Refusal(Kind.Encode()), "") << "run-length rows top-down";
+    for (auto [Bits, Compression] : {std::pair{2, 0u}, {8, 4u}, {24, 1u}, {8, 3u}}) {
+        Kind = Runs(8, PackRows(Indices, 8));
+        Kind.Bits = Bits;
+        Kind.Compression = Compression;
+        EXPECT_EQ(Refusal(Kind.Encode()), "Unsupported kind of BMP picture")
+            << Bits << ", " << Compression;
+    }
+    Bytes Header = Whole;
+    Header[14] = 20;
+    EXPECT_EQ(Refusal(Header), "Unknown kind of BMP header");
+    Header = Whole;
+    Header[0] = 'P';
+    EXPECT_EQ(Refusal(Header), "Not a BMP picture");
+    EXPECT_EQ(Refusal(Runs(8, {0, 1}, 0, 3).Encode()), "BMP picture without pixels");
+
+    // A few bytes of runs may claim any size: the header is held to the limits first.
+    for (auto [Width, Height] : {std::pair{MaxPictureSide + 1, 1},
+                                 {1, MaxPictureSide + 1},
+                                 {8193, 8192},
+                                 {16000, 16000}}) {
+        try {
+            Decode(Runs(8, {0, 1}, Width, Height).Encode());
+            ADD_FAILURE() << Width << " x " << Height << " was read";
+        } catch (const PictureTooLarge& Error) {
+            EXPECT_EQ(std::make_pair(Error.Width, Error.Height),
+                      std::make_pair(std::int64_t(Width), std::int64_t(Height)));
+        }
+    }
+    EXPECT_EQ(Decode(Runs(8, {0, 1}, MaxPictureSide, 1).Encode()).Width, MaxPictureSide);
+
+    try {
+        LoadBmpFile("no such picture.bmp");
+        ADD_FAILURE() << "a missing file was read";
+    } catch (const BmpError& Error) {
+        EXPECT_EQ(std::string(Error.what()).rfind("no such picture.bmp: No such file", 0), 0u)
+            << Error.what();
+    }
+}
+
+TEST(Bmp, ACelIsWrittenWithItsUserColoursAndComesBackOnTheSamePalette) {
+    const std::unique_ptr<TPxPalette> Palette = MakeCubePalette();
+    TPxBitmap Cel(8, 5, 2, *Palette);
+    // Reserved entries 0 (black) and 255 (white) go to the user colours of the same colour.
+    const std::uint8_t Painted[2][5] = {{0, 255, CubeIndex(255, 0, 0), 245, 10},
+                                        {CubeIndex(0, 51, 102), 11, 0, 0, 255}};
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 5; ++x)
+            Cel.ScanLine(y)[x] = Painted[y][x];
+
+    const Bytes File = EncodeBmp(Cel);
+    EXPECT_EQ(File.size(), 14u + 40 + 236 * 4 + 2 * 8);
+    const RgbPicture Read = Decode(File);
+    ASSERT_EQ(Read.Palette.size(), std::size_t(UserColorCount));
+    for (int i = 0; i < UserColorCount; ++i)
+        ASSERT_EQ(Read.Palette[i], Palette->Entry(FirstUserColor + i).Color()) << i;
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 5; ++x)
+            EXPECT_EQ(Read.At(x, y), Cel.ColorTable()[Cel.IndexAt(x, y)]) << x << ", " << y;
+    EXPECT_TRUE(TPxPalette::CreateFromGraphic(Read)->Equals(*Palette));
+}

@@ -1,0 +1,94 @@
+#include "ui/shell/PictureSources.h"
+
+#include <QFile>
+#include <QImage>
+#include <QMimeData>
+#include <QStringList>
+
+#include "imaging/Bmp.h"
+#include "imaging/Jpeg.h"
+#include "imaging/Limits.h"
+#include "ui/animation/CelImage.h"
+#include "ui/shell/RgbImage.h"
+
+namespace {
+
+const QString OpenFailedText = "Error:  Unable to open the file.  The file may be invalid or "
+                               "there may be a drive error.";
+const QString PasteFailedText =
+    "Error:  Unable to paste.  The picture on the clipboard may be invalid or damaged.";
+
+// The names programs give BMP bytes on the clipboard.
+const QStringList BmpTypes{"image/bmp", "image/x-bmp", "image/x-MS-bmp", "image/x-win-bitmap"};
+
+} // namespace
+
+QString PictureTooLargeText(std::int64_t Width, std::int64_t Height) {
+    return QString("Error:  The picture is too large: %1 x %2 pixels.  A picture may have at most "
+                   "%3 pixels a side and %4 pixels in all.")
+        .arg(Width)
+        .arg(Height)
+        .arg(MaxPictureSide)
+        .arg(qulonglong(MaxPicturePixels));
+}
+
+std::optional<RgbPicture> ReadPictureFile(const QString& FileName, bool Jpeg, QString& Refusal) {
+    const std::string Name = QFile::encodeName(FileName).toStdString();
+    try {
+        return Jpeg ? LoadJpegFile(Name) : LoadBmpFile(Name);
+    } catch (const PictureTooLarge& Error) {
+        Refusal = PictureTooLargeText(Error.Width, Error.Height);
+    } catch (const BmpError&) {
+        Refusal = OpenFailedText;
+    } catch (const JpegError&) {
+        Refusal = OpenFailedText;
+    }
+    return std::nullopt;
+}
+
+bool CarriesPicture(const QMimeData* Data) {
+    if (!Data) return false;
+    if (Data->hasImage()) return true;
+    for (const QString& Type : BmpTypes)
+        if (Data->hasFormat(Type)) return true;
+    return false;
+}
+
+std::optional<RgbPicture> ReadPastedPicture(const QMimeData* Data, QString& Refusal) {
+    if (!CarriesPicture(Data)) return std::nullopt;
+    for (const QString& Type : BmpTypes) {
+        if (!Data->hasFormat(Type)) continue;
+        const QByteArray Bytes = Data->data(Type);
+        try {
+            return DecodeBmp(reinterpret_cast<const std::uint8_t*>(Bytes.constData()),
+                             std::size_t(Bytes.size()));
+        } catch (const PictureTooLarge& Error) {
+            Refusal = PictureTooLargeText(Error.Width, Error.Height);
+            return std::nullopt;
+        } catch (const BmpError&) {
+            // The same picture may come whole in another form as well.
+            break;
+        }
+    }
+    const QImage Image = Data->hasImage() ? qvariant_cast<QImage>(Data->imageData()) : QImage();
+    if (Image.isNull()) {
+        Refusal = PasteFailedText;
+        return std::nullopt;
+    }
+    try {
+        CheckPictureSize(Image.width(), Image.height());
+    } catch (const PictureTooLarge& Error) {
+        Refusal = PictureTooLargeText(Error.Width, Error.Height);
+        return std::nullopt;
+    }
+    return PictureFromImage(Image);
+}
+
+QMimeData* CelPictureData(const TPxBitmap& Cel) {
+    auto* Data = new QMimeData;
+    const std::vector<std::uint8_t> Bmp = EncodeBmp(Cel);
+    Data->setData(BmpTypes.front(),
+                  QByteArray(reinterpret_cast<const char*>(Bmp.data()), qsizetype(Bmp.size())));
+    Data->setImageData(CelImage(Cel).convertToFormat(QImage::Format_RGB32));
+    return Data;
+}
