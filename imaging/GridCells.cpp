@@ -19,6 +19,15 @@ void Stroke(const TPixelVisit& Visit, int Width, int Height, int X1, int Y1, int
 }
 
 std::vector<RgbColor> MostUsedColorTable(const RgbPicture& Picture) {
+    std::vector<RgbColor> Table(FirstUserColor + 1);
+    for (const RgbColor& Color : MostUsedColors(Picture, LastUserColor - FirstUserColor))
+        Table.push_back(Color);
+    return Table;
+}
+
+} // namespace
+
+std::vector<RgbColor> MostUsedColors(const RgbPicture& Picture, std::size_t Limit) {
     struct TUse {
         std::size_t Count = 0;
         std::size_t First = 0;
@@ -39,13 +48,11 @@ std::vector<RgbColor> MostUsedColorTable(const RgbPicture& Picture) {
         return A.Count != B.Count ? A.Count > B.Count : A.First < B.First;
     });
 
-    std::vector<RgbColor> Table(FirstUserColor + 1);
-    for (std::size_t i = 0; i < Order.size() && Table.size() <= LastUserColor; ++i)
-        Table.push_back(Order[i].Color);
-    return Table;
+    std::vector<RgbColor> Colors;
+    for (std::size_t i = 0; i < Order.size() && i < Limit; ++i)
+        Colors.push_back(Order[i].Color);
+    return Colors;
 }
-
-} // namespace
 
 TPoint GridCellAt(const TGrid& Grid, int X, int Y) {
     return {(X - Grid.StartX) / Grid.CelWidth * Grid.CelWidth + Grid.StartX,

@@ -2,6 +2,7 @@
 // Cutting a larger picture (a sprite sheet) into equal grid cells: where the cells lie,
 // where the grid and the selection frame are drawn, and the extraction of one cell onto a
 // palette. Plain functions over plain values; the import-from-grid window shows the result.
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -44,6 +45,10 @@ void VisitSelectionFrame(const TGrid& Grid, TPoint Selection, int Width, int Hei
 // beyond the picture's edge the piece is black (its nearest user colour).
 std::unique_ptr<TPxBitmap> ExtractGridCell(const RgbPicture& Picture, const TGrid& Grid,
                                            TPoint Selection, const TPxPalette& Palette);
+
+// The colours Picture uses, the most used first (ties in order of first appearance), at
+// most Limit of them: what a palette made from any picture holds.
+std::vector<RgbColor> MostUsedColors(const RgbPicture& Picture, std::size_t Limit);
 
 // The colour table from which TPxPalette::CreateFromGraphic makes a palette that keeps
 // every colour the picture uses, where 235 colours can. CreateFromGraphic keeps only the

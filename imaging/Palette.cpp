@@ -117,34 +117,34 @@ using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
 } // namespace
 
-std::unique_ptr<TPxPalette> TPxPalette::CreateFromFile(const std::string& FileName) {
-    FileHandle File(std::fopen(FileName.c_str(), "rb"));
-    if (!File)
-        throw PaletteFileError("Cannot open the palette file \"" + FileName +
-                               "\": " + std::strerror(errno));
-    std::unique_ptr<TPxPalette> Palette(new TPxPalette());
-    PaletteFileReader Reader(File.get());
+std::vector<RgbColor> ReadPaletteText(std::FILE* File, const std::string& FileName) {
+    PaletteFileReader Reader(File);
     std::uint64_t Count;
     if (!Reader.ReadNumber(Count))
         throw PaletteFileError("\"" + FileName +
                                "\" is not a palette file: it does not start with a number.");
     Reader.SkipLine();
 
-    int n = FirstUserColor;
-    while (n <= LastUserColor && Reader.SkipSpace()) {
+    std::vector<RgbColor> Colors;
+    while (Colors.size() < std::size_t(UserColorCount) && Reader.SkipSpace()) {
         std::uint64_t Red, Green, Blue;
         const bool Read =
             Reader.ReadNumber(Red) && Reader.ReadNumber(Green) && Reader.ReadNumber(Blue);
         Reader.SkipLine();
-        if (!Read) continue;
-        Palette->Entries[n++] = {std::uint8_t(Red), std::uint8_t(Green), std::uint8_t(Blue),
-                                 PC_NOCOLLAPSE};
+        if (Read) Colors.push_back({std::uint8_t(Red), std::uint8_t(Green), std::uint8_t(Blue)});
     }
-    if (std::ferror(File.get()))
+    if (std::ferror(File))
         throw PaletteFileError("Cannot read the palette file \"" + FileName +
                                "\": " + std::strerror(errno));
-    Palette->Rebuild();
-    return Palette;
+    return Colors;
+}
+
+std::unique_ptr<TPxPalette> TPxPalette::CreateFromFile(const std::string& FileName) {
+    FileHandle File(std::fopen(FileName.c_str(), "rb"));
+    if (!File)
+        throw PaletteFileError("Cannot open the palette file \"" + FileName +
+                               "\": " + std::strerror(errno));
+    return CreateFromColorMap(ReadPaletteText(File.get(), FileName));
 }
 
 std::unique_ptr<TPxPalette> TPxPalette::CreateFromGraphic(const RgbPicture& Graphic) {
@@ -180,11 +180,16 @@ std::unique_ptr<TPxPalette> TPxPalette::CreateCopy(const TPxPalette& Source) {
 
 // ---- files ---------------------------------------------------------------------------
 
-void TPxPalette::SaveToFile(const std::string& FileName) const {
+std::string TPxPalette::FileText() const {
     std::string Text = std::to_string(UserColorCount) + "\r\n";
     for (int i = FirstUserColor; i <= LastUserColor; ++i)
         Text += "\t" + std::to_string(Entries[i].Red) + "\t" + std::to_string(Entries[i].Green) +
                 "\t" + std::to_string(Entries[i].Blue) + "\r\n";
+    return Text;
+}
+
+void TPxPalette::SaveToFile(const std::string& FileName) const {
+    const std::string Text = FileText();
     try {
         ReplaceFile(FileName, [&](const ByteSink& Sink) {
             Sink(reinterpret_cast<const std::uint8_t*>(Text.data()), Text.size());
