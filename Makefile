@@ -7,7 +7,7 @@ FUZZ_DIR  ?= build-fuzz
 CMAKE_ARGS ?=
 
 PACKAGES := qt6-base-dev libgif-dev libjpeg-dev zlib1g-dev libgtest-dev libgmock-dev \
-            libbenchmark-dev libpng-dev cmake ninja-build g++ fonts-dejavu-core
+            libbenchmark-dev libpng-dev cmake ninja-build g++ fonts-dejavu-core python3
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 .PHONY: deps configure build run test bench fuzz clean
