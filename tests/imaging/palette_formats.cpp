@@ -135,3 +135,20 @@ TEST(PaletteFormats, ContentTellsTheKindAndJunkIsSkipped) {
     }
     EXPECT_THROW(ReadPaletteFile((Folder / "missing.gpl").string()), PaletteFileError);
 }
+
+TEST(PaletteFormats, ShippedPalettes) {
+    const std::string Folder = std::string(VIMBREL_SOURCE_DIR) + "/data/palettes/";
+    const std::vector<std::tuple<const char*, PaletteFormat, std::size_t, RgbColor>> Shipped = {
+        {"cga16.hex", PaletteFormat::Hex, 16, {170, 85, 0}},
+        {"html16.gpl", PaletteFormat::Gimp, 16, {192, 192, 192}},
+        {"ega64.gpl", PaletteFormat::Gimp, 64, {85, 170, 255}},
+        {"handheld-greens.pal", PaletteFormat::Jasc, 4, {48, 98, 48}},
+        {"websafe216.act", PaletteFormat::Act, 216, {51, 102, 153}},
+    };
+    for (const auto& [Name, Format, Count, Among] : Shipped) {
+        SCOPED_TRACE(Name);
+        const PaletteFileColors Read = ReadPaletteFile(Folder + Name);
+        EXPECT_EQ(std::make_pair(Read.Format, Read.Colors.size()), std::make_pair(Format, Count));
+        EXPECT_NE(std::find(Read.Colors.begin(), Read.Colors.end(), Among), Read.Colors.end());
+    }
+}
