@@ -196,39 +196,32 @@ int Frames(const Arguments& Args, std::ostream& Out, std::ostream& Err) {
     return ExitOk;
 }
 
-int Resave(const Arguments& Args, std::ostream& Out, std::ostream& Err) {
-    const std::string& Input = Args.Positional[0];
-    const std::string& Output = Args.Positional[1];
+// Opens Input and saves it as Output the way the editor saves, every pixel Scale times over.
+int SaveCopy(const std::string& Input, const std::string& Output, int Scale, std::ostream& Out,
+             std::ostream& Err) {
     const GifReadResult Animation = ReadGifFile(Input);
     if (!Opened(Input, Animation, Err)) return ExitFailed;
-    if (!Written(Output,
-                 SaveGifFile(Output, *Animation.Sprite, *Animation.Palette, SettingsOf(Animation)),
-                 Err))
+    GifWriteSettings Settings = SettingsOf(Animation);
+    Settings.Scale = Scale;
+    if (!Written(Output, SaveGifFile(Output, *Animation.Sprite, *Animation.Palette, Settings), Err))
         return ExitFailed;
-    Out << "Saved " << Animation.Sprite->CelCount() << " cels as " << Output << "\n";
+    Out << "Saved " << Animation.Sprite->CelCount() << " cels "
+        << (Scale > 1 ? "at " + std::to_string(Scale) + "x " : "") << "as " << Output << "\n";
     return ExitOk;
 }
 
+int Resave(const Arguments& Args, std::ostream& Out, std::ostream& Err) {
+    return SaveCopy(Args.Positional[0], Args.Positional[1], 1, Out, Err);
+}
+
 int Scale(const Arguments& Args, std::ostream& Out, std::ostream& Err) {
-    const std::string& Input = Args.Positional[0];
-    const std::string& Output = Args.Positional[1];
-    GifWriteSettings Settings;
+    int Factor = 1;
     std::string Problem;
-    if (!NumberArgument(Args.Positional[2], "The scale", 1, MaxExportScale, Settings.Scale,
-                        Problem)) {
+    if (!NumberArgument(Args.Positional[2], "The scale", 1, MaxExportScale, Factor, Problem)) {
         Err << "vimbrel-cli: " << Problem << "\n";
         return ExitUsage;
     }
-    const GifReadResult Animation = ReadGifFile(Input);
-    if (!Opened(Input, Animation, Err)) return ExitFailed;
-    const int Factor = Settings.Scale;
-    Settings = SettingsOf(Animation);
-    Settings.Scale = Factor;
-    if (!Written(Output, SaveGifFile(Output, *Animation.Sprite, *Animation.Palette, Settings), Err))
-        return ExitFailed;
-    Out << "Saved " << Animation.Sprite->CelCount() << " cels at " << Factor << "x as " << Output
-        << "\n";
-    return ExitOk;
+    return SaveCopy(Args.Positional[0], Args.Positional[1], Factor, Out, Err);
 }
 
 int Sheet(const Arguments& Args, std::ostream& Out, std::ostream& Err) {
