@@ -32,12 +32,6 @@ std::uint8_t* ScaledRow(const TPxBitmap& Bitmap, int Y, int Scale,
     return Target;
 }
 
-void CheckScale(int Scale) {
-    if (Scale < 1 || Scale > MaxExportScale)
-        throw std::invalid_argument("A copy is scaled 1 to " + std::to_string(MaxExportScale) +
-                                    " times, not " + std::to_string(Scale));
-}
-
 std::string BaseName(const std::string& FileName) {
     const std::size_t Slash = FileName.find_last_of('/');
     return Slash == std::string::npos ? FileName : FileName.substr(Slash + 1);
@@ -59,7 +53,7 @@ template <typename Save> ExportResult Saved(const std::string& FileName, Save&& 
 
 void WriteCelPng(const ByteSink& Sink, const TSprite& Sprite, int CelIndex,
                  const TPxPalette& Palette, bool BackgroundTransparent, int Scale) {
-    CheckScale(Scale);
+    CheckExportScale(Scale);
     const TPxBitmap& Bitmap = Sprite.CelBitmap(CelIndex);
     const std::array<std::uint8_t, 256> Numbers = GifColorNumbers(Palette);
     WriteIndexedPng(
@@ -72,7 +66,7 @@ void WriteCelPng(const ByteSink& Sink, const TSprite& Sprite, int CelIndex,
 ExportResult SaveCelPng(const std::string& FileName, const TSprite& Sprite, int CelIndex,
                         const TPxPalette& Palette, bool BackgroundTransparent, int Scale) {
     return Saved(FileName, [&] {
-        CheckScale(Scale);
+        CheckExportScale(Scale);
         ReplaceFile(FileName, [&](const ByteSink& Sink) {
             WriteCelPng(Sink, Sprite, CelIndex, Palette, BackgroundTransparent, Scale);
         });

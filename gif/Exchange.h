@@ -40,6 +40,6 @@ ExportResult SaveSpriteSheet(const std::string& PngFile, const std::string& Data
                              const TSprite& Sprite, const TPxPalette& Palette,
                              const GifWriteSettings& Settings, const SheetOptions& Options);
 
-// The colours the cels show, the most used first (ties to the lower colour number), at most
+// The colours the cels show, the most used first (ties to the lower palette index), at most
 // Limit: the palette made from an animation.
 std::vector<RgbColor> MostUsedColors(const TSprite& Sprite, std::size_t Limit);

@@ -122,9 +122,7 @@ std::uint8_t GifBackgroundIndex(const TSprite& Sprite, const TPxPalette& Palette
 void WriteGif(const ByteSink& Sink, const TSprite& Sprite, const TPxPalette& Palette,
               const GifWriteSettings& Settings, const GifWriteProgress& Progress) {
     const int S = Settings.Scale;
-    if (S < 1 || S > MaxExportScale)
-        throw std::invalid_argument("A copy is scaled 1 to " + std::to_string(MaxExportScale) +
-                                    " times, not " + std::to_string(S));
+    CheckExportScale(S);
     const long long W = (long long)Sprite.Width() * S;
     const long long H = (long long)Sprite.Height() * S;
     if (W < 1 || H < 1 || W > 65535 || H > 65535)

@@ -15,6 +15,7 @@
 
 #include "imaging/Color.h"
 #include "imaging/Palette.h"
+#include "imaging/SpriteSheet.h"
 
 class TSprite;
 
@@ -30,9 +31,6 @@ struct GifWriteSettings {
     // a larger copy to show elsewhere (1 to MaxExportScale).
     int Scale = 1;
 };
-
-// The largest scale of a copy made for other programs (GIF, PNG or sprite sheet).
-constexpr int MaxExportScale = 8;
 
 // Told (0, cel count) before the first cel and (n, cel count) after the n-th cel is written.
 using GifWriteProgress = std::function<void(int Position, int Maximum)>;

@@ -1,6 +1,8 @@
 #include "imaging/SpriteSheet.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -11,12 +13,16 @@
 
 #include "imaging/Png.h"
 
+void CheckExportScale(int Scale) {
+    if (Scale < 1 || Scale > MaxExportScale)
+        throw std::invalid_argument("A copy is scaled 1 to " + std::to_string(MaxExportScale) +
+                                    " times, not " + std::to_string(Scale));
+}
+
 SheetLayout PlanSheet(int CelCount, int Width, int Height, const SheetOptions& Options) {
     if (CelCount < 1) throw std::invalid_argument("There are no cels to lay out");
     if (Width < 1 || Height < 1) throw std::invalid_argument("The cels have no pixels");
-    if (Options.Scale < 1 || Options.Scale > 8)
-        throw std::invalid_argument("A sheet is scaled 1 to 8 times, not " +
-                                    std::to_string(Options.Scale));
+    CheckExportScale(Options.Scale);
     if (Options.Spacing < 0 || Options.Spacing > MaxSheetSpacing)
         throw std::invalid_argument("The spacing is 0 to " + std::to_string(MaxSheetSpacing) +
                                     " pixels, not " + std::to_string(Options.Spacing));
@@ -116,6 +122,20 @@ std::string SheetDataJson(const SheetLayout& Layout, const std::vector<int>& Dur
 // ---- reading ---------------------------------------------------------------------------
 
 namespace {
+
+// A number in JSON's syntax whatever the locale says a decimal point is (the editor runs
+// under the user's locale). Too large it is infinite, which no caller takes; too small, 0.
+double Decimal(const char* Start, const char* End) {
+    double Value = 0;
+    const auto [Stop, Error] = std::from_chars(Start, End, Value);
+    if (Error == std::errc::result_out_of_range) {
+        const char* Exponent =
+            std::find_if(Start, End, [](char C) { return C == 'e' || C == 'E'; });
+        if (Exponent + 1 < End && Exponent[1] == '-') return 0;
+        return *Start == '-' ? -HUGE_VAL : HUGE_VAL;
+    }
+    return Stop == Start ? 0 : Value;
+}
 
 struct JsonValue {
     enum class Kind { Null, Boolean, Number, String, Array, Object };
@@ -354,7 +374,7 @@ private:
                 ++At;
         }
         Value.Type = JsonValue::Kind::Number;
-        Value.Number = std::strtod(std::string(Start, At).c_str(), nullptr);
+        Value.Number = Decimal(Start, At);
         return true;
     }
 
@@ -371,10 +391,10 @@ bool WholeNumber(const JsonValue* Value, int& Out) {
     if (!Value) return false;
     double Number = Value->Number;
     if (Value->Type == JsonValue::Kind::String) {
-        char* Rest = nullptr;
-        errno = 0;
-        Number = std::strtod(Value->Text.c_str(), &Rest);
-        if (Rest == Value->Text.c_str() || *Rest != '\0') return false;
+        const char* Text = Value->Text.c_str();
+        const char* End = Text + Value->Text.size();
+        const auto [Stop, Error] = std::from_chars(Text, End, Number);
+        if (Error != std::errc() || Stop != End) return false;
     } else if (Value->Type != JsonValue::Kind::Number) {
         return false;
     }

@@ -13,12 +13,17 @@
 
 #include "imaging/Color.h"
 
+// The largest scale of every copy made for other programs: GIF, PNG and sprite sheet.
+constexpr int MaxExportScale = 8;
+// Throws std::invalid_argument, saying why, for a scale outside 1 to MaxExportScale.
+void CheckExportScale(int Scale);
+
 // What the user chooses for a sheet.
 struct SheetOptions {
     // Cels per row; 0 for the smallest square that holds them all. More columns than cels
     // give one row of them all.
     int Columns = 0;
-    // Every pixel becomes a Scale x Scale block (1 to 8).
+    // Every pixel becomes a Scale x Scale block (1 to MaxExportScale).
     int Scale = 1;
     // Pixels of the background colour between neighbouring cels (0 to MaxSheetSpacing).
     int Spacing = 0;

@@ -215,7 +215,7 @@ TEST(Exchange, SavingASheetWritesPictureAndDataOrNothing) {
     const ExportResult Wrong =
         SaveSpriteSheet((Folder / "x.png").string(), (Folder / "x.json").string(), *A.Sprite,
                         *A.Palette, Settings, {0, 9, 0});
-    EXPECT_EQ(Wrong.Reason, "A sheet is scaled 1 to 8 times, not 9");
+    EXPECT_EQ(Wrong.Reason, "A copy is scaled 1 to 8 times, not 9");
     EXPECT_FALSE(SaveCelPng((Folder / "c.png").string(), *A.Sprite, 0, *A.Palette, false, 9).Ok);
     EXPECT_EQ(Folder.Names(), (std::vector<std::string>{"walk.json", "walk.png"}));
 }

@@ -77,6 +77,7 @@ TEST(SpriteSheet, DataOfOtherProgramsIsReadTolerantly) {
               " \"a\\u00e9\\ud83d\\ude00\": {\"frame\": {\"x\": \"4\", "
               "\"y\": 0, \"w\": 8.4, \"h\": 8}, \"duration\": 99.6},\n"
               " \"no size\": {\"frame\": {\"x\": 0, \"y\": 0}},\n"
+              " \"huge\": {\"frame\": {\"x\": 1e-999, \"y\": 0, \"w\": 1e999, \"h\": 8}},\n"
               " \"empty\": {\"frame\": {\"x\": 0, \"y\": 0, \"w\": 0, "
               "\"h\": 5}},\n"
               " \"b\": {\"frame\": {\"x\": 12, \"y\": 0, \"w\": 8, \"h\": "
