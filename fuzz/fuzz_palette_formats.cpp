@@ -17,8 +17,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
     }
     if (Read.Colors.empty() || Read.Colors.size() > MaxPaletteFileColors) std::abort();
     const auto Palette = TPxPalette::CreateFromColorMap(Read.Colors);
-    for (const PaletteFormat Format : {PaletteFormat::Vimbrel, PaletteFormat::Gimp,
-                                       PaletteFormat::Jasc, PaletteFormat::Hex, PaletteFormat::Act}) {
+    for (const PaletteFormat Format :
+         {PaletteFormat::Vimbrel, PaletteFormat::Gimp, PaletteFormat::Jasc, PaletteFormat::Hex,
+          PaletteFormat::Act}) {
         const std::string Text = FormatPaletteFile(*Palette, Format, Read.Name);
         const PaletteFileColors Again = ParsePaletteFile(
             reinterpret_cast<const std::uint8_t*>(Text.data()), Text.size(), "written");
