@@ -6,11 +6,12 @@ BENCH_DIR ?= build-bench
 FUZZ_DIR  ?= build-fuzz
 CMAKE_ARGS ?=
 
-PACKAGES := qt6-base-dev libgif-dev libjpeg-dev libgtest-dev libgmock-dev libbenchmark-dev \
-            cmake ninja-build g++ fonts-dejavu-core
+PACKAGES := qt6-base-dev libgif-dev libjpeg-dev zlib1g-dev libgtest-dev libgmock-dev \
+            libbenchmark-dev libpng-dev cmake ninja-build g++ fonts-dejavu-core python3 \
+            desktop-file-utils appstream
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps configure build run test bench fuzz clean
+.PHONY: deps configure build run test install bench fuzz clean
 
 deps:
 	@missing=""; for p in $(PACKAGES); do \
@@ -35,6 +36,14 @@ run: build
 
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure
+
+# Installs the built programs and their files under PREFIX (with sudo when PREFIX is not
+# writable), e.g. `make install PREFIX=~/.local`.
+PREFIX ?= /usr/local
+install: build
+	@mkdir -p "$(PREFIX)" 2>/dev/null || true; \
+	if [ -w "$(PREFIX)" ]; then cmake --install $(BUILD) --prefix "$(PREFIX)"; \
+	else $(SUDO) cmake --install $(BUILD) --prefix "$(PREFIX)"; fi
 
 bench: deps
 	cmake -S . -B $(BENCH_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_BENCHMARKS=ON

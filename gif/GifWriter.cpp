@@ -30,20 +30,6 @@ bool LeavesOtherPicture(std::uint8_t Disposal) {
     return Disposal == DisposalRestoreBackground || Disposal == DisposalRestorePrevious;
 }
 
-// The colour number every index is written as. A pixel can hold a system entry (the canvas
-// stores one whenever it matches the drawing colour best, as pure black does); the file has
-// no such colour, so it gets the user colour that looks nearest to it.
-std::array<std::uint8_t, 256> ColorNumbers(const TPxPalette& Palette) {
-    std::array<std::uint8_t, 256> Numbers{};
-    for (int Index = 0; Index < 256; ++Index) {
-        const int User = Index >= FirstUserColor && Index <= LastUserColor
-                             ? Index
-                             : Palette.NearestUserIndex(Palette.Entry(Index).Color());
-        Numbers[Index] = std::uint8_t(User - FirstUserColor);
-    }
-    return Numbers;
-}
-
 // Where A and B first hold different bytes in From..End - 1 (End when nowhere), and where
 // they last do in Low..From (Low - 1 when nowhere): eight bytes at a time, since the
 // pictures of an animation mostly agree.
@@ -117,6 +103,17 @@ TRect GetChangedRect(const TSprite& Sprite, int CelIndex) {
     return {MinX, MinY, MaxX, MaxY};
 }
 
+std::array<std::uint8_t, 256> GifColorNumbers(const TPxPalette& Palette) {
+    std::array<std::uint8_t, 256> Numbers{};
+    for (int Index = 0; Index < 256; ++Index) {
+        const int User = Index >= FirstUserColor && Index <= LastUserColor
+                             ? Index
+                             : Palette.NearestUserIndex(Palette.Entry(Index).Color());
+        Numbers[Index] = std::uint8_t(User - FirstUserColor);
+    }
+    return Numbers;
+}
+
 std::uint8_t GifBackgroundIndex(const TSprite& Sprite, const TPxPalette& Palette) {
     const int User = Palette.NearestUserIndex(Palette.ColorOf(Sprite.BackColor()));
     return std::uint8_t(User - FirstUserColor);
@@ -124,8 +121,10 @@ std::uint8_t GifBackgroundIndex(const TSprite& Sprite, const TPxPalette& Palette
 
 void WriteGif(const ByteSink& Sink, const TSprite& Sprite, const TPxPalette& Palette,
               const GifWriteSettings& Settings, const GifWriteProgress& Progress) {
-    const int W = Sprite.Width();
-    const int H = Sprite.Height();
+    const int S = Settings.Scale;
+    CheckExportScale(S);
+    const long long W = (long long)Sprite.Width() * S;
+    const long long H = (long long)Sprite.Height() * S;
     if (W < 1 || H < 1 || W > 65535 || H > 65535)
         throw std::length_error("A GIF picture is 1 to 65535 pixels wide and high, not " +
                                 std::to_string(W) + " x " + std::to_string(H));
@@ -158,9 +157,11 @@ void WriteGif(const ByteSink& Sink, const TSprite& Sprite, const TPxPalette& Pal
     Out.push_back(0);
     Put(Sink, Out);
 
-    const std::array<std::uint8_t, 256> Numbers = ColorNumbers(Palette);
+    const std::array<std::uint8_t, 256> Numbers = GifColorNumbers(Palette);
     for (int I = 0; I < CelCount; ++I) {
         const TCel& Cel = Sprite.Cel(I);
+        // What changed between the cels changes between their scaled pictures, block for
+        // block, so the rectangle is measured on the cels and then scaled.
         const TRect R = GetChangedRect(Sprite, I);
         const int RectWidth = R.Right - R.Left + 1;
         const int RectHeight = R.Bottom - R.Top + 1;
@@ -172,24 +173,29 @@ void WriteGif(const ByteSink& Sink, const TSprite& Sprite, const TPxPalette& Pal
         Out = {0x21, 0xF9, 0x04, Packed};
         Put16(Out, unsigned(Delay));
         Out.insert(Out.end(), {Background, 0x00, 0x2C});
-        Put16(Out, unsigned(R.Left));
-        Put16(Out, unsigned(R.Top));
-        Put16(Out, unsigned(RectWidth));
-        Put16(Out, unsigned(RectHeight));
+        Put16(Out, unsigned(R.Left * S));
+        Put16(Out, unsigned(R.Top * S));
+        Put16(Out, unsigned(RectWidth * S));
+        Put16(Out, unsigned(RectHeight * S));
         Out.push_back(0x00);
         Put(Sink, Out);
 
-        const long long PixelCount = (long long)RectWidth * RectHeight;
+        const long long PixelCount = (long long)RectWidth * RectHeight * S * S;
         if (PixelCount > INT32_MAX)
             throw std::length_error("A frame of " + std::to_string(PixelCount) +
                                     " pixels is too large to compress");
         auto Pixels = std::make_unique<TBigByteArray>(std::int32_t(PixelCount));
         const TPxBitmap& Bitmap = Cel.Bitmap();
+        const std::size_t ScaledWidth = std::size_t(RectWidth) * std::size_t(S);
+        std::uint8_t* Target = Pixels->Data();
         for (int Y = 0; Y < RectHeight; ++Y) {
             const std::uint8_t* Row = Bitmap.ScanLine(R.Top + Y) + R.Left;
-            std::uint8_t* Target = Pixels->Data() + std::size_t(Y) * std::size_t(RectWidth);
+            std::uint8_t* First = Target;
             for (int X = 0; X < RectWidth; ++X)
-                Target[X] = Numbers[Row[X]];
+                Target = std::fill_n(Target, S, Numbers[Row[X]]);
+            // The rows of one block are the same row again.
+            for (int Copy = 1; Copy < S; ++Copy)
+                Target = std::copy_n(First, ScaledWidth, Target);
         }
         WriteImageData(Sink, EncodeImageData(std::move(Pixels)));
         if (Progress) Progress(I + 1, CelCount);

@@ -7,6 +7,7 @@
 // The writer only reads the sprite, the palette and the settings it is given; it shows
 // nothing and reads no settings of its own. A failure comes back as a reason for the
 // caller to turn into a message. User-interface thread only (it reads cel bitmaps).
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -14,6 +15,7 @@
 
 #include "imaging/Color.h"
 #include "imaging/Palette.h"
+#include "imaging/SpriteSheet.h"
 
 class TSprite;
 
@@ -25,6 +27,9 @@ struct GifWriteSettings {
     std::uint16_t LoopCount = 0;
     // Text lines, stored as one comment with a CR LF after each line.
     std::vector<std::string> Comments;
+    // Every pixel is written as a Scale x Scale block: 1 for the document itself, more for
+    // a larger copy to show elsewhere (1 to MaxExportScale).
+    int Scale = 1;
 };
 
 // Told (0, cel count) before the first cel and (n, cel count) after the n-th cel is written.
@@ -51,9 +56,16 @@ TRect GetChangedRect(const TSprite& Sprite, int CelIndex);
 // the screen's background colour and the transparent colour of every frame.
 std::uint8_t GifBackgroundIndex(const TSprite& Sprite, const TPxPalette& Palette);
 
+// The colour number (0..235) each pixel index is written as. A pixel can hold a system entry
+// (the canvas stores one whenever it matches the drawing colour best, as pure black does);
+// files have no such colour, so it gets the user colour that looks nearest to it.
+std::array<std::uint8_t, 256> GifColorNumbers(const TPxPalette& Palette);
+
 // The whole GIF stream, handed to Sink piece by piece. Sink may throw to abandon the
 // writing; the exception reaches the caller. Throws std::length_error for a sprite that a
-// GIF cannot describe (wider or higher than 65535 pixels).
+// GIF cannot describe (wider or higher than 65535 pixels at the scale asked) and
+// std::invalid_argument for a scale outside 1 to MaxExportScale. A scaled copy is made one
+// frame at a time: the rectangle that changed, scaled, is all it holds at once.
 void WriteGif(const ByteSink& Sink, const TSprite& Sprite, const TPxPalette& Palette,
               const GifWriteSettings& Settings, const GifWriteProgress& Progress = {});
 

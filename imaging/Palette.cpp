@@ -4,9 +4,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <functional>
-#include <queue>
-#include <unordered_map>
 #include <unordered_set>
 #include <utility>
 
@@ -122,34 +119,34 @@ using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
 } // namespace
 
-std::unique_ptr<TPxPalette> TPxPalette::CreateFromFile(const std::string& FileName) {
-    FileHandle File(std::fopen(FileName.c_str(), "rb"));
-    if (!File)
-        throw PaletteFileError("Cannot open the palette file \"" + FileName +
-                               "\": " + std::strerror(errno));
-    std::unique_ptr<TPxPalette> Palette(new TPxPalette());
-    PaletteFileReader Reader(File.get());
+std::vector<RgbColor> ReadPaletteText(std::FILE* File, const std::string& FileName) {
+    PaletteFileReader Reader(File);
     std::uint64_t Count;
     if (!Reader.ReadNumber(Count))
         throw PaletteFileError("\"" + FileName +
                                "\" is not a palette file: it does not start with a number.");
     Reader.SkipLine();
 
-    int n = FirstUserColor;
-    while (n <= LastUserColor && Reader.SkipSpace()) {
+    std::vector<RgbColor> Colors;
+    while (Colors.size() < std::size_t(UserColorCount) && Reader.SkipSpace()) {
         std::uint64_t Red, Green, Blue;
         const bool Read =
             Reader.ReadNumber(Red) && Reader.ReadNumber(Green) && Reader.ReadNumber(Blue);
         Reader.SkipLine();
-        if (!Read) continue;
-        Palette->Entries[n++] = {std::uint8_t(Red), std::uint8_t(Green), std::uint8_t(Blue),
-                                 PC_NOCOLLAPSE};
+        if (Read) Colors.push_back({std::uint8_t(Red), std::uint8_t(Green), std::uint8_t(Blue)});
     }
-    if (std::ferror(File.get()))
+    if (std::ferror(File))
         throw PaletteFileError("Cannot read the palette file \"" + FileName +
                                "\": " + std::strerror(errno));
-    Palette->Rebuild();
-    return Palette;
+    return Colors;
+}
+
+std::unique_ptr<TPxPalette> TPxPalette::CreateFromFile(const std::string& FileName) {
+    FileHandle File(std::fopen(FileName.c_str(), "rb"));
+    if (!File)
+        throw PaletteFileError("Cannot open the palette file \"" + FileName +
+                               "\": " + std::strerror(errno));
+    return CreateFromColorMap(ReadPaletteText(File.get(), FileName));
 }
 
 namespace {
@@ -157,47 +154,6 @@ namespace {
 RgbColor PixelColor(const RgbPicture& Picture, std::size_t Pixel) {
     const std::uint8_t* P = &Picture.Pixels[Pixel * 3];
     return {P[0], P[1], P[2]};
-}
-
-// More than the palette holds: the most used colours (ties to the lower colour value), in
-// the order the pixels first show them. A large picture is counted in a table of every
-// possible colour (64 MB) rather than in a node for each of its possibly millions of colours.
-std::vector<RgbColor> MostUsedColors(const RgbPicture& Picture) {
-    const std::size_t Pixels = Picture.Pixels.size() / 3;
-    // The UserColorCount most used, kept in a heap whose top is the least of them.
-    using TUse = std::pair<std::uint32_t, std::int64_t>; // count, minus the colour value
-    std::priority_queue<TUse, std::vector<TUse>, std::greater<TUse>> Kept;
-    const auto Offer = [&Kept](std::uint32_t Count, COLORREF Color) {
-        const TUse Use{Count, -std::int64_t(Color)};
-        if (Kept.size() < std::size_t(UserColorCount)) {
-            Kept.push(Use);
-        } else if (Kept.top() < Use) {
-            Kept.pop();
-            Kept.push(Use);
-        }
-    };
-    if (Pixels <= (std::size_t(1) << 20)) {
-        std::unordered_map<COLORREF, std::uint32_t> Counts;
-        for (std::size_t i = 0; i < Pixels; ++i)
-            ++Counts[PixelColor(Picture, i).Ref()];
-        for (const auto& [Color, Count] : Counts)
-            Offer(Count, Color);
-    } else {
-        std::vector<std::uint32_t> Counts(std::size_t(1) << 24, 0);
-        for (std::size_t i = 0; i < Pixels; ++i)
-            ++Counts[PixelColor(Picture, i).Ref()];
-        for (std::size_t Color = 0; Color < Counts.size(); ++Color)
-            if (Counts[Color] > 0) Offer(Counts[Color], COLORREF(Color));
-    }
-    std::unordered_set<COLORREF> Chosen;
-    for (; !Kept.empty(); Kept.pop())
-        Chosen.insert(COLORREF(-Kept.top().second));
-    std::vector<RgbColor> Colors;
-    for (std::size_t i = 0; i < Pixels && !Chosen.empty(); ++i) {
-        const RgbColor Color = PixelColor(Picture, i);
-        if (Chosen.erase(Color.Ref())) Colors.push_back(Color);
-    }
-    return Colors;
 }
 
 // The user colours of a palette made from Picture, as CreateFromGraphic describes them.
@@ -211,7 +167,8 @@ std::vector<RgbColor> PictureColors(const RgbPicture& Picture) {
         if (Color.Ref() == Last) continue;
         Last = Color.Ref();
         if (!Seen.insert(Last).second) continue;
-        if (Used.size() == std::size_t(UserColorCount)) return MostUsedColors(Picture);
+        if (Used.size() == std::size_t(UserColorCount))
+            return MostUsedColors(Picture, UserColorCount, TColorOrder::FirstSeen);
         Used.push_back(Color);
     }
 
@@ -263,11 +220,16 @@ std::unique_ptr<TPxPalette> TPxPalette::CreateCopy(const TPxPalette& Source) {
 
 // ---- files ---------------------------------------------------------------------------
 
-void TPxPalette::SaveToFile(const std::string& FileName) const {
+std::string TPxPalette::FileText() const {
     std::string Text = std::to_string(UserColorCount) + "\r\n";
     for (int i = FirstUserColor; i <= LastUserColor; ++i)
         Text += "\t" + std::to_string(Entries[i].Red) + "\t" + std::to_string(Entries[i].Green) +
                 "\t" + std::to_string(Entries[i].Blue) + "\r\n";
+    return Text;
+}
+
+void TPxPalette::SaveToFile(const std::string& FileName) const {
+    const std::string Text = FileText();
     try {
         ReplaceFile(FileName, [&](const ByteSink& Sink) {
             Sink(reinterpret_cast<const std::uint8_t*>(Text.data()), Text.size());

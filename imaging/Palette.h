@@ -8,6 +8,7 @@
 // must not outlive it. User-interface thread only.
 #include <array>
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <stdexcept>
@@ -39,6 +40,12 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// The colours of a palette file in the editor's own format (a count, then red, green and
+// blue a line), read the forgiving way CreateFromFile reads them: at most 236, unreadable
+// colours skipped. Throws PaletteFileError naming FileName when the text does not start
+// with a number or cannot be read.
+std::vector<RgbColor> ReadPaletteText(std::FILE* File, const std::string& FileName);
+
 // The standard reserved colours of a 256-colour display: entries 0..9 and 246..255.
 const std::array<PaletteEntry, 256>& SystemPaletteEntries();
 
@@ -63,6 +70,9 @@ public:
     // Throws PaletteFileError when the file cannot be written; a failed write leaves any
     // existing file as it was.
     void SaveToFile(const std::string& FileName) const;
+    // What SaveToFile writes: the count 236, then a tab before each of red, green and blue
+    // of every user colour, each line ended by CR LF.
+    std::string FileText() const;
     // 768 bytes: entries 10..245 as red, green, blue, then 20 black entries.
     void WriteGifColorTable(const ByteSink& Sink) const;
 

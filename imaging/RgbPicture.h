@@ -1,6 +1,7 @@
 #pragma once
 // A picture that is not palette-indexed in our sense: a decoded JPEG, a BMP file, a
 // clipboard image. The UI converts QImage to and from it; the core imports from it.
+#include <cstddef>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -48,3 +49,12 @@ void CheckPictureSize(std::int64_t Width, std::int64_t Height);
 // the file name and the cause in Error.
 bool ReadPictureBytes(const std::string& FileName, std::vector<std::uint8_t>& Bytes,
                       std::string& Error);
+
+// How MostUsedColors orders the colours it keeps.
+enum class TColorOrder { MostUsed, FirstSeen };
+
+// The at most Limit colours that Picture uses most (ties to the lower colour value), the
+// most used first (ties in the order the pixels first show them), or all in the order the
+// pixels first show them.
+std::vector<RgbColor> MostUsedColors(const RgbPicture& Picture, std::size_t Limit,
+                                     TColorOrder Order = TColorOrder::MostUsed);

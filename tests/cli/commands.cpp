@@ -6,6 +6,7 @@
 
 #include "gif/GifReader.h"
 #include "support/PictureAssert.h"
+#include "support/PngDecode.h"
 
 namespace {
 
@@ -107,9 +108,16 @@ TEST(Cli, FailuresGoToStandardErrorWithAStatus) {
         {{"frames", Text, (Folder / "frames").string()}, 1, "The file is not a GIF file"},
         {{"frames", Gif, Text}, 1, "cannot make the folder " + Text},
         {{"resave", Gif, Nowhere}, 1, "vimbrel-cli: " + Nowhere + ": "},
+        {{"scale", Gif, Nowhere, "4"}, 1, "vimbrel-cli: " + Nowhere + ": "},
+        {{"sheet", Missing, Text}, 1, "vimbrel-cli: " + Missing + ": Cannot open"},
         {{}, 2, Usage},
-        {{"info"}, 2, "wrong number of arguments for info\n" + Usage},
-        {{"frames", "a.gif"}, 2, "wrong number of arguments for frames\n" + Usage},
+        {{"info"}, 2, "wrong number of arguments for info\nUsage: vimbrel-cli info FILE.gif\n"},
+        {{"frames", "a.gif"}, 2, "wrong number of arguments for frames\nUsage: vimbrel-cli frames"},
+        {{"scale", "a.gif", "b.gif", "9"}, 2, "The scale must be a whole number from 1 to 8"},
+        {{"sheet", "a.gif", "b.png", "--spacing", "x"}, 2, "The spacing must be a whole number"},
+        {{"sheet", "a.gif", "b.png", "--columns"}, 2, "--columns needs a value"},
+        {{"sheet", "a.gif", "b.png", "--colums", "2"}, 2, "unknown option --colums for sheet"},
+        {{"frames", Gif, (Folder / "f").string(), "--scale", "2"}, 2, "--scale needs --png"},
         {{"convert", "a", "b"}, 2, "unknown command convert\n" + Usage}};
     for (const auto& [Args, Status, Says] : Cases) {
         const Outcome Result = RunCli(Folder, Args);
@@ -117,5 +125,75 @@ TEST(Cli, FailuresGoToStandardErrorWithAStatus) {
         EXPECT_NE(Result.Err.find(Says), std::string::npos) << Result.Err;
     }
     EXPECT_FALSE(fs::exists(Folder / "frames"));
+    EXPECT_FALSE(fs::exists(Folder / "f"));
     EXPECT_EQ(RunCli(Folder, {"--help"}).Status, 0);
+    for (const char* Command : {"info", "frames", "resave", "scale", "sheet"}) {
+        const Outcome Help = RunCli(Folder, {Command, "a.gif", "--help"});
+        EXPECT_EQ(std::make_tuple(Help.Status, Help.Err), std::make_tuple(0, ""));
+        EXPECT_EQ(Help.Out.rfind(std::string("Usage: vimbrel-cli ") + Command + " ", 0), 0u)
+            << Help.Out;
+    }
+    EXPECT_EQ(RunCli(Folder, {"--version"}).Out, "vimbrel-cli " VIMBREL_VERSION "\n");
+}
+
+TEST(Cli, ScaledCopiesSheetsAndPngCels) {
+    ScratchFolder Folder;
+    const fs::path Asis = Data / "fixtures" / "gs-disposal-asis.gif";
+    const GifReadResult Original = ReadGifFile(Asis.string());
+    ASSERT_TRUE(Original.Opened()) << Original.Error;
+    const std::string Large = (Folder / "large.gif").string();
+    const Outcome Scaled = RunCli(Folder, {"scale", Asis.string(), Large, "4"});
+    ASSERT_EQ(std::make_tuple(Scaled.Status, Scaled.Err), std::make_tuple(0, ""));
+    EXPECT_EQ(Scaled.Out, "Saved 3 cels at 4x as " + Large + "\n");
+    std::string Told = RunCli(Folder, {"info", Asis.string()}).Out;
+    Told.replace(0, Told.find('\n'), "Size: 32 x 32");
+    EXPECT_EQ(RunCli(Folder, {"info", Large}).Out, Told);
+    const GifReadResult Copy = ReadGifFile(Large);
+    ASSERT_TRUE(Copy.Opened()) << Copy.Error;
+    for (int Cel = 0; Cel < 3; ++Cel) {
+        std::string Replicated;
+        const std::string Small = CelColors(Original, Cel);
+        for (int K = 0; K < 32 * 32; ++K)
+            Replicated += Small.substr(std::size_t(K / 32 / 4 * 8 + K % 32 / 4) * 3, 3);
+        EXPECT_EQ(CelColors(Copy, Cel), Replicated) << Cel;
+    }
+
+    // Python's own JSON reader takes the data; the script prints what it found.
+    const std::string Sheet = (Folder / "sheet.png").string(),
+                      Json = (Folder / "sheet.json").string();
+    const Outcome Made = RunCli(Folder, {"sheet", Asis.string(), Sheet, "--columns", "2", "--scale",
+                                         "2", "--spacing", "1", "--json", Json});
+    ASSERT_EQ(std::make_tuple(Made.Status, Made.Err), std::make_tuple(0, ""));
+    EXPECT_EQ(Made.Out,
+              "Wrote 3 cels in 2 x 2 (33 x 33 pixels) as " + Sheet + ", data as " + Json + "\n");
+    const DecodedPng Picture = DecodeIndexedPng(ReadBytes(Sheet));
+    EXPECT_EQ(std::make_tuple(Picture.Error, Picture.Width, Picture.Height),
+              std::make_tuple("", 33, 33));
+    const std::string Script = std::string(VIMBREL_SOURCE_DIR) + "/tests/cli/check_sheet_json.py";
+    const int Checked = std::system(("python3 " + Quoted(Script) + " " + Quoted(Json) + " >" +
+                                     Quoted((Folder / "checked").string()))
+                                        .c_str());
+    EXPECT_EQ(Checked, 0);
+    EXPECT_EQ(ReadText(Folder / "checked"), "sheet-000 0 0 16 16 200\n"
+                                            "sheet-001 17 0 16 16 200\n"
+                                            "sheet-002 0 17 16 16 200\n"
+                                            "sheet.png 33 33 2 3\n");
+
+    const fs::path Cels = Folder / "cels";
+    const Outcome Frames =
+        RunCli(Folder, {"frames", Asis.string(), Cels.string(), "--png", "--scale", "3"});
+    ASSERT_EQ(std::make_tuple(Frames.Status, Frames.Err), std::make_tuple(0, ""));
+    EXPECT_EQ(FilesIn(Cels, ".png").size(), 3u);
+    for (int Cel = 0; Cel < 3; ++Cel) {
+        const DecodedPng Png =
+            DecodeIndexedPng(ReadBytes(Cels / ("cel-00" + std::to_string(Cel) + ".png")));
+        ASSERT_EQ(std::make_tuple(Png.Error, Png.Width, Png.Height), std::make_tuple("", 24, 24));
+        std::string Shown;
+        for (int K = 0; K < 8 * 8; ++K) {
+            const RgbColor Color = Png.Palette[Png.At(K % 8 * 3 + 2, K / 8 * 3 + 1)];
+            Shown += {char(Color.Red), char(Color.Green), char(Color.Blue)};
+        }
+        EXPECT_EQ(Shown, CelColors(Original, Cel)) << Cel;
+    }
+    EXPECT_EQ(ReadText(Cels / "info.txt"), RunCli(Folder, {"info", Asis.string()}).Out);
 }

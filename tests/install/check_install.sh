@@ -1,0 +1,55 @@
+#!/bin/sh
+# Installs the build into a new prefix, as `cmake --install` does for a user, and checks the
+# tree: the programs, every data file, the desktop entry, the metainfo and the icons, each
+# valid where its validator is installed; then runs the installed vimbrel-cli on an
+# installed example.
+set -eu
+build=$1
+source=$2
+expected_version=$3
+prefix=$(mktemp -d)
+trap 'rm -rf "$prefix"' EXIT
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+cmake --install "$build" --prefix "$prefix" >/dev/null
+id=com.ostravale.Vimbrel
+share=$prefix/share
+
+[ -x "$prefix/bin/vimbrel-cli" ] || fail "bin/vimbrel-cli missing"
+for file in $(cd "$source/data" && find . -type f); do
+    cmp -s "$source/data/$file" "$share/vimbrel/$file" || fail "share/vimbrel/$file differs or is missing"
+done
+
+if [ -e "$build/vimbrel" ]; then
+    [ -x "$prefix/bin/vimbrel" ] || fail "bin/vimbrel missing"
+    desktop=$share/applications/$id.desktop
+    grep -qx 'Exec=vimbrel %F' "$desktop" || fail "$desktop does not start vimbrel with files"
+    grep -qx 'MimeType=image/gif;' "$desktop" || fail "$desktop does not take GIF files"
+    if command -v desktop-file-validate >/dev/null; then
+        desktop-file-validate "$desktop" || fail "desktop-file-validate refuses $desktop"
+    fi
+    metainfo=$share/metainfo/$id.metainfo.xml
+    [ -f "$metainfo" ] || fail "metainfo missing"
+    if command -v appstreamcli >/dev/null; then
+        appstreamcli validate --no-net "$metainfo" >/dev/null || fail "appstreamcli refuses $metainfo"
+    fi
+    # Each icon is a PNG of the size its folder names (width and height from its header).
+    for size in 16 32 48 64 128 256; do
+        icon=$share/icons/hicolor/${size}x${size}/apps/vimbrel.png
+        header=$(od -An -tu1 -j12 -N12 "$icon" 2>/dev/null | tr -s ' \n' ' ') || fail "$icon missing"
+        set -- $header
+        [ "$1 $2 $3 $4" = "73 72 68 82" ] || fail "$icon is not a PNG"
+        [ $(($5 << 24 | $6 << 16 | $7 << 8 | $8)) = "$size" ] || fail "$icon is not $size wide"
+        [ $(($9 << 24 | ${10} << 16 | ${11} << 8 | ${12})) = "$size" ] || fail "$icon is not $size high"
+    done
+    [ -f "$share/icons/hicolor/scalable/apps/vimbrel.svg" ] || fail "scalable icon missing"
+fi
+
+version=$("$prefix/bin/vimbrel-cli" --version) || fail "installed vimbrel-cli --version fails"
+[ "$version" = "vimbrel-cli $expected_version" ] || fail "installed vimbrel-cli says \"$version\""
+"$prefix/bin/vimbrel-cli" info "$share/vimbrel/images/bouncing-ball.gif" | grep -qx 'Cels: 10' ||
+    fail "installed vimbrel-cli cannot read the installed example"
+echo "installed and checked in $prefix"
