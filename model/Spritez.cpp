@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <utility>
 
 #include "imaging/Palette.h"
@@ -67,6 +68,20 @@ TSprite::TSprite(int Width, int Height, TPxPalette& Palette, COLORREF BackColor)
 }
 
 TSprite::~TSprite() = default;
+
+std::unique_ptr<TSprite> TSprite::CreateCopy(TPxPalette& Palette) const {
+    auto Copy = Create(SpriteWidth, SpriteHeight, Palette, Background);
+    Copy->Background = Background;
+    Copy->Cels.reserve(Cels.size());
+    for (const auto& Cel : Cels) {
+        TCel& Made = Copy->Cel(Copy->AddCelUnfilled(Cel->Delay()));
+        Made.SetDisposal(Cel->Disposal());
+        std::memcpy(Made.Bitmap().Bits(), Cel->Bitmap().Bits(),
+                    std::size_t(Cel->Bitmap().ImageSize()));
+    }
+    Copy->CurrentIndex = CurrentIndex;
+    return Copy;
+}
 
 void TSprite::AddAnimation(const std::string& Name) {
     Animations.emplace_back(Name);

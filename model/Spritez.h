@@ -83,6 +83,11 @@ public:
     TSprite& operator=(const TSprite&) = delete;
     virtual ~TSprite();
 
+    // An exact copy of the cels (their bytes, disposals and delays), the background colour
+    // and the current cel, on Palette, which holds the same colours as this sprite's. The
+    // copy shares nothing with this sprite, so another thread may use it.
+    std::unique_ptr<TSprite> CreateCopy(TPxPalette& Palette) const;
+
     int Width() const { return SpriteWidth; }
     int Height() const { return SpriteHeight; }
     COLORREF BackColor() const { return Background; }
