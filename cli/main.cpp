@@ -3,17 +3,21 @@
 // writes them with the editor's writer, so a file can be looked at, taken apart or saved
 // again without a display.
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "gif/GifReader.h"
 #include "gif/GifWriter.h"
+#include "imaging/FileReplace.h"
 #include "imaging/PxBitmap.h"
+#include "imaging/RunFolder.h"
 #include "model/Spritez.h"
 
 namespace {
@@ -132,16 +136,42 @@ int Frames(const std::string& FileName, const std::string& Folder, std::ostream&
     return ExitOk;
 }
 
+// The editor's recovery area: the per-user data location that Qt gives the editor
+// ($XDG_DATA_HOME, or ~/.local/share), its organisation and its name. A file that resave
+// rewrites in place keeps its old contents there until the new ones are on the disk, so
+// that after a kill the editor's next start offers to put the old file back. Empty when the
+// user has no home folder: such files are then rewritten without a kept copy.
+std::string RecoveryArea() {
+    std::string Data;
+    const char* DataHome = std::getenv("XDG_DATA_HOME");
+    if (DataHome && DataHome[0] == '/')
+        Data = DataHome;
+    else if (const char* Home = std::getenv("HOME"); Home && Home[0] == '/')
+        Data = std::string(Home) + "/.local/share";
+    else
+        return {};
+    return Data + "/Ostra Vale Software/Ostra Vale Vimbrel/recovery";
+}
+
 int Resave(const std::string& Input, const std::string& Output, std::ostream& Out,
            std::ostream& Err) {
     const GifReadResult Animation = ReadGifFile(Input);
     if (!Opened(Input, Animation, Err)) return ExitFailed;
+    // Made only when a file is rewritten in place, and gone again at the end.
+    std::unique_ptr<TRunFolder> Run;
+    SetKeptCopyFolder([&Run]() -> std::string {
+        const std::string Area = RecoveryArea();
+        if (Area.empty()) return {};
+        if (!Run) Run = TRunFolder::Create(Area);
+        return Run->Path();
+    });
     GifWriteSettings Settings;
     Settings.BackgroundTransparent = Animation.BackgroundTransparent;
     Settings.LoopCount = Animation.LoopCount;
     Settings.Comments = Animation.Comments;
     const GifWriteResult Written =
         SaveGifFile(Output, *Animation.Sprite, *Animation.Palette, Settings);
+    SetKeptCopyFolder({});
     if (!Written) {
         Err << "vimbrel-cli: " << Output << ": " << Written.Reason << "\n";
         return ExitFailed;

@@ -371,33 +371,33 @@ std::string KeepOldContents(const std::string& FileName, const std::string& Targ
         const std::lock_guard<std::mutex> Hold(KeptFolderLock);
         FolderOfCopies = KeptFolder;
     }
-    const std::string Folder = FolderOfCopies ? FolderOfCopies() : std::string();
-    if (Folder.empty()) return {};
-    const std::string Header = HeaderText(
-        {AbsolutePath(Target), New.size(), Fingerprint(New), Old.size(), Fingerprint(Old)});
-    std::random_device Seed;
-    std::mt19937 Random(Seed());
-    std::string Name;
-    struct stat Existing;
-    do {
-        char Suffix[16];
-        std::snprintf(Suffix, sizeof Suffix, "%08x", unsigned(Random()));
-        Name = Folder + "/" + KeptPrefix + Suffix;
-    } while (::lstat(Name.c_str(), &Existing) == 0);
     struct Keeping {
         Keeping() { KeepingCopy = true; }
         ~Keeping() { KeepingCopy = false; }
     } During;
     try {
+        const std::string Folder = FolderOfCopies ? FolderOfCopies() : std::string();
+        if (Folder.empty()) return {};
+        const std::string Header = HeaderText(
+            {AbsolutePath(Target), New.size(), Fingerprint(New), Old.size(), Fingerprint(Old)});
+        std::random_device Seed;
+        std::mt19937 Random(Seed());
+        std::string Name;
+        struct stat Existing;
+        do {
+            char Suffix[16];
+            std::snprintf(Suffix, sizeof Suffix, "%08x", unsigned(Random()));
+            Name = Folder + "/" + KeptPrefix + Suffix;
+        } while (::lstat(Name.c_str(), &Existing) == 0);
         ReplaceFile(Name, [&](const ByteSink& Sink) {
             Sink(reinterpret_cast<const std::uint8_t*>(Header.data()), Header.size());
             Sink(Old.data(), Old.size());
         });
+        return Name;
     } catch (const FileWriteError& Failure) {
         throw FileWriteError("Unable to keep the old contents of " + FileName +
                              " before rewriting it: " + Failure.what());
     }
-    return Name;
 }
 
 // Rewrites Target's own inode, for files that a new file renamed over them would break.
