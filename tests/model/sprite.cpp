@@ -210,4 +210,16 @@ TEST(Sprite, ACopyIsByteExactOnItsOwnPaletteAndOutlivesTheOriginal) {
               std::make_pair(int(DisposalRestoreBackground), int(DisposalNone)));
     EXPECT_EQ(Copy->BackColor(), PALETTERGB(255, 0, 0));
     EXPECT_EQ(&Copy->CelBitmap(1).Palette(), Palette.get());
+
+    // A copy brought up to date with a sprite of more cels, then of fewer.
+    Fixture Three({{"RRR", "..."}, {"GGG", "..."}, {"BBB", "..."}});
+    Copy->CopyFrom(*Three.Sprite);
+    EXPECT_EQ(Copy->SaveAllBits(), Three.Sprite->SaveAllBits());
+    EXPECT_EQ(std::make_tuple(Copy->Cel(2).Delay(), Copy->Current(), Copy->BackColor()),
+              std::make_tuple(30, 0, PALETTERGB(255, 255, 255)));
+    Three.Sprite->DeleteCel(0);
+    Three.Sprite->DeleteCel(0);
+    Copy->CopyFrom(*Three.Sprite);
+    ASSERT_EQ(Copy->CelCount(), 1);
+    EXPECT_PICTURE(Copy->CelBitmap(0), Legend, {"BBB", "..."});
 }

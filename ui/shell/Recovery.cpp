@@ -36,14 +36,6 @@ const char PutBackText[] =
     "were kept.\n\nDo you want to put the old file back?  Yes puts it back, No discards the "
     "kept contents, and Cancel keeps them until the program starts again.";
 
-// What a copy is made from: the document's pixels and palette as they were at one moment,
-// shared with nothing, so that the worker may encode them while the user goes on painting.
-struct TSnapshot {
-    std::unique_ptr<TPxPalette> Palette;
-    std::unique_ptr<TSprite> Sprite;
-    GifWriteSettings Settings;
-};
-
 std::string PathOf(const QString& Name) {
     return QFile::encodeName(Name).toStdString();
 }
@@ -80,6 +72,14 @@ bool HoldsWork(const std::string& Name) {
 }
 
 } // namespace
+
+// What a copy is made from: the document's pixels and palette as they were at one moment,
+// shared with nothing, so that the worker may encode them while the user goes on painting.
+struct TRecovery::TSnapshot {
+    std::unique_ptr<TPxPalette> Palette;
+    std::unique_ptr<TSprite> Sprite;
+    GifWriteSettings Settings;
+};
 
 TRecovery::TRecovery(TfrmSpriteMDI& Owner) : Owner(Owner) {
     const QString Data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
@@ -154,6 +154,8 @@ void TRecovery::WriteCopies() {
         Retry.start();
         return;
     }
+    // A round put off for a stroke still leaves a minute to the next.
+    Timer.start();
     for (QMdiSubWindow* Window : Owner.MdiArea()->subWindowList()) {
         auto* Document = qobject_cast<TfrmCharAnimation*>(Window);
         if (!Document || !Document->CelList()) continue;
@@ -163,7 +165,12 @@ void TRecovery::WriteCopies() {
             continue;
         }
         const std::uint64_t Changes = Document->Modified.Changes();
-        if (Copy.Busy || Copy.Copied == Changes) continue;
+        if (Copy.Busy) continue;
+        if (Copy.Copied == Changes) {
+            // Left alone for a round: the memory goes until the next change.
+            Copy.Spare.reset();
+            continue;
+        }
         try {
             EnsureRunFolder();
         } catch (const FileWriteError& Failure) {
@@ -171,10 +178,19 @@ void TRecovery::WriteCopies() {
             return;
         }
 
-        auto Snapshot = std::make_shared<TSnapshot>();
+        std::shared_ptr<TSnapshot> Snapshot = std::move(Copy.Spare);
+        const TSprite& Source = *Document->Sprite();
+        const TPxPalette& Colors = Document->CelList()->Palette();
         try {
-            Snapshot->Palette = TPxPalette::CreateCopy(Document->CelList()->Palette());
-            Snapshot->Sprite = Document->Sprite()->CreateCopy(*Snapshot->Palette);
+            if (Snapshot && Snapshot->Sprite->Width() == Source.Width() &&
+                Snapshot->Sprite->Height() == Source.Height() &&
+                Snapshot->Palette->Equals(Colors)) {
+                Snapshot->Sprite->CopyFrom(Source);
+            } else {
+                Snapshot = std::make_shared<TSnapshot>();
+                Snapshot->Palette = TPxPalette::CreateCopy(Colors);
+                Snapshot->Sprite = Source.CreateCopy(*Snapshot->Palette);
+            }
             if (TfrmPainter* Painter = Document->Painter())
                 Painter->DrawFloatingSelection(*Snapshot->Sprite);
         } catch (const std::bad_alloc&) {
@@ -192,7 +208,7 @@ void TRecovery::WriteCopies() {
         const std::string GifFile = PathOf(GifName(Copy.Number));
         const std::string InfoFile = PathOf(InfoName(Copy.Number));
         const QObject* Key = Document;
-        Worker.start([this, Key, Snapshot, GifFile, InfoFile, Info]() mutable {
+        Worker.start([this, Key, Snapshot, GifFile, InfoFile, Info] {
             QString Failure;
             try {
                 // The caption goes first: a copy is never without it.
@@ -205,17 +221,20 @@ void TRecovery::WriteCopies() {
             } catch (const std::exception& Error) {
                 Failure = QString::fromStdString(Error.what());
             }
-            Snapshot.reset();
             QMetaObject::invokeMethod(
-                this, [this, Key, Failure] { CopyWritten(Key, Failure); }, Qt::QueuedConnection);
+                this, [this, Key, Failure, Snapshot] { CopyWritten(Key, Failure, Snapshot); },
+                Qt::QueuedConnection);
         });
     }
 }
 
-void TRecovery::CopyWritten(const QObject* Document, const QString& Failure) {
+void TRecovery::CopyWritten(const QObject* Document, const QString& Failure,
+                            std::shared_ptr<TSnapshot> Snapshot) {
     const auto Found = Copies.find(Document);
     if (Found != Copies.end()) {
         Found->second.Busy = false;
+        // Not for a document saved meanwhile.
+        if (Found->second.Written) Found->second.Spare = std::move(Snapshot);
         if (!Failure.isEmpty()) {
             // Tried again at the next round, caption and all.
             Found->second.Copied = 0;
@@ -246,6 +265,7 @@ void TRecovery::RemoveCopy(TCopy& Copy) {
     Copy.Written = false;
     Copy.Copied = 0;
     Copy.Caption.clear();
+    Copy.Spare.reset();
 }
 
 void TRecovery::Forget(TfrmCharAnimation* Document) {

@@ -4,9 +4,10 @@
 // imaging/RunFolder.h): the GIF file exactly as Save would write it, and beside it the
 // document's caption and file name. The copy is brought up to date at most once a minute
 // and only after a change; saving or closing the document removes it, so a normal end of the
-// program leaves nothing behind. The pixels are copied on the user-interface thread, which
-// takes a few milliseconds; encoding and writing happen on a worker thread of this object's
-// own, so painting never waits for the disk.
+// program leaves nothing behind. The pixels are copied on the user-interface thread, into
+// the memory of the last copy while the document keeps changing, which takes a few
+// milliseconds; encoding and writing happen on a worker thread of this object's own, so
+// painting never waits for the disk.
 //
 // At start-up, what programs that did not end normally left behind is offered once: the
 // old contents of files whose rewrite in place was cut short (put back, or discarded), and
@@ -62,6 +63,7 @@ public:
     void OfferLeftBehind();
 
 private:
+    struct TSnapshot;
     struct TCopy {
         int Number = 0;
         // The document's change count when its copy was last taken; 0 for none.
@@ -71,6 +73,9 @@ private:
         bool Busy = false;
         // The caption and file name written beside the copy.
         QString Caption;
+        // The last snapshot once written: the next one is copied into its memory, which
+        // costs a fraction of fresh memory. Kept while the document goes on changing.
+        std::shared_ptr<TSnapshot> Spare;
     };
 
     TCopy& Entry(TfrmCharAnimation* Document);
@@ -79,7 +84,8 @@ private:
     QString GifName(int Number) const;
     QString InfoName(int Number) const;
     void RemoveCopy(TCopy& Copy);
-    void CopyWritten(const QObject* Document, const QString& Failure);
+    void CopyWritten(const QObject* Document, const QString& Failure,
+                     std::shared_ptr<TSnapshot> Snapshot);
     void ReportFailure(const QString& Failure);
     // Takes a recovered document's copy over as its copy in this program's run folder.
     void Adopt(TfrmCharAnimation* Document, const QString& GifFile, const QString& InfoFile);
