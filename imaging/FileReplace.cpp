@@ -9,6 +9,7 @@
 #include <mutex>
 #include <optional>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include <dirent.h>
@@ -349,13 +350,19 @@ std::optional<ByteBlock> ReadKeptCopy(const std::string& Name, KeptHeader& Heade
         return std::nullopt;
     Header.FileName = Text.substr(At, NameLength);
     At += NameLength + 1;
-    int Used = 0;
-    if (std::sscanf(Text.c_str() + At, "%" SCNu64 " %" SCNx64 "\n%" SCNu64 " %" SCNx64 "\n%n",
-                    &Header.NewLength, &Header.NewPrint, &Header.OldLength, &Header.OldPrint,
-                    &Used) != 4 ||
-        Used == 0)
-        return std::nullopt;
-    At += std::size_t(Used);
+    // Two lines of a length and a fingerprint, read line by line: the old contents that
+    // follow may start with anything.
+    const std::pair<std::uint64_t*, std::uint64_t*> Lines[] = {
+        {&Header.NewLength, &Header.NewPrint}, {&Header.OldLength, &Header.OldPrint}};
+    for (const auto& [Length, Print] : Lines) {
+        const std::size_t LineEnd = Text.find('\n', At);
+        if (LineEnd == std::string::npos) return std::nullopt;
+        const std::string Line = Text.substr(At, LineEnd - At);
+        char End = 0;
+        if (std::sscanf(Line.c_str(), "%" SCNu64 " %" SCNx64 "%c", Length, Print, &End) != 2)
+            return std::nullopt;
+        At = LineEnd + 1;
+    }
     if (Whole->size() - At != Header.OldLength) return std::nullopt;
     ByteBlock Old(Whole->begin() + std::ptrdiff_t(At), Whole->end());
     if (Fingerprint(Old) != Header.OldPrint) return std::nullopt;

@@ -218,8 +218,8 @@ TEST(FileReplace, WhenTheDiskFillsUpTheOldContentsStay) {
 
 TEST(FileReplace, AKillAtAnyStepLeavesTheOldFileTheNewOneOrOneThatCanBePutBack) {
     // The old contents are the longer: new ones written over them and not yet cut to their
-    // length leave the old tail behind.
-    const std::string Before(300, 'o'), After = "new contents";
+    // length leave the old tail behind. (They start with blanks, which a kept copy keeps.)
+    const std::string Before = "\n  " + std::string(300, 'o'), After = "new contents";
     struct Case {
         const char* What;
         bool Linked; // rewritten in place
