@@ -177,9 +177,11 @@ TEST_F(Recovery, TheCopyIsWhatSaveWritesAndGoesWithSaveAndClose) {
     EXPECT_EQ(Info["caption"].toString(), "Animation [1]");
     EXPECT_EQ(Info["fileName"].toString(), "");
 
-    // Only a change makes a new copy (into the memory of the last one).
+    // Only a change makes a new copy (into the memory of the last one): here the floating
+    // selection moved again.
     const ino_t First = Inode(Copy);
-    SetDelay(Document, 450);
+    Drag(Document, {{40, 20}, {30, 40}});
+    ASSERT_TRUE(Document->Painter()->SelectionFloating);
     Kept().WriteCopies();
     Kept().Wait();
     const ino_t Second = Inode(Copy);

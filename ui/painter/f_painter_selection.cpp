@@ -192,6 +192,8 @@ void TfrmPainter::MoveAreaUp() {
     SelectionFloating = true;
     SetTool(ptSelectArea);
     SelectHover(CelX, CelY);
+    // Saved now, the area would be dropped at its new place: a change like any other.
+    MarkModified();
 }
 
 void TfrmPainter::SelectHover(int X, int Y) {
