@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <mutex>
+#include <new>
 #include <optional>
 #include <random>
 #include <utility>
@@ -503,16 +504,21 @@ std::vector<InterruptedSave> FindInterruptedSaves(const std::string& Folder) {
     ::closedir(Listing);
     std::sort(Names.begin(), Names.end());
     for (const std::string& Name : Names) {
-        KeptHeader Header;
-        if (!ReadKeptCopy(Name, Header)) continue;
-        const std::optional<ByteBlock> Now = ReadWhole(Header.FileName);
-        const auto Holds = [&](std::uint64_t Length, std::uint64_t Print) {
-            return Now && Now->size() == Length && Fingerprint(*Now) == Print;
-        };
-        if (Holds(Header.OldLength, Header.OldPrint) || Holds(Header.NewLength, Header.NewPrint))
-            ::unlink(Name.c_str());
-        else
-            Found.push_back({Header.FileName, Name});
+        // A copy or a file too large to be read now is left for a later start.
+        try {
+            KeptHeader Header;
+            if (!ReadKeptCopy(Name, Header)) continue;
+            const std::optional<ByteBlock> Now = ReadWhole(Header.FileName);
+            const auto Holds = [&](std::uint64_t Length, std::uint64_t Print) {
+                return Now && Now->size() == Length && Fingerprint(*Now) == Print;
+            };
+            if (Holds(Header.OldLength, Header.OldPrint) ||
+                Holds(Header.NewLength, Header.NewPrint))
+                ::unlink(Name.c_str());
+            else
+                Found.push_back({Header.FileName, Name});
+        } catch (const std::bad_alloc&) {
+        }
     }
     return Found;
 }
