@@ -310,21 +310,3 @@ TEST(FileReplace, ASaveRemovesOnlyItsOwnFilesStaleTemporaries) {
     EXPECT_EQ(Set(In.Names()), Set({"file", "file.0badc0de.tmp", "other", OthersTemporary}));
     EXPECT_EQ(ReadText(File), "last");
 }
-
-TEST(FileReplace, ARewriteInPlaceThatCannotKeepTheOldContentsChangesNothing) {
-    ScratchFolder In;
-    const fs::path File = In / "linked";
-    Put(File, Old);
-    fs::create_hard_link(File, In / "other name");
-    const std::vector<std::function<std::string()>> Folders = {
-        [&] { return (In / "missing").string(); },
-        []() -> std::string { throw FileWriteError("no folder for kept copies"); },
-    };
-    for (const auto& Folder : Folders) {
-        SetKeptCopyFolder(Folder);
-        EXPECT_THROW(Save(File, New), FileWriteError);
-        EXPECT_EQ(ReadText(File), Old);
-    }
-    SetKeptCopyFolder({});
-    EXPECT_EQ(In.Names(), (std::vector<std::string>{"linked", "other name"}));
-}
