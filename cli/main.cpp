@@ -12,6 +12,7 @@
 #include <fstream>
 #include <iostream>
 #include <map>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -19,7 +20,9 @@
 #include "gif/Exchange.h"
 #include "gif/GifReader.h"
 #include "gif/GifWriter.h"
+#include "imaging/FileReplace.h"
 #include "imaging/PxBitmap.h"
+#include "imaging/RunFolder.h"
 #include "model/Spritez.h"
 
 namespace {
@@ -196,6 +199,43 @@ int Frames(const Arguments& Args, std::ostream& Out, std::ostream& Err) {
     return ExitOk;
 }
 
+// The editor's recovery area: the per-user data location that Qt gives the editor
+// ($XDG_DATA_HOME, or ~/.local/share), its organisation and its name. A file that a command
+// rewrites in place keeps its old contents there until the new ones are on the disk, so
+// that after a kill the editor's next start offers to put the old file back. Empty when the
+// user has no home folder: such files are then rewritten without a kept copy.
+std::string RecoveryArea() {
+    std::string Data;
+    const char* DataHome = std::getenv("XDG_DATA_HOME");
+    if (DataHome && DataHome[0] == '/')
+        Data = DataHome;
+    else if (const char* Home = std::getenv("HOME"); Home && Home[0] == '/')
+        Data = std::string(Home) + "/.local/share";
+    else
+        return {};
+    return Data + "/Ostra Vale Software/Ostra Vale Vimbrel/recovery";
+}
+
+// While a command runs, a file it rewrites in place keeps its old contents in the recovery
+// area until the new ones are on the disk; the folder is made only when one is needed.
+class TKeptCopies {
+public:
+    TKeptCopies() {
+        SetKeptCopyFolder([this]() -> std::string {
+            const std::string Area = RecoveryArea();
+            if (Area.empty()) return {};
+            if (!Run) Run = TRunFolder::Create(Area);
+            return Run->Path();
+        });
+    }
+    ~TKeptCopies() { SetKeptCopyFolder({}); }
+    TKeptCopies(const TKeptCopies&) = delete;
+    TKeptCopies& operator=(const TKeptCopies&) = delete;
+
+private:
+    std::unique_ptr<TRunFolder> Run;
+};
+
 // Opens Input and saves it as Output the way the editor saves, every pixel Scale times over.
 int SaveCopy(const std::string& Input, const std::string& Output, int Scale, std::ostream& Out,
              std::ostream& Err) {
@@ -359,6 +399,7 @@ int Run(const std::vector<std::string>& Args, std::ostream& Out, std::ostream& E
         Err << "vimbrel-cli: " << Problem << "\n" << Chosen.Help;
         return ExitUsage;
     }
+    const TKeptCopies Kept;
     return Chosen.Run(Given, Out, Err);
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <utility>
 
 #include "imaging/Palette.h"
@@ -67,6 +68,28 @@ TSprite::TSprite(int Width, int Height, TPxPalette& Palette, COLORREF BackColor)
 }
 
 TSprite::~TSprite() = default;
+
+std::unique_ptr<TSprite> TSprite::CreateCopy(TPxPalette& Palette) const {
+    auto Copy = Create(SpriteWidth, SpriteHeight, Palette, Background);
+    Copy->Cels.reserve(Cels.size());
+    Copy->CopyFrom(*this);
+    return Copy;
+}
+
+void TSprite::CopyFrom(const TSprite& Source) {
+    Cels.resize(std::min(Cels.size(), Source.Cels.size()));
+    while (Cels.size() < Source.Cels.size())
+        AddCelUnfilled(0);
+    for (std::size_t i = 0; i < Cels.size(); ++i) {
+        const TCel& From = *Source.Cels[i];
+        Cels[i]->SetDelay(From.Delay());
+        Cels[i]->SetDisposal(From.Disposal());
+        std::memcpy(Cels[i]->Bitmap().Bits(), From.Bitmap().Bits(),
+                    std::size_t(From.Bitmap().ImageSize()));
+    }
+    Background = Source.Background;
+    CurrentIndex = Source.CurrentIndex;
+}
 
 void TSprite::AddAnimation(const std::string& Name) {
     Animations.emplace_back(Name);

@@ -24,9 +24,12 @@ struct Outcome {
     std::string Out, Err;
 };
 
-// Runs the program with Args, its output going through files in Folder.
-Outcome RunCli(const ScratchFolder& Folder, const std::vector<std::string>& Args) {
-    std::string Command = Quoted((fs::path(VIMBREL_APP_DIR) / "vimbrel-cli").string());
+// Runs the program with Args, and with Setting (NAME=VALUE) in its environment when given,
+// its output going through files in Folder.
+Outcome RunCli(const ScratchFolder& Folder, const std::vector<std::string>& Args,
+               const std::string& Setting = "") {
+    std::string Command = (Setting.empty() ? "" : "env " + Quoted(Setting) + " ") +
+                          Quoted((fs::path(VIMBREL_APP_DIR) / "vimbrel-cli").string());
     for (const std::string& Arg : Args)
         Command += " " + Quoted(Arg);
     Command += " >" + Quoted((Folder / "out").string()) + " 2>" + Quoted((Folder / "err").string());
@@ -196,4 +199,34 @@ TEST(Cli, ScaledCopiesSheetsAndPngCels) {
         EXPECT_EQ(Shown, CelColors(Original, Cel)) << Cel;
     }
     EXPECT_EQ(ReadText(Cels / "info.txt"), RunCli(Folder, {"info", Asis.string()}).Out);
+}
+
+TEST(Cli, ResaveOverAFileWithOtherNamesKeepsItsOldContentsWhereTheEditorLooks) {
+    ScratchFolder Folder;
+    const fs::path Target = Folder / "linked.gif", Data = Folder / "data";
+    fs::copy_file(::Data / "fixtures" / "gs-comment.gif", Target);
+    fs::create_hard_link(Target, Folder / "other.gif");
+    const std::string Before = ReadText(Target);
+    const std::string Source = (::Data / "fixtures" / "im-gif87a.gif").string();
+    const fs::path Area = Data / "Ostra Vale Software" / "Ostra Vale Vimbrel" / "recovery";
+    // Where the old contents cannot be kept, the file is left alone.
+    fs::create_directories(Area.parent_path());
+    std::ofstream(Area) << "in the way";
+    const Outcome Refused =
+        RunCli(Folder, {"resave", Source, Target.string()}, "XDG_DATA_HOME=" + Data.string());
+    EXPECT_EQ(Refused.Status, 1);
+    EXPECT_NE(Refused.Err.find("Unable to keep the old contents of " + Target.string()),
+              std::string::npos)
+        << Refused.Err;
+    EXPECT_EQ(ReadText(Target), Before);
+
+    fs::remove(Area);
+    const Outcome Saved =
+        RunCli(Folder, {"resave", Source, Target.string()}, "XDG_DATA_HOME=" + Data.string());
+    EXPECT_EQ(std::make_tuple(Saved.Status, Saved.Err), std::make_tuple(0, ""));
+    EXPECT_EQ(RunCli(Folder, {"info", Target.string()}).Out, RunCli(Folder, {"info", Source}).Out);
+    EXPECT_TRUE(fs::equivalent(Target, Folder / "other.gif"));
+    // The folder it kept them in is gone again.
+    EXPECT_TRUE(fs::is_directory(Area));
+    EXPECT_TRUE(fs::is_empty(Area));
 }

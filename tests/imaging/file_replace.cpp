@@ -1,6 +1,7 @@
 #include <csignal>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <set>
 
 #include <sys/resource.h>
@@ -66,6 +67,44 @@ int InChild(const std::function<bool()>& Ready, const std::function<void()>& Bod
     int Status = 0;
     if (Child < 0 || ::waitpid(Child, &Status, 0) != Child || !WIFEXITED(Status)) return -1;
     return WEXITSTATUS(Status);
+}
+
+// Stopped or killed at this step of a save, through the save's hook.
+SaveStep StopAt;
+int StopWith;
+void StopHere(SaveStep Step) {
+    if (Step == StopAt) ::raise(StopWith);
+}
+
+// A child that saves Text as Name, keeping old contents in Kept, and sends itself Signal at
+// Step (or half way through handing over the contents when there is no step). Its pid once
+// it stopped or ended, or -1 when it did neither by that signal.
+pid_t SaveInChild(const fs::path& Name, const std::string& Text, std::optional<SaveStep> Step,
+                  const fs::path& Kept, int Signal = SIGKILL) {
+    const pid_t Child = ::fork();
+    if (Child == 0) {
+        SetKeptCopyFolder([Kept] { return Kept.string(); });
+        if (Step) {
+            StopAt = *Step;
+            StopWith = Signal;
+            SetSaveStepHook(StopHere);
+        }
+        try {
+            ReplaceFile(Name.string(), [&](const ByteSink& Sink) {
+                const auto* Data = reinterpret_cast<const std::uint8_t*>(Text.data());
+                Sink(Data, Text.size() / 2);
+                if (!Step) ::raise(Signal);
+                Sink(Data + Text.size() / 2, Text.size() - Text.size() / 2);
+            });
+        } catch (const FileWriteError&) {
+        }
+        ::_exit(0);
+    }
+    int Status = 0;
+    if (Child < 0 || ::waitpid(Child, &Status, WUNTRACED) != Child) return -1;
+    const bool Ended = WIFSIGNALED(Status) && WTERMSIG(Status) == Signal;
+    const bool Stopped = WIFSTOPPED(Status) && WSTOPSIG(Status) == Signal;
+    return Ended || Stopped ? Child : -1;
 }
 
 } // namespace
@@ -175,4 +214,99 @@ TEST(FileReplace, WhenTheDiskFillsUpTheOldContentsStay) {
     EXPECT_EQ(ReadText(Folder / "linked"), Old);
     EXPECT_TRUE(fs::equivalent(Folder / "linked", Folder / "other name"));
     EXPECT_EQ(Folder.Names(), (std::vector<std::string>{"linked", "other name", "plain"}));
+}
+
+TEST(FileReplace, AKillAtAnyStepLeavesTheOldFileTheNewOneOrOneThatCanBePutBack) {
+    // The old contents are the longer: new ones written over them and not yet cut to their
+    // length leave the old tail behind. (They start with blanks, which a kept copy keeps.)
+    const std::string Before = "\n  " + std::string(300, 'o'), After = "new contents";
+    struct Case {
+        const char* What;
+        bool Linked; // rewritten in place
+        std::optional<SaveStep> Step;
+        const std::string* Left; // null: neither, to be put back
+    };
+    const std::vector<Case> Cases = {
+        {"writing a temporary", false, std::nullopt, &Before},
+        {"a temporary made", false, SaveStep::TemporaryCreated, &Before},
+        {"a temporary written", false, SaveStep::TemporaryWritten, &Before},
+        {"renamed", false, SaveStep::Renamed, &After},
+        {"encoding for a rewrite", true, std::nullopt, &Before},
+        {"old contents kept", true, SaveStep::OldContentsKept, &Before},
+        {"written in place", true, SaveStep::WrittenInPlace, nullptr},
+        {"cut to length", true, SaveStep::CutToLength, &After},
+        {"synced in place", true, SaveStep::SyncedInPlace, &After},
+    };
+    for (const Case& C : Cases) {
+        SCOPED_TRACE(C.What);
+        ScratchFolder In, Kept;
+        const fs::path File = In / "file";
+        Put(File, Before);
+        if (C.Linked) fs::create_hard_link(File, In / "other name");
+        ASSERT_GT(SaveInChild(File, After, C.Step, Kept.Path), 0) << "the save reached the step";
+
+        const std::vector<InterruptedSave> Cut = FindInterruptedSaves(Kept.Path.string());
+        if (C.Left) {
+            EXPECT_EQ(ReadText(File), *C.Left);
+            EXPECT_TRUE(Cut.empty());
+        } else {
+            EXPECT_NE(ReadText(File), Before);
+            EXPECT_NE(ReadText(File), After);
+            ASSERT_EQ(Cut.size(), 1u);
+            EXPECT_EQ(Cut[0].FileName, File.string());
+            PutBackOldContents(Cut[0]);
+            EXPECT_EQ(ReadText(File), Before);
+        }
+        // A kept copy goes once it is of no more use; the next save of the file removes the
+        // temporary the kill left beside it, keeps the links, and leaves nothing kept.
+        EXPECT_TRUE(Kept.Names().empty());
+        SetKeptCopyFolder([&] { return Kept.Path.string(); });
+        Save(File, After);
+        SetKeptCopyFolder({});
+        EXPECT_EQ(ReadText(File), After);
+        const std::vector<std::string> Names = {"file", "other name"};
+        EXPECT_EQ(In.Names(), std::vector<std::string>(Names.begin(), Names.end() - !C.Linked));
+        EXPECT_TRUE(!C.Linked || fs::equivalent(File, In / "other name"));
+        EXPECT_TRUE(Kept.Names().empty());
+    }
+}
+
+TEST(FileReplace, ASaveRemovesOnlyItsOwnFilesStaleTemporaries) {
+    ScratchFolder In, Kept;
+    const fs::path File = In / "file", Other = In / "other";
+    Put(File, "old");
+    Put(Other, "old");
+    // A save still writing its temporary, stopped until the end of the test.
+    struct Stopped {
+        pid_t Pid;
+        ~Stopped() {
+            if (Pid > 0) ::kill(Pid, SIGKILL), ::waitpid(Pid, nullptr, 0);
+        }
+    } Writing{SaveInChild(File, "newer", SaveStep::TemporaryCreated, Kept.Path, SIGSTOP)};
+    ASSERT_GT(Writing.Pid, 0);
+    std::vector<std::string> Names = In.Names();
+    ASSERT_EQ(Names.size(), 3u);
+    const std::string Live = Names[1];
+    // Saves killed with their temporaries written, of the file and of another one, and a file
+    // named like a temporary of the file that no save made.
+    ASSERT_GT(SaveInChild(File, "new", SaveStep::TemporaryWritten, Kept.Path), 0);
+    ASSERT_GT(SaveInChild(Other, "new", SaveStep::TemporaryWritten, Kept.Path), 0);
+    Put(In / "file.0badc0de.tmp", "someone else's");
+    Names = In.Names();
+    ASSERT_EQ(Names.size(), 6u);
+    const std::string OthersTemporary = Names[5];
+    ASSERT_EQ(OthersTemporary.rfind("other.", 0), 0u);
+
+    Save(File, "newest");
+    const auto Set = [](const std::vector<std::string>& List) {
+        return std::set<std::string>(List.begin(), List.end());
+    };
+    EXPECT_EQ(Set(In.Names()), Set({"file", Live, "file.0badc0de.tmp", "other", OthersTemporary}));
+    // Once the writing save is gone, its temporary is stale as well.
+    ::kill(Writing.Pid, SIGKILL);
+    ::waitpid(Writing.Pid, nullptr, 0);
+    Writing.Pid = 0;
+    Save(File, "last");
+    EXPECT_EQ(Set(In.Names()), Set({"file", "file.0badc0de.tmp", "other", OthersTemporary}));
+    EXPECT_EQ(ReadText(File), "last");
 }

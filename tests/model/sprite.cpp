@@ -188,3 +188,38 @@ TEST(Sprite, SaveAllBitsAndRestoreAllBitsAreByteExact) {
     std::fill_n(F.Cel(2).Bits(), F.Cel(2).ImageSize(), std::uint8_t(Blue));
     EXPECT_PICTURE(F.Cel(1), Legend, {"...", "..."});
 }
+
+TEST(Sprite, ACopyIsByteExactOnItsOwnPaletteAndOutlivesTheOriginal) {
+    Fixture F({{"RGB", "..."}, {"kK.", "YMC"}});
+    F.Cel(0).ScanLine(0)[3] = 0x5A;
+    F.Sprite->Cel(1).SetDisposal(DisposalNone);
+    F.Sprite->SetCurrent(1);
+    F.Sprite->SetBackColor(PALETTERGB(255, 0, 0));
+    const auto Blocks = F.Sprite->SaveAllBits();
+    auto Palette = TPxPalette::CreateCopy(*F.Palette);
+    auto Copy = F.Sprite->CreateCopy(*Palette);
+    // Whatever happens to the original afterwards, the copy stays as it was taken.
+    F.Sprite->FlipVert(true);
+    F.Sprite.reset();
+    F.Palette.reset();
+    ASSERT_EQ(Copy->CelCount(), 2);
+    EXPECT_EQ(Copy->SaveAllBits(), Blocks);
+    EXPECT_EQ(std::make_tuple(Copy->Cel(0).Delay(), Copy->Cel(1).Delay(), Copy->Current()),
+              std::make_tuple(10, 20, 1));
+    EXPECT_EQ(std::make_pair(int(Copy->Cel(0).Disposal()), int(Copy->Cel(1).Disposal())),
+              std::make_pair(int(DisposalRestoreBackground), int(DisposalNone)));
+    EXPECT_EQ(Copy->BackColor(), PALETTERGB(255, 0, 0));
+    EXPECT_EQ(&Copy->CelBitmap(1).Palette(), Palette.get());
+
+    // A copy brought up to date with a sprite of more cels, then of fewer.
+    Fixture Three({{"RRR", "..."}, {"GGG", "..."}, {"BBB", "..."}});
+    Copy->CopyFrom(*Three.Sprite);
+    EXPECT_EQ(Copy->SaveAllBits(), Three.Sprite->SaveAllBits());
+    EXPECT_EQ(std::make_tuple(Copy->Cel(2).Delay(), Copy->Current(), Copy->BackColor()),
+              std::make_tuple(30, 0, PALETTERGB(255, 255, 255)));
+    Three.Sprite->DeleteCel(0);
+    Three.Sprite->DeleteCel(0);
+    Copy->CopyFrom(*Three.Sprite);
+    ASSERT_EQ(Copy->CelCount(), 1);
+    EXPECT_PICTURE(Copy->CelBitmap(0), Legend, {"BBB", "..."});
+}

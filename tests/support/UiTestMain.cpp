@@ -1,6 +1,6 @@
 // main() of the window tests: one QApplication on the offscreen platform for the whole
-// program, settings in a home folder of this process's own (ctest runs test cases side by
-// side, and the settings key would otherwise be shared between them), and the scripted
+// program, settings and recovery data in a home folder of this process's own (ctest runs
+// test cases side by side, and they would otherwise be shared between them), and the scripted
 // questions installed so that no test ever waits for a person.
 #include <QApplication>
 #include <QStandardPaths>
@@ -12,8 +12,12 @@
 #include "support/ScriptedQuestions.h"
 
 int main(int argc, char** argv) {
-    std::string Home = (std::filesystem::temp_directory_path() / "vimbrel-ui-test-XXXXXX").string();
-    if (!::mkdtemp(Home.data())) return 1;
+    // A test that runs its own program as a child hands it its home folder.
+    const char* Shared = std::getenv("VIMBREL_TEST_HOME");
+    std::string Home =
+        Shared ? std::string(Shared)
+               : (std::filesystem::temp_directory_path() / "vimbrel-ui-test-XXXXXX").string();
+    if (!Shared && !::mkdtemp(Home.data())) return 1;
     ::setenv("HOME", Home.c_str(), 1);
     ::setenv("XDG_CONFIG_HOME", (Home + "/.config").c_str(), 1);
     ::setenv("XDG_RUNTIME_DIR", Home.c_str(), 1);
@@ -29,6 +33,6 @@ int main(int argc, char** argv) {
         Result = RUN_ALL_TESTS();
     }
     std::error_code Ignored;
-    std::filesystem::remove_all(Home, Ignored);
+    if (!Shared) std::filesystem::remove_all(Home, Ignored);
     return Result;
 }

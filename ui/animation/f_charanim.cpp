@@ -497,10 +497,7 @@ bool TfrmCharAnimation::SaveToGIF(const QString& FileName, QString* Reason) {
     // hole and lose the lifted pixels.
     if (TfrmPainter* Editing = Painter()) Editing->DropSelection();
     const TWaitCursor Wait;
-    GifWriteSettings Settings;
-    Settings.BackgroundTransparent = BackgroundTransparent;
-    Settings.LoopCount = LoopCount;
-    Settings.Comments = Comments;
+    const GifWriteSettings Settings = WriteSettings();
     const auto Progress = [](int Position, int Maximum) {
         if (!frmProgress) return;
         if (Position == 0)
@@ -519,6 +516,14 @@ bool TfrmCharAnimation::SaveToGIF(const QString& FileName, QString* Reason) {
     if (frmProgress) frmProgress->Finish();
     if (!Written && Reason) *Reason = QString::fromStdString(Written.Reason);
     return bool(Written);
+}
+
+GifWriteSettings TfrmCharAnimation::WriteSettings() const {
+    GifWriteSettings Settings;
+    Settings.BackgroundTransparent = BackgroundTransparent;
+    Settings.LoopCount = LoopCount;
+    Settings.Comments = Comments;
+    return Settings;
 }
 
 void TfrmCharAnimation::SetPalette(TPxPalette&) {

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "gif/GifWriter.h"
 #include "imaging/Color.h"
 
 class QCheckBox;
@@ -36,6 +37,24 @@ class TdlgSize;
 class TfrmPainter;
 struct RgbPicture;
 
+// Whether a document has unsaved changes. Every change sets it, so it also counts them:
+// whoever keeps a copy of the unsaved work can tell when that copy has fallen behind.
+class TModifiedFlag {
+public:
+    TModifiedFlag& operator=(bool Value) {
+        Set = Value;
+        if (Value) ++Count;
+        return *this;
+    }
+    operator bool() const { return Set; }
+    // How often it was set so far.
+    std::uint64_t Changes() const { return Count; }
+
+private:
+    bool Set = false;
+    std::uint64_t Count = 0;
+};
+
 class TfrmCharAnimation : public QMdiSubWindow {
     Q_OBJECT
 public:
@@ -48,7 +67,7 @@ public:
     ~TfrmCharAnimation() override;
 
     // ---- Document settings ----
-    bool Modified = false;
+    TModifiedFlag Modified;
     std::vector<std::string> Comments;
     std::uint16_t LoopCount = 0;
     bool BackgroundTransparent = false;
@@ -92,6 +111,8 @@ public:
     // Saves the animation as a GIF file with the progress window; false with Reason when it
     // cannot be written (the file on disk is then as it was).
     bool SaveToGIF(const QString& FileName, QString* Reason = nullptr);
+    // What a saved file carries besides the cels and the palette.
+    GifWriteSettings WriteSettings() const;
     // Hands a sprite to the cel list and the painter.
     void SetSprite(std::unique_ptr<TSprite> Sprite);
     // After the palette changed: rebuilds the backdrop, redraws painter and preview, and

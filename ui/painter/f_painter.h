@@ -76,6 +76,9 @@ public:
     void CancelSelection();
     // Drops a floating selection into its cel.
     void DropSelection();
+    // Stamps a floating selection onto Copy, a copy of the painter's sprite, as dropping it
+    // would stamp it onto the sprite; the selection goes on floating.
+    void DrawFloatingSelection(TSprite& Copy) const;
     // Marks the animation modified.
     void MarkModified();
     // Turns the floating selection into the brush of the brush tool, centred on the
@@ -224,6 +227,9 @@ private:
     void PaintBand(QPainter& Painter, const QRect& Area) const;
     // The floating pixels drawn into the view at the selection's place, and marked.
     TRect DrawFloating();
+    // The selected pixels stamped at their place onto Target's current cel, or every cel
+    // with Paint on All.
+    void StampSelection(TSprite& Target) const;
     void StopMarquee();
     // Ends a selection, polyline or brush cut from a selection without stamping anything.
     void ForgetAreaState();

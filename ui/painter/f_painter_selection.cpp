@@ -34,11 +34,8 @@ void TfrmPainter::DropSelection() {
     if (AreaBrush && Sprite) {
         if (TCelList* List = Cels())
             List->DrawBrush(SelLeft, SelTop, *AreaBrush, PaintOnAll());
-        else if (PaintOnAll())
-            for (int i = 0; i < Sprite->CelCount(); ++i)
-                Sprite->DrawBrushOnCel(SelLeft, SelTop, i, *AreaBrush);
         else
-            Sprite->DrawBrush(SelLeft, SelTop, *AreaBrush);
+            StampSelection(*Sprite);
         MarkModified();
     }
     if (AnimationWindow) {
@@ -47,6 +44,18 @@ void TfrmPainter::DropSelection() {
     } else {
         ShowPainterCel();
     }
+}
+
+void TfrmPainter::DrawFloatingSelection(TSprite& Copy) const {
+    if (SelectionFloating && AreaBrush) StampSelection(Copy);
+}
+
+void TfrmPainter::StampSelection(TSprite& Target) const {
+    if (PaintOnAll())
+        for (int i = 0; i < Target.CelCount(); ++i)
+            Target.DrawBrushOnCel(SelLeft, SelTop, i, *AreaBrush);
+    else
+        Target.DrawBrush(SelLeft, SelTop, *AreaBrush);
 }
 
 void TfrmPainter::CancelSelection() {
@@ -183,6 +192,8 @@ void TfrmPainter::MoveAreaUp() {
     SelectionFloating = true;
     SetTool(ptSelectArea);
     SelectHover(CelX, CelY);
+    // Saved now, the area would be dropped at its new place: a change like any other.
+    MarkModified();
 }
 
 void TfrmPainter::SelectHover(int X, int Y) {

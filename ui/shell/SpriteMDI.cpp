@@ -16,6 +16,7 @@
 #include <QRegularExpression>
 #include <QShortcut>
 #include <QStatusBar>
+#include <QTimer>
 
 #include "imaging/Palette.h"
 #include "ui/animation/f_charanim.h"
@@ -25,6 +26,7 @@
 #include "ui/shell/Help.h"
 #include "ui/shell/PictureSources.h"
 #include "ui/shell/Questions.h"
+#include "ui/shell/Recovery.h"
 #include "ui/shell/SpriteMDI_controls.h"
 
 // ---- The brush-size box ----
@@ -97,6 +99,7 @@ TfrmSpriteMDI::TfrmSpriteMDI(const QString& Folder, QWidget* Parent)
     PaintOnAll = false;
     OpenFolder = AppDir + "/images";
     LoadRecentFiles();
+    KeptWork = std::make_unique<TRecovery>(*this);
 }
 
 TfrmSpriteMDI::~TfrmSpriteMDI() {
@@ -223,6 +226,8 @@ void TfrmSpriteMDI::FormActivate() {
     UpdateCommandStates();
     SetStatusText(0, "Welcome to Ostra Vale Vimbrel");
     Activated = true;
+    // Once the window is on the screen for the questions to stand over.
+    QTimer::singleShot(0, this, [this] { KeptWork->OfferLeftBehind(); });
 }
 
 void TfrmSpriteMDI::AppOnActivate() {

@@ -11,6 +11,8 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "imaging/Color.h"
 #include "ui/shell/EditingState.h"
@@ -29,6 +31,7 @@ class TPxBitmap;
 class TPxPalette;
 class TfrmCharAnimation;
 class TfrmPainter;
+class TRecovery;
 
 class TfrmSpriteMDI : public QMainWindow {
     Q_OBJECT
@@ -100,6 +103,11 @@ public:
     TfrmCharAnimation* CreateAnimationWindow();
     // Opens FileName into a new document; false (after the error box) when it cannot.
     bool OpenAnimation(const QString& FileName);
+    // Opens the recovery copy CopyFile as a modified document captioned Caption (its own
+    // new caption when Caption is empty); null when it cannot be read. Faults lists what
+    // was wrong with a damaged copy that opened all the same.
+    TfrmCharAnimation* OpenRecoveredAnimation(const QString& CopyFile, const QString& Caption,
+                                              std::vector<std::string>& Faults);
     // Asks for a file name with the save dialog dlgSaveAnimation; empty when cancelled.
     QString AskSaveAnimationName(const QString& Offered = QString());
     // Saves the current animation (Save), or under a new name (Save As).
@@ -109,6 +117,8 @@ public:
     void SetPalette(std::unique_ptr<TPxPalette> Palette);
 
     QMdiArea* MdiArea() const { return Area; }
+    // The copies of unsaved work.
+    TRecovery& Recovery() const { return *KeptWork; }
     // The recent files, most recent first (at most 8).
     QStringList RecentFiles() const { return Recent; }
     void AddRecentFile(const QString& FileName);
@@ -160,6 +170,11 @@ private:
     bool SaveAnimation(const QString& Target);
     void LoadDefaultPalette();
     std::unique_ptr<TPxPalette> DocumentPalette() const;
+    // A new document with FileName loaded into it, not yet shown; null when it cannot be
+    // read (the window is gone again then).
+    TfrmCharAnimation* LoadDocument(const QString& FileName, std::vector<std::string>& Faults);
+    // Shows a loaded document under Caption and makes it the active one.
+    void ShowDocument(TfrmCharAnimation* Animation, const QString& Caption);
 
     // ---- Settings (SpriteMDI_settings.cpp) ----
     void RestoreToolBars();
@@ -178,4 +193,7 @@ private:
     QString OpenFolder;
     // Set while the window takes itself apart; document windows then find no commands.
     bool ShuttingDown = false;
+    // Declared last, so destroyed first of the members: after the destructor has closed the
+    // documents, whose copies it removes then.
+    std::unique_ptr<TRecovery> KeptWork;
 };

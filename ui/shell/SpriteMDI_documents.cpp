@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QPointer>
+#include <QRegularExpression>
+#include <algorithm>
 
 #include "imaging/Palette.h"
 #include "model/Cellist.h"
@@ -13,6 +15,7 @@
 #include "ui/painter/f_painter.h"
 #include "ui/shell/Forms.h"
 #include "ui/shell/Questions.h"
+#include "ui/shell/Recovery.h"
 #include "ui/shell/SpriteMDI_controls.h"
 
 namespace {
@@ -119,38 +122,62 @@ TfrmCharAnimation* TfrmSpriteMDI::CreateAnimationWindow() {
     return Animation;
 }
 
-bool TfrmSpriteMDI::OpenAnimation(const QString& FileName) {
+TfrmCharAnimation* TfrmSpriteMDI::LoadDocument(const QString& FileName,
+                                               std::vector<std::string>& Faults) {
     const QPointer<TfrmCharAnimation> Previous = CurrentAnimation;
     TfrmCharAnimation* Animation = nullptr;
     bool Loaded = false;
-    QString Reason;
-    std::vector<std::string> Faults;
     {
         const THourglass Wait;
         Animation = CreateAnimationWindow();
-        Loaded = Animation->LoadFromGIF(FileName, &Reason, &Faults);
+        Loaded = Animation->LoadFromGIF(FileName, nullptr, &Faults);
     }
-    if (!Loaded) {
-        Animation->close();
-        if (Previous) {
-            Area->setActiveSubWindow(Previous);
-            Previous->FormActivate();
-        } else {
-            CurrentPalette = DefaultPalette.get();
-        }
-        Questions().Message(TBoxKind::Error, OpenFailedText);
-        return false;
+    if (Loaded) return Animation;
+    Animation->close();
+    if (Previous) {
+        Area->setActiveSubWindow(Previous);
+        Previous->FormActivate();
+    } else {
+        CurrentPalette = DefaultPalette.get();
     }
-    Animation->SetCaption(FileName);
+    return nullptr;
+}
+
+void TfrmSpriteMDI::ShowDocument(TfrmCharAnimation* Animation, const QString& Caption) {
+    Animation->SetCaption(Caption);
     TfrmPainter* Painter = Animation->Painter();
-    if (Painter) Painter->setWindowTitle("Painter : " + FileName);
     Animation->show();
     if (Painter) Painter->show();
     Area->setActiveSubWindow(Animation);
     Animation->FormActivate();
+}
+
+bool TfrmSpriteMDI::OpenAnimation(const QString& FileName) {
+    std::vector<std::string> Faults;
+    TfrmCharAnimation* Animation = LoadDocument(FileName, Faults);
+    if (!Animation) {
+        Questions().Message(TBoxKind::Error, OpenFailedText);
+        return false;
+    }
+    ShowDocument(Animation, FileName);
     AddRecentFile(FileName);
     if (!Faults.empty()) Questions().Message(TBoxKind::Warning, DamageText(FileName, Faults));
     return true;
+}
+
+TfrmCharAnimation* TfrmSpriteMDI::OpenRecoveredAnimation(const QString& CopyFile,
+                                                         const QString& Caption,
+                                                         std::vector<std::string>& Faults) {
+    TfrmCharAnimation* Animation = LoadDocument(CopyFile, Faults);
+    if (!Animation) return nullptr;
+    ShowDocument(Animation, Caption.isEmpty() ? Animation->Caption() : Caption);
+    Animation->Modified = true;
+    // New documents must not take the number of a recovered untitled one.
+    static const QRegularExpression Untitled("^Animation \\[([0-9]{1,9})\\]$");
+    const QRegularExpressionMatch Match = Untitled.match(Caption);
+    if (Match.hasMatch()) UntitledCount = std::max(UntitledCount, Match.captured(1).toInt());
+    UpdateCommandStates();
+    return Animation;
 }
 
 QString TfrmSpriteMDI::AskSaveAnimationName(const QString& Offered) {
@@ -179,6 +206,7 @@ bool TfrmSpriteMDI::SaveAnimation(const QString& Target) {
         return false;
     }
     Animation->Modified = false;
+    KeptWork->Forget(Animation);
     Animation->SetCaption(Target);
     if (TfrmPainter* Painter = Animation->Painter()) Painter->setWindowTitle("Painter : " + Target);
     AddRecentFile(Target);

@@ -1,0 +1,354 @@
+// Recovery of unsaved work: the copies kept while documents have unsaved changes, and what
+// the next start offers after the program was killed, with the old contents of a file whose
+// rewrite in place was cut short.
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMdiArea>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <csignal>
+#include <fstream>
+#include <sstream>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "gif/GifWriter.h"
+#include "imaging/FileReplace.h"
+#include "imaging/Palette.h"
+#include "imaging/PxBitmap.h"
+#include "model/Cellist.h"
+#include "model/Spritez.h"
+#include "support/PictureAssert.h"
+#include "support/ProgramWindows.h"
+#include "ui/painter/f_painter.h"
+#include "ui/shell/Recovery.h"
+
+namespace {
+
+TRecovery& Kept() {
+    return frmSpriteMDI->Recovery();
+}
+
+// A drag of the left button in Document's painter through the cel points Points.
+void Drag(TfrmCharAnimation* Document, const std::vector<QPoint>& Points) {
+    TfrmPainter* Painter = Document->Painter();
+    QWidget* Image = Painter->findChild<QWidget*>("imgPainter");
+    const int Zoom = Painter->Zoom();
+    const auto At = [Zoom](QPoint P) { return P * Zoom + QPoint(Zoom / 2, Zoom / 2); };
+    QTest::mousePress(Image, Qt::LeftButton, {}, At(Points.front()));
+    for (const QPoint& Point : Points)
+        QTest::mouseMove(Image, At(Point));
+    QTest::mouseRelease(Image, Qt::LeftButton, {}, At(Points.back()));
+}
+
+// A stroke of the brush in palette entry PaletteIndex.
+void Stroke(TfrmCharAnimation* Document, int PaletteIndex, const std::vector<QPoint>& Points) {
+    Document->Painter()->SetDrawColor(Document->Palette()->GetColor(PaletteIndex), false);
+    Drag(Document, Points);
+}
+
+void SetDelay(TfrmCharAnimation* Document, int Delay) {
+    Document->findChild<QSpinBox*>("spinFrameRate")->setValue(Delay);
+}
+
+QByteArray Contents(const QString& FileName) {
+    QFile File(FileName);
+    return File.open(QIODevice::ReadOnly) ? File.readAll() : QByteArray();
+}
+
+ino_t Inode(const QString& FileName) {
+    struct stat Info {};
+    return ::stat(QFile::encodeName(FileName).constData(), &Info) == 0 ? Info.st_ino : 0;
+}
+
+QStringList RunFolders(const QString& Area) {
+    return QDir(Area).entryList({"run-*"}, QDir::Dirs);
+}
+
+std::vector<TfrmCharAnimation*> Documents() {
+    std::vector<TfrmCharAnimation*> Found;
+    for (QMdiSubWindow* Window : frmSpriteMDI->MdiArea()->subWindowList())
+        if (auto* Document = qobject_cast<TfrmCharAnimation*>(Window)) Found.push_back(Document);
+    std::sort(Found.begin(), Found.end(),
+              [](auto* A, auto* B) { return A->Caption() < B->Caption(); });
+    return Found;
+}
+
+// What a person sees of a document, line by line: its caption, its colours, and each cel's
+// delay, disposal and the colours of its pixels.
+std::vector<std::string> Seen(TfrmCharAnimation* Document) {
+    std::vector<std::string> Lines{Document->Caption().toStdString()};
+    const TPxPalette& Palette = *Document->Palette();
+    for (int Index = FirstUserColor; Index <= LastUserColor; ++Index) {
+        const RgbColor Color = Palette.Entry(Index).Color();
+        Lines.push_back("colour " + std::to_string(Index) + ": " + std::to_string(Color.Red) + " " +
+                        std::to_string(Color.Green) + " " + std::to_string(Color.Blue));
+    }
+    const TSprite& Sprite = *Document->Sprite();
+    for (int Cel = 0; Cel < Sprite.CelCount(); ++Cel) {
+        Lines.push_back("cel " + std::to_string(Cel) + ": delay " +
+                        std::to_string(Sprite.Cel(Cel).Delay()) + ", disposal " +
+                        std::to_string(Sprite.Cel(Cel).Disposal()));
+        const TPxBitmap& Bitmap = Sprite.CelBitmap(Cel);
+        for (int Y = 0; Y < Bitmap.Height(); ++Y) {
+            std::ostringstream Row;
+            Row << "cel " << Cel << " row " << Y << ":" << std::hex;
+            for (int X = 0; X < Bitmap.Width(); ++X) {
+                const RgbColor& Color = Bitmap.ColorTable()[Bitmap.IndexAt(X, Y)];
+                Row << " " << (Color.Red << 16 | Color.Green << 8 | Color.Blue);
+            }
+            Lines.push_back(Row.str());
+        }
+    }
+    return Lines;
+}
+
+::testing::AssertionResult SameLines(const std::vector<std::string>& Actual,
+                                     const std::vector<std::string>& Expected) {
+    for (std::size_t I = 0; I < std::min(Actual.size(), Expected.size()); ++I)
+        if (Actual[I] != Expected[I])
+            return ::testing::AssertionFailure()
+                   << "line " << I << " is\n  " << Actual[I] << "\nnot\n  " << Expected[I];
+    if (Actual.size() != Expected.size())
+        return ::testing::AssertionFailure()
+               << Actual.size() << " lines instead of " << Expected.size();
+    return ::testing::AssertionSuccess();
+}
+
+// A folder of the recovery area as a program killed with copies in it leaves it: unlocked.
+QString LeftFolder(const QString& Area) {
+    const QString Folder = Area + "/run-0000000001-1-abcdef";
+    QDir().mkpath(Folder);
+    QFile(Folder + "/lock").open(QIODevice::WriteOnly);
+    return Folder;
+}
+
+void PutCopy(const QString& Folder, int Number, const QByteArray& Gif, const QString& Caption) {
+    QFile File(Folder + QString("/copy-%1.gif").arg(Number));
+    ASSERT_TRUE(File.open(QIODevice::WriteOnly));
+    File.write(Gif);
+    QFile Info(Folder + QString("/copy-%1.json").arg(Number));
+    ASSERT_TRUE(Info.open(QIODevice::WriteOnly));
+    Info.write(QJsonDocument(QJsonObject{{"caption", Caption}, {"fileName", ""}}).toJson());
+}
+
+class Recovery : public ProgramTest {
+protected:
+    // As when the program starts again: the windows are made and the first activation
+    // offers what was left behind.
+    void StartAgain() {
+        Restart();
+        QCoreApplication::processEvents();
+    }
+};
+
+} // namespace
+
+TEST_F(Recovery, TheCopyIsWhatSaveWritesAndGoesWithSaveAndClose) {
+    TfrmCharAnimation* Document = NewDocument();
+    ASSERT_NE(Document, nullptr);
+    const QString Area = Kept().Area();
+    Kept().WriteCopies();
+    Kept().Wait();
+    EXPECT_TRUE(Kept().CopyOf(Document).isEmpty()) << "nothing unsaved, nothing kept";
+    EXPECT_TRUE(Kept().RunFolder().isEmpty());
+
+    // A stroke, and a selection lifted, moved and left floating: the copy holds both, as
+    // Save would drop the selection into the cel, and the selection goes on floating.
+    Stroke(Document, 40, {{2, 2}, {20, 9}, {30, 30}});
+    Command("tbutSelectArea")->trigger();
+    Drag(Document, {{1, 1}, {12, 12}});
+    Drag(Document, {{5, 5}, {40, 20}});
+    ASSERT_TRUE(Document->Painter()->SelectionFloating);
+    Kept().WriteCopies();
+    Kept().Wait();
+    const QString Copy = Kept().CopyOf(Document);
+    ASSERT_TRUE(QFile::exists(Copy));
+    EXPECT_TRUE(Document->Painter()->SelectionFloating);
+
+    // Only a change makes a new copy (into the memory of the last one): here the floating
+    // selection moved again.
+    const ino_t First = Inode(Copy);
+    Drag(Document, {{40, 20}, {30, 40}});
+    ASSERT_TRUE(Document->Painter()->SelectionFloating);
+    Kept().WriteCopies();
+    Kept().Wait();
+    const ino_t Second = Inode(Copy);
+    EXPECT_NE(Second, First);
+    Kept().WriteCopies();
+    Kept().Wait();
+    EXPECT_EQ(Inode(Copy), Second);
+
+    const QByteArray Copied = Contents(Copy);
+    QTemporaryDir Folder;
+    Script().AnswerFile(Folder.filePath("saved.gif"));
+    Command("mniSaveAs")->trigger();
+    Kept().Wait();
+    EXPECT_FALSE(Document->Painter()->SelectionFloating);
+    EXPECT_EQ(Contents(Folder.filePath("saved.gif")), Copied);
+    EXPECT_FALSE(QFile::exists(Copy));
+
+    // Closing without saving takes the copy too, and a normal end leaves nothing.
+    SetDelay(Document, 500);
+    Kept().WriteCopies();
+    Kept().Wait();
+    ASSERT_TRUE(QFile::exists(Copy));
+    Script().Answer(TAnswer::No);
+    Document->close();
+    FlushDeletes();
+    Kept().Wait();
+    EXPECT_FALSE(QFile::exists(Copy));
+    EXPECT_EQ(RunFolders(Area).size(), 1);
+    Restart();
+    EXPECT_TRUE(RunFolders(Area).isEmpty());
+    EXPECT_TRUE(Script().Messages().isEmpty());
+}
+
+TEST_F(Recovery, CopiesLeftBehindAreOfferedUntilTheUserSaysWhatBecomesOfThem) {
+    const QString Area = Kept().Area();
+    const QString Left = LeftFolder(Area);
+    const QByteArray Gif = Contents(VIMBREL_SOURCE_DIR "/tests/gif/data/peterdn/animated_loop.gif");
+    ASSERT_FALSE(Gif.isEmpty());
+    PutCopy(Left, 1, "GIF89a cut short", "/nowhere/walk.gif");
+    PutCopy(Left, 2, Gif, "Animation [5]");
+
+    // Cancel keeps everything for the next start.
+    Script().Answer(TAnswer::Cancel);
+    StartAgain();
+    ASSERT_EQ(Script().Asked.size(), 1u);
+    const QString Question = Script().Asked.front().Text;
+    EXPECT_TRUE(Question.contains("\n    /nowhere/walk.gif, kept ")) << Question.toStdString();
+    EXPECT_TRUE(Question.contains("\n    Animation [5], kept ")) << Question.toStdString();
+    EXPECT_TRUE(Documents().empty());
+    EXPECT_EQ(QDir(Left).entryList(QDir::Files).size(), 5);
+
+    // Yes recovers what can be read, as a modified document with its caption; the copy that
+    // cannot be read is reported and stays.
+    Script().Clear();
+    Script().Answer(TAnswer::Yes);
+    StartAgain();
+    ASSERT_EQ(Documents().size(), 1u);
+    TfrmCharAnimation* Recovered = Documents().front();
+    EXPECT_EQ(Recovered->Caption(), "Animation [5]");
+    EXPECT_TRUE(Recovered->Modified);
+    EXPECT_EQ(Recovered->Sprite()->CelCount(), 4);
+    EXPECT_EQ(Script().Messages(),
+              QStringList{"Error:  Unable to recover /nowhere/walk.gif.  Its copy cannot be read; "
+                          "it is kept as " +
+                          Left + "/copy-1.gif."});
+    EXPECT_EQ(QDir(Left).entryList(QDir::Files),
+              (QStringList{"copy-1.gif", "copy-1.json", "lock"}));
+    // It is this program's copy now, and new documents take the numbers after its own.
+    EXPECT_EQ(Contents(Kept().CopyOf(Recovered)), Gif);
+    EXPECT_EQ(NewDocument()->Caption(), "Animation [6]");
+
+    // No discards the rest.
+    Script().Clear();
+    Script().Answer(TAnswer::No); // the recovered document is not saved on the way out
+    Script().Answer(TAnswer::No); // the damaged copy is discarded
+    StartAgain();
+    EXPECT_EQ(Script().Asked.size(), 2u);
+    EXPECT_TRUE(Script().Asked.back().Text.contains("/nowhere/walk.gif"));
+    EXPECT_TRUE(Documents().empty());
+    EXPECT_TRUE(RunFolders(Area).isEmpty());
+}
+
+// The child edits two documents, one of them saved to a file with a second name, waits for
+// their copies, writes down what it shows, and is killed half way through saving the named
+// one again, between writing it in place and cutting it to length. The parent starts the
+// program again, puts the old file back and recovers both documents.
+TEST_F(Recovery, AKilledProgramsWorkComesBackAsItWasOnScreen) {
+    const QString Home = QDir::homePath();
+    const QString Linked = Home + "/walk.gif", Expected = Home + "/expected.txt";
+    if (qEnvironmentVariableIsSet("VIMBREL_RECOVERY_CHILD")) {
+        TfrmCharAnimation* Untitled = NewDocument();
+        Stroke(Untitled, 40, {{3, 3}, {40, 12}, {20, 50}});
+        auto Edited = TPxPalette::CreateCopy(*Untitled->Palette());
+        Edited->SetColor(60, RGB(1, 2, 3));
+        frmSpriteMDI->SetPalette(std::move(Edited));
+        Stroke(Untitled, 60, {{10, 40}, {50, 45}});
+        SetDelay(Untitled, 730);
+
+        // Saved with a busy first cel, which then goes: the file shrinks, and written over
+        // the old one it leaves the old one's tail behind.
+        TfrmCharAnimation* Named = NewDocument();
+        for (int I = 0; I < 16; ++I)
+            Stroke(Named, 20 + 13 * I, {{4 * I, 0}, {63 - 4 * I, 63}});
+        Script().AnswerFile(Linked);
+        Command("mniSaveAs")->trigger();
+        std::filesystem::create_hard_link(Linked.toStdString(), (Home + "/run.gif").toStdString());
+        std::filesystem::copy_file(Linked.toStdString(), (Home + "/before.gif").toStdString());
+        Command("sbutDeleteCel")->trigger();
+        Stroke(Named, 150, {{5, 5}, {5, 55}});
+
+        Kept().WriteCopies();
+        Kept().Wait();
+        std::ofstream Out(Expected.toStdString());
+        for (TfrmCharAnimation* Document : Documents())
+            for (const std::string& Line : Seen(Document))
+                Out << Line << "\n";
+        Out.close();
+        SetSaveStepHook([](SaveStep Step) {
+            if (Step == SaveStep::WrittenInPlace) ::raise(SIGKILL);
+        });
+        Command("sbutSave")->trigger();
+        FAIL() << "the save went on";
+        return;
+    }
+
+    const pid_t Child = ::fork();
+    if (Child == 0) {
+        ::setenv("VIMBREL_TEST_HOME", QFile::encodeName(Home).constData(), 1);
+        ::setenv("VIMBREL_RECOVERY_CHILD", "1", 1);
+        const std::string Filter =
+            "--gtest_filter=Recovery.AKilledProgramsWorkComesBackAsItWasOnScreen";
+        ::execl("/proc/self/exe", "child", Filter.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    int Status = 0;
+    ASSERT_EQ(::waitpid(Child, &Status, 0), Child);
+    ASSERT_TRUE(WIFSIGNALED(Status) && WTERMSIG(Status) == SIGKILL) << "status " << Status;
+    const QByteArray Before = Contents(Home + "/before.gif");
+    ASSERT_FALSE(Before.isEmpty());
+
+    Script().Answer(TAnswer::Yes); // put the old file back
+    Script().Answer(TAnswer::Yes); // recover the documents
+    StartAgain();
+    ASSERT_EQ(Script().Asked.size(), 2u);
+    EXPECT_TRUE(Script().Asked[0].Text.startsWith("Saving " + Linked + " was cut short"));
+    EXPECT_TRUE(Script().Asked[1].Text.contains("\n    Animation [1], kept "));
+    EXPECT_TRUE(Script().Asked[1].Text.contains("\n    " + Linked + ", kept "));
+    EXPECT_EQ(Contents(Linked), Before);
+
+    std::vector<std::string> Shown;
+    for (TfrmCharAnimation* Document : Documents()) {
+        EXPECT_TRUE(Document->Modified) << Document->Caption().toStdString();
+        const std::vector<std::string> Lines = Seen(Document);
+        Shown.insert(Shown.end(), Lines.begin(), Lines.end());
+    }
+    std::vector<std::string> Wanted;
+    std::ifstream In(Expected.toStdString());
+    for (std::string Line; std::getline(In, Line);)
+        Wanted.push_back(Line);
+    EXPECT_TRUE(SameLines(Shown, Wanted));
+
+    // The named document saves where it was saved before, keeping the file's other name.
+    ASSERT_EQ(Documents().size(), 2u);
+    TfrmCharAnimation* Named = Documents().front();
+    ASSERT_EQ(Named->Caption(), Linked);
+    EXPECT_TRUE(Command("sbutSave")->isEnabled());
+    frmSpriteMDI->MdiArea()->setActiveSubWindow(Named);
+    Named->FormActivate();
+    Script().Clear();
+    Command("sbutSave")->trigger();
+    EXPECT_TRUE(Script().Asked.empty());
+    EXPECT_FALSE(Named->Modified);
+    EXPECT_NE(Contents(Linked), Before);
+    EXPECT_TRUE(
+        std::filesystem::equivalent(Linked.toStdString(), (Home + "/run.gif").toStdString()));
+}
