@@ -116,6 +116,11 @@ public:
     TPxUndo& UndoHistory() { return *History; }
     // Snapshots the current cel (every cel with Paint on All) before an edit.
     void SaveUndo();
+    // The same in two steps, for an edit that may fail: the snapshot (none while an undo
+    // step runs), made before anything changes, and recording it once the edit is done,
+    // which cannot fail. Recording nothing only updates the buttons.
+    std::unique_ptr<TPxUndoNode> UndoSnapshot() const;
+    void RecordUndo(std::unique_ptr<TPxUndoNode> Record);
     // The main window's Undo and Redo follow the history.
     void UpdateUndoButtons();
     // Discards the history (a palette change, a resize, a new background colour).
@@ -229,9 +234,8 @@ private:
     void ForgetAreaState();
 
     // ---- Undo ----
-    void ApplyUndo(TPxUndoNode& Node);
-    void RestoreSnapshot(const TPxUndoNode& Node, bool Back);
-    void ApplyRedo(TPxUndoNode& Node);
+    void StepHistory(bool Back);
+    std::unique_ptr<TPxUndoNode> ApplyRecord(const TPxUndoNode& Node, bool Back);
     void SetCurrent(int Index);
     void InsertCelAt(int Index);
     void DeleteCelAt(int Index);
