@@ -300,7 +300,7 @@ TEST(PaintTools, TextDialogKeepsItsTextAndConfirmedSizeAndRendersTheChosenStyle)
     frmText->exec();
     EXPECT_EQ(frmText->FontSize(), 20);
     EXPECT_EQ(frmText->TextFont().pointSize(), 20);
-    const TTextMask Plain = frmText->RenderMask();
+    const TTextMask Plain = *frmText->RenderMask();
     // Rendered without smoothing at 96 pixels per inch: 20 points are 27 pixels.
     EXPECT_GE(Plain.Height, 27);
     EXPECT_LE(Plain.Height, 34);
@@ -317,10 +317,10 @@ TEST(PaintTools, TextDialogKeepsItsTextAndConfirmedSizeAndRendersTheChosenStyle)
     EXPECT_EQ(InkedRows(Plain), 0);
     Underline->setChecked(true);
     EXPECT_TRUE(frmText->TextFont().underline());
-    EXPECT_GT(InkedRows(frmText->RenderMask()), 0) << "the underline runs the whole width";
+    EXPECT_GT(InkedRows(*frmText->RenderMask()), 0) << "the underline runs the whole width";
     Underline->setChecked(false);
     Bold->setChecked(true);
-    const TTextMask Heavy = frmText->RenderMask();
+    const TTextMask Heavy = *frmText->RenderMask();
     EXPECT_GT(std::count(Heavy.Ink.begin(), Heavy.Ink.end(), 1),
               std::count(Plain.Ink.begin(), Plain.Ink.end(), 1));
     Bold->setChecked(false);
