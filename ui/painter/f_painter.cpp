@@ -29,6 +29,7 @@
 #include "ui/painter/FlyPal.h"
 #include "ui/painter/PainterControls.h"
 #include "ui/painter/PainterWidgets.h"
+#include "ui/shell/Application.h"
 #include "ui/shell/Cursors.h"
 #include "ui/shell/Forms.h"
 #include "ui/shell/Questions.h"
@@ -83,7 +84,7 @@ TfrmPainter::TfrmPainter(QWidget* Parent)
     C.cboZoom->setCurrentIndex(2);
     C.cboZoom->setGeometry(217, 4, 48, 22);
     connect(C.cboZoom, qOverload<int>(&QComboBox::currentIndexChanged), this,
-            [this](int) { cboZoomChange(); });
+            [this](int) { RunGuarded([this] { cboZoomChange(); }); });
 
     C.sboxPainter = new QScrollArea(C.Form);
     C.sboxPainter->setObjectName("sboxPainter");
@@ -271,7 +272,14 @@ void TfrmPainter::SetPalette(TPxPalette& NewPalette) {
         List->SetBackColor(Background);
     else if (Sprite)
         Sprite->SetBackColor(Background);
-    UpdateBrush();
+    // The cels are on the new palette already and the old one goes once this returns: no
+    // brush may be left on it. Brushes that cannot be made now are made at the next press.
+    try {
+        UpdateBrush();
+    } catch (const std::bad_alloc&) {
+        LeftBrush.reset();
+        RightBrush.reset();
+    }
     SwatchesChanged();
     Controls->imgPalette->update();
     update();

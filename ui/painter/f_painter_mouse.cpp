@@ -72,6 +72,7 @@ void TfrmPainter::imgPainterMouseDown(Qt::MouseButton Button, int X, int Y) {
     if (!Sprite || !View || CurrentCel() < 0) return;
     // The preview is not part of the picture: strokes start from the cel's own pixels.
     ClearPreview();
+    if (!LeftBrush || !RightBrush) UpdateBrush();
     const TPaintTool Tool = CurrentTool();
     if (Tool != ptPickupColor && !SelectionFloating) SaveUndo();
     StrokeRight = Button == Qt::RightButton;

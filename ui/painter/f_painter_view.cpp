@@ -17,6 +17,7 @@
 #include "model/Spritez.h"
 #include "ui/painter/PainterControls.h"
 #include "ui/painter/PainterWidgets.h"
+#include "ui/shell/Application.h"
 
 namespace {
 
@@ -243,17 +244,17 @@ void TPainterImage::paintEvent(QPaintEvent* Event) {
 
 void TPainterImage::mousePressEvent(QMouseEvent* Event) {
     const QPoint At = Event->position().toPoint();
-    Painter.imgPainterMouseDown(Event->button(), At.x(), At.y());
+    RunGuarded([&] { Painter.imgPainterMouseDown(Event->button(), At.x(), At.y()); });
 }
 
 void TPainterImage::mouseMoveEvent(QMouseEvent* Event) {
     const QPoint At = Event->position().toPoint();
-    Painter.imgPainterMouseMove(Event->buttons(), At.x(), At.y());
+    RunGuarded([&] { Painter.imgPainterMouseMove(Event->buttons(), At.x(), At.y()); });
 }
 
 void TPainterImage::mouseReleaseEvent(QMouseEvent* Event) {
     const QPoint At = Event->position().toPoint();
-    Painter.imgPainterMouseUp(Event->button(), At.x(), At.y());
+    RunGuarded([&] { Painter.imgPainterMouseUp(Event->button(), At.x(), At.y()); });
 }
 
 void TPainterImage::leaveEvent(QEvent* Event) {
@@ -277,7 +278,7 @@ void TPaletteStrip::paintEvent(QPaintEvent*) {
 
 void TPaletteStrip::mousePressEvent(QMouseEvent* Event) {
     const QPoint At = Event->position().toPoint();
-    Painter.imgPaletteMouseDown(Event->button(), At.x(), At.y());
+    RunGuarded([&] { Painter.imgPaletteMouseDown(Event->button(), At.x(), At.y()); });
 }
 
 void TPaletteStrip::wheelEvent(QWheelEvent* Event) {

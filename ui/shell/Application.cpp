@@ -31,18 +31,21 @@ void ShowPendingFailure() {
     Questions().Message(TBoxKind::Error, Text);
 }
 
+} // namespace
+
 // The box waits until the event that failed has been left: a failure inside a paint event
 // or under a mouse grab must not open a modal loop there.
-void Report(const std::exception_ptr& Failure) {
+void ReportFailure(const std::exception_ptr& Failure) noexcept {
     // What fails again while its box is open (a timer, a repaint) is the same failure.
     if (BoxShowing || !PendingText.isEmpty()) return;
-    PendingText = FailureText(Failure);
-    if (BoxScheduled) return;
-    BoxScheduled = true;
-    QTimer::singleShot(0, qApp, &ShowPendingFailure);
+    try {
+        PendingText = FailureText(Failure);
+        if (BoxScheduled) return;
+        QTimer::singleShot(0, qApp, &ShowPendingFailure);
+        BoxScheduled = true;
+    } catch (...) {
+    }
 }
-
-} // namespace
 
 QString FailureText(const std::exception_ptr& Failure) {
     // Literals need no memory of their own: the likeliest failure is that there is none.
@@ -70,10 +73,7 @@ bool TApplication::notify(QObject* Receiver, QEvent* Event) {
         return QApplication::notify(Receiver, Event);
     } catch (...) {
         // Nothing may leave here: beyond this point lies the toolkit's event loop.
-        try {
-            Report(std::current_exception());
-        } catch (...) {
-        }
+        ReportFailure(std::current_exception());
         return false;
     }
 }
