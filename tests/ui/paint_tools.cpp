@@ -339,3 +339,33 @@ TEST(PaintTools, TextDialogKeepsItsTextAndConfirmedSizeAndRendersTheChosenStyle)
     frmText->exec();
     EXPECT_EQ(frmText->Text(), "Ab") << "the text is kept from one use to the next";
 }
+
+TEST(PaintTools, ATextBrushAtZoomTenStampsTheViewAsItStampsTheCel) {
+    TDocument Doc(1, 60, 30, 10);
+    auto* Sizes = frmText->findChild<QComboBox*>("cboSizes");
+    auto* Memo = frmText->findChild<QPlainTextEdit*>("memString");
+    const QString Text = frmText->Text(), Confirmed = QString::number(frmText->FontSize());
+    // Two full blocks held by their middle: all their edges fall inside the cel.
+    Memo->setPlainText(QString(2, QChar(0x2588)));
+    QTimer::singleShot(0, frmText, [&] {
+        Sizes->setEditText("12");
+        frmText->OKBtnClick();
+    });
+    Command("tbutText");
+    ASSERT_TRUE(Doc.Painter->TextBrush);
+    Doc.Click(30, 15);
+    int Inked = 0;
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 60; ++x)
+            Inked += Doc.Cel().IndexAt(x, y) == Black;
+    EXPECT_GT(Inked, 8 * 12);
+    EXPECT_LT(Inked, 50 * 25);
+    EXPECT_TRUE(Doc.ViewShowsCel()) << "the view's blocks land where the cel's pixels did";
+    Command("tbutBrush");
+    Memo->setPlainText(Text);
+    QTimer::singleShot(0, frmText, [&] {
+        Sizes->setEditText(Confirmed);
+        frmText->OKBtnClick();
+    });
+    frmText->exec();
+}
