@@ -10,7 +10,7 @@ PACKAGES := qt6-base-dev libgif-dev libjpeg-dev libgtest-dev libgmock-dev libben
             cmake ninja-build g++ fonts-dejavu-core
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps configure build run test bench fuzz clean
+.PHONY: deps configure build run test test-sanitize bench fuzz clean
 
 deps:
 	@missing=""; for p in $(PACKAGES); do \
@@ -36,6 +36,12 @@ run: build
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure
 
+# The same tests built with the address and undefined-behaviour sanitizers, in their own
+# folder. Any report fails the test that made it.
+SANITIZE_BUILD ?= build-asan
+test-sanitize:
+	$(MAKE) --no-print-directory test BUILD=$(SANITIZE_BUILD) CMAKE_ARGS="-DSANITIZE=ON $(CMAKE_ARGS)"
+
 bench: deps
 	cmake -S . -B $(BENCH_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_BENCHMARKS=ON
 	cmake --build $(BENCH_DIR)
@@ -51,4 +57,4 @@ fuzz: deps
 	  $$f -max_total_time=$(FUZZ_SECONDS) $(FUZZ_DIR)/corpus/$$(basename $$f) fuzz/seeds/$$(basename $$f) || exit 1; done
 
 clean:
-	rm -rf $(BUILD) $(BENCH_DIR) $(FUZZ_DIR)
+	rm -rf $(BUILD) $(SANITIZE_BUILD) $(BENCH_DIR) $(FUZZ_DIR)
