@@ -19,6 +19,15 @@ using namespace painter_test;
 
 namespace {
 const auto* const Installed = ::testing::AddGlobalTestEnvironment(new TWindows);
+
+// The black pixels of the document's first cel.
+int InkedPixels(TDocument& Doc) {
+    int Inked = 0;
+    for (int y = 0; y < Doc.Cel().Height(); ++y)
+        for (int x = 0; x < Doc.Cel().Width(); ++x)
+            Inked += Doc.Cel().IndexAt(x, y) == Black;
+    return Inked;
+}
 } // namespace
 
 TEST(PaintTools, LineClicksStampOnceAndDragsFollowTheWalkEitherWay) {
@@ -269,11 +278,7 @@ TEST(PaintTools, TextCommandCancelledKeepsTheBrushAndConfirmedMakesATextBrush) {
     EXPECT_TRUE(Doc.Painter->TextBrush);
     EXPECT_TRUE(Doc.Painter->CustomBrush);
     Doc.Click(30, 15);
-    int Inked = 0;
-    for (int y = 0; y < 30; ++y)
-        for (int x = 0; x < 60; ++x)
-            Inked += Doc.Cel().IndexAt(x, y) == Black;
-    EXPECT_GT(Inked, 10) << "\"Type Here!\" is stamped";
+    EXPECT_GT(InkedPixels(Doc), 10) << "\"Type Here!\" is stamped";
     // Any tool ends the text brush.
     Command("tbutBrush");
     EXPECT_FALSE(Doc.Painter->TextBrush);
@@ -354,12 +359,8 @@ TEST(PaintTools, ATextBrushAtZoomTenStampsTheViewAsItStampsTheCel) {
     Command("tbutText");
     ASSERT_TRUE(Doc.Painter->TextBrush);
     Doc.Click(30, 15);
-    int Inked = 0;
-    for (int y = 0; y < 30; ++y)
-        for (int x = 0; x < 60; ++x)
-            Inked += Doc.Cel().IndexAt(x, y) == Black;
-    EXPECT_GT(Inked, 8 * 12);
-    EXPECT_LT(Inked, 50 * 25);
+    EXPECT_GT(InkedPixels(Doc), 8 * 12);
+    EXPECT_LT(InkedPixels(Doc), 50 * 25);
     EXPECT_TRUE(Doc.ViewShowsCel()) << "the view's blocks land where the cel's pixels did";
     Command("tbutBrush");
     Memo->setPlainText(Text);
