@@ -67,18 +67,29 @@ TRect StampZoomed(const TPxBitmap& Stamp, TPxBitmap& View, int Zoom, int Left, i
         Stamp.Height(), FloorDiv(View.Height() - std::int64_t(Top) + Z - 1, Z)));
     const bool Skipping = Stamp.Transparent();
     const std::uint32_t Skip = Stamp.TransparentIndex();
+    const auto Opaque = [&](std::uint8_t Index) { return !Skipping || Index != Skip; };
     for (int sy = Sy0; sy < Sy1; ++sy) {
         const std::uint8_t* Src = Stamp.ScanLine(sy);
         const int Vy0 = std::max(Top + sy * Zoom, 0);
         const int Vy1 = std::min(Top + (sy + 1) * Zoom, View.Height());
-        for (int Vy = Vy0; Vy < Vy1; ++Vy) {
-            std::uint8_t* Row = View.ScanLine(Vy);
-            for (int sx = Sx0; sx < Sx1; ++sx) {
-                if (Skipping && Src[sx] == Skip) continue;
+        std::uint8_t* First = View.ScanLine(Vy0);
+        // Run by run of opaque stamp pixels: the first view row of the blocks is written,
+        // the others repeat it.
+        for (int sx = Sx0; sx < Sx1;) {
+            if (!Opaque(Src[sx])) {
+                ++sx;
+                continue;
+            }
+            const int RunStart = sx;
+            for (; sx < Sx1 && Opaque(Src[sx]); ++sx) {
                 const int Vx0 = std::max(Left + sx * Zoom, 0);
                 const int Vx1 = std::min(Left + (sx + 1) * Zoom, View.Width());
-                std::memset(Row + Vx0, Src[sx], std::size_t(Vx1 - Vx0));
+                std::memset(First + Vx0, Src[sx], std::size_t(Vx1 - Vx0));
             }
+            const int Vx0 = std::max(Left + RunStart * Zoom, 0);
+            const int Vx1 = std::min(Left + sx * Zoom, View.Width());
+            for (int Vy = Vy0 + 1; Vy < Vy1; ++Vy)
+                std::memcpy(View.ScanLine(Vy) + Vx0, First + Vx0, std::size_t(Vx1 - Vx0));
         }
     }
     const std::int64_t Right = std::int64_t(Left) + std::int64_t(Stamp.Width()) * Z;
