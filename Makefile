@@ -11,7 +11,7 @@ PACKAGES := qt6-base-dev libgif-dev libjpeg-dev zlib1g-dev libgtest-dev libgmock
             desktop-file-utils appstream
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps configure build run test install bench fuzz clean
+.PHONY: deps configure build run test test-sanitize install bench fuzz clean
 
 deps:
 	@missing=""; for p in $(PACKAGES); do \
@@ -37,6 +37,12 @@ run: build
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure
 
+# The same tests built with the address and undefined-behaviour sanitizers, in their own
+# folder. Any report fails the test that made it.
+SANITIZE_BUILD ?= build-asan
+test-sanitize:
+	$(MAKE) --no-print-directory test BUILD=$(SANITIZE_BUILD) CMAKE_ARGS="-DSANITIZE=ON $(CMAKE_ARGS)"
+
 # Installs the built programs and their files under PREFIX (with sudo when PREFIX is not
 # writable), e.g. `make install PREFIX=~/.local`.
 PREFIX ?= /usr/local
@@ -60,4 +66,4 @@ fuzz: deps
 	  $$f -max_total_time=$(FUZZ_SECONDS) $(FUZZ_DIR)/corpus/$$(basename $$f) fuzz/seeds/$$(basename $$f) || exit 1; done
 
 clean:
-	rm -rf $(BUILD) $(BENCH_DIR) $(FUZZ_DIR)
+	rm -rf $(BUILD) $(SANITIZE_BUILD) $(BENCH_DIR) $(FUZZ_DIR)

@@ -1,8 +1,8 @@
 // The editor: one QApplication, the once-only windows made in their fixed order with the
 // main window first, then the message loop. Command-line arguments are ignored.
-#include <QApplication>
 #include <malloc.h>
 
+#include "ui/shell/Application.h"
 #include "ui/shell/Forms.h"
 #include "ui/shell/Glyphs.h"
 #include "ui/shell/SpriteMDI.h"
@@ -15,7 +15,7 @@ int main(int argc, char** argv) {
     mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
     mallopt(M_TRIM_THRESHOLD, 512 * 1024 * 1024);
 
-    QApplication Application(argc, argv);
+    TApplication Application(argc, argv);
     QApplication::setOrganizationName("Ostra Vale Software");
     QApplication::setApplicationName("Ostra Vale Vimbrel");
     // Without an icon of its own, every document window would show the toolkit's logo.

@@ -30,13 +30,27 @@ std::size_t RoundUp(std::size_t Value, std::size_t Unit) {
     return (Value + Unit - 1) / Unit * Unit;
 }
 
+// Pixel allocations still allowed before memory is said to be out; negative: no limit.
+int AllocationsLeft = -1;
+
 } // namespace
+
+void ClaimPixelMemory() {
+    if (AllocationsLeft < 0) return;
+    if (AllocationsLeft == 0) throw std::bad_alloc();
+    --AllocationsLeft;
+}
+
+void SimulateOutOfMemory(int After) {
+    AllocationsLeft = After < 0 ? -1 : After;
+}
 
 // ---- block ---------------------------------------------------------------------------
 
 TPixelBlock TPixelBlock::Zeroed(std::size_t Count) {
     TPixelBlock Block;
     if (Count == 0) return Block;
+    ClaimPixelMemory();
     // calloc knows when its memory comes fresh from the system and then writes nothing.
     Block.Bytes = static_cast<std::uint8_t*>(std::calloc(Count, 1));
     if (!Block.Bytes) throw std::bad_alloc();
@@ -111,6 +125,7 @@ TPixelBlock TPixelStore::TakeUnwritten() {
 }
 
 std::uint8_t* TPixelStore::Take(bool& Fresh) {
+    ClaimPixelMemory();
     Fresh = true;
     if (HeapBlocksOnly) {
         auto* Block = static_cast<std::uint8_t*>(std::calloc(Bytes, 1));

@@ -82,3 +82,11 @@ private:
     std::vector<std::uint8_t*> Returned;
     std::size_t Made = 0; // blocks cut from the mappings so far
 };
+
+// Every allocation of pixel memory (cels, bitmaps, undo snapshots) claims it here first.
+// Throws std::bad_alloc while memory is said to be out (below).
+void ClaimPixelMemory();
+// For tests of the way out of a failed command: the After-th pixel allocation from now on
+// (0: the next one) and every one after it throw std::bad_alloc, as when memory runs out in
+// the middle of a command. A negative After ends it.
+void SimulateOutOfMemory(int After);

@@ -34,6 +34,7 @@ std::size_t TPxBitmap::ImageBytes(int Width, int Height) {
 }
 
 std::vector<std::uint8_t> TPxBitmap::CopyBits() const {
+    if (Pixels.Size() > 0) ClaimPixelMemory();
     return std::vector<std::uint8_t>(Pixels.Data(), Pixels.Data() + Pixels.Size());
 }
 

@@ -86,15 +86,6 @@ std::unique_ptr<TPxBrush> TPxBrush::Create(int Size, int Shape, COLORREF Color,
         new TPxBrush(Palette, n, TPxBrushShape(std::uint8_t(Shape)), std::move(Bitmap)));
 }
 
-std::unique_ptr<TPxBrush> TPxBrush::CreateZoomed(const TPxBrush& Source, int Zoom,
-                                                 const TPxPalette& Palette, COLORREF Color) {
-    const int n = Source.Size() * std::max(Zoom, 1);
-    auto Bitmap = std::make_unique<TPxBitmap>(8, n, n, Palette);
-    Source.Bitmap().StretchDraw(Bitmap->Canvas(), 0, 0, n, n);
-    Bitmap->SetTransparentColor(BackgroundFor(Color));
-    return std::unique_ptr<TPxBrush>(new TPxBrush(Palette, n, Source.Shape(), std::move(Bitmap)));
-}
-
 std::unique_ptr<TPxBrush> TPxBrush::CreateFromArea(const TPxBitmap& Source, const TRect& Rect,
                                                    COLORREF TransparentColor, int Zoom) {
     const TPxPalette& Palette = Source.Palette();

@@ -26,9 +26,6 @@ public:
     // two pixels. A shape outside 0..5 beeps and gives a brush that stamps nothing.
     static std::unique_ptr<TPxBrush> Create(int Size, int Shape, COLORREF Color,
                                             const TPxPalette& Palette);
-    // Source enlarged by Zoom through pixel replication, for the painter's view.
-    static std::unique_ptr<TPxBrush> CreateZoomed(const TPxBrush& Source, int Zoom,
-                                                  const TPxPalette& Palette, COLORREF Color);
     // The area Rect (right and bottom exclusive) of Source, enlarged by Zoom, with
     // TransparentColor's nearest entry transparent. Size and Shape are 0.
     static std::unique_ptr<TPxBrush> CreateFromArea(const TPxBitmap& Source, const TRect& Rect,

@@ -224,8 +224,8 @@ void TCelList::SetSpriteSize(int NewWidth, int NewHeight, bool Stretch) {
 }
 
 void TCelList::SetPalette(TPxPalette& NewPalette) {
-    ListPalette = &NewPalette;
     OwnedSprite->SetPalette(NewPalette);
+    ListPalette = &NewPalette;
     Rebuild();
 }
 

@@ -102,11 +102,16 @@ void TSprite::Clear() {
 }
 
 std::unique_ptr<TPxBitmap> TSprite::NewBitmap(int Width, int Height, bool Unfilled) const {
+    return NewBitmap(Width, Height, *SpritePalette, Unfilled);
+}
+
+std::unique_ptr<TPxBitmap> TSprite::NewBitmap(int Width, int Height, const TPxPalette& Palette,
+                                              bool Unfilled) const {
     const std::size_t Bytes = TPxBitmap::ImageBytes(Width, Height);
-    if (Bytes == 0) return std::make_unique<TPxBitmap>(8, Width, Height, *SpritePalette);
+    if (Bytes == 0) return std::make_unique<TPxBitmap>(8, Width, Height, Palette);
     // A resized sprite starts a store for its new size; the old one goes with its last cel.
     if (!Pixels || Pixels->BlockBytes() != Bytes) Pixels = TPixelStore::Create(Bytes);
-    return std::make_unique<TPxBitmap>(8, Width, Height, *SpritePalette,
+    return std::make_unique<TPxBitmap>(8, Width, Height, Palette,
                                        Unfilled ? Pixels->TakeUnwritten() : Pixels->TakeZeroed());
 }
 
@@ -153,148 +158,142 @@ int TSprite::PrevIndex(int Index) const {
     return Index == 0 ? CelCount() - 1 : Index - 1;
 }
 
+// A transform writes every pixel of a cel's new picture into a spare bitmap, which then
+// takes the cel's place, and the old picture becomes the spare for the next cel. The one
+// spare is the only memory taken, and it is taken before any cel changes: a transform of
+// every cel either fails at once or changes them all.
 template <typename Transform> void TSprite::ForCels(bool All, Transform&& Apply) {
+    if (Cels.empty()) return;
+    std::unique_ptr<TPxBitmap> Spare = NewBitmap(SpriteWidth, SpriteHeight);
+    const auto Next = [&](TCel& Cel) {
+        Apply(static_cast<const TPxBitmap&>(*Cel.Picture), *Spare);
+        std::swap(Cel.Picture, Spare);
+    };
     if (!All) {
-        Apply(*Cels[CurrentIndex]);
+        Next(*Cels[CurrentIndex]);
         return;
     }
     for (auto& Cel : Cels)
-        Apply(*Cel);
+        Next(*Cel);
 }
 
-// Shifts draw the old picture one pixel over into a fresh bitmap and paint the uncovered
-// edge with the background colour.
+// Shifts draw the old picture one pixel over and paint the uncovered edge with the
+// background colour.
 void TSprite::ShiftUp(bool All) {
-    ForCels(All, [this](TCel& Cel) {
-        auto Fresh = NewBitmap(SpriteWidth, SpriteHeight);
-        Cel.Picture->Draw(Fresh->Canvas(), 0, -1);
-        TPxCanvas& Canvas = Fresh->Canvas();
+    ForCels(All, [this](const TPxBitmap& Old, TPxBitmap& Fresh) {
+        Old.Draw(Fresh.Canvas(), 0, -1);
+        TPxCanvas& Canvas = Fresh.Canvas();
         Canvas.Pen.Color = Background;
         Canvas.MoveTo(0, SpriteHeight - 1);
         Canvas.LineTo(SpriteWidth, SpriteHeight - 1);
-        Cel.Picture = std::move(Fresh);
     });
 }
 
 void TSprite::ShiftDown(bool All) {
-    ForCels(All, [this](TCel& Cel) {
-        auto Fresh = NewBitmap(SpriteWidth, SpriteHeight);
-        Cel.Picture->Draw(Fresh->Canvas(), 0, 1);
-        TPxCanvas& Canvas = Fresh->Canvas();
+    ForCels(All, [this](const TPxBitmap& Old, TPxBitmap& Fresh) {
+        Old.Draw(Fresh.Canvas(), 0, 1);
+        TPxCanvas& Canvas = Fresh.Canvas();
         Canvas.Pen.Color = Background;
         Canvas.MoveTo(0, 0);
         Canvas.LineTo(SpriteWidth, 0);
-        Cel.Picture = std::move(Fresh);
     });
 }
 
 void TSprite::ShiftLeft(bool All) {
-    ForCels(All, [this](TCel& Cel) {
-        auto Fresh = NewBitmap(SpriteWidth, SpriteHeight);
-        Cel.Picture->Draw(Fresh->Canvas(), -1, 0);
-        TPxCanvas& Canvas = Fresh->Canvas();
+    ForCels(All, [this](const TPxBitmap& Old, TPxBitmap& Fresh) {
+        Old.Draw(Fresh.Canvas(), -1, 0);
+        TPxCanvas& Canvas = Fresh.Canvas();
         Canvas.Pen.Color = Background;
         Canvas.MoveTo(SpriteWidth - 1, 0);
         Canvas.LineTo(SpriteWidth - 1, SpriteHeight);
         Canvas.SetPixel(SpriteWidth - 1, 0, Background);
-        Cel.Picture = std::move(Fresh);
     });
 }
 
 void TSprite::ShiftRight(bool All) {
-    ForCels(All, [this](TCel& Cel) {
-        auto Fresh = NewBitmap(SpriteWidth, SpriteHeight);
-        Cel.Picture->Draw(Fresh->Canvas(), 1, 0);
-        TPxCanvas& Canvas = Fresh->Canvas();
+    ForCels(All, [this](const TPxBitmap& Old, TPxBitmap& Fresh) {
+        Old.Draw(Fresh.Canvas(), 1, 0);
+        TPxCanvas& Canvas = Fresh.Canvas();
         Canvas.Pen.Color = Background;
         Canvas.MoveTo(0, 0);
         Canvas.LineTo(0, SpriteHeight);
         Canvas.SetPixel(0, 0, Background);
-        Cel.Picture = std::move(Fresh);
     });
 }
 
-// Rotations and flips fill the fresh bitmap row by row, reading the source along the line
+// Rotations and flips fill the new picture row by row, reading the source along the line
 // that lands on that row. For a quarter turn that is a source column; the column's rows stay
 // in the cache from one target row to the next, so no tiling is needed at cel sizes.
 void TSprite::RotateClockwise(bool All) {
-    ForCels(All, [this](TCel& Cel) {
-        const TPxBitmap& Old = *Cel.Picture;
-        auto Fresh = NewBitmap(SpriteWidth, SpriteHeight);
-        FillWithBackColor(*Fresh);
-        const IndexMap Map = ColorMapBetween(Old, *Fresh);
+    ForCels(All, [this](const TPxBitmap& Old, TPxBitmap& Fresh) {
+        FillWithBackColor(Fresh);
+        const IndexMap Map = ColorMapBetween(Old, Fresh);
         const int W = SpriteWidth, H = SpriteHeight, Stride = Old.Stride();
         // Source (x, y) lands on (W - 1 - y, x): target (tx, ty) comes from (ty, W - 1 - tx).
         const int FirstX = std::max(0, W - H);
         for (int ty = 0; ty < std::min(H, W); ++ty) {
             const std::uint8_t* From = Old.ScanLine(W - 1 - FirstX) + ty;
-            std::uint8_t* To = Fresh->ScanLine(ty);
+            std::uint8_t* To = Fresh.ScanLine(ty);
             for (int tx = FirstX; tx < W; ++tx, From -= Stride)
                 To[tx] = Map[*From];
         }
-        Cel.Picture = std::move(Fresh);
     });
 }
 
 void TSprite::RotateCClockwise(bool All) {
-    ForCels(All, [this](TCel& Cel) {
-        const TPxBitmap& Old = *Cel.Picture;
-        auto Fresh = NewBitmap(SpriteWidth, SpriteHeight);
-        FillWithBackColor(*Fresh);
-        const IndexMap Map = ColorMapBetween(Old, *Fresh);
+    ForCels(All, [this](const TPxBitmap& Old, TPxBitmap& Fresh) {
+        FillWithBackColor(Fresh);
+        const IndexMap Map = ColorMapBetween(Old, Fresh);
         const int W = SpriteWidth, H = SpriteHeight, Stride = Old.Stride();
         // Source (x, y) lands on (y, H - 1 - x): target (tx, ty) comes from (H - 1 - ty, tx).
         const int LastX = std::min(W, H);
         for (int ty = std::max(0, H - W); ty < H; ++ty) {
             const std::uint8_t* From = Old.Bits() + (H - 1 - ty);
-            std::uint8_t* To = Fresh->ScanLine(ty);
+            std::uint8_t* To = Fresh.ScanLine(ty);
             for (int tx = 0; tx < LastX; ++tx, From += Stride)
                 To[tx] = Map[*From];
         }
-        Cel.Picture = std::move(Fresh);
     });
 }
 
 void TSprite::FlipVert(bool All) {
-    ForCels(All, [this](TCel& Cel) {
-        const TPxBitmap& Old = *Cel.Picture;
-        auto Fresh = NewBitmap(SpriteWidth, SpriteHeight);
-        const IndexMap Map = ColorMapBetween(Old, *Fresh);
+    ForCels(All, [this](const TPxBitmap& Old, TPxBitmap& Fresh) {
+        const IndexMap Map = ColorMapBetween(Old, Fresh);
         for (int y = 0; y < SpriteHeight; ++y) {
             const std::uint8_t* From = Old.ScanLine(y) + SpriteWidth - 1;
-            std::uint8_t* To = Fresh->ScanLine(y);
+            std::uint8_t* To = Fresh.ScanLine(y);
             for (int x = 0; x < SpriteWidth; ++x)
                 *To++ = Map[*From--];
         }
-        Cel.Picture = std::move(Fresh);
     });
 }
 
 void TSprite::FlipHorz(bool All) {
-    ForCels(All, [this](TCel& Cel) {
-        const TPxBitmap& Old = *Cel.Picture;
-        auto Fresh = NewBitmap(SpriteWidth, SpriteHeight);
-        const IndexMap Map = ColorMapBetween(Old, *Fresh);
+    ForCels(All, [this](const TPxBitmap& Old, TPxBitmap& Fresh) {
+        const IndexMap Map = ColorMapBetween(Old, Fresh);
         for (int y = 0; y < SpriteHeight; ++y) {
             const std::uint8_t* From = Old.ScanLine(SpriteHeight - 1 - y);
-            std::uint8_t* To = Fresh->ScanLine(y);
+            std::uint8_t* To = Fresh.ScanLine(y);
             for (int x = 0; x < SpriteWidth; ++x)
                 To[x] = Map[From[x]];
         }
-        Cel.Picture = std::move(Fresh);
     });
 }
 
+// Every new picture is made before any cel takes its own: cels of two sizes never meet.
 void TSprite::Resize(int NewWidth, int NewHeight, bool Stretch) {
+    std::vector<std::unique_ptr<TPxBitmap>> Fresh;
+    Fresh.reserve(Cels.size());
     for (auto& Cel : Cels) {
-        auto Fresh = NewBitmap(NewWidth, NewHeight);
-        FillWithBackColor(*Fresh);
+        Fresh.push_back(NewBitmap(NewWidth, NewHeight));
+        FillWithBackColor(*Fresh.back());
         if (Stretch)
-            Cel->Picture->StretchDraw(Fresh->Canvas(), 0, 0, NewWidth, NewHeight);
+            Cel->Picture->StretchDraw(Fresh.back()->Canvas(), 0, 0, NewWidth, NewHeight);
         else
-            Cel->Picture->Draw(Fresh->Canvas(), 0, 0);
-        Cel->Picture = std::move(Fresh);
+            Cel->Picture->Draw(Fresh.back()->Canvas(), 0, 0);
     }
+    for (std::size_t i = 0; i < Cels.size(); ++i)
+        Cels[i]->Picture = std::move(Fresh[i]);
     SpriteWidth = NewWidth;
     SpriteHeight = NewHeight;
 }
@@ -332,16 +331,20 @@ void TSprite::SetDisposalAll(std::uint8_t Value) {
         Cel->DisposalMethod = Value;
 }
 
+// As Resize: every cel's new picture first, then the palette and the pictures change
+// together.
 void TSprite::SetPalette(TPxPalette& NewPalette) {
-    TPxPalette& Old = *SpritePalette;
-    SpritePalette = &NewPalette;
-    Old.BuildMap(NewPalette);
-    const IndexMap Map = Old.Map();
+    SpritePalette->BuildMap(NewPalette);
+    const IndexMap Map = SpritePalette->Map();
+    std::vector<std::unique_ptr<TPxBitmap>> Fresh;
+    Fresh.reserve(Cels.size());
     for (auto& Cel : Cels) {
-        auto Fresh = NewBitmap(SpriteWidth, SpriteHeight);
-        Fresh->Remap(Map, *Cel->Picture);
-        Cel->Picture = std::move(Fresh);
+        Fresh.push_back(NewBitmap(SpriteWidth, SpriteHeight, NewPalette));
+        Fresh.back()->Remap(Map, *Cel->Picture);
     }
+    SpritePalette = &NewPalette;
+    for (std::size_t i = 0; i < Cels.size(); ++i)
+        Cels[i]->Picture = std::move(Fresh[i]);
 }
 
 void TSprite::ImportCel(int Index, const TPxBitmap& Source) {

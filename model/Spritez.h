@@ -11,6 +11,9 @@
 // in order, otherwise to the current cel. Rotations, flips, imports and colour replacement
 // move pixels by colour (the canvas rule); SetPalette, SaveAllBits and RestoreAllBits are
 // index-exact.
+//
+// An operation that needs memory takes all of it before it changes a cel: when it fails
+// (std::bad_alloc), the sprite is as it was.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -203,6 +206,8 @@ private:
     std::unique_ptr<TCel> NewCel(std::int32_t Delay) const;
     // A bitmap of zeros, or with Unfilled one whose bytes are left as they are.
     std::unique_ptr<TPxBitmap> NewBitmap(int Width, int Height, bool Unfilled = false) const;
+    std::unique_ptr<TPxBitmap> NewBitmap(int Width, int Height, const TPxPalette& Palette,
+                                         bool Unfilled = false) const;
     void FillWithBackColor(TPxBitmap& Bitmap) const;
     template <typename Transform> void ForCels(bool All, Transform&& Apply);
 

@@ -8,10 +8,13 @@ TPxUndoNode::TPxUndoNode(TPxUndoKind Kind, std::int32_t CelIndex, TPxUndoBlock B
                          TPxUndoBlocks CelBits)
     : NodeKind(Kind), Index(CelIndex), CelBytes(std::move(Bits)), AllCelBytes(std::move(CelBits)) {}
 
+TPxUndo::TPxUndo() {
+    UndoList.reserve(MaxUndo);
+    RedoList.reserve(MaxUndo);
+}
+
 TPxUndo::~TPxUndo() {
-    ClearRedo();
-    while (!UndoList.empty())
-        UndoList.pop_back();
+    Clear();
 }
 
 void TPxUndo::AddUndo(std::unique_ptr<TPxUndoNode> Node) {
@@ -46,6 +49,12 @@ std::unique_ptr<TPxUndoNode> TPxUndo::GetRedoNode() {
 void TPxUndo::ClearRedo() {
     while (!RedoList.empty())
         RedoList.pop_back();
+}
+
+void TPxUndo::Clear() {
+    ClearRedo();
+    while (!UndoList.empty())
+        UndoList.pop_back();
 }
 
 void TPxUndo::AddUndoCel(std::int32_t CelIndex, TPxUndoBlock Bits) {

@@ -5,7 +5,10 @@
 //
 // The history owns its records and each record owns its snapshot blocks. All records of one
 // history refer to cels of one size (the history is discarded when the size changes).
-// User-interface thread only.
+// Room for MaxUndo records is kept on each stack, so adding a record made beforehand never
+// allocates (the undo stack never holds more; the redo stack does not while every new edit
+// empties it): an edit makes its record, changes the cels, then adds the record, and a
+// failure on the way leaves no half-made history. User-interface thread only.
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -45,7 +48,7 @@ class TPxUndo {
 public:
     static constexpr std::size_t MaxUndo = 32;
 
-    TPxUndo() = default;
+    TPxUndo();
     TPxUndo(const TPxUndo&) = delete;
     TPxUndo& operator=(const TPxUndo&) = delete;
     ~TPxUndo();
@@ -65,6 +68,8 @@ public:
     std::unique_ptr<TPxUndoNode> GetUndoNode();
     std::unique_ptr<TPxUndoNode> GetRedoNode();
     void ClearRedo();
+    // Both stacks emptied; the room kept for records stays.
+    void Clear();
 
     // Record makers; the history takes the blocks.
     void AddUndoCel(std::int32_t CelIndex, TPxUndoBlock Bits);

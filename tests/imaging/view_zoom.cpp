@@ -63,3 +63,41 @@ TEST(ViewMarks, RestoreOnlyTheMarkedPixelsFromTheCel) {
     Marks.Restore(Cel, View, 2);
     EXPECT_EQ(View.IndexAt(3, 1), Red);
 }
+
+TEST(ViewZoom, AStampEnlargedAsItIsDrawnMatchesTheEnlargedStampDrawnWholeAndIsClipped) {
+    auto Palette = MakeCubePalette();
+    TPxBitmap Stamp(8, 3, 2, *Palette);
+    PaintPicture(Stamp, Legend, {"#r.", ".#r"});
+    Stamp.SetTransparentColor(RGB(255, 255, 255));
+    TPxBitmap View(8, 7, 5, *Palette);
+    PaintPicture(View, Legend, Picture(5, std::string(7, '.')));
+    const TRect Covered = StampZoomed(Stamp, View, 2, -1, 1);
+    EXPECT_PICTURE(View, Legend, {".......", "#rr....", "#rr....", ".##rr..", ".##rr.."});
+    EXPECT_EQ(std::tie(Covered.Left, Covered.Top, Covered.Right, Covered.Bottom),
+              std::make_tuple(0, 1, 5, 5));
+    // Every zoom and place, the view's edges cut through blocks: the same as enlarging the
+    // stamp first and copying it over the view.
+    for (int Zoom = 1; Zoom <= 4; ++Zoom)
+        for (int Left = -9; Left <= 8; ++Left)
+            for (int Top = -7; Top <= 6; Top += 3) {
+                TPxBitmap Whole(8, 3 * Zoom, 2 * Zoom, *Palette);
+                ZoomCel(Stamp, Whole, Zoom);
+                Whole.SetTransparentColor(RGB(255, 255, 255));
+                TPxBitmap Expected(8, 7, 5, *Palette), Actual(8, 7, 5, *Palette);
+                PaintPicture(Expected, Legend, Picture(5, std::string(7, 'r')));
+                PaintPicture(Actual, Legend, Picture(5, std::string(7, 'r')));
+                Whole.DrawTo(Expected, Left, Top);
+                StampZoomed(Stamp, Actual, Zoom, Left, Top);
+                ASSERT_EQ(Actual.CopyBits(), Expected.CopyBits())
+                    << "zoom " << Zoom << " at " << Left << ", " << Top;
+            }
+}
+
+TEST(ViewZoom, TheViewOfLargeCelsTakesTheLargestZoomWithinTheLimit) {
+    EXPECT_EQ(FittingZoom(640, 480, 10), 10);
+    // 4000 x 4000 is 16 million pixels: 64 million at zoom 2, 144 million at zoom 3.
+    EXPECT_EQ(FittingZoom(4000, 4000, 10), 2);
+    EXPECT_EQ(FittingZoom(4000, 4000, 1), 1);
+    EXPECT_EQ(FittingZoom(60000, 60000, 3), 1);
+    EXPECT_EQ(FittingZoom(20, 20, 0), 1);
+}

@@ -1,7 +1,8 @@
 // main() of the window tests: one QApplication on the offscreen platform for the whole
 // program, settings and recovery data in a home folder of this process's own (ctest runs
 // test cases side by side, and they would otherwise be shared between them), and the scripted
-// questions installed so that no test ever waits for a person.
+// questions installed so that no test ever waits for a person. The application is the
+// editor's own, so that a failing command ends where it ends in the editor.
 #include <QApplication>
 #include <QStandardPaths>
 #include <cstdlib>
@@ -10,6 +11,7 @@
 #include <string>
 
 #include "support/ScriptedQuestions.h"
+#include "ui/shell/Application.h"
 
 int main(int argc, char** argv) {
     // A test that runs its own program as a child hands it its home folder.
@@ -25,7 +27,7 @@ int main(int argc, char** argv) {
     QStandardPaths::setTestModeEnabled(true);
     int Result = 0;
     {
-        QApplication Application(argc, argv);
+        TApplication Application(argc, argv);
         QApplication::setOrganizationName("Ostra Vale Software");
         QApplication::setApplicationName("Ostra Vale Vimbrel");
         ::testing::InitGoogleTest(&argc, argv);

@@ -19,6 +19,15 @@ using namespace painter_test;
 
 namespace {
 const auto* const Installed = ::testing::AddGlobalTestEnvironment(new TWindows);
+
+// The black pixels of the document's first cel.
+int InkedPixels(TDocument& Doc) {
+    int Inked = 0;
+    for (int y = 0; y < Doc.Cel().Height(); ++y)
+        for (int x = 0; x < Doc.Cel().Width(); ++x)
+            Inked += Doc.Cel().IndexAt(x, y) == Black;
+    return Inked;
+}
 } // namespace
 
 TEST(PaintTools, LineClicksStampOnceAndDragsFollowTheWalkEitherWay) {
@@ -269,11 +278,7 @@ TEST(PaintTools, TextCommandCancelledKeepsTheBrushAndConfirmedMakesATextBrush) {
     EXPECT_TRUE(Doc.Painter->TextBrush);
     EXPECT_TRUE(Doc.Painter->CustomBrush);
     Doc.Click(30, 15);
-    int Inked = 0;
-    for (int y = 0; y < 30; ++y)
-        for (int x = 0; x < 60; ++x)
-            Inked += Doc.Cel().IndexAt(x, y) == Black;
-    EXPECT_GT(Inked, 10) << "\"Type Here!\" is stamped";
+    EXPECT_GT(InkedPixels(Doc), 10) << "\"Type Here!\" is stamped";
     // Any tool ends the text brush.
     Command("tbutBrush");
     EXPECT_FALSE(Doc.Painter->TextBrush);
@@ -300,7 +305,7 @@ TEST(PaintTools, TextDialogKeepsItsTextAndConfirmedSizeAndRendersTheChosenStyle)
     frmText->exec();
     EXPECT_EQ(frmText->FontSize(), 20);
     EXPECT_EQ(frmText->TextFont().pointSize(), 20);
-    const TTextMask Plain = frmText->RenderMask();
+    const TTextMask Plain = *frmText->RenderMask();
     // Rendered without smoothing at 96 pixels per inch: 20 points are 27 pixels.
     EXPECT_GE(Plain.Height, 27);
     EXPECT_LE(Plain.Height, 34);
@@ -317,10 +322,10 @@ TEST(PaintTools, TextDialogKeepsItsTextAndConfirmedSizeAndRendersTheChosenStyle)
     EXPECT_EQ(InkedRows(Plain), 0);
     Underline->setChecked(true);
     EXPECT_TRUE(frmText->TextFont().underline());
-    EXPECT_GT(InkedRows(frmText->RenderMask()), 0) << "the underline runs the whole width";
+    EXPECT_GT(InkedRows(*frmText->RenderMask()), 0) << "the underline runs the whole width";
     Underline->setChecked(false);
     Bold->setChecked(true);
-    const TTextMask Heavy = frmText->RenderMask();
+    const TTextMask Heavy = *frmText->RenderMask();
     EXPECT_GT(std::count(Heavy.Ink.begin(), Heavy.Ink.end(), 1),
               std::count(Plain.Ink.begin(), Plain.Ink.end(), 1));
     Bold->setChecked(false);
@@ -338,4 +343,30 @@ TEST(PaintTools, TextDialogKeepsItsTextAndConfirmedSizeAndRendersTheChosenStyle)
     });
     frmText->exec();
     EXPECT_EQ(frmText->Text(), "Ab") << "the text is kept from one use to the next";
+}
+
+TEST(PaintTools, ATextBrushAtZoomTenStampsTheViewAsItStampsTheCel) {
+    TDocument Doc(1, 60, 30, 10);
+    auto* Sizes = frmText->findChild<QComboBox*>("cboSizes");
+    auto* Memo = frmText->findChild<QPlainTextEdit*>("memString");
+    const QString Text = frmText->Text(), Confirmed = QString::number(frmText->FontSize());
+    // Two full blocks held by their middle: all their edges fall inside the cel.
+    Memo->setPlainText(QString(2, QChar(0x2588)));
+    QTimer::singleShot(0, frmText, [&] {
+        Sizes->setEditText("12");
+        frmText->OKBtnClick();
+    });
+    Command("tbutText");
+    ASSERT_TRUE(Doc.Painter->TextBrush);
+    Doc.Click(30, 15);
+    EXPECT_GT(InkedPixels(Doc), 8 * 12);
+    EXPECT_LT(InkedPixels(Doc), 50 * 25);
+    EXPECT_TRUE(Doc.ViewShowsCel()) << "the view's blocks land where the cel's pixels did";
+    Command("tbutBrush");
+    Memo->setPlainText(Text);
+    QTimer::singleShot(0, frmText, [&] {
+        Sizes->setEditText(Confirmed);
+        frmText->OKBtnClick();
+    });
+    frmText->exec();
 }

@@ -31,6 +31,7 @@
 
 #include "gif/GifReader.h"
 #include "gif/GifWriter.h"
+#include "imaging/Limits.h"
 #include "imaging/Palette.h"
 #include "imaging/PxBitmap.h"
 #include "model/Cellist.h"
@@ -536,11 +537,16 @@ void TfrmCharAnimation::SetPalette(TPxPalette&) {
 void TfrmCharAnimation::ResizeAnimation(int Width, int Height, bool Stretch) {
     if (!Cels || Width < 1 || Height < 1) return;
     const TWaitCursor Wait;
+    // The painter's view of the new size is made before any cel changes, so that running
+    // out of memory for either leaves both as they were.
+    TfrmPainter* Shown = Painter();
+    TfrmPainter::TView View;
+    if (Shown) View = Shown->MakeView(Width, Height, Shown->Zoom());
+    Cels->SetSpriteSize(Width, Height, Stretch);
     // Every cel is made again, so a pointer to one of them would dangle.
     ForgetDragSource();
-    Cels->SetSpriteSize(Width, Height, Stretch);
-    if (TfrmPainter* Shown = Painter()) {
-        Shown->ResizeView();
+    if (Shown) {
+        Shown->TakeView(std::move(View));
         Shown->ShowPainterCel();
     }
     UpdatePreviewSize();
@@ -553,6 +559,20 @@ void TfrmCharAnimation::ResizeCels(TdlgSize& Dialog) {
     Dialog.SetSize(Cels->Sprite().Width(), Cels->Sprite().Height());
     if (Dialog.exec() != QDialog::Accepted || !Cels) return;
     if (Dialog.Width() != Cels->Sprite().Width() || Dialog.Height() != Cels->Sprite().Height()) {
+        const std::uint64_t Bytes =
+            AnimationBytes(Dialog.Width(), Dialog.Height(), std::uint64_t(Cels->CelCount()));
+        if (Bytes > MaxAnimationBytes) {
+            Questions().Message(TBoxKind::Error,
+                                QString("Error:  %1 cels of %2 x %3 pixels would take %4 MiB, and "
+                                        "the cels of an animation can take at most %5 MiB.  "
+                                        "Choose a smaller size.")
+                                    .arg(Cels->CelCount())
+                                    .arg(Dialog.Width())
+                                    .arg(Dialog.Height())
+                                    .arg((Bytes + (1u << 20) - 1) >> 20)
+                                    .arg(MaxAnimationBytes >> 20));
+            return;
+        }
         ResizeAnimation(Dialog.Width(), Dialog.Height(), Dialog.Stretch());
         if (TfrmPainter* Shown = Painter()) Shown->ResetUndo();
         Modified = true;

@@ -19,6 +19,7 @@
 
 #include "gif/GifWriter.h"
 #include "imaging/Color.h"
+#include "model/undo.h"
 
 class QCheckBox;
 class QLineEdit;
@@ -216,6 +217,10 @@ private:
     // A colour value as the palette colour it stands for (PALETTERGB).
     COLORREF PaletteRgb(COLORREF Color) const;
     void Transform(void (TSprite::*Operation)(bool All));
+    // The painter's record of a cel about to be inserted or deleted at Index (none while an
+    // undo step runs), and adding it to the history once the cels have changed.
+    std::unique_ptr<TPxUndoNode> CelRecord(TPxUndoKind Kind, int Index) const;
+    void RecordCelUndo(std::unique_ptr<TPxUndoNode> Record);
     void SetTimerInterval(int Milliseconds);
     // Only Down stays down; null releases every playback button.
     void SetPlayButtons(QToolButton* Down);

@@ -60,33 +60,36 @@ void TfrmCharAnimation::ShowPainterCel() {
 
 // ---- Cels in and out ----
 
+// Each command makes its undo record first and adds it once the cels have changed: a cel
+// that cannot be had leaves the strip and the history as they were.
+std::unique_ptr<TPxUndoNode> TfrmCharAnimation::CelRecord(TPxUndoKind Kind, int Index) const {
+    TfrmPainter* Shown = Painter();
+    if (!Shown || Shown->Undoing) return nullptr;
+    if (Kind == ukCelDeleted)
+        return std::make_unique<TPxUndoNode>(Kind, Index,
+                                             Cels->Sprite().CelBitmap(Index).CopyBits());
+    return std::make_unique<TPxUndoNode>(Kind, Index);
+}
+
+void TfrmCharAnimation::RecordCelUndo(std::unique_ptr<TPxUndoNode> Record) {
+    if (TfrmPainter* Shown = Painter()) Shown->RecordUndo(std::move(Record));
+}
+
 void TfrmCharAnimation::sbutInsertClick() {
     if (!Cels) return;
     SelectBrushTool();
+    // The new cel takes the current position.
+    std::unique_ptr<TPxUndoNode> Record = CelRecord(ukCelInserted, Cels->Current());
     Cels->InsertCel(DefaultDelay);
-    TfrmPainter* Shown = Painter();
-    if (Shown) {
-        if (!Shown->Undoing) {
-            Shown->UndoHistory().ClearRedo();
-            Shown->UndoHistory().AddUndoCelInserted(Cels->Current());
-        }
-        Shown->UpdateUndoButtons();
-    }
+    RecordCelUndo(std::move(Record));
     CelsChanged();
 }
 
 void TfrmCharAnimation::sbutAppendCelClick() {
     if (!Cels) return;
-    const int Appended = Cels->CelCount();
+    std::unique_ptr<TPxUndoNode> Record = CelRecord(ukCelInserted, Cels->CelCount());
     Cels->AppendCel(DefaultDelay);
-    TfrmPainter* Shown = Painter();
-    if (Shown) {
-        if (!Shown->Undoing) {
-            Shown->UndoHistory().ClearRedo();
-            Shown->UndoHistory().AddUndoCelInserted(Appended);
-        }
-        Shown->UpdateUndoButtons();
-    }
+    RecordCelUndo(std::move(Record));
     CelsChanged();
 }
 
@@ -96,15 +99,8 @@ void TfrmCharAnimation::sbutDeleteClick() {
     // The only cel stays. Recording its deletion all the same would make Undo insert a
     // copy of a cel that was never deleted, so nothing is recorded or marked modified.
     if (Cels->CelCount() <= 1) return;
-    TfrmPainter* Shown = Painter();
-    if (Shown) {
-        if (!Shown->Undoing) {
-            Shown->UndoHistory().ClearRedo();
-            Shown->UndoHistory().AddUndoCelDeleted(Cels->Current(),
-                                                   Cels->CurrentBitmap().CopyBits());
-        }
-        Shown->UpdateUndoButtons();
-    }
+    std::unique_ptr<TPxUndoNode> Record = CelRecord(ukCelDeleted, Cels->Current());
+    RecordCelUndo(std::move(Record));
     if (frmSpriteMDI && frmSpriteMDI->DragSourceCel.Bitmap == &Cels->CurrentBitmap())
         frmSpriteMDI->DragSourceCel = {};
     Cels->DeleteCel();
@@ -115,8 +111,10 @@ void TfrmCharAnimation::sbutDeleteClick() {
 
 void TfrmCharAnimation::Transform(void (TSprite::*Operation)(bool All)) {
     if (!Cels) return;
-    if (TfrmPainter* Shown = Painter()) Shown->SaveUndo();
+    TfrmPainter* Shown = Painter();
+    std::unique_ptr<TPxUndoNode> Record = Shown ? Shown->UndoSnapshot() : nullptr;
     (Cels->Sprite().*Operation)(PaintOnAll());
+    if (Shown) Shown->RecordUndo(std::move(Record));
     Cels->RedrawCels();
     CelsChanged();
 }

@@ -17,8 +17,10 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "imaging/Limits.h"
 #include "imaging/Palette.h"
 #include "imaging/PxBitmap.h"
+#include "imaging/ViewZoom.h"
 #include "imaging/brush.h"
 #include "model/Cellist.h"
 #include "model/Spritez.h"
@@ -27,6 +29,7 @@
 #include "ui/painter/FlyPal.h"
 #include "ui/painter/PainterControls.h"
 #include "ui/painter/PainterWidgets.h"
+#include "ui/shell/Application.h"
 #include "ui/shell/Cursors.h"
 #include "ui/shell/Forms.h"
 #include "ui/shell/Questions.h"
@@ -81,7 +84,7 @@ TfrmPainter::TfrmPainter(QWidget* Parent)
     C.cboZoom->setCurrentIndex(2);
     C.cboZoom->setGeometry(217, 4, 48, 22);
     connect(C.cboZoom, qOverload<int>(&QComboBox::currentIndexChanged), this,
-            [this](int) { cboZoomChange(); });
+            [this](int) { RunGuarded([this] { cboZoomChange(); }); });
 
     C.sboxPainter = new QScrollArea(C.Form);
     C.sboxPainter->setObjectName("sboxPainter");
@@ -173,12 +176,16 @@ void TfrmPainter::Attach(TSprite* NewSprite, TPxPalette* NewPalette, int CelInde
     // A selection or polyline of the old pictures has no place in the new ones, and a
     // brush cut from them refers to their palette.
     if (NewSprite != Sprite) ForgetAreaState();
+    if (NewPalette && NewPalette != Palette) TextBrushMask.reset();
     Sprite = NewSprite;
     Background = Sprite->BackColor();
     if (NewPalette) Palette = NewPalette;
     ViewZoom = 3;
     SetZoomItem();
     PreviewShown = false;
+    // The old view shows the old cels. It goes first, so that its memory serves the new
+    // one; a painter left without a view shows and paints nothing.
+    View.reset();
     ResizeView();
     RefreshView();
     RebuildColorBitmaps();
@@ -250,6 +257,8 @@ void TfrmPainter::SetPalette(TPxPalette& NewPalette) {
     // indices that now mean other colours, so the history ends here.
     ResetUndo();
     Palette = &NewPalette;
+    // A text brush is rendered anew on the new palette.
+    TextBrushMask.reset();
     RebuildColorBitmaps();
     // Drawing colours are PALETTERGB values, so their RGB survives the old palette.
     const auto Nearest = [&](COLORREF Color) {
@@ -263,7 +272,14 @@ void TfrmPainter::SetPalette(TPxPalette& NewPalette) {
         List->SetBackColor(Background);
     else if (Sprite)
         Sprite->SetBackColor(Background);
-    UpdateBrush();
+    // The cels are on the new palette already and the old one goes once this returns: no
+    // brush may be left on it. Brushes that cannot be made now are made at the next press.
+    try {
+        UpdateBrush();
+    } catch (const std::bad_alloc&) {
+        LeftBrush.reset();
+        RightBrush.reset();
+    }
     SwatchesChanged();
     Controls->imgPalette->update();
     update();
@@ -281,10 +297,11 @@ void TfrmPainter::UpdateBrush() {
     const int Shape = BrushShape();
     if (Shape == shCustom) return;
     const int Size = BrushSize();
-    LeftBrush = TPxBrush::Create(Size, Shape, Left, *Palette);
-    RightBrush = TPxBrush::Create(Size, Shape, Right, *Palette);
-    LeftViewBrush = TPxBrush::CreateZoomed(*LeftBrush, ViewZoom, *Palette, Left);
-    RightViewBrush = TPxBrush::CreateZoomed(*RightBrush, ViewZoom, *Palette, Right);
+    // Both are made before either is replaced: a failure keeps the pair as it was.
+    std::unique_ptr<TPxBrush> NewLeft = TPxBrush::Create(Size, Shape, Left, *Palette);
+    std::unique_ptr<TPxBrush> NewRight = TPxBrush::Create(Size, Shape, Right, *Palette);
+    LeftBrush = std::move(NewLeft);
+    RightBrush = std::move(NewRight);
 }
 
 // ---- Palette strip ----
@@ -327,9 +344,32 @@ void TfrmPainter::cboZoomChange() {
     }
     const int Selected = Controls->cboZoom->currentIndex();
     if (Selected < 0) return;
+    const int Wanted = Selected + 1;
+    if (Sprite && FittingZoom(Sprite->Width(), Sprite->Height(), Wanted) < Wanted) {
+        Questions().Message(
+            TBoxKind::Information,
+            QString("Can't zoom to %1x: the view of cels of %2 x %3 pixels would have more than "
+                    "%4 million pixels.  Choose %5x or less.")
+                .arg(Wanted)
+                .arg(Sprite->Width())
+                .arg(Sprite->Height())
+                .arg(MaxViewPixels / 1'000'000)
+                .arg(FittingZoom(Sprite->Width(), Sprite->Height(), ZoomSteps)));
+        SetZoomItem();
+        return;
+    }
     ClearPreview();
-    ViewZoom = Selected + 1;
-    ResizeView();
+    if (Sprite && Palette) {
+        try {
+            TakeView(MakeView(Sprite->Width(), Sprite->Height(), Wanted));
+        } catch (...) {
+            // The zoom stays as it was, and so does the list.
+            SetZoomItem();
+            throw;
+        }
+    } else {
+        ViewZoom = Wanted;
+    }
     if (AnimationWindow)
         AnimationWindow->ShowPainterCel();
     else

@@ -23,6 +23,7 @@ class TPxBrush;
 class TPxPalette;
 class TPxUndo;
 class TPxUndoNode;
+struct TTextMask;
 class TSprite;
 class TfrmCharAnimation;
 
@@ -49,8 +50,21 @@ public:
     // The cel list painted through while the painter has no animation window (a painter
     // on its own, as tests and benchmarks build it). Not owned.
     void SetCelList(TCelList* CelList) { StandaloneCels = CelList; }
-    // The view takes the sprite's size times the zoom.
+    // The view takes the sprite's size times the zoom, or the largest zoom whose view
+    // stays within MaxViewPixels.
     void ResizeView();
+    // A view for cels of CelWidth x CelHeight at Zoom (or the largest zoom below it that
+    // fits), made before the cels change so that a failure leaves both as they were; and
+    // installing it once they have, which cannot fail.
+    struct TView {
+        std::unique_ptr<TPxBitmap> Bitmap;
+        TViewMarks Marks;
+        int CelWidth = 0;
+        int CelHeight = 0;
+        int Zoom = 1;
+    };
+    TView MakeView(int CelWidth, int CelHeight, int Zoom) const;
+    void TakeView(TView Made);
     // Redraws the zoomed current cel into the view (not yet on screen).
     void RefreshView();
     // RefreshView, then repaints the image: after any change of the cels.
@@ -119,6 +133,11 @@ public:
     TPxUndo& UndoHistory() { return *History; }
     // Snapshots the current cel (every cel with Paint on All) before an edit.
     void SaveUndo();
+    // The same in two steps, for an edit that may fail: the snapshot (none while an undo
+    // step runs), made before anything changes, and recording it once the edit is done,
+    // which cannot fail. Recording nothing only updates the buttons.
+    std::unique_ptr<TPxUndoNode> UndoSnapshot() const;
+    void RecordUndo(std::unique_ptr<TPxUndoNode> Record);
     // The main window's Undo and Redo follow the history.
     void UpdateUndoButtons();
     // Discards the history (a palette change, a resize, a new background colour).
@@ -170,11 +189,12 @@ private:
     // ---- Painting ----
     // The pressed button's brushes, or the area brush that replaces both.
     const TPxBrush* StrokeBrush() const;
-    const TPxBrush* StrokeViewBrush() const;
     // Stamps the pressed button's brush into the commit target and into the view at
     // cel point (X, Y); returns the view rectangle it covered.
     TRect CommitStamp(int X, int Y);
-    TRect StampViewBrush(const TPxBrush& ViewBrush, int CelSize, int X, int Y);
+    // The brush enlarged by the zoom into the view, placed as it stamps at cel point
+    // (X, Y). Brushes are kept at cel scale only: the view gets its blocks as it is stamped.
+    TRect StampViewBrush(const TPxBrush& Brush, int X, int Y);
     TRect CommitWalk(int X1, int Y1, int X2, int Y2);
     void BrushDown();
     void BrushMove();
@@ -235,9 +255,8 @@ private:
     void ForgetAreaState();
 
     // ---- Undo ----
-    void ApplyUndo(TPxUndoNode& Node);
-    void RestoreSnapshot(const TPxUndoNode& Node, bool Back);
-    void ApplyRedo(TPxUndoNode& Node);
+    void StepHistory(bool Back);
+    std::unique_ptr<TPxUndoNode> ApplyRecord(const TPxUndoNode& Node, bool Back);
     void SetCurrent(int Index);
     void InsertCelAt(int Index);
     void DeleteCelAt(int Index);
@@ -264,9 +283,12 @@ private:
     std::unique_ptr<TPxBitmap> View;
     std::unique_ptr<TPxUndo> History;
     std::unique_ptr<TPxBrush> LeftBrush, RightBrush;
-    std::unique_ptr<TPxBrush> LeftViewBrush, RightViewBrush;
-    // A floating selection or custom brush at cel and view scale, when one exists.
-    std::unique_ptr<TPxBrush> AreaBrush, AreaViewBrush;
+    // A floating selection or custom brush, when one exists.
+    std::unique_ptr<TPxBrush> AreaBrush;
+    // The text and colours the text brushes in LeftBrush and RightBrush were made from.
+    std::shared_ptr<const TTextMask> TextBrushMask;
+    COLORREF TextBrushLeft = 0;
+    COLORREF TextBrushRight = 0;
     int HotSpotX = 0;
     int HotSpotY = 0;
     // The stroke in progress uses the right button's colour and brushes.

@@ -65,11 +65,6 @@ const TPxBrush* TfrmPainter::StrokeBrush() const {
     return StrokeRight ? RightBrush.get() : LeftBrush.get();
 }
 
-const TPxBrush* TfrmPainter::StrokeViewBrush() const {
-    if (AreaViewBrush) return AreaViewBrush.get();
-    return StrokeRight ? RightViewBrush.get() : LeftViewBrush.get();
-}
-
 // ---- The common routing ----
 
 void TfrmPainter::imgPainterMouseDown(Qt::MouseButton Button, int X, int Y) {
@@ -77,6 +72,7 @@ void TfrmPainter::imgPainterMouseDown(Qt::MouseButton Button, int X, int Y) {
     if (!Sprite || !View || CurrentCel() < 0) return;
     // The preview is not part of the picture: strokes start from the cel's own pixels.
     ClearPreview();
+    if (!LeftBrush || !RightBrush) UpdateBrush();
     const TPaintTool Tool = CurrentTool();
     if (Tool != ptPickupColor && !SelectionFloating) SaveUndo();
     StrokeRight = Button == Qt::RightButton;
@@ -141,8 +137,7 @@ void TfrmPainter::imgPainterMouseUp(Qt::MouseButton Button, int, int) {
 
 TRect TfrmPainter::CommitStamp(int X, int Y) {
     const TPxBrush* Brush = StrokeBrush();
-    const TPxBrush* ViewBrush = StrokeViewBrush();
-    if (!Brush || !ViewBrush) return {};
+    if (!Brush) return {};
     if (TCelList* List = Cels())
         List->DrawBrush(X, Y, *Brush, PaintOnAll());
     else if (PaintOnAll())
@@ -150,7 +145,7 @@ TRect TfrmPainter::CommitStamp(int X, int Y) {
             Sprite->DrawBrushOnCel(X, Y, i, *Brush);
     else
         Sprite->DrawBrush(X, Y, *Brush);
-    return StampViewBrush(*ViewBrush, Brush->Size(), X, Y);
+    return StampViewBrush(*Brush, X, Y);
 }
 
 TRect TfrmPainter::CommitWalk(int X1, int Y1, int X2, int Y2) {

@@ -9,6 +9,7 @@
 #include "imaging/PxBitmap.h"
 #include "imaging/TextBrush.h"
 #include "imaging/ToolGeometry.h"
+#include "imaging/ViewZoom.h"
 #include "imaging/brush.h"
 #include "model/Cellist.h"
 #include "model/Spritez.h"
@@ -65,8 +66,8 @@ void TfrmPainter::CancelSelection() {
     SelectionFloating = false;
     CustomBrush = false;
     TextBrush = false;
+    TextBrushMask.reset();
     AreaBrush.reset();
-    AreaViewBrush.reset();
     HideBand();
     if (frmSpriteMDI) frmSpriteMDI->SetCreateCustomBrushEnabled(false);
     UpdateBrush();
@@ -83,7 +84,6 @@ void TfrmPainter::ForgetAreaState() {
     HideBand();
     Marks.Clear();
     AreaBrush.reset();
-    AreaViewBrush.reset();
     // A text brush is rendered anew for the new palette; one cut from a selection is gone.
     if (!TextBrush) {
         CustomBrush = false;
@@ -100,11 +100,12 @@ void TfrmPainter::StopMarquee() {
 // ---- The select-area tool ----
 
 TRect TfrmPainter::DrawFloating() {
-    if (!AreaViewBrush || !View) return {};
-    const TPxBitmap& Floating = AreaViewBrush->Bitmap();
+    if (!AreaBrush || !View) return {};
+    const TPxBitmap& Floating = AreaBrush->Bitmap();
     const int Left = SelLeft * ViewZoom, Top = SelTop * ViewZoom;
-    Floating.DrawTo(*View, Left, Top);
-    const TRect Drawn{Left, Top, Left + Floating.Width(), Top + Floating.Height()};
+    StampZoomed(Floating, *View, ViewZoom, Left, Top);
+    const TRect Drawn{Left, Top, Left + Floating.Width() * ViewZoom,
+                      Top + Floating.Height() * ViewZoom};
     Marks.Add(Drawn);
     return Drawn;
 }
@@ -151,7 +152,6 @@ void TfrmPainter::SelectUp() {
     // paints.
     const TPxBitmap& Source = Sprite->CelBitmap(CurrentCel());
     AreaBrush = TPxBrush::CreateFromArea(Source, Area, Background, 1);
-    AreaViewBrush = TPxBrush::CreateFromArea(Source, Area, Background, ViewZoom);
     if (TCelList* List = Cels())
         List->Rectangle(SelLeft, SelTop, SelRight - 1, SelBottom - 1, Background, Background,
                         PaintOnAll());
@@ -281,18 +281,24 @@ void TfrmPainter::CreateCustomBrush() {
 void TfrmPainter::MakeTextBrush() {
     DropSelection();
     if (!Palette || !frmText) return;
-    const TTextMask Mask = frmText->RenderMask();
-    // Each button's text takes the background its own colour calls for: with one
-    // background for both, the right button's default white text would be drawn on white
-    // and stamp nothing.
-    LeftBrush = CreateTextBrush(Mask, Left, *Palette, 1);
-    LeftViewBrush = CreateTextBrush(Mask, Left, *Palette, ViewZoom);
-    RightBrush = CreateTextBrush(Mask, Right, *Palette, 1);
-    RightViewBrush = CreateTextBrush(Mask, Right, *Palette, ViewZoom);
+    const std::shared_ptr<const TTextMask> Mask = frmText->RenderMask();
+    // Every activation and colour click comes here: the brushes are made again only when
+    // the text or a colour has changed since.
+    if (!TextBrush || Mask != TextBrushMask || Left != TextBrushLeft || Right != TextBrushRight) {
+        // Each button's text takes the background its own colour calls for: with one
+        // background for both, the right button's default white text would be drawn on
+        // white and stamp nothing.
+        std::unique_ptr<TPxBrush> NewLeft = CreateTextBrush(*Mask, Left, *Palette, 1);
+        std::unique_ptr<TPxBrush> NewRight = CreateTextBrush(*Mask, Right, *Palette, 1);
+        LeftBrush = std::move(NewLeft);
+        RightBrush = std::move(NewRight);
+        TextBrushMask = Mask;
+        TextBrushLeft = Left;
+        TextBrushRight = Right;
+    }
     AreaBrush.reset();
-    AreaViewBrush.reset();
     CustomBrush = true;
-    HotSpotX = (Mask.Width * ViewZoom) / 2;
-    HotSpotY = (Mask.Height * ViewZoom) / 2;
+    HotSpotX = (Mask->Width * ViewZoom) / 2;
+    HotSpotY = (Mask->Height * ViewZoom) / 2;
     TextBrush = true;
 }

@@ -32,9 +32,8 @@ TRect TfrmPainter::RefreshMarks() {
 
 TRect TfrmPainter::PreviewStamp(int X, int Y) {
     const TPxBrush* Brush = StrokeBrush();
-    const TPxBrush* ViewBrush = StrokeViewBrush();
-    if (!Brush || !ViewBrush) return {};
-    const TRect Drawn = StampViewBrush(*ViewBrush, Brush->Size(), X, Y);
+    if (!Brush) return {};
+    const TRect Drawn = StampViewBrush(*Brush, X, Y);
     Marks.Add(Drawn);
     return Drawn;
 }

@@ -35,16 +35,25 @@ private:
 
 } // namespace
 
-void TfrmPainter::SaveUndo() {
-    if (Undoing || !Sprite) return;
+std::unique_ptr<TPxUndoNode> TfrmPainter::UndoSnapshot() const {
+    if (Undoing || !Sprite) return nullptr;
     const int Index = CurrentCel();
-    if (Index < 0 || Index >= Sprite->CelCount()) return;
-    History->ClearRedo();
+    if (Index < 0 || Index >= Sprite->CelCount()) return nullptr;
     if (PaintOnAll())
-        History->AddUndoAllCels(Sprite->SaveAllBits());
-    else
-        History->AddUndoCel(Index, Sprite->CelBitmap(Index).CopyBits());
+        return std::make_unique<TPxUndoNode>(ukAllCels, 0, TPxUndoBlock{}, Sprite->SaveAllBits());
+    return std::make_unique<TPxUndoNode>(ukCelImage, Index, Sprite->CelBitmap(Index).CopyBits());
+}
+
+void TfrmPainter::RecordUndo(std::unique_ptr<TPxUndoNode> Record) {
+    if (Record) {
+        History->ClearRedo();
+        History->AddUndo(std::move(Record));
+    }
     UpdateUndoButtons();
+}
+
+void TfrmPainter::SaveUndo() {
+    RecordUndo(UndoSnapshot());
 }
 
 void TfrmPainter::UpdateUndoButtons() {
@@ -55,7 +64,7 @@ void TfrmPainter::UpdateUndoButtons() {
 }
 
 void TfrmPainter::ResetUndo() {
-    History = std::make_unique<TPxUndo>();
+    History->Clear();
     UpdateUndoButtons();
 }
 
@@ -71,7 +80,7 @@ void TfrmPainter::sbutUndoClick() {
     ClearPreview();
     {
         const TUndoStep Step(Undoing);
-        if (std::unique_ptr<TPxUndoNode> Node = History->GetUndoNode()) ApplyUndo(*Node);
+        StepHistory(true);
         AfterUndoStep();
     }
 }
@@ -87,7 +96,7 @@ void TfrmPainter::Redo() {
     ClearPreview();
     {
         const TUndoStep Step(Undoing);
-        if (std::unique_ptr<TPxUndoNode> Node = History->GetRedoNode()) ApplyRedo(*Node);
+        StepHistory(false);
         AfterUndoStep();
     }
 }
@@ -108,79 +117,67 @@ bool Fits(const TPxUndoNode& Node, const TSprite& Sprite) {
 }
 } // namespace
 
-// Puts a snapshot's pixels back, first keeping the pixels they replace as the record of
-// the other direction: on the redo stack when stepping Back, on the undo stack otherwise.
-void TfrmPainter::RestoreSnapshot(const TPxUndoNode& Node, bool Back) {
-    if (Node.Kind() == ukAllCels) {
-        TPxUndoBlocks Replaced = Sprite->SaveAllBits();
-        if (Back)
-            History->AddRedoAllCels(std::move(Replaced));
-        else
-            History->AddUndoAllCels(std::move(Replaced));
-        Sprite->RestoreAllBits(Node.CelBits());
-        return;
-    }
-    const int Index = Node.CelIndex();
-    if (Index < 0 || Index >= Sprite->CelCount()) return;
-    TPxUndoBlock Replaced = Sprite->CelBitmap(Index).CopyBits();
+// The newest record of one stack is applied, and only then leaves its stack for the other
+// one: a step that fails half way keeps both stacks as they were.
+void TfrmPainter::StepHistory(bool Back) {
+    const auto& From = Back ? History->UndoNodes() : History->RedoNodes();
+    if (From.empty()) return;
+    const TPxUndoNode& Node = *From.back();
+    std::unique_ptr<TPxUndoNode> Opposite = Fits(Node, *Sprite) ? ApplyRecord(Node, Back) : nullptr;
+    std::unique_ptr<TPxUndoNode> Done = Back ? History->GetUndoNode() : History->GetRedoNode();
+    if (!Opposite) return;
     if (Back)
-        History->AddRedoCel(Index, std::move(Replaced));
+        History->AddRedo(std::move(Opposite));
     else
-        History->AddUndoCel(Index, std::move(Replaced));
-    Sprite->CelBitmap(Index).SetBits(Node.Bits());
-    SetCurrent(Index);
-    SetPreviewIndex(Index);
+        History->AddUndo(std::move(Opposite));
 }
 
-void TfrmPainter::ApplyUndo(TPxUndoNode& Node) {
+// Applies one record (an undo when Back, a redo otherwise) and returns the record that
+// takes the step the other way, made before anything changes; none when the record no
+// longer applies.
+std::unique_ptr<TPxUndoNode> TfrmPainter::ApplyRecord(const TPxUndoNode& Node, bool Back) {
     const int Index = Node.CelIndex();
     const int Count = Sprite->CelCount();
-    if (!Fits(Node, *Sprite)) return;
+    std::unique_ptr<TPxUndoNode> Opposite;
     switch (Node.Kind()) {
-    case ukCelImage:
     case ukAllCels:
-        RestoreSnapshot(Node, true);
+        Opposite =
+            std::make_unique<TPxUndoNode>(ukAllCels, 0, TPxUndoBlock{}, Sprite->SaveAllBits());
+        Sprite->RestoreAllBits(Node.CelBits());
         break;
-    case ukCelDeleted:
-        if (Index < 0 || Index > Count) return;
-        History->AddRedoCelDeleted(Index);
-        InsertCelAt(Index);
-        SetCurrent(Index);
+    case ukCelImage:
+        if (Index < 0 || Index >= Count) return nullptr;
+        Opposite =
+            std::make_unique<TPxUndoNode>(ukCelImage, Index, Sprite->CelBitmap(Index).CopyBits());
         Sprite->CelBitmap(Index).SetBits(Node.Bits());
-        SetPreviewIndex(Index);
-        break;
-    case ukCelInserted:
-        if (Index < 0 || Index >= Count) return;
-        History->AddRedoCelInserted(Index);
-        DeleteCelAt(Index);
-        SetPreviewIndex(Index < Sprite->CelCount() ? Index : Index - 1);
-        break;
-    }
-}
-
-void TfrmPainter::ApplyRedo(TPxUndoNode& Node) {
-    const int Index = Node.CelIndex();
-    const int Count = Sprite->CelCount();
-    if (!Fits(Node, *Sprite)) return;
-    switch (Node.Kind()) {
-    case ukCelImage:
-    case ukAllCels:
-        RestoreSnapshot(Node, false);
-        break;
-    case ukCelDeleted:
-        if (Index < 0 || Index >= Count) return;
-        History->AddUndoCelDeleted(Index, Sprite->CelBitmap(Index).CopyBits());
-        DeleteCelAt(Index);
-        SetPreviewIndex(Index < Sprite->CelCount() ? Index : Index - 1);
-        break;
-    case ukCelInserted:
-        if (Index < 0 || Index > Count) return;
-        History->AddUndoCelInserted(Index);
-        InsertCelAt(Index);
         SetCurrent(Index);
         SetPreviewIndex(Index);
         break;
+    case ukCelDeleted:
+    case ukCelInserted: {
+        // Undoing a deletion and redoing an insertion bring a cel back; the other two take
+        // it away again.
+        const bool Restore = (Node.Kind() == ukCelDeleted) == Back;
+        if (Index < 0 || Index > Count || (!Restore && Index == Count)) return nullptr;
+        if (Restore) {
+            Opposite = std::make_unique<TPxUndoNode>(Node.Kind(), Index);
+            InsertCelAt(Index);
+            SetCurrent(Index);
+            if (Node.Kind() == ukCelDeleted) Sprite->CelBitmap(Index).SetBits(Node.Bits());
+            SetPreviewIndex(Index);
+        } else {
+            // A deletion that is redone keeps the pixels for the next undo.
+            Opposite = Node.Kind() == ukCelDeleted
+                           ? std::make_unique<TPxUndoNode>(ukCelDeleted, Index,
+                                                           Sprite->CelBitmap(Index).CopyBits())
+                           : std::make_unique<TPxUndoNode>(ukCelInserted, Index);
+            DeleteCelAt(Index);
+            SetPreviewIndex(Index < Sprite->CelCount() ? Index : Index - 1);
+        }
+        break;
     }
+    }
+    return Opposite;
 }
 
 void TfrmPainter::SetCurrent(int Index) {

@@ -17,6 +17,7 @@
 #include "model/Spritez.h"
 #include "ui/painter/PainterControls.h"
 #include "ui/painter/PainterWidgets.h"
+#include "ui/shell/Application.h"
 
 namespace {
 
@@ -66,17 +67,39 @@ void SetAccessibleRole(QWidget& Widget, int Role) {
 
 void TfrmPainter::ResizeView() {
     if (!Sprite || !Palette) return;
+    TakeView(MakeView(Sprite->Width(), Sprite->Height(), ViewZoom));
+}
+
+TfrmPainter::TView TfrmPainter::MakeView(int Width, int Height, int Zoom) const {
+    TView Made;
+    if (!Palette) return Made;
+    Made.CelWidth = Width;
+    Made.CelHeight = Height;
+    Made.Zoom = FittingZoom(Width, Height, Zoom);
+    Made.Bitmap = std::make_unique<TPxBitmap>(8, Width * Made.Zoom, Height * Made.Zoom, *Palette);
+    Made.Marks.Reset(Width * Made.Zoom, Height * Made.Zoom);
+    return Made;
+}
+
+void TfrmPainter::TakeView(TView Made) {
+    if (!Made.Bitmap) return;
     // Snapshots of another size can never be put back into these cels.
-    const bool Resized = CelWidth != Sprite->Width() || CelHeight != Sprite->Height();
+    const bool Resized = CelWidth != Made.CelWidth || CelHeight != Made.CelHeight;
     if (Resized && CelWidth > 0 && CelHeight > 0) ResetUndo();
-    CelWidth = Sprite->Width();
-    CelHeight = Sprite->Height();
+    if (Made.Zoom != ViewZoom) {
+        // Hot spots are view pixels: a brush stays held by the same point of it.
+        HotSpotX = HotSpotX * Made.Zoom / ViewZoom;
+        HotSpotY = HotSpotY * Made.Zoom / ViewZoom;
+        ViewZoom = Made.Zoom;
+        SetZoomItem();
+    }
+    CelWidth = Made.CelWidth;
+    CelHeight = Made.CelHeight;
     ViewWidth = CelWidth * ViewZoom;
     ViewHeight = CelHeight * ViewZoom;
     PreviewShown = false;
-    View.reset();
-    View = std::make_unique<TPxBitmap>(8, ViewWidth, ViewHeight, *Palette);
-    Marks.Reset(ViewWidth, ViewHeight);
+    View = std::move(Made.Bitmap);
+    Marks = std::move(Made.Marks);
     Controls->imgPainter->setFixedSize(ViewWidth, ViewHeight);
 }
 
@@ -111,18 +134,15 @@ void TfrmPainter::RestoreViewArea(const TRect& Area) {
                 CelAreaOfView(Area, ViewZoom, CelWidth, CelHeight));
 }
 
-TRect TfrmPainter::StampViewBrush(const TPxBrush& ViewBrush, int CelSize, int X, int Y) {
-    const int Left = ViewZoom * (X - CelSize / 2), Top = ViewZoom * (Y - CelSize / 2);
-    ViewBrush.Bitmap().DrawTo(*View, Left, Top);
-    return Intersect(
-        {Left, Top, Left + ViewBrush.Bitmap().Width(), Top + ViewBrush.Bitmap().Height()},
-        {0, 0, ViewWidth, ViewHeight});
+TRect TfrmPainter::StampViewBrush(const TPxBrush& Brush, int X, int Y) {
+    const int Half = Brush.Size() / 2;
+    return StampZoomed(Brush.Bitmap(), *View, ViewZoom, ViewZoom * (X - Half),
+                       ViewZoom * (Y - Half));
 }
 
 void TfrmPainter::ShowPreview(int X, int Y) {
-    const TPxBrush* Brush = AreaViewBrush ? AreaViewBrush.get() : LeftViewBrush.get();
+    const TPxBrush* Brush = AreaBrush ? AreaBrush.get() : LeftBrush.get();
     if (!View || !Brush) return;
-    const int CelSize = AreaBrush ? 0 : (LeftBrush ? LeftBrush->Size() : 0);
     // Only the part the last preview covered goes back to the cel's pixels: the rest of
     // the view already shows them, and a whole refresh at zoom 10 costs 30 MB per move.
     TRect Changed;
@@ -130,7 +150,7 @@ void TfrmPainter::ShowPreview(int X, int Y) {
         RestoreViewArea(PreviewArea);
         Changed = PreviewArea;
     }
-    PreviewArea = StampViewBrush(*Brush, CelSize, X, Y);
+    PreviewArea = StampViewBrush(*Brush, X, Y);
     PreviewShown = true;
     RepaintView(Unite(Changed, PreviewArea));
 }
@@ -224,17 +244,17 @@ void TPainterImage::paintEvent(QPaintEvent* Event) {
 
 void TPainterImage::mousePressEvent(QMouseEvent* Event) {
     const QPoint At = Event->position().toPoint();
-    Painter.imgPainterMouseDown(Event->button(), At.x(), At.y());
+    RunGuarded([&] { Painter.imgPainterMouseDown(Event->button(), At.x(), At.y()); });
 }
 
 void TPainterImage::mouseMoveEvent(QMouseEvent* Event) {
     const QPoint At = Event->position().toPoint();
-    Painter.imgPainterMouseMove(Event->buttons(), At.x(), At.y());
+    RunGuarded([&] { Painter.imgPainterMouseMove(Event->buttons(), At.x(), At.y()); });
 }
 
 void TPainterImage::mouseReleaseEvent(QMouseEvent* Event) {
     const QPoint At = Event->position().toPoint();
-    Painter.imgPainterMouseUp(Event->button(), At.x(), At.y());
+    RunGuarded([&] { Painter.imgPainterMouseUp(Event->button(), At.x(), At.y()); });
 }
 
 void TPainterImage::leaveEvent(QEvent* Event) {
@@ -258,7 +278,7 @@ void TPaletteStrip::paintEvent(QPaintEvent*) {
 
 void TPaletteStrip::mousePressEvent(QMouseEvent* Event) {
     const QPoint At = Event->position().toPoint();
-    Painter.imgPaletteMouseDown(Event->button(), At.x(), At.y());
+    RunGuarded([&] { Painter.imgPaletteMouseDown(Event->button(), At.x(), At.y()); });
 }
 
 void TPaletteStrip::wheelEvent(QWheelEvent* Event) {

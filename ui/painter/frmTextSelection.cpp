@@ -17,6 +17,9 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
+#include "imaging/Limits.h"
+#include "ui/shell/Questions.h"
+
 namespace {
 // 96 pixels per inch, as dots per metre.
 constexpr int RenderDotsPerMetre = 3780;
@@ -149,11 +152,6 @@ QFont TfrmText::TextFont() const {
     return memString->font();
 }
 
-void TfrmText::OKBtnClick() {
-    ConfirmedSize = ChosenSize();
-    accept();
-}
-
 void TfrmText::showEvent(QShowEvent* Event) {
     {
         const QSignalBlocker Quiet(cboFonts);
@@ -167,39 +165,81 @@ void TfrmText::showEvent(QShowEvent* Event) {
     QDialog::showEvent(Event);
 }
 
-TTextMask TfrmText::RenderMask() const {
+QFont TfrmText::RenderFont() const {
     QFont Font = TextFont();
     // Every stamped pixel must be one palette entry: no grey edges to threshold away.
     Font.setStyleStrategy(QFont::NoAntialias);
-    QString Line = TypedText;
-    Line.replace("\r\n", " ").replace('\n', ' ').replace('\r', ' ');
+    return Font;
+}
 
+QString TfrmText::RenderLine() const {
+    QString Line = TypedText;
+    return Line.replace("\r\n", " ").replace('\n', ' ').replace('\r', ' ');
+}
+
+namespace {
+// Measured as rendered: at 96 pixels per inch.
+QSize MeasureLine(const QFont& Font, const QString& Line) {
     QImage Probe(1, 1, QImage::Format_Grayscale8);
     Probe.setDotsPerMeterX(RenderDotsPerMetre);
     Probe.setDotsPerMeterY(RenderDotsPerMetre);
     const QFontMetrics Metrics(Font, &Probe);
-    TTextMask Mask;
-    Mask.Width = Metrics.horizontalAdvance(Line);
-    Mask.Height = Metrics.height();
-    if (Mask.Width <= 0 || Mask.Height <= 0) return {};
+    return {Metrics.horizontalAdvance(Line), Metrics.height()};
+}
+} // namespace
 
-    QImage Picture(Mask.Width, Mask.Height, QImage::Format_Grayscale8);
-    Picture.setDotsPerMeterX(RenderDotsPerMetre);
-    Picture.setDotsPerMeterY(RenderDotsPerMetre);
-    Picture.fill(255);
-    {
-        QPainter Painter(&Picture);
-        Painter.setRenderHint(QPainter::Antialiasing, false);
-        Painter.setRenderHint(QPainter::TextAntialiasing, false);
-        Painter.setFont(Font);
-        Painter.setPen(Qt::black);
-        Painter.drawText(0, Metrics.ascent(), Line);
+QSize TfrmText::MaskSize() const {
+    return MeasureLine(RenderFont(), RenderLine());
+}
+
+void TfrmText::OKBtnClick() {
+    const QSize Size = MaskSize();
+    if (Size.width() > MaxTextBrushSide || Size.height() > MaxTextBrushSide) {
+        Questions().Message(TBoxKind::Error,
+                            QString("Error:  This text would make a brush of %1 x %2 pixels, and a "
+                                    "text brush can be at most %3 x %3 pixels.  Choose a smaller "
+                                    "size or a shorter text.")
+                                .arg(Size.width())
+                                .arg(Size.height())
+                                .arg(MaxTextBrushSide));
+        return;
     }
-    Mask.Ink.resize(std::size_t(Mask.Width) * std::size_t(Mask.Height));
-    for (int y = 0; y < Mask.Height; ++y) {
-        const uchar* Row = Picture.constScanLine(y);
-        for (int x = 0; x < Mask.Width; ++x)
-            Mask.Ink[std::size_t(y) * std::size_t(Mask.Width) + std::size_t(x)] = Row[x] < 128;
+    ConfirmedSize = ChosenSize();
+    accept();
+}
+
+std::shared_ptr<const TTextMask> TfrmText::RenderMask() const {
+    const QFont Font = RenderFont();
+    const QString Line = RenderLine();
+    if (Rendered && Font == RenderedFont && Line == RenderedLine) return Rendered;
+    auto Mask = std::make_shared<TTextMask>();
+    const QSize Size = MeasureLine(Font, Line);
+    if (Size.width() > 0 && Size.height() > 0 && Size.width() <= MaxTextBrushSide &&
+        Size.height() <= MaxTextBrushSide) {
+        Mask->Width = Size.width();
+        Mask->Height = Size.height();
+        QImage Picture(Mask->Width, Mask->Height, QImage::Format_Grayscale8);
+        Picture.setDotsPerMeterX(RenderDotsPerMetre);
+        Picture.setDotsPerMeterY(RenderDotsPerMetre);
+        Picture.fill(255);
+        {
+            QPainter Painter(&Picture);
+            Painter.setRenderHint(QPainter::Antialiasing, false);
+            Painter.setRenderHint(QPainter::TextAntialiasing, false);
+            Painter.setFont(Font);
+            Painter.setPen(Qt::black);
+            Painter.drawText(0, QFontMetrics(Font, &Picture).ascent(), Line);
+        }
+        Mask->Ink.resize(std::size_t(Mask->Width) * std::size_t(Mask->Height));
+        for (int y = 0; y < Mask->Height; ++y) {
+            const uchar* Row = Picture.constScanLine(y);
+            for (int x = 0; x < Mask->Width; ++x)
+                Mask->Ink[std::size_t(y) * std::size_t(Mask->Width) + std::size_t(x)] =
+                    Row[x] < 128;
+        }
     }
-    return Mask;
+    Rendered = std::move(Mask);
+    RenderedFont = Font;
+    RenderedLine = Line;
+    return Rendered;
 }

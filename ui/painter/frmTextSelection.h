@@ -5,7 +5,9 @@
 // whenever it builds a text brush. Owns its controls. User-interface thread only.
 #include <QDialog>
 #include <QFont>
+#include <QSize>
 #include <QString>
+#include <memory>
 
 #include "imaging/TextBrush.h"
 
@@ -29,8 +31,14 @@ public:
     // The text as one line in TextFont, rendered without smoothing into a mask as wide as
     // its advance and as high as the font's line, the way the painter makes its brush.
     // Point sizes count at 96 pixels per inch, so a brush has the same pixels everywhere.
-    TTextMask RenderMask() const;
+    // The mask is kept until the text or the font changes; one larger than
+    // MaxTextBrushSide either way is never rendered, and comes back empty.
+    std::shared_ptr<const TTextMask> RenderMask() const;
+    // The size of that mask, measured without rendering anything.
+    QSize MaskSize() const;
 
+    // Confirms the size, unless the text would make a brush beyond the limit: then an
+    // error box says so and the dialog stays open.
     void OKBtnClick();
 
 protected:
@@ -41,6 +49,9 @@ private:
     void ApplyFont();
     void FillSizes();
     int ChosenSize() const;
+    // The font and the one-line text the brush is rendered from.
+    QFont RenderFont() const;
+    QString RenderLine() const;
 
     QFontComboBox* cboFonts = nullptr;
     QComboBox* cboSizes = nullptr;
@@ -54,4 +65,8 @@ private:
     QPushButton* Button1 = nullptr;
     QString TypedText = "Type Here!";
     int ConfirmedSize = 12;
+    // The last mask rendered and what it was rendered from.
+    mutable std::shared_ptr<const TTextMask> Rendered;
+    mutable QFont RenderedFont;
+    mutable QString RenderedLine;
 };

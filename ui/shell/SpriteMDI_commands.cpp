@@ -21,6 +21,7 @@
 #include "ui/painter/brushfly.h"
 #include "ui/painter/f_painter.h"
 #include "ui/painter/frmTextSelection.h"
+#include "ui/shell/Application.h"
 #include "ui/shell/Cursors.h"
 #include "ui/shell/Forms.h"
 #include "ui/shell/Glyphs.h"
@@ -403,7 +404,9 @@ void TfrmSpriteMDI::BuildCommands() {
             if (Row.Flags & Tool) Controls->ToolItems->addAction(Item);
             if (Row.Flags & ShapeItem) Controls->ShapeItems->addAction(Item);
             if (Row.Flags & ItemDoc) Controls->DocumentCommands.append(Item);
-            if (Run) connect(Item, &QAction::triggered, this, [this, Run] { Run(*this); });
+            if (Run)
+                connect(Item, &QAction::triggered, this,
+                        [this, Run] { RunGuarded([&] { Run(*this); }); });
         }
         if (Row.Button) {
             auto* Button =
@@ -417,7 +420,8 @@ void TfrmSpriteMDI::BuildCommands() {
             if (Row.Flags & ButtonDoc) Controls->DocumentCommands.append(Button);
             const TRun Pressed = Row.RunButton ? Row.RunButton : Run;
             if (Pressed)
-                connect(Button, &QAction::triggered, this, [this, Pressed] { Pressed(*this); });
+                connect(Button, &QAction::triggered, this,
+                        [this, Pressed] { RunGuarded([&] { Pressed(*this); }); });
         }
     }
     Controls->RecentEnd = Controls->Command("mniRecentFilesEnd");
@@ -473,7 +477,8 @@ void TfrmSpriteMDI::BuildToolBars() {
     C.txtSize->setToolTip("Brush Size");
     lblSize->setBuddy(C.txtSize);
     C.toolPaint->addWidget(C.txtSize);
-    connect(C.txtSize->Editor(), &QLineEdit::textChanged, this, &TfrmSpriteMDI::txtSizeChange);
+    connect(C.txtSize->Editor(), &QLineEdit::textChanged, this,
+            [this] { RunGuarded([this] { txtSizeChange(); }); });
 
     addToolBar(Qt::TopToolBarArea, C.toolStandard);
     addToolBar(Qt::RightToolBarArea, C.toolPaint);

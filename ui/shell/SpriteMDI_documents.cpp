@@ -245,14 +245,15 @@ void TfrmSpriteMDI::SetPalette(std::unique_ptr<TPxPalette> Palette) {
         CurrentPalette = DefaultPalette.get();
         return;
     }
-    CurrentPalette = Palette.get();
-    TfrmPainter* Painter = Animation->Painter();
-    if (Painter) Painter->SetPalette(*Palette);
-    // The cels still refer to the old palette until the cel list has moved them over.
+    // The cels move first: when they cannot, nothing has changed. Once they have, the window
+    // owns the palette they are on before anything else can fail.
+    if (Animation->CelList()) Animation->CelList()->SetPalette(*Palette);
     std::unique_ptr<TPxPalette> Previous = Animation->ReleasePalette();
     Animation->TakePalette(std::move(Palette));
     TPxPalette& Current = *Animation->Palette();
-    if (Animation->CelList()) Animation->CelList()->SetPalette(Current);
+    CurrentPalette = &Current;
+    TfrmPainter* Painter = Animation->Painter();
+    if (Painter) Painter->SetPalette(Current);
     Animation->SetPalette(Current);
     if (Painter) {
         Painter->RefreshView();

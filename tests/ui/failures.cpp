@@ -1,0 +1,289 @@
+// Failures never end the program: whatever a command throws while an event is handled ends
+// in one error box, and a command that runs out of memory at any of its allocations leaves
+// the document (cels, undo history, Modified) exactly as it was. Sizes a user chooses are
+// refused with the limit named before anything is allocated.
+#include <QComboBox>
+#include <QMetaObject>
+#include <QSpinBox>
+#include <functional>
+#include <stdexcept>
+
+#include "imaging/PixelStore.h"
+#include "imaging/PxBitmap.h"
+#include "model/Cellist.h"
+#include "model/Spritez.h"
+#include "model/undo.h"
+#include "support/ProgramWindows.h"
+#include "ui/painter/f_painter.h"
+#include "ui/painter/frmTextSelection.h"
+#include "ui/shell/Sizedlg.h"
+#include "ui/shell/f_palette.h"
+
+namespace {
+
+const QString OutOfMemory = "Error:  Not enough memory to finish the command.  It was "
+                            "abandoned; close other animations or programs and try again.";
+
+// Everything of a document that a failed command must leave alone.
+struct TDocumentState {
+    int Width = 0, Height = 0, Current = 0;
+    bool Modified = false;
+    const TPxPalette* Palette = nullptr;
+    std::vector<std::vector<std::uint8_t>> Cels;
+    // Kind, cel index and snapshot bytes of every record, undo stack then redo stack.
+    std::vector<std::tuple<int, int, TPxUndoBlock, TPxUndoBlocks>> Undo, Redo;
+
+    bool operator==(const TDocumentState& Other) const {
+        return std::tie(Width, Height, Current, Modified, Palette, Cels, Undo, Redo) ==
+               std::tie(Other.Width, Other.Height, Other.Current, Other.Modified, Other.Palette,
+                        Other.Cels, Other.Undo, Other.Redo);
+    }
+};
+
+std::ostream& operator<<(std::ostream& Out, const TDocumentState& State) {
+    return Out << State.Cels.size() << " cels of " << State.Width << " x " << State.Height
+               << ", current " << State.Current << ", " << State.Undo.size() << " undo and "
+               << State.Redo.size() << " redo records, modified " << State.Modified;
+}
+
+TDocumentState Capture(TfrmCharAnimation& Animation) {
+    TDocumentState State;
+    TSprite& Sprite = *Animation.Sprite();
+    State.Width = Sprite.Width();
+    State.Height = Sprite.Height();
+    State.Current = Animation.CelList()->Current();
+    State.Modified = Animation.Modified;
+    State.Palette = Animation.Palette();
+    for (int i = 0; i < Sprite.CelCount(); ++i)
+        State.Cels.push_back(Sprite.CelBitmap(i).CopyBits());
+    const auto Records = [](const std::vector<std::unique_ptr<TPxUndoNode>>& Nodes) {
+        std::vector<std::tuple<int, int, TPxUndoBlock, TPxUndoBlocks>> Kept;
+        for (const auto& Node : Nodes)
+            Kept.emplace_back(Node->Kind(), Node->CelIndex(), Node->Bits(), Node->CelBits());
+        return Kept;
+    };
+    const TPxUndo& History = Animation.Painter()->UndoHistory();
+    State.Undo = Records(History.UndoNodes());
+    State.Redo = Records(History.RedoNodes());
+    return State;
+}
+
+// Runs Command from the event loop, as a click or a key does, and lets the box that a
+// failure leaves behind show.
+void RunFromEventLoop(const std::function<void()>& Command) {
+    QMetaObject::invokeMethod(qApp, Command, Qt::QueuedConnection);
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+}
+
+class Failures : public ProgramTest {
+protected:
+    void TearDown() override {
+        SimulateOutOfMemory(-1);
+        ProgramTest::TearDown();
+    }
+
+    // A document with history both ways: cel 0 painted, cel 2 painted and the paint undone,
+    // then saved (not modified), the painter at zoom 1.
+    TfrmCharAnimation* EditedDocument() {
+        TfrmCharAnimation* Animation = NewDocument();
+        Painter()->findChild<QComboBox*>("cboZoom")->setCurrentIndex(0);
+        Stroke(3, 3);
+        Animation->CelList()->SetCurrent(2);
+        Stroke(10, 20);
+        Command("mniUndo")->trigger();
+        Animation->Modified = false;
+        Script().Clear();
+        return Animation;
+    }
+    TfrmPainter* Painter() const { return frmSpriteMDI->CurrentPainter; }
+    void Stroke(int X, int Y) {
+        QWidget* Image = Painter()->findChild<QWidget*>("imgPainter");
+        QTest::mousePress(Image, Qt::LeftButton, {}, {X, Y});
+        QTest::mouseMove(Image, {X + 5, Y + 2});
+        QTest::mouseRelease(Image, Qt::LeftButton, {}, {X + 5, Y + 2});
+    }
+
+    // Runs Command again and again with memory running out at its first allocation, then
+    // its second, and so on until it gets through: every run that fails must show the one
+    // memory box and leave the document exactly as it was. Returns the state it got
+    // through to.
+    TDocumentState SurvivesEveryFailure(TfrmCharAnimation& Animation,
+                                        const std::function<void()>& Command) {
+        const TDocumentState Before = Capture(Animation);
+        for (int After = 0; After < 200; ++After) {
+            Script().Clear();
+            SimulateOutOfMemory(After);
+            RunFromEventLoop(Command);
+            SimulateOutOfMemory(-1);
+            QCoreApplication::processEvents();
+            if (Script().Messages().isEmpty()) {
+                EXPECT_GT(After, 0) << "the command allocates nothing";
+                return Capture(Animation);
+            }
+            EXPECT_EQ(Script().Messages(), QStringList{OutOfMemory}) << "at allocation " << After;
+            EXPECT_EQ(Capture(Animation), Before) << "at allocation " << After;
+            if (HasFailure()) break;
+        }
+        ADD_FAILURE() << "the command never got through";
+        return Before;
+    }
+};
+
+TEST_F(Failures, CelCommandsThatRunOutOfMemoryChangeNothingAndTheNextOneWorks) {
+    TfrmCharAnimation* Animation = EditedDocument();
+    const TDocumentState Start = Capture(*Animation);
+    ASSERT_EQ(std::make_tuple(Start.Cels.size(), Start.Undo.size(), Start.Redo.size()),
+              std::make_tuple(std::size_t(4), std::size_t(1), std::size_t(1)));
+
+    TDocumentState After =
+        SurvivesEveryFailure(*Animation, [] { Command("mniInsertCel")->trigger(); });
+    EXPECT_EQ(After.Cels.size(), 5u);
+    EXPECT_EQ(std::get<0>(After.Undo.back()), ukCelInserted);
+    EXPECT_TRUE(After.Redo.empty());
+
+    After = SurvivesEveryFailure(*Animation, [] { Command("mniDeleteCel")->trigger(); });
+    EXPECT_EQ(After.Cels.size(), 4u);
+    EXPECT_EQ(std::get<0>(After.Undo.back()), ukCelDeleted);
+
+    // Undo brings the deleted cel back, redo takes it away again.
+    After = SurvivesEveryFailure(*Animation, [] { Command("mniUndo")->trigger(); });
+    EXPECT_EQ(std::make_pair(After.Cels.size(), After.Redo.size()),
+              std::make_pair(std::size_t(5), std::size_t(1)));
+    After = SurvivesEveryFailure(*Animation, [] { Command("mniRedo")->trigger(); });
+    EXPECT_EQ(After.Cels.size(), 4u);
+
+    // A turn of every cel, and a stroke on every cel, which snapshots them all first.
+    Command("sbutPaintOnAll")->trigger();
+    ASSERT_TRUE(frmSpriteMDI->PaintOnAll);
+    const TDocumentState Unturned = Capture(*Animation);
+    After = SurvivesEveryFailure(*Animation, [] { Command("mniRotateClockwise")->trigger(); });
+    EXPECT_NE(After.Cels, Unturned.Cels);
+    EXPECT_EQ(std::get<0>(After.Undo.back()), ukAllCels);
+    After = SurvivesEveryFailure(*Animation, [this] { Stroke(30, 30); });
+    EXPECT_EQ(std::get<0>(After.Undo.back()), ukAllCels);
+    EXPECT_EQ(After.Undo.size(), 5u);
+    Command("sbutPaintOnAll")->trigger();
+}
+
+TEST_F(Failures, ResizeCelsThatRunsOutOfMemoryKeepsEveryCelAndThePainterAtTheOldSize) {
+    TfrmCharAnimation* Animation = EditedDocument();
+    const TDocumentState After = SurvivesEveryFailure(*Animation, [] {
+        QTimer::singleShot(0, dlgSize, [] {
+            dlgSize->SetSize(90, 40);
+            dlgSize->SetStretch(true);
+            dlgSize->accept();
+        });
+        Command("sbutResize")->trigger();
+    });
+    EXPECT_EQ(std::make_tuple(After.Width, After.Height, After.Undo.size(), After.Redo.size()),
+              std::make_tuple(90, 40, std::size_t(0), std::size_t(0)));
+    EXPECT_EQ(std::make_pair(Painter()->ViewBitmap()->Width(), Painter()->ViewBitmap()->Height()),
+              std::make_pair(90, 40));
+}
+
+TEST_F(Failures, APaletteChangeThatRunsOutOfMemoryKeepsTheCelsOnTheOldPalette) {
+    TfrmCharAnimation* Animation = EditedDocument();
+    const TDocumentState After = SurvivesEveryFailure(*Animation, [] {
+        QTimer::singleShot(0, frmPalette, [] { frmPalette->accept(); });
+        Command("mniPalette")->trigger();
+    });
+    EXPECT_TRUE(After.Undo.empty()) << "a palette change cannot be undone";
+    EXPECT_EQ(After.Palette, CurrentPalette);
+    // The brushes are on the new palette: a stroke paints with them.
+    Stroke(40, 40);
+    EXPECT_NE(Capture(*Animation).Cels, After.Cels);
+}
+
+TEST_F(Failures, AnyExceptionEndsInOneErrorBoxEvenInsideAModalDialog) {
+    const std::pair<std::function<void()>, QString> Cases[] = {
+        {[] { throw std::length_error("bitmap too large"); },
+         "Error:  The command needs a picture larger than memory can hold.  It was abandoned."},
+        {[] { throw std::runtime_error("the decoder stopped"); },
+         "Error:  The command could not be finished (the decoder stopped).  It was abandoned."},
+        {[] { throw 42; }, "Error:  The command could not be finished.  It was abandoned."},
+    };
+    for (const auto& [Throw, Text] : Cases) {
+        Script().Clear();
+        RunFromEventLoop(Throw);
+        EXPECT_EQ(Script().Messages(), QStringList{Text});
+    }
+    // Inside the text dialog's own loop the failure ends there; the dialog stays open.
+    Script().Clear();
+    bool OpenAfterwards = false;
+    QTimer::singleShot(0, frmText, [&] {
+        RunFromEventLoop([] { throw std::bad_alloc(); });
+        OpenAfterwards = frmText->isVisible();
+        frmText->reject();
+    });
+    frmText->exec();
+    EXPECT_TRUE(OpenAfterwards);
+    EXPECT_EQ(Script().Messages(), QStringList{OutOfMemory});
+}
+
+TEST_F(Failures, AZoomTheViewCannotHoldIsRefusedAndLargeCelsFallBackToOneThatFits) {
+    TfrmCharAnimation* Animation = NewDocument();
+    auto* Zoom = Painter()->findChild<QComboBox*>("cboZoom");
+    // Everyday work: 640 x 480 at zoom 10.
+    Animation->ResizeAnimation(640, 480, false);
+    Zoom->setCurrentIndex(9);
+    EXPECT_EQ(Painter()->Zoom(), 10);
+    EXPECT_TRUE(Script().Messages().isEmpty());
+
+    // 4000 x 4000 pixels at zoom 3 would be 144 million view pixels.
+    Animation->ResizeAnimation(4000, 4000, false);
+    EXPECT_EQ(
+        std::make_tuple(Painter()->Zoom(), Zoom->currentText(), Painter()->ViewBitmap()->Width()),
+        std::make_tuple(2, QString("2x"), 8000));
+    Zoom->setCurrentIndex(2);
+    EXPECT_EQ(Script().Messages(),
+              QStringList{"Can't zoom to 3x: the view of cels of 4000 x 4000 pixels would have "
+                          "more than 128 million pixels.  Choose 2x or less."});
+    EXPECT_EQ(std::make_pair(Painter()->Zoom(), Zoom->currentText()),
+              std::make_pair(2, QString("2x")));
+    Zoom->setCurrentIndex(0);
+    EXPECT_EQ(Painter()->ViewBitmap()->Width(), 4000);
+}
+
+TEST_F(Failures, SizesBeyondTheLimitsAreRefusedBeforeAnythingIsMade) {
+    // 3500 tiny cels would take more than 1 GiB at 640 x 480.
+    TfrmCharAnimation* Animation = NewDocument();
+    auto Many = TSprite::Create(2, 2, *Animation->Palette(), RGB(255, 255, 255));
+    for (int i = 0; i < 3500; ++i)
+        Many->AddCel(100);
+    Animation->SetSprite(std::move(Many));
+    QTimer::singleShot(0, dlgSize, [] {
+        dlgSize->SetSize(640, 480);
+        dlgSize->accept();
+    });
+    Command("sbutResize")->trigger();
+    EXPECT_EQ(Script().Messages(),
+              QStringList{"Error:  3500 cels of 640 x 480 pixels would take 1026 MiB, and the "
+                          "cels of an animation can take at most 1024 MiB.  Choose a smaller "
+                          "size."});
+    EXPECT_EQ(std::make_pair(Animation->Sprite()->Width(), Animation->Sprite()->CelCount()),
+              std::make_pair(2, 3500));
+
+    // A text brush larger than 4096 pixels either way is refused when it is confirmed, and
+    // the dialog stays open for a smaller size.
+    Script().Clear();
+    auto* Sizes = frmText->findChild<QComboBox*>("cboSizes");
+    bool OpenAfterwards = false;
+    QTimer::singleShot(0, frmText, [&] {
+        Sizes->setEditText("999");
+        frmText->OKBtnClick();
+        OpenAfterwards = frmText->isVisible();
+        frmText->reject();
+    });
+    Command("tbutText")->trigger();
+    EXPECT_TRUE(OpenAfterwards);
+    ASSERT_EQ(Script().Messages().size(), 1);
+    EXPECT_TRUE(Script().Messages()[0].startsWith("Error:  This text would make a brush of "));
+    EXPECT_TRUE(
+        Script().Messages()[0].endsWith(", and a text brush can be at most 4096 x 4096 "
+                                        "pixels.  Choose a smaller size or a shorter text."));
+    EXPECT_NE(frmText->FontSize(), 999);
+    EXPECT_FALSE(Painter()->TextBrush);
+}
+
+} // namespace
