@@ -25,7 +25,7 @@
 #include "model/undo.h"
 #include "ui/animation/f_charanim.h"
 #include "ui/painter/f_painter.h"
-#include "ui/shell/EditingState.h"
+#include "ui/common/EditingState.h"
 #include "ui/shell/Forms.h"
 #include "ui/shell/SpriteMDI.h"
 

@@ -20,7 +20,7 @@
 #include "imaging/Palette.h"
 #include "model/Cellist.h"
 #include "model/Spritez.h"
-#include "ui/animation/CelImage.h"
+#include "ui/common/CelImage.h"
 #include "ui/animation/f_charanim.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include "support/PainterDocument.h"
 #include "ui/painter/FlyPal.h"
 #include "ui/painter/frmTextSelection.h"
-#include "ui/shell/Cursors.h"
+#include "ui/common/Cursors.h"
 
 using namespace painter_test;
 

@@ -32,7 +32,7 @@
 #include "ui/animation/f_charanim.h"
 #include "ui/painter/f_painter.h"
 #include "ui/shell/Forms.h"
-#include "ui/shell/QSize.h"
+#include "ui/animation/QSize.h"
 #include "ui/shell/SpriteMDI.h"
 #include "ui/shell/frmimprt.h"
 

@@ -14,7 +14,7 @@
 #include "imaging/PxBitmap.h"
 #include "support/BmpFile.h"
 #include "support/ScriptedQuestions.h"
-#include "ui/shell/PieceDrag.h"
+#include "ui/common/PieceDrag.h"
 #include "ui/shell/frmimprt.h"
 
 namespace {

@@ -13,7 +13,7 @@
 #include "support/ProgramWindows.h"
 #include "ui/painter/f_painter.h"
 #include "ui/painter/frmTextSelection.h"
-#include "ui/shell/Cursors.h"
+#include "ui/common/Cursors.h"
 
 namespace {
 

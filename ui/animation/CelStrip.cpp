@@ -11,7 +11,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "ui/animation/CelImage.h"
+#include "ui/common/CelImage.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "imaging/PxBitmap.h"
-#include "ui/animation/CelImage.h"
+#include "ui/common/CelImage.h"
 
 TPreviewBox::TPreviewBox(QWidget* Parent) : QWidget(Parent) {
     RegisterAccessibleRole("TPreviewBox", QAccessible::Graphic);

@@ -13,7 +13,7 @@
 
 #include "gif/GifReader.h"
 #include "ui/animation/AnimationDialogParts.h"
-#include "ui/shell/Help.h"
+#include "ui/common/Help.h"
 
 namespace {
 

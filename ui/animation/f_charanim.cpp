@@ -43,7 +43,7 @@
 #include "ui/animation/f_progress.h"
 #include "ui/painter/f_painter.h"
 #include "ui/shell/Forms.h"
-#include "ui/shell/Questions.h"
+#include "ui/common/Questions.h"
 #include "ui/shell/Sizedlg.h"
 #include "ui/shell/SpriteMDI.h"
 

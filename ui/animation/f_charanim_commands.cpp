@@ -20,7 +20,7 @@
 #include "ui/animation/frmGlobDisposal.h"
 #include "ui/painter/f_painter.h"
 #include "ui/shell/Forms.h"
-#include "ui/shell/Questions.h"
+#include "ui/common/Questions.h"
 #include "ui/shell/SpriteMDI.h"
 
 namespace {

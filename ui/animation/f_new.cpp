@@ -16,8 +16,8 @@
 #include <algorithm>
 
 #include "ui/animation/AnimationDialogParts.h"
-#include "ui/shell/Help.h"
-#include "ui/shell/Questions.h"
+#include "ui/common/Help.h"
+#include "ui/common/Questions.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <QVBoxLayout>
 
 #include "ui/animation/AnimationDialogParts.h"
-#include "ui/shell/Help.h"
+#include "ui/common/Help.h"
 
 TfrmGlobDisp::TfrmGlobDisp(QWidget* Parent) : QDialog(Parent) {
     setObjectName("frmGlobDisp");

@@ -9,7 +9,7 @@
 #include <algorithm>
 
 #include "ui/shell/Forms.h"
-#include "ui/shell/Glyphs.h"
+#include "ui/common/Glyphs.h"
 #include "ui/shell/SpriteMDI.h"
 
 QPoint KeepOnScreen(QPoint TopLeft, QSize Size, const QRect& Screen) {

@@ -29,10 +29,10 @@
 #include "ui/painter/FlyPal.h"
 #include "ui/painter/PainterControls.h"
 #include "ui/painter/PainterWidgets.h"
-#include "ui/shell/Application.h"
-#include "ui/shell/Cursors.h"
+#include "ui/common/Application.h"
+#include "ui/common/Cursors.h"
 #include "ui/shell/Forms.h"
-#include "ui/shell/Questions.h"
+#include "ui/common/Questions.h"
 #include "ui/shell/SpriteMDI.h"
 
 namespace {

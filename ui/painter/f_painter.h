@@ -13,7 +13,7 @@
 
 #include "imaging/Color.h"
 #include "imaging/ViewMarks.h"
-#include "ui/shell/EditingState.h"
+#include "ui/common/EditingState.h"
 
 class QPainter;
 class QRect;

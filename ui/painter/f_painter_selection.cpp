@@ -17,7 +17,7 @@
 #include "ui/painter/PainterControls.h"
 #include "ui/painter/PainterWidgets.h"
 #include "ui/painter/frmTextSelection.h"
-#include "ui/shell/Cursors.h"
+#include "ui/common/Cursors.h"
 #include "ui/shell/Forms.h"
 #include "ui/shell/SpriteMDI.h"
 

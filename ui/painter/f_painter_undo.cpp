@@ -9,7 +9,7 @@
 #include "ui/animation/f_charanim.h"
 #include "ui/painter/PainterControls.h"
 #include "ui/shell/Forms.h"
-#include "ui/shell/Questions.h"
+#include "ui/common/Questions.h"
 #include "ui/shell/SpriteMDI.h"
 
 namespace {

@@ -17,7 +17,7 @@
 #include "model/Spritez.h"
 #include "ui/painter/PainterControls.h"
 #include "ui/painter/PainterWidgets.h"
-#include "ui/shell/Application.h"
+#include "ui/common/Application.h"
 
 namespace {
 

@@ -18,7 +18,7 @@
 #include <QVBoxLayout>
 
 #include "imaging/Limits.h"
-#include "ui/shell/Questions.h"
+#include "ui/common/Questions.h"
 
 namespace {
 // 96 pixels per inch, as dots per metre.

@@ -21,7 +21,7 @@
 #include "model/Spritez.h"
 #include "ui/animation/f_charanim.h"
 #include "ui/painter/f_painter.h"
-#include "ui/shell/Questions.h"
+#include "ui/common/Questions.h"
 #include "ui/shell/SpriteMDI.h"
 
 namespace {

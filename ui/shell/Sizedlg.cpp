@@ -10,7 +10,7 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-#include "ui/shell/Help.h"
+#include "ui/common/Help.h"
 
 namespace {
 

@@ -21,11 +21,11 @@
 #include "imaging/Palette.h"
 #include "ui/animation/f_charanim.h"
 #include "ui/painter/f_painter.h"
-#include "ui/shell/Cursors.h"
+#include "ui/common/Cursors.h"
 #include "ui/shell/Forms.h"
-#include "ui/shell/Help.h"
-#include "ui/shell/PictureSources.h"
-#include "ui/shell/Questions.h"
+#include "ui/common/Help.h"
+#include "ui/common/PictureSources.h"
+#include "ui/common/Questions.h"
 #include "ui/shell/Recovery.h"
 #include "ui/shell/SpriteMDI_controls.h"
 
@@ -88,6 +88,7 @@ TfrmSpriteMDI::TfrmSpriteMDI(const QString& Folder, QWidget* Parent)
 
     AppDir = QDir::cleanPath(QDir(Folder).absolutePath());
     QDir::setCurrent(AppDir);
+    SetHelpFolder(AppDir);
     UntitledCount = 0;
     Activated = false;
     LoadDefaultPalette();

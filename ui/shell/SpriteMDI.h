@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "imaging/Color.h"
-#include "ui/shell/EditingState.h"
+#include "ui/common/EditingState.h"
 
 class QAction;
 class QLabel;

@@ -14,7 +14,7 @@
 #include "ui/animation/f_new.h"
 #include "ui/painter/f_painter.h"
 #include "ui/shell/Forms.h"
-#include "ui/shell/Questions.h"
+#include "ui/common/Questions.h"
 #include "ui/shell/Recovery.h"
 #include "ui/shell/SpriteMDI_controls.h"
 

@@ -16,8 +16,8 @@
 #include <tuple>
 
 #include "imaging/Palette.h"
-#include "ui/shell/Help.h"
-#include "ui/shell/Questions.h"
+#include "ui/common/Help.h"
+#include "ui/common/Questions.h"
 
 // A picture of swatches drawn by the dialog; it passes mouse presses back to it.
 class TSwatchImage : public QWidget {

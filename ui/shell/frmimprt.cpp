@@ -19,11 +19,11 @@
 
 #include "imaging/Palette.h"
 #include "imaging/PxBitmap.h"
-#include "ui/shell/Help.h"
-#include "ui/shell/PictureSources.h"
-#include "ui/shell/PieceDrag.h"
-#include "ui/shell/Questions.h"
-#include "ui/shell/RgbImage.h"
+#include "ui/common/Help.h"
+#include "ui/common/PictureSources.h"
+#include "ui/common/PieceDrag.h"
+#include "ui/common/Questions.h"
+#include "ui/common/RgbImage.h"
 
 // The picture with its grid; the pointer over it selects a cell, and moving with a button
 // held drags that cell away.

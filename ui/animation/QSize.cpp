@@ -1,4 +1,4 @@
-#include "ui/shell/QSize.h"
+#include "ui/animation/QSize.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "ui/shell/RgbImage.h"
+#include "ui/common/RgbImage.h"
 
 #include <algorithm>
 

@@ -60,6 +60,7 @@ std::unique_ptr<TQuestions> SetQuestions(std::unique_ptr<TQuestions> Replacement
 
 // The parent of the boxes the real questions show: the main window once it exists.
 void SetQuestionsParent(QWidget* Parent);
+QWidget* QuestionsParent();
 
 // The window a question asked now belongs above: the open modal dialog, else the window a
 // TQuestionsAbove names, else the active window, else the parent set above. The active

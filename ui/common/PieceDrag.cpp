@@ -1,11 +1,11 @@
-#include "ui/shell/PieceDrag.h"
+#include "ui/common/PieceDrag.h"
 
 #include <QMimeData>
 #include <algorithm>
 
 #include "imaging/Palette.h"
 #include "imaging/PxBitmap.h"
-#include "ui/shell/RgbImage.h"
+#include "ui/common/RgbImage.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "ui/shell/Questions.h"
+#include "ui/common/Questions.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -95,6 +95,10 @@ std::unique_ptr<TQuestions> SetQuestions(std::unique_ptr<TQuestions> Replacement
 
 void SetQuestionsParent(QWidget* Parent) {
     BoxParent = Parent;
+}
+
+QWidget* QuestionsParent() {
+    return BoxParent.data();
 }
 
 QWidget* QuestionOwner() {

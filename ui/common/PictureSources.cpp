@@ -1,4 +1,4 @@
-#include "ui/shell/PictureSources.h"
+#include "ui/common/PictureSources.h"
 
 #include <QFile>
 #include <QImage>
@@ -8,8 +8,8 @@
 #include "imaging/Bmp.h"
 #include "imaging/Jpeg.h"
 #include "imaging/Limits.h"
-#include "ui/animation/CelImage.h"
-#include "ui/shell/RgbImage.h"
+#include "ui/common/CelImage.h"
+#include "ui/common/RgbImage.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "ui/animation/CelImage.h"
+#include "ui/common/CelImage.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
