@@ -4,10 +4,12 @@
 // refused with the limit named before anything is allocated.
 #include <QComboBox>
 #include <QMetaObject>
+#include <QMimeData>
 #include <QSpinBox>
 #include <functional>
 #include <stdexcept>
 
+#include "imaging/Palette.h"
 #include "imaging/PixelStore.h"
 #include "imaging/PxBitmap.h"
 #include "model/Cellist.h"
@@ -193,6 +195,36 @@ TEST_F(Failures, APaletteChangeThatRunsOutOfMemoryKeepsTheCelsOnTheOldPalette) {
     // The brushes are on the new palette: a stroke paints with them.
     Stroke(40, 40);
     EXPECT_NE(Capture(*Animation).Cels, After.Cels);
+}
+
+TEST_F(Failures, ACelDroppedWithItsPaletteKeepsTheCelsOnTheWindowsPaletteWhateverFails) {
+    // The target is edited and not the active document; the source has a colour of its own.
+    TfrmCharAnimation* Target = EditedDocument();
+    TfrmCharAnimation* Source = NewDocument();
+    std::unique_ptr<TPxPalette> Other = TPxPalette::CreateCopy(*Source->Palette());
+    Other->SetColor(FirstUserColor, RGB(1, 2, 3));
+    Source->ChangePalette(std::move(Other));
+    const std::unique_ptr<QMimeData> Dragged(Source->CelDragData());
+    const TCelList& Cels = *Target->CelList();
+    const QPoint On(Cels.MarginX() + Cels.CelWidth() / 2, Cels.MarginY() + Cels.CelHeight() / 2);
+    const TDocumentState Before = Capture(*Target);
+    // Until the cels are on the new palette a failure changes nothing; the copy of the picture
+    // that follows may still fail, but the palette change stays, as it cannot be undone.
+    for (int After = 0; After < 200 && !HasFailure(); ++After) {
+        Script().Clear();
+        SimulateOutOfMemory(After);
+        RunFromEventLoop([&] {
+            Script().Answer(TAnswer::Yes);
+            Target->imgCharAnimDragDrop(Dragged.get(), On.x(), On.y());
+        });
+        SimulateOutOfMemory(-1);
+        QCoreApplication::processEvents();
+        ASSERT_EQ(&Target->CelList()->Palette(), Target->Palette()) << "at allocation " << After;
+        const TDocumentState Now = Capture(*Target);
+        if (Now.Palette == Before.Palette) EXPECT_EQ(Now, Before) << "at allocation " << After;
+        if (Script().Messages().isEmpty()) break;
+    }
+    EXPECT_EQ(Target->Palette()->Entry(FirstUserColor).Color(), (RgbColor{1, 2, 3}));
 }
 
 TEST_F(Failures, AnyExceptionEndsInOneErrorBoxEvenInsideAModalDialog) {

@@ -28,6 +28,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <utility>
 
 #include "gif/GifReader.h"
 #include "gif/GifWriter.h"
@@ -376,8 +377,20 @@ void TfrmCharAnimation::TakePalette(std::unique_ptr<TPxPalette> Palette) {
     OwnedPalette = std::move(Palette);
 }
 
-std::unique_ptr<TPxPalette> TfrmCharAnimation::ReleasePalette() {
-    return std::move(OwnedPalette);
+void TfrmCharAnimation::ChangePalette(std::unique_ptr<TPxPalette> Palette) {
+    if (!Palette) return;
+    // The cels move first: when they cannot, nothing has changed. Once they have, the window
+    // owns the palette they are on before anything else can fail, and the old one goes last.
+    if (Cels) Cels->SetPalette(*Palette);
+    const std::unique_ptr<TPxPalette> Previous = std::exchange(OwnedPalette, std::move(Palette));
+    if (CurrentPalette == Previous.get()) CurrentPalette = OwnedPalette.get();
+    TfrmPainter* Shown = Painter();
+    if (Shown) Shown->SetPalette(*OwnedPalette);
+    SetPalette(*OwnedPalette);
+    if (Shown) {
+        Shown->RefreshView();
+        Shown->RebuildColorBitmaps();
+    }
 }
 
 QString TfrmCharAnimation::Caption() const {

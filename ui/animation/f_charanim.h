@@ -90,9 +90,10 @@ public:
     // Takes Palette as the window's palette without moving any cel onto it (a new window,
     // or after the cel list has moved its cels over).
     void TakePalette(std::unique_ptr<TPxPalette> Palette);
-    // Gives up the palette (the main window's SetPalette keeps the old one alive until the
-    // cels have moved onto the new one).
-    std::unique_ptr<TPxPalette> ReleasePalette();
+    // Makes Palette the document's palette: every cel moves onto it, the painter, the strip
+    // and the preview show it, and the document counts as modified. A failure on the way
+    // leaves the cels on the old palette.
+    void ChangePalette(std::unique_ptr<TPxPalette> Palette);
     // Null once the painter window is gone.
     TfrmPainter* Painter() const;
     void SetPainterWindow(TfrmPainter* Painter);
@@ -235,8 +236,6 @@ private:
     // what the answers ask for: the palette copied in, the cels stretched to the picture.
     // False when either question was cancelled; nothing has changed then.
     bool TakeSource(const TPxPalette& SourcePalette, int Width, int Height);
-    // Makes Palette this window's palette and moves every cel onto it.
-    void AdoptPalette(std::unique_ptr<TPxPalette> Palette);
     // Target's picture is about to be replaced: its snapshot goes into the painter's history.
     void SaveUndoOf(int Target);
 

@@ -247,35 +247,13 @@ bool TfrmCharAnimation::TakeSource(const TPxPalette& SourcePalette, int Width, i
         }
     }
 
-    if (CopyPalette) {
-        std::unique_ptr<TPxPalette> Copy = TPxPalette::CreateCopy(SourcePalette);
-        if (frmSpriteMDI && frmSpriteMDI->CurrentAnimation == this)
-            frmSpriteMDI->SetPalette(std::move(Copy));
-        else
-            AdoptPalette(std::move(Copy));
-    }
+    if (CopyPalette) ChangePalette(TPxPalette::CreateCopy(SourcePalette));
     if (Resize) {
         ResizeAnimation(Width, Height, true);
         // Snapshots of the old size could never be put back.
         if (TfrmPainter* Shown = Painter()) Shown->ResetUndo();
     }
     return true;
-}
-
-void TfrmCharAnimation::AdoptPalette(std::unique_ptr<TPxPalette> Palette) {
-    if (!Cels || !Palette) return;
-    TfrmPainter* Shown = Painter();
-    if (Shown) Shown->SetPalette(*Palette);
-    // The cels refer to the old palette until the cel list has moved them over.
-    std::unique_ptr<TPxPalette> Previous = ReleasePalette();
-    TakePalette(std::move(Palette));
-    if (CurrentPalette == Previous.get()) CurrentPalette = OwnedPalette.get();
-    Cels->SetPalette(*OwnedPalette);
-    SetPalette(*OwnedPalette);
-    if (Shown) {
-        Shown->RefreshView();
-        Shown->RebuildColorBitmaps();
-    }
 }
 
 void TfrmCharAnimation::SaveUndoOf(int Target) {

@@ -239,26 +239,12 @@ void TfrmSpriteMDI::mniSaveAsClick() {
 
 void TfrmSpriteMDI::SetPalette(std::unique_ptr<TPxPalette> Palette) {
     if (!Palette) return;
-    TfrmCharAnimation* Animation = CurrentAnimation;
-    if (!Animation) {
+    if (!CurrentAnimation) {
         DefaultPalette = std::move(Palette);
         CurrentPalette = DefaultPalette.get();
         return;
     }
-    // The cels move first: when they cannot, nothing has changed. Once they have, the window
-    // owns the palette they are on before anything else can fail.
-    if (Animation->CelList()) Animation->CelList()->SetPalette(*Palette);
-    std::unique_ptr<TPxPalette> Previous = Animation->ReleasePalette();
-    Animation->TakePalette(std::move(Palette));
-    TPxPalette& Current = *Animation->Palette();
-    CurrentPalette = &Current;
-    TfrmPainter* Painter = Animation->Painter();
-    if (Painter) Painter->SetPalette(Current);
-    Animation->SetPalette(Current);
-    if (Painter) {
-        Painter->RefreshView();
-        Painter->RebuildColorBitmaps();
-    }
+    CurrentAnimation->ChangePalette(std::move(Palette));
+    CurrentPalette = CurrentAnimation->Palette();
     update();
-    Previous.reset();
 }
