@@ -24,8 +24,8 @@
 #include "model/Spritez.h"
 #include "model/undo.h"
 #include "ui/animation/f_charanim.h"
-#include "ui/painter/f_painter.h"
 #include "ui/common/EditingState.h"
+#include "ui/painter/f_painter.h"
 #include "ui/shell/Forms.h"
 #include "ui/shell/SpriteMDI.h"
 
@@ -44,13 +44,13 @@ std::unique_ptr<TPxPalette> CubePalette() {
 // A document as the main window makes one, with Count white cels of 640 x 480, its painter
 // at zoom 10 with a size-30 square brush, in a painter window of 800 x 600.
 struct TDocument {
-    QPointer<TfrmCharAnimation> Animation = new TfrmCharAnimation;
-    QPointer<TfrmPainter> Painter = new TfrmPainter;
+    QPointer<TfrmCharAnimation> Animation = new TfrmCharAnimation(*frmSpriteMDI);
+    QPointer<TfrmPainter> Painter = new TfrmPainter(*frmSpriteMDI);
 
     explicit TDocument(int Count) {
         frmSpriteMDI->MdiArea()->addSubWindow(Animation);
         Animation->TakePalette(CubePalette());
-        CurrentPalette = Animation->Palette();
+        frmSpriteMDI->State().CurrentPalette = Animation->Palette();
         Animation->SetCaption("Animation [1]");
         frmSpriteMDI->MdiArea()->addSubWindow(Painter);
         Animation->SetPainterWindow(Painter);
@@ -74,7 +74,7 @@ struct TDocument {
         Animation->Modified = false;
         Animation->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        frmSpriteMDI->PaintOnAll = false;
+        frmSpriteMDI->State().PaintOnAll = false;
     }
     QWidget* Image() const { return Painter->findChild<QWidget*>("imgPainter"); }
     void Send(QEvent::Type Type, Qt::MouseButton Button, Qt::MouseButtons Buttons, QPoint At) {
@@ -144,7 +144,7 @@ QPoint CornerPoint(long Step) {
 void PreviewMove(benchmark::State& State, TPaintTool Tool, QPoint Anchor, QPoint (*Point)(long)) {
     TDocument Document(1);
     if (!Document.Shown()) State.SkipWithError("the image is not on screen");
-    frmSpriteMDI->CurrentTool = Tool;
+    frmSpriteMDI->State().CurrentTool = Tool;
     Document.Send(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, Anchor);
     long Step = 1;
     for (auto _ : State) {
@@ -152,7 +152,7 @@ void PreviewMove(benchmark::State& State, TPaintTool Tool, QPoint Anchor, QPoint
         QApplication::processEvents();
     }
     Document.Send(QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, Point(Step));
-    frmSpriteMDI->CurrentTool = ptBrush;
+    frmSpriteMDI->State().CurrentTool = ptBrush;
 }
 
 // A size-30 line from the stroke's first point, 0 to 60 cel pixels long.
@@ -179,7 +179,7 @@ BENCHMARK(BM_SolidCirclePreviewMove)->Unit(benchmark::kMillisecond)->Repetitions
 
 // A selection of 100 x 80 cel pixels (1000 x 800 in the view) lifted from (10, 10).
 void LiftSelection(TDocument& Document) {
-    frmSpriteMDI->CurrentTool = ptSelectArea;
+    frmSpriteMDI->State().CurrentTool = ptSelectArea;
     Document.Send(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, {105, 105});
     Document.Send(QEvent::MouseMove, Qt::NoButton, Qt::LeftButton, {1105, 905});
     Document.Send(QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, {1105, 905});
@@ -203,7 +203,7 @@ void BM_SelectionDragMove(benchmark::State& State) {
     }
     Document.Send(QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, {605, 505});
     Document.Painter->CancelSelection();
-    frmSpriteMDI->CurrentTool = ptBrush;
+    frmSpriteMDI->State().CurrentTool = ptBrush;
 }
 BENCHMARK(BM_SelectionDragMove)->Unit(benchmark::kMillisecond)->Repetitions(5);
 
@@ -218,7 +218,7 @@ void BM_MarqueeTick(benchmark::State& State) {
         QApplication::processEvents();
     }
     Document.Painter->CancelSelection();
-    frmSpriteMDI->CurrentTool = ptBrush;
+    frmSpriteMDI->State().CurrentTool = ptBrush;
 }
 BENCHMARK(BM_MarqueeTick)->Unit(benchmark::kMillisecond)->Repetitions(5);
 
@@ -227,7 +227,7 @@ BENCHMARK(BM_MarqueeTick)->Unit(benchmark::kMillisecond)->Repetitions(5);
 void BM_WholeCelFill(benchmark::State& State) {
     TDocument Document(1);
     if (!Document.Shown()) State.SkipWithError("the image is not on screen");
-    frmSpriteMDI->CurrentTool = ptFill;
+    frmSpriteMDI->State().CurrentTool = ptFill;
     bool Right = false;
     for (auto _ : State) {
         const Qt::MouseButton Button = Right ? Qt::RightButton : Qt::LeftButton;
@@ -236,7 +236,7 @@ void BM_WholeCelFill(benchmark::State& State) {
         QApplication::processEvents();
         Right = !Right;
     }
-    frmSpriteMDI->CurrentTool = ptBrush;
+    frmSpriteMDI->State().CurrentTool = ptBrush;
 }
 BENCHMARK(BM_WholeCelFill)->Unit(benchmark::kMillisecond)->Repetitions(5);
 
@@ -244,7 +244,7 @@ BENCHMARK(BM_WholeCelFill)->Unit(benchmark::kMillisecond)->Repetitions(5);
 // (the other direction runs untimed between the steps).
 void UndoStep(benchmark::State& State, bool Undo) {
     TDocument Document(100);
-    frmSpriteMDI->PaintOnAll = true;
+    frmSpriteMDI->State().PaintOnAll = true;
     Document.Send(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, {1005, 1005});
     Document.Send(QEvent::MouseMove, Qt::NoButton, Qt::LeftButton, {2005, 1505});
     Document.Send(QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, {2005, 1505});

@@ -20,8 +20,8 @@
 #include "imaging/Palette.h"
 #include "model/Cellist.h"
 #include "model/Spritez.h"
-#include "ui/common/CelImage.h"
 #include "ui/animation/f_charanim.h"
+#include "ui/common/CelImage.h"
 
 namespace {
 
@@ -67,7 +67,8 @@ const TBigGif& BigGif() {
 
 // An animation window on its own, shown at Width x Height, holding Sprite.
 struct TWindow {
-    TfrmCharAnimation* Window = new TfrmCharAnimation;
+    TPlainHost Host;
+    TfrmCharAnimation* Window = new TfrmCharAnimation(Host);
     QWidget* Strip = nullptr;
     QWidget* Preview = nullptr;
 

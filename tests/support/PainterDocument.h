@@ -60,14 +60,14 @@ inline Picture Blank(int Width, int Height) {
 // Count white cels of Width x Height on the cube palette, the painter at Zoom with a brush
 // of size 1, left colour black and right colour red; unmodified, the brush tool chosen.
 struct TDocument {
-    QPointer<TfrmCharAnimation> Animation = new TfrmCharAnimation;
-    QPointer<TfrmPainter> Painter = new TfrmPainter;
+    QPointer<TfrmCharAnimation> Animation = new TfrmCharAnimation(*frmSpriteMDI);
+    QPointer<TfrmPainter> Painter = new TfrmPainter(*frmSpriteMDI);
     int Zoom;
 
     TDocument(int Count, int Width, int Height, int ViewZoom) : Zoom(ViewZoom) {
         frmSpriteMDI->MdiArea()->addSubWindow(Animation);
         Animation->TakePalette(MakeCubePalette());
-        CurrentPalette = Animation->Palette();
+        frmSpriteMDI->State().CurrentPalette = Animation->Palette();
         Animation->SetCaption("Animation [1]");
         frmSpriteMDI->MdiArea()->addSubWindow(Painter);
         Animation->SetPainterWindow(Painter);
@@ -90,7 +90,7 @@ struct TDocument {
         frmSpriteMDI->Command("mniSize2")->trigger();
         frmSpriteMDI->SetBrushShape(0);
         frmSpriteMDI->tbutBrushClick();
-        frmSpriteMDI->PaintOnAll = false;
+        frmSpriteMDI->State().PaintOnAll = false;
         frmSpriteMDI->Command("sbutPaintOnAll")->setChecked(false);
         if (Animation) {
             Animation->Modified = false;

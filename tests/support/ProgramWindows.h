@@ -57,7 +57,7 @@ protected:
     TfrmCharAnimation* NewDocument() {
         QTimer::singleShot(0, frmNew, [] { frmNew->accept(); });
         Command("NewSpriteLibrary")->trigger();
-        return frmSpriteMDI->CurrentAnimation;
+        return frmSpriteMDI->State().CurrentAnimation;
     }
 
     std::unique_ptr<TApplicationWindows> Program;

@@ -61,17 +61,17 @@ void FlushDeletes() {
 // and its painter, both in the MDI area, then Count white cels of Width x Height with
 // delays 200, 300, 400, ...
 struct TDocument {
-    QPointer<TfrmCharAnimation> Animation = new TfrmCharAnimation;
+    QPointer<TfrmCharAnimation> Animation = new TfrmCharAnimation(*frmSpriteMDI);
     QPointer<TfrmPainter> Painter;
 
     // Width 0 keeps the animation the New Animation dialog describes.
     explicit TDocument(int Count = 4, int Width = 4, int Height = 3) {
         frmSpriteMDI->MdiArea()->addSubWindow(Animation);
         Animation->TakePalette(MakeCubePalette());
-        CurrentPalette = Animation->Palette();
+        frmSpriteMDI->State().CurrentPalette = Animation->Palette();
         Animation->SetCaption("Animation [1]");
         Animation->NewAnimation(Count);
-        Painter = new TfrmPainter;
+        Painter = new TfrmPainter(*frmSpriteMDI);
         frmSpriteMDI->MdiArea()->addSubWindow(Painter);
         Painter->Attach(Animation->Sprite(), Animation->Palette(), 0);
         Animation->SetPainterWindow(Painter);
@@ -95,7 +95,7 @@ struct TDocument {
             Animation->close();
         }
         FlushDeletes();
-        frmSpriteMDI->PaintOnAll = false;
+        frmSpriteMDI->State().PaintOnAll = false;
     }
 
     TSprite& Sprite() { return *Animation->Sprite(); }
@@ -179,7 +179,7 @@ TEST(AnimationWindow, TransformsActOnTheCurrentCelOrWithPaintOnAllOnEveryCel) {
     EXPECT_EQ(Document.History().UndoNodes().back()->Kind(), ukCelImage);
     EXPECT_TRUE(Document.Animation->Modified);
 
-    frmSpriteMDI->PaintOnAll = true;
+    frmSpriteMDI->State().PaintOnAll = true;
     const auto Before = Document.Sprite().SaveAllBits();
     Document.Animation->FlipHorizontal();
     EXPECT_PICTURE(Document.Cel(0), Legend, {"....", "....", "r..."});
@@ -198,14 +198,13 @@ TEST(AnimationWindow, ResizeCelsStretchesEveryCelAndDropsTheHistory) {
     Document.Cel(1).ScanLine(0)[0] = Red;
     Document.Animation->ShiftUp();
     ASSERT_TRUE(Document.History().CanUndo());
-    TdlgSize Dialog;
-    QTimer::singleShot(0, &Dialog, [&Dialog] {
-        EXPECT_EQ(Dialog.Width(), 2);
-        Dialog.SetSize(4, 4);
-        Dialog.SetStretch(true);
-        QTest::mouseClick(Dialog.findChild<QPushButton*>("butOk"), Qt::LeftButton);
+    QTimer::singleShot(0, dlgSize, [] {
+        EXPECT_EQ(dlgSize->Width(), 2);
+        dlgSize->SetSize(4, 4);
+        dlgSize->SetStretch(true);
+        QTest::mouseClick(dlgSize->findChild<QPushButton*>("butOk"), Qt::LeftButton);
     });
-    Document.Animation->ResizeCels(Dialog);
+    frmSpriteMDI->Command("sbutResize")->trigger();
     EXPECT_PICTURE(Document.Cel(1), Legend, {"rr..", "rr..", "....", "...."});
     EXPECT_EQ(Document.Cels().CelWidth(), 4);
     EXPECT_EQ(Document.Painter->ViewBitmap()->Width(), 4 * Document.Painter->Zoom());
@@ -227,10 +226,9 @@ TEST(AnimationWindow, LeftClickSelectsACelRightClickOnlyOpensTheMenu) {
     EXPECT_EQ(Document.Cels().Current(), 2);
     EXPECT_EQ(Document.Animation->PreviewIndex, 2);
     EXPECT_EQ(Document.Find<QSpinBox>("spinFrameRate")->value(), 400);
-    EXPECT_EQ(frmSpriteMDI->DragSourceCel.Bitmap, &Document.Cel(2));
-    EXPECT_EQ(frmSpriteMDI->DragSourceCel.CelList, &Document.Cels());
+    EXPECT_EQ(frmSpriteMDI->State().DragSourceCel.Bitmap, &Document.Cel(2));
+    EXPECT_EQ(frmSpriteMDI->State().DragSourceCel.CelList, &Document.Cels());
     EXPECT_FALSE(Document.Animation->Modified);
-
 }
 
 TEST(AnimationWindow, CloseQueryAsksOnlyForChangesAndKeepsWorkUnlessSavedOrDropped) {
@@ -265,9 +263,9 @@ TEST(AnimationWindow, CloseQueryAsksOnlyForChangesAndKeepsWorkUnlessSavedOrDropp
         FlushDeletes();
         EXPECT_TRUE(Document.Animation.isNull());
         EXPECT_TRUE(Document.Painter.isNull());
-        EXPECT_EQ(frmSpriteMDI->CurrentAnimation, nullptr);
-        EXPECT_EQ(frmSpriteMDI->CurrentPainter, nullptr);
-        EXPECT_EQ(CurrentPalette, nullptr);
+        EXPECT_EQ(frmSpriteMDI->State().CurrentAnimation, nullptr);
+        EXPECT_EQ(frmSpriteMDI->State().CurrentPainter, nullptr);
+        EXPECT_EQ(frmSpriteMDI->State().CurrentPalette, nullptr);
     }
     {
         // No closes without saving; an unmodified window closes without asking.
@@ -424,7 +422,7 @@ TEST(AnimationWindow, OpensAndSavesGifFilesWithTheirSettings) {
     EXPECT_EQ(Document.Find<QSpinBox>("spinDefaultFrameRate")->value(), 400);
     EXPECT_EQ(Document.Sprite().CelCount(), 3);
     EXPECT_EQ(Document.Sprite().Cel(2).Disposal(), DisposalNone);
-    EXPECT_EQ(CurrentPalette, Document.Animation->Palette());
+    EXPECT_EQ(frmSpriteMDI->State().CurrentPalette, Document.Animation->Palette());
     EXPECT_EQ(&Document.Sprite().Palette(), Document.Animation->Palette());
     const TPxBitmap& Cel = Document.Cel(1);
     EXPECT_EQ(Cel.ColorTable()[Cel.IndexAt(1, 0)], (RgbColor{255, 0, 0}));

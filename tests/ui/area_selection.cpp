@@ -9,9 +9,9 @@
 #include "gif/GifReader.h"
 #include "model/undo.h"
 #include "support/PainterDocument.h"
+#include "ui/common/Cursors.h"
 #include "ui/painter/FlyPal.h"
 #include "ui/painter/frmTextSelection.h"
-#include "ui/common/Cursors.h"
 
 using namespace painter_test;
 
@@ -114,7 +114,7 @@ TEST(AreaSelection, BandsAreHeldToTheCelAndThinSelectionsCannotBeGrabbed) {
         Doc.Cel(), Legend,
         {"..........", "..........", "..........", "......####", "......####", "......####"});
     Doc.Press(2, 2);
-    EXPECT_EQ(frmSpriteMDI->CurrentTool, ptSelectArea) << "no drag starts";
+    EXPECT_EQ(frmSpriteMDI->State().CurrentTool, ptSelectArea) << "no drag starts";
     Doc.Release(2, 2);
     EXPECT_TRUE(Doc.Painter->SelectionFloating);
     Command("tbutBrush");
@@ -137,13 +137,13 @@ TEST(AreaSelection, AMovedSelectionKeepsWhatLiesUnderItsBackgroundAndOneUndoRest
     EXPECT_TRUE(Doc.Image()->cursor() == ToolCursor(CursorIdOf(ptSelectArea)));
 
     Doc.Press(2, 2);
-    EXPECT_EQ(frmSpriteMDI->CurrentTool, ptMoveArea);
+    EXPECT_EQ(frmSpriteMDI->State().CurrentTool, ptMoveArea);
     Doc.Move(4, 2);
     Doc.Move(6, 2);
     EXPECT_PICTURE(Doc.Cel(), Legend, {"........", ".....rr.", ".....rr.", "........", "........"})
         << "the cel waits for the drop";
     Doc.Release(6, 2);
-    EXPECT_EQ(frmSpriteMDI->CurrentTool, ptSelectArea);
+    EXPECT_EQ(frmSpriteMDI->State().CurrentTool, ptSelectArea);
     EXPECT_EQ(Doc.Painter->Selection().Left, 5);
     // While it floats, zooming and editing the palette are refused.
     Script().Clear();
@@ -230,7 +230,7 @@ TEST(AreaSelection, ACustomBrushFromAFiveByThreeSelectionIsHeldByItsMiddle) {
         Command("tbutSelectArea");
         Doc.Drag({{1, 1}, {6, 4}});
         Command("sbutCreateBrush");
-        EXPECT_EQ(frmSpriteMDI->CurrentTool, ptBrush);
+        EXPECT_EQ(frmSpriteMDI->State().CurrentTool, ptBrush);
         EXPECT_TRUE(frmSpriteMDI->Command("sbutCreateBrush")->isChecked());
         EXPECT_TRUE(Doc.Painter->CustomBrush);
         EXPECT_FALSE(Doc.Painter->SelectionFloating);

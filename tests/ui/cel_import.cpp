@@ -29,10 +29,10 @@
 #include "support/BmpFile.h"
 #include "support/PictureAssert.h"
 #include "support/ScriptedQuestions.h"
+#include "ui/animation/QSize.h"
 #include "ui/animation/f_charanim.h"
 #include "ui/painter/f_painter.h"
 #include "ui/shell/Forms.h"
-#include "ui/animation/QSize.h"
 #include "ui/shell/SpriteMDI.h"
 #include "ui/shell/frmimprt.h"
 
@@ -110,8 +110,8 @@ const auto* const Installed = ::testing::AddGlobalTestEnvironment(new TWindows);
 // One document made as the main window makes one, Count cels of Width x Height on Palette
 // (the paper palette unless given), active.
 struct TDocument {
-    QPointer<TfrmCharAnimation> Animation = new TfrmCharAnimation;
-    QPointer<TfrmPainter> Painter = new TfrmPainter;
+    QPointer<TfrmCharAnimation> Animation = new TfrmCharAnimation(*frmSpriteMDI);
+    QPointer<TfrmPainter> Painter = new TfrmPainter(*frmSpriteMDI);
 
     TDocument(int Width, int Height, int Count = 3, std::unique_ptr<TPxPalette> Palette = {}) {
         frmSpriteMDI->MdiArea()->addSubWindow(Animation);
@@ -301,7 +301,7 @@ TEST_F(CelImport, ThePaletteQuestionMapsTheColoursOrCopiesThePalette) {
     TPxPalette& Now = *Document.Animation->Palette();
     EXPECT_EQ(TableOf(Now), Other);
     EXPECT_EQ(Document.Painter->DocumentPalette(), &Now);
-    EXPECT_EQ(CurrentPalette, &Now);
+    EXPECT_EQ(frmSpriteMDI->State().CurrentPalette, &Now);
     EXPECT_EQ(&Document.Cel(1).Palette(), &Now);
     const RgbColor Shown = Document.Cel(0).ColorTable()[Document.Cel(0).IndexAt(0, 0)];
     EXPECT_EQ(qRgb(Shown.Red, Shown.Green, Shown.Blue), qRgb(250, 10, 10));
@@ -522,7 +522,7 @@ TEST_F(CelImport, PasteTakesTheClipboardsPictureWithinTheLimits) {
     PaintPicture(Document.Cel(0), Legend, {"r...", ".b..", "..r."});
     frmSpriteMDI->sbutCopyClick();
     PaintPicture(Document.Cel(0), Legend, {"bbbb", "bbbb", "bbbb"});
-    ASSERT_TRUE(frmSpriteMDI->ClipboardHasBitmap);
+    ASSERT_TRUE(frmSpriteMDI->State().ClipboardHasBitmap);
     frmSpriteMDI->sbutPasteClick();
     EXPECT_TRUE(Script().Asked.empty()) << "a copy brings its own palette";
     EXPECT_PICTURE(Document.Cel(0), Legend, {"r...", ".b..", "..r."});

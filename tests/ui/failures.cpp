@@ -98,7 +98,7 @@ protected:
         Script().Clear();
         return Animation;
     }
-    TfrmPainter* Painter() const { return frmSpriteMDI->CurrentPainter; }
+    TfrmPainter* Painter() const { return frmSpriteMDI->State().CurrentPainter; }
     void Stroke(int X, int Y) {
         QWidget* Image = Painter()->findChild<QWidget*>("imgPainter");
         QTest::mousePress(Image, Qt::LeftButton, {}, {X, Y});
@@ -157,7 +157,7 @@ TEST_F(Failures, CelCommandsThatRunOutOfMemoryChangeNothingAndTheNextOneWorks) {
 
     // A turn of every cel, and a stroke on every cel, which snapshots them all first.
     Command("sbutPaintOnAll")->trigger();
-    ASSERT_TRUE(frmSpriteMDI->PaintOnAll);
+    ASSERT_TRUE(frmSpriteMDI->State().PaintOnAll);
     const TDocumentState Unturned = Capture(*Animation);
     After = SurvivesEveryFailure(*Animation, [] { Command("mniRotateClockwise")->trigger(); });
     EXPECT_NE(After.Cels, Unturned.Cels);
@@ -191,7 +191,7 @@ TEST_F(Failures, APaletteChangeThatRunsOutOfMemoryKeepsTheCelsOnTheOldPalette) {
         Command("mniPalette")->trigger();
     });
     EXPECT_TRUE(After.Undo.empty()) << "a palette change cannot be undone";
-    EXPECT_EQ(After.Palette, CurrentPalette);
+    EXPECT_EQ(After.Palette, frmSpriteMDI->State().CurrentPalette);
     // The brushes are on the new palette: a stroke paints with them.
     Stroke(40, 40);
     EXPECT_NE(Capture(*Animation).Cels, After.Cels);

@@ -42,7 +42,7 @@ TEST(PaintTools, LineClicksStampOnceAndDragsFollowTheWalkEitherWay) {
                                ".........#"};
         TDocument Doc(1, 10, 7, Zoom);
         Command("tbutLine");
-        ASSERT_EQ(frmSpriteMDI->CurrentTool, ptLine);
+        ASSERT_EQ(frmSpriteMDI->State().CurrentTool, ptLine);
         // A click stamps the size-2 brush once.
         Command("mniSize2");
         Doc.Click(8, 1);
@@ -206,7 +206,7 @@ TEST(PaintTools, FillPickupAndPolylines) {
 TEST(PaintTools, PaintOnAllPaintsEveryCelAndOneUndoRestoresThemAll) {
     TDocument Doc(3, 6, 4, 3);
     Command("sbutPaintOnAll");
-    ASSERT_TRUE(frmSpriteMDI->PaintOnAll);
+    ASSERT_TRUE(frmSpriteMDI->State().PaintOnAll);
     Doc.Animation->CelList()->SetCurrent(1);
     PaintPicture(Doc.Cel(2), Legend, {"......", "...r..", "......", "......"});
     Command("tbutSolidRectangle");
@@ -247,7 +247,7 @@ TEST(PaintTools, BrushShapeFlyoutStaysOnScreenAndChoosesTheShape) {
 
     QTest::mouseClick(frmBrushFly->ShapeButton(shHorzLine), Qt::LeftButton);
     EXPECT_FALSE(frmBrushFly->isVisible());
-    EXPECT_EQ(frmSpriteMDI->BrushShape, shHorzLine);
+    EXPECT_EQ(frmSpriteMDI->State().BrushShape, shHorzLine);
     EXPECT_TRUE(frmSpriteMDI->Command("mniHorzLine")->isChecked());
     // The painter's brush follows: a size-1 horizontal line covers three pixels.
     Doc.Click(4, 4);
@@ -266,13 +266,13 @@ TEST(PaintTools, TextCommandCancelledKeepsTheBrushAndConfirmedMakesATextBrush) {
     Command("tbutLine");
     QTimer::singleShot(0, frmText, [] { frmText->reject(); });
     Command("tbutText");
-    EXPECT_EQ(frmSpriteMDI->CurrentTool, ptBrush);
+    EXPECT_EQ(frmSpriteMDI->State().CurrentTool, ptBrush);
     EXPECT_TRUE(frmSpriteMDI->Command("tbutBrush")->isChecked());
     EXPECT_FALSE(Doc.Painter->TextBrush);
 
     QTimer::singleShot(0, frmText, [] { frmText->OKBtnClick(); });
     Command("tbutText");
-    EXPECT_EQ(frmSpriteMDI->CurrentTool, ptBrush);
+    EXPECT_EQ(frmSpriteMDI->State().CurrentTool, ptBrush);
     EXPECT_TRUE(frmSpriteMDI->Command("tbutText")->isChecked());
     EXPECT_TRUE(frmSpriteMDI->Command("mniText")->isChecked());
     EXPECT_TRUE(Doc.Painter->TextBrush);

@@ -74,7 +74,7 @@ struct TLonePainter {
         for (int i = 0; i < Count; ++i)
             Sprite->AddCel(100);
         Cels = std::make_unique<TCelList>(Strip, std::move(Sprite));
-        Painter = std::make_unique<TfrmPainter>();
+        Painter = std::make_unique<TfrmPainter>(*frmSpriteMDI);
         Painter->setAttribute(Qt::WA_DeleteOnClose, false);
         Painter->SetCelList(Cels.get());
         Painter->Attach(&Cels->Sprite(), Palette.get(), 0);
@@ -83,10 +83,11 @@ struct TLonePainter {
     }
     ~TLonePainter() {
         // An activated painter made its palette the current one; the palette goes now.
-        if (frmSpriteMDI && frmSpriteMDI->CurrentPainter == Painter.get())
-            frmSpriteMDI->CurrentPainter = nullptr;
+        if (frmSpriteMDI && frmSpriteMDI->State().CurrentPainter == Painter.get())
+            frmSpriteMDI->State().CurrentPainter = nullptr;
         Painter.reset();
-        if (CurrentPalette == Palette.get()) CurrentPalette = nullptr;
+        if (frmSpriteMDI->State().CurrentPalette == Palette.get())
+            frmSpriteMDI->State().CurrentPalette = nullptr;
     }
     TSprite& Sprite() { return Cels->Sprite(); }
     TPxBitmap& Cel(int Index = 0) { return Sprite().CelBitmap(Index); }
@@ -107,13 +108,13 @@ struct TLonePainter {
 // A document made as the main window makes one: an animation window of Count white cels
 // of Width x Height on the cube palette and its painter at zoom 1, both in the MDI area.
 struct TDocument {
-    QPointer<TfrmCharAnimation> Animation = new TfrmCharAnimation;
-    QPointer<TfrmPainter> Painter = new TfrmPainter;
+    QPointer<TfrmCharAnimation> Animation = new TfrmCharAnimation(*frmSpriteMDI);
+    QPointer<TfrmPainter> Painter = new TfrmPainter(*frmSpriteMDI);
 
     TDocument(int Count, int Width, int Height) {
         frmSpriteMDI->MdiArea()->addSubWindow(Animation);
         Animation->TakePalette(MakeCubePalette());
-        CurrentPalette = Animation->Palette();
+        frmSpriteMDI->State().CurrentPalette = Animation->Palette();
         Animation->SetCaption("Animation [1]");
         frmSpriteMDI->MdiArea()->addSubWindow(Painter);
         Animation->SetPainterWindow(Painter);
@@ -134,7 +135,7 @@ struct TDocument {
             Animation->close();
         }
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        frmSpriteMDI->PaintOnAll = false;
+        frmSpriteMDI->State().PaintOnAll = false;
     }
     TSprite& Sprite() { return *Animation->Sprite(); }
     TCelList& Cels() { return *Animation->CelList(); }
@@ -376,7 +377,7 @@ TEST(Painter, RedoIsRefusedWhileACustomBrushIsInUse) {
 
 TEST(PainterDocument, PaintOnAllStrokeIsUndoneAndRedoneOnEveryCel) {
     TDocument Doc(3, 6, 3);
-    frmSpriteMDI->PaintOnAll = true;
+    frmSpriteMDI->State().PaintOnAll = true;
     Doc.Cels().SetCurrent(1);
     Doc.Stroke({{1, 1}, {4, 1}});
     const Picture Painted{"#####.", "#####.", "......"};

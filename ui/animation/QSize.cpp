@@ -6,6 +6,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+TfrmQSize* frmQSize = nullptr;
+
 namespace {
 
 template <class TControl> TControl* Named(TControl* Control, const char* Name, QString Caption) {

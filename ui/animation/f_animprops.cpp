@@ -15,6 +15,8 @@
 #include "ui/animation/AnimationDialogParts.h"
 #include "ui/common/Help.h"
 
+TfrmAnimProps* frmAnimProps = nullptr;
+
 namespace {
 
 // Comments read from files made elsewhere need not be UTF-8; such a line is shown as

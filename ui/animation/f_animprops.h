@@ -49,3 +49,7 @@ private:
     // GivenComments as the comment box shows them.
     QString ShownComments;
 };
+
+// The program's one Animation Properties dialog, made at start-up with the other once-only
+// windows; null before and after.
+extern TfrmAnimProps* frmAnimProps;

@@ -42,11 +42,8 @@
 #include "ui/animation/f_charanim_controls.h"
 #include "ui/animation/f_new.h"
 #include "ui/animation/f_progress.h"
-#include "ui/painter/f_painter.h"
-#include "ui/shell/Forms.h"
 #include "ui/common/Questions.h"
-#include "ui/shell/Sizedlg.h"
-#include "ui/shell/SpriteMDI.h"
+#include "ui/painter/f_painter.h"
 
 namespace {
 
@@ -132,8 +129,8 @@ QAction* MenuItem(QMenu* Menu, const char* Name, const QString& Text) {
 
 } // namespace
 
-TfrmCharAnimation::TfrmCharAnimation(QWidget* Parent)
-    : QMdiSubWindow(Parent), Controls(std::make_unique<TControls>()) {
+TfrmCharAnimation::TfrmCharAnimation(TDocumentHost& Host, QWidget* Parent)
+    : QMdiSubWindow(Parent), Host(Host), Controls(std::make_unique<TControls>()) {
     setObjectName("frmCharAnimation");
     setAttribute(Qt::WA_DeleteOnClose);
     BuildControls();
@@ -151,8 +148,8 @@ TfrmCharAnimation::~TfrmCharAnimation() {
     if (Closed) ForgetDragSource();
     Cels.reset();
     Comments.clear();
-    if (Closed && frmSpriteMDI) frmSpriteMDI->UpdateCommandStates();
-    if (CurrentPalette == OwnedPalette.get()) CurrentPalette = nullptr;
+    if (Closed) Host.UpdateCommandStates();
+    if (Editing().CurrentPalette == OwnedPalette.get()) Editing().CurrentPalette = nullptr;
     OwnedPalette.reset();
 }
 
@@ -383,7 +380,7 @@ void TfrmCharAnimation::ChangePalette(std::unique_ptr<TPxPalette> Palette) {
     // owns the palette they are on before anything else can fail, and the old one goes last.
     if (Cels) Cels->SetPalette(*Palette);
     const std::unique_ptr<TPxPalette> Previous = std::exchange(OwnedPalette, std::move(Palette));
-    if (CurrentPalette == Previous.get()) CurrentPalette = OwnedPalette.get();
+    if (Editing().CurrentPalette == Previous.get()) Editing().CurrentPalette = OwnedPalette.get();
     TfrmPainter* Shown = Painter();
     if (Shown) Shown->SetPalette(*OwnedPalette);
     SetPalette(*OwnedPalette);
@@ -405,8 +402,8 @@ void TfrmCharAnimation::SetCaption(const QString& Text) {
 
 void TfrmCharAnimation::EnsurePalette() {
     if (OwnedPalette) return;
-    if (CurrentPalette) {
-        OwnedPalette = TPxPalette::CreateCopy(*CurrentPalette);
+    if (const TPxPalette* Current = Editing().CurrentPalette) {
+        OwnedPalette = TPxPalette::CreateCopy(*Current);
         return;
     }
     const QString Beside = QCoreApplication::applicationDirPath() + "/vimbrel.pal";
@@ -472,7 +469,7 @@ bool TfrmCharAnimation::LoadFromGIF(const QString& FileName, QString* Reason,
     // The old sprite refers to the old palette until the cel list lets it go.
     std::unique_ptr<TPxPalette> Previous = std::move(OwnedPalette);
     OwnedPalette = std::move(Read.Palette);
-    CurrentPalette = OwnedPalette.get();
+    Editing().CurrentPalette = OwnedPalette.get();
     const COLORREF Background = Read.Sprite->BackColor();
     TakeSprite(std::move(Read.Sprite));
     if (TfrmPainter* Shown = Painter()) {
@@ -567,26 +564,23 @@ void TfrmCharAnimation::ResizeAnimation(int Width, int Height, bool Stretch) {
     ShowCurrentCel();
 }
 
-void TfrmCharAnimation::ResizeCels(TdlgSize& Dialog) {
+void TfrmCharAnimation::ResizeCels(int Width, int Height, bool Stretch) {
     if (!Cels) return;
-    Dialog.SetSize(Cels->Sprite().Width(), Cels->Sprite().Height());
-    if (Dialog.exec() != QDialog::Accepted || !Cels) return;
-    if (Dialog.Width() != Cels->Sprite().Width() || Dialog.Height() != Cels->Sprite().Height()) {
-        const std::uint64_t Bytes =
-            AnimationBytes(Dialog.Width(), Dialog.Height(), std::uint64_t(Cels->CelCount()));
+    if (Width != Cels->Sprite().Width() || Height != Cels->Sprite().Height()) {
+        const std::uint64_t Bytes = AnimationBytes(Width, Height, std::uint64_t(Cels->CelCount()));
         if (Bytes > MaxAnimationBytes) {
             Questions().Message(TBoxKind::Error,
                                 QString("Error:  %1 cels of %2 x %3 pixels would take %4 MiB, and "
                                         "the cels of an animation can take at most %5 MiB.  "
                                         "Choose a smaller size.")
                                     .arg(Cels->CelCount())
-                                    .arg(Dialog.Width())
-                                    .arg(Dialog.Height())
+                                    .arg(Width)
+                                    .arg(Height)
                                     .arg((Bytes + (1u << 20) - 1) >> 20)
                                     .arg(MaxAnimationBytes >> 20));
             return;
         }
-        ResizeAnimation(Dialog.Width(), Dialog.Height(), Dialog.Stretch());
+        ResizeAnimation(Width, Height, Stretch);
         if (TfrmPainter* Shown = Painter()) Shown->ResetUndo();
         Modified = true;
     }
@@ -595,8 +589,7 @@ void TfrmCharAnimation::ResizeCels(TdlgSize& Dialog) {
 }
 
 void TfrmCharAnimation::ForgetDragSource() {
-    if (frmSpriteMDI && Cels && frmSpriteMDI->DragSourceCel.CelList == Cels.get())
-        frmSpriteMDI->DragSourceCel = {};
+    if (Cels && Editing().DragSourceCel.CelList == Cels.get()) Editing().DragSourceCel = {};
 }
 
 // ---- Lifecycle ----
@@ -614,11 +607,9 @@ void TfrmCharAnimation::FormActivate() {
         Shown->raise();
         raise();
     }
-    if (OwnedPalette) CurrentPalette = OwnedPalette.get();
-    if (frmSpriteMDI) {
-        frmSpriteMDI->CurrentAnimation = this;
-        frmSpriteMDI->CurrentPainter = Shown;
-    }
+    if (OwnedPalette) Editing().CurrentPalette = OwnedPalette.get();
+    Editing().CurrentAnimation = this;
+    Editing().CurrentPainter = Shown;
     ShowCurrentCel();
 }
 
@@ -633,10 +624,9 @@ bool TfrmCharAnimation::FormCloseQuery() {
     default:
         return false;
     }
-    if (!frmSpriteMDI) return false;
     // An untitled document offers no name; one opened from a file offers that file.
     const QString Offered = Caption().contains("Animation [") ? QString() : Caption();
-    const QString Target = frmSpriteMDI->AskSaveAnimationName(Offered);
+    const QString Target = Host.AskSaveAnimationName(Offered);
     if (Target.isEmpty()) return false;
     if (!SaveToGIF(Target)) {
         Questions().Message(TBoxKind::Error, SaveFailedText);
@@ -655,11 +645,9 @@ void TfrmCharAnimation::FormClose() {
         Shown->AllowClose = true;
         Shown->close();
     }
-    if (frmSpriteMDI) {
-        if (frmSpriteMDI->CurrentAnimation == this) frmSpriteMDI->CurrentAnimation = nullptr;
-        if (frmSpriteMDI->CurrentPainter && frmSpriteMDI->CurrentPainter == Shown)
-            frmSpriteMDI->CurrentPainter = nullptr;
-    }
+    if (Editing().CurrentAnimation == this) Editing().CurrentAnimation = nullptr;
+    if (Editing().CurrentPainter && Editing().CurrentPainter == Shown)
+        Editing().CurrentPainter = nullptr;
     ForgetDragSource();
     Cels.reset();
 }
@@ -707,10 +695,10 @@ void TfrmCharAnimation::imgCharAnimMouseDown(Qt::MouseButton Button, int X, int 
     }
     TfrmPainter* Shown = Painter();
     if (Shown) Shown->DropSelection();
-    if (frmSpriteMDI && frmSpriteMDI->CurrentTool == ptSelectArea) frmSpriteMDI->tbutBrushClick();
+    if (Editing().CurrentTool == ptSelectArea) Host.SelectBrushTool();
     Cels->SelectAt(X, Y);
     ShowPainterCel();
-    if (frmSpriteMDI) frmSpriteMDI->DragSourceCel = {&Cels->CurrentBitmap(), Cels.get()};
+    Editing().DragSourceCel = {&Cels->CurrentBitmap(), Cels.get()};
     PreviewIndex = Cels->Current();
     ShowCurrentCel();
     ShowCelDelay();

@@ -20,6 +20,7 @@
 #include "gif/GifWriter.h"
 #include "imaging/Color.h"
 #include "model/undo.h"
+#include "ui/common/DocumentHost.h"
 
 class QCheckBox;
 class QLineEdit;
@@ -34,7 +35,6 @@ class TCelList;
 class TPxBitmap;
 class TPxPalette;
 class TSprite;
-class TdlgSize;
 class TfrmPainter;
 struct RgbPicture;
 
@@ -64,7 +64,7 @@ public:
     // GIF files allow) plays as fast as this instead of keeping a processor core busy.
     static constexpr int MinimumInterval = 10;
 
-    explicit TfrmCharAnimation(QWidget* Parent = nullptr);
+    explicit TfrmCharAnimation(TDocumentHost& Host, QWidget* Parent = nullptr);
     ~TfrmCharAnimation() override;
 
     // ---- Document settings ----
@@ -122,9 +122,10 @@ public:
     void SetPalette(TPxPalette& Palette);
     // Every cel to Width x Height, stretched or cropped; the painter takes the new size.
     void ResizeAnimation(int Width, int Height, bool Stretch);
-    // The Resize Cels command: Dialog shows the animation's size; on OK with another size
-    // the cels take it and the undo history is dropped (its snapshots no longer fit).
-    void ResizeCels(TdlgSize& Dialog);
+    // The Resize Cels command once its dialog was confirmed: with another size the cels
+    // take it (stretched or cropped) and the undo history is dropped (its snapshots no
+    // longer fit); a size whose cels would exceed the limits is refused with the error box.
+    void ResizeCels(int Width, int Height, bool Stretch);
 
     // ---- Commands ----
     void sbutInsertClick();
@@ -203,6 +204,7 @@ protected:
     bool eventFilter(QObject* Watched, QEvent* Event) override;
 
 private:
+    TEditingState& Editing() const { return Host.State(); }
     void BuildControls();
     void FormCreate();
     bool FormCloseQuery();
@@ -239,6 +241,7 @@ private:
     // Target's picture is about to be replaced: its snapshot goes into the painter's history.
     void SaveUndoOf(int Target);
 
+    TDocumentHost& Host;
     struct TControls;
     std::unique_ptr<TControls> Controls;
     std::unique_ptr<TPxPalette> OwnedPalette;

@@ -18,10 +18,8 @@
 #include "ui/animation/f_charanim_controls.h"
 #include "ui/animation/f_new.h"
 #include "ui/animation/frmGlobDisposal.h"
-#include "ui/painter/f_painter.h"
-#include "ui/shell/Forms.h"
 #include "ui/common/Questions.h"
-#include "ui/shell/SpriteMDI.h"
+#include "ui/painter/f_painter.h"
 
 namespace {
 
@@ -30,14 +28,10 @@ const QString BackgroundQuestion = "The Background Color will be set to the Left
 const QString PaletteSaveFailedText = "Error:  Unable to save the palette file.  There may be a "
                                       "drive error or the drive is out of space.";
 
-void SelectBrushTool() {
-    if (frmSpriteMDI) frmSpriteMDI->tbutBrushClick();
-}
-
 } // namespace
 
 bool TfrmCharAnimation::PaintOnAll() const {
-    return frmSpriteMDI && frmSpriteMDI->PaintOnAll;
+    return Editing().PaintOnAll;
 }
 
 COLORREF TfrmCharAnimation::PaletteRgb(COLORREF Color) const {
@@ -77,7 +71,7 @@ void TfrmCharAnimation::RecordCelUndo(std::unique_ptr<TPxUndoNode> Record) {
 
 void TfrmCharAnimation::sbutInsertClick() {
     if (!Cels) return;
-    SelectBrushTool();
+    Host.SelectBrushTool();
     // The new cel takes the current position.
     std::unique_ptr<TPxUndoNode> Record = CelRecord(ukCelInserted, Cels->Current());
     Cels->InsertCel(DefaultDelay);
@@ -95,14 +89,13 @@ void TfrmCharAnimation::sbutAppendCelClick() {
 
 void TfrmCharAnimation::sbutDeleteClick() {
     if (!Cels) return;
-    SelectBrushTool();
+    Host.SelectBrushTool();
     // The only cel stays. Recording its deletion all the same would make Undo insert a
     // copy of a cel that was never deleted, so nothing is recorded or marked modified.
     if (Cels->CelCount() <= 1) return;
     std::unique_ptr<TPxUndoNode> Record = CelRecord(ukCelDeleted, Cels->Current());
     RecordCelUndo(std::move(Record));
-    if (frmSpriteMDI && frmSpriteMDI->DragSourceCel.Bitmap == &Cels->CurrentBitmap())
-        frmSpriteMDI->DragSourceCel = {};
+    if (Editing().DragSourceCel.Bitmap == &Cels->CurrentBitmap()) Editing().DragSourceCel = {};
     Cels->DeleteCel();
     CelsChanged();
 }
@@ -232,22 +225,20 @@ void TfrmCharAnimation::SavePalette() {
 // ---- Clipboard ----
 
 void TfrmCharAnimation::SetCopyPasteButtons() {
-    const bool CanPaste = frmSpriteMDI && frmSpriteMDI->ClipboardHasBitmap;
-    if (frmSpriteMDI) {
-        frmSpriteMDI->SetCutCopyEnabled(true);
-        frmSpriteMDI->SetPasteEnabled(CanPaste);
-    }
+    const bool CanPaste = Editing().ClipboardHasBitmap;
+    Host.SetCutCopyEnabled(true);
+    Host.SetPasteEnabled(CanPaste);
     Controls->mniPaste->setEnabled(CanPaste);
 }
 
 void TfrmCharAnimation::mniCutClick() {
-    if (frmSpriteMDI) frmSpriteMDI->sbutCutClick();
+    Host.CutCel();
 }
 
 void TfrmCharAnimation::mniCopyClick() {
-    if (frmSpriteMDI) frmSpriteMDI->sbutCopyClick();
+    Host.CopyCel();
 }
 
 void TfrmCharAnimation::mniPasteClick() {
-    if (frmSpriteMDI) frmSpriteMDI->sbutPasteClick();
+    Host.PasteCel();
 }

@@ -15,8 +15,6 @@
 #include "ui/animation/PreviewBox.h"
 #include "ui/animation/f_charanim.h"
 #include "ui/animation/f_charanim_controls.h"
-#include "ui/shell/Forms.h"
-#include "ui/shell/SpriteMDI.h"
 
 namespace {
 
@@ -141,7 +139,7 @@ void TfrmCharAnimation::cboxStretchClick() {
     Controls->imgRunAnimation->SetStretch(StretchImage());
     UpdatePreviewSize();
     RefreshPreview();
-    if (frmSpriteMDI) frmSpriteMDI->SetStretchChecked(StretchImage());
+    Host.SetStretchChecked(StretchImage());
 }
 
 // ---- Frame-rate fields ----

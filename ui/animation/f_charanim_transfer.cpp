@@ -23,18 +23,16 @@
 #include "model/Cellist.h"
 #include "model/Spritez.h"
 #include "model/undo.h"
-#include "ui/common/CelImage.h"
 #include "ui/animation/CelStrip.h"
 #include "ui/animation/PreviewBox.h"
+#include "ui/animation/QSize.h"
 #include "ui/animation/f_charanim.h"
 #include "ui/animation/f_charanim_controls.h"
-#include "ui/painter/f_painter.h"
-#include "ui/shell/Forms.h"
+#include "ui/common/CelImage.h"
 #include "ui/common/PictureSources.h"
 #include "ui/common/PieceDrag.h"
-#include "ui/animation/QSize.h"
 #include "ui/common/Questions.h"
-#include "ui/shell/SpriteMDI.h"
+#include "ui/painter/f_painter.h"
 
 namespace {
 
@@ -54,9 +52,9 @@ QString PictureFolder;
 // Asks for a cel picture file with Dialog in the picture folder and remembers the folder
 // chosen. Returns the name's extension in capitals, "BMP" or "JPG", with the name in
 // FileName; empty when the dialog was cancelled, or after Refusal for another extension.
-QString AskPictureFile(TFileDialog Dialog, const QString& Refusal, QString& FileName) {
-    Dialog.Folder =
-        PictureFolder.isEmpty() && frmSpriteMDI ? frmSpriteMDI->AppDir + "/images" : PictureFolder;
+QString AskPictureFile(TFileDialog Dialog, const QString& AppDir, const QString& Refusal,
+                       QString& FileName) {
+    Dialog.Folder = PictureFolder.isEmpty() ? AppDir + "/images" : PictureFolder;
     // A name typed without an extension becomes a bitmap file, in the lower case that file
     // names on this system use.
     Dialog.DefaultSuffix = "bmp";
@@ -99,14 +97,13 @@ bool CarriesCelPicture(const QMimeData* Data) {
 
 // The bitmap a cel drag from Source brings: the cel pressed last in any strip, which is
 // Source's own unless the drag data outlived the press.
-const TPxBitmap* DraggedCel(TfrmCharAnimation& Source) {
+const TPxBitmap* DraggedCel(TfrmCharAnimation& Source, const TEditingState::TDragSource& Pressed) {
     TCelList* Cels = Source.CelList();
     if (!Cels) return nullptr;
-    if (frmSpriteMDI && frmSpriteMDI->DragSourceCel.CelList == Cels) {
+    if (Pressed.CelList == Cels) {
         const TSprite& Sprite = Cels->Sprite();
         for (int i = 0; i < Sprite.CelCount(); ++i)
-            if (&Sprite.CelBitmap(i) == frmSpriteMDI->DragSourceCel.Bitmap)
-                return &Sprite.CelBitmap(i);
+            if (&Sprite.CelBitmap(i) == Pressed.Bitmap) return &Sprite.CelBitmap(i);
     }
     return &Cels->CurrentBitmap();
 }
@@ -187,7 +184,8 @@ void TfrmCharAnimation::Importcel1Click() {
     Dialog.Filter = "Bitmaps (*.bmp *.BMP);;JPEG Files (*.jpg *.JPG);;All Files (*)";
     Dialog.MustExist = true;
     QString FileName;
-    const QString Extension = AskPictureFile(Dialog, WrongExtensionText, FileName);
+    const QString Extension =
+        AskPictureFile(Dialog, Editing().AppDir, WrongExtensionText, FileName);
     if (Extension.isEmpty()) return;
     std::optional<RgbPicture> Picture;
     QString Refusal;
@@ -279,7 +277,8 @@ void TfrmCharAnimation::ExportCel1Click() {
     // Writing nothing without a word would leave the user believing the cel was saved, so
     // another extension is refused aloud.
     QString FileName;
-    const QString Extension = AskPictureFile(Dialog, ExportExtensionText, FileName);
+    const QString Extension =
+        AskPictureFile(Dialog, Editing().AppDir, ExportExtensionText, FileName);
     if (Extension.isEmpty()) return;
     const TPxBitmap& Cel = Cels->CurrentBitmap();
     bool Saved = false;
@@ -343,7 +342,7 @@ void TfrmCharAnimation::imgCharAnimDragDrop(const QMimeData* Data, int X, int Y)
     RgbPicture Picture;
     std::unique_ptr<TPxPalette> SourcePalette;
     if (Source) {
-        const TPxBitmap* Cel = DraggedCel(*Source);
+        const TPxBitmap* Cel = DraggedCel(*Source, Editing().DragSourceCel);
         if (!Cel) return;
         Picture = Cel->ToBitmap();
         SourcePalette = TPxPalette::CreateCopy(Source->CelList()->Palette());

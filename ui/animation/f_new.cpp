@@ -19,6 +19,8 @@
 #include "ui/common/Help.h"
 #include "ui/common/Questions.h"
 
+TfrmNew* frmNew = nullptr;
+
 namespace {
 
 struct TNamedColor {

@@ -70,3 +70,7 @@ private:
     QString Folder;
     QString Path;
 };
+
+// The program's one New Animation dialog, made at start-up with the other once-only
+// windows; null before and after.
+extern TfrmNew* frmNew;

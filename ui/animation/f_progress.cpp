@@ -7,6 +7,8 @@
 
 #include "ui/animation/AnimationDialogParts.h"
 
+TfrmProgress* frmProgress = nullptr;
+
 namespace {
 
 // A bar whose filled part shows a black-to-blue gradient spanning the whole bar, so the

@@ -8,6 +8,8 @@
 #include "ui/animation/AnimationDialogParts.h"
 #include "ui/common/Help.h"
 
+TfrmGlobDisp* frmGlobDisp = nullptr;
+
 TfrmGlobDisp::TfrmGlobDisp(QWidget* Parent) : QDialog(Parent) {
     setObjectName("frmGlobDisp");
     setWindowTitle("Set Disposal Method for All Cels");

@@ -26,3 +26,7 @@ private:
     TDisposalChoice* Disposals = nullptr;
     std::uint8_t Kept;
 };
+
+// The program's one disposal-for-all dialog, made at start-up with the other once-only
+// windows; null before and after.
+extern TfrmGlobDisp* frmGlobDisp;

@@ -12,7 +12,8 @@
 #include "ui/painter/PainterWidgets.h"
 #include "ui/painter/brushfly.h"
 #include "ui/painter/f_painter.h"
-#include "ui/shell/Forms.h"
+
+TfrmPalFly* frmPalFly = nullptr;
 
 // imgPalette: the picture of the swatches, handing clicks to its window.
 class TFlyingSwatches : public QWidget {
@@ -80,7 +81,6 @@ void TfrmPalFly::Popup(TfrmPainter& Painter, QPoint TopLeft) {
     // The colours of the document may have been edited since the picture was drawn.
     Palette = nullptr;
     SetPalette(Colors);
-    CurrentPalette = Colors;
     Owner = &Painter;
     const QScreen* Screen = QGuiApplication::screenAt(TopLeft);
     if (!Screen) Screen = QGuiApplication::primaryScreen();

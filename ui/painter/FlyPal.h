@@ -52,3 +52,7 @@ private:
     TPxPalette* Palette = nullptr;
     QPointer<TfrmPainter> Owner;
 };
+
+// The program's one flying palette, made at start-up with the other once-only
+// windows; null before and after.
+extern TfrmPalFly* frmPalFly;

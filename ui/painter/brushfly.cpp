@@ -1,6 +1,5 @@
 #include "ui/painter/brushfly.h"
 
-#include <QAction>
 #include <QButtonGroup>
 #include <QEvent>
 #include <QGuiApplication>
@@ -8,9 +7,9 @@
 #include <QToolButton>
 #include <algorithm>
 
-#include "ui/shell/Forms.h"
 #include "ui/common/Glyphs.h"
-#include "ui/shell/SpriteMDI.h"
+
+TfrmBrushFly* frmBrushFly = nullptr;
 
 QPoint KeepOnScreen(QPoint TopLeft, QSize Size, const QRect& Screen) {
     int X = TopLeft.x(), Y = TopLeft.y();
@@ -73,21 +72,13 @@ QToolButton* TfrmBrushFly::ShapeButton(int Shape) const {
 }
 
 void TfrmBrushFly::ShapeClick(int Shape) {
-    if (QAbstractButton* Button = Buttons->button(Shape)) Button->setChecked(true);
-    if (frmSpriteMDI) {
-        if (Shape == CustomButton) {
-            if (QAction* ShapeCommand = frmSpriteMDI->Command("sbutBrushShape"))
-                ShapeCommand->setIcon(Glyph("CreateBrush"));
-        } else {
-            frmSpriteMDI->SetBrushShape(Shape);
-        }
-    }
+    ShowShape(Shape);
+    emit ShapeChosen(Shape);
     hide();
 }
 
-void TfrmBrushFly::Popup() {
-    QWidget* Button = frmSpriteMDI ? frmSpriteMDI->findChild<QWidget*>("sbutBrushShape") : nullptr;
-    PopupAt(Button ? Button->mapToGlobal(QPoint(0, 0)) : QPoint(0, 0));
+void TfrmBrushFly::ShowShape(int Shape) {
+    if (QAbstractButton* Button = Buttons->button(Shape)) Button->setChecked(true);
 }
 
 void TfrmBrushFly::PopupAt(QPoint TopLeft) {
@@ -97,14 +88,6 @@ void TfrmBrushFly::PopupAt(QPoint TopLeft) {
     show();
     raise();
     activateWindow();
-}
-
-void TfrmBrushFly::showEvent(QShowEvent* Event) {
-    // The Brush Shape menu may have chosen another shape since the flyout last showed.
-    if (frmSpriteMDI)
-        if (QAbstractButton* Button = Buttons->button(frmSpriteMDI->BrushShape))
-            Button->setChecked(true);
-    QFrame::showEvent(Event);
 }
 
 bool TfrmBrushFly::event(QEvent* Event) {

@@ -26,22 +26,20 @@
 #include "model/Spritez.h"
 #include "model/undo.h"
 #include "ui/animation/f_charanim.h"
+#include "ui/common/Application.h"
+#include "ui/common/Cursors.h"
+#include "ui/common/Questions.h"
 #include "ui/painter/FlyPal.h"
 #include "ui/painter/PainterControls.h"
 #include "ui/painter/PainterWidgets.h"
-#include "ui/common/Application.h"
-#include "ui/common/Cursors.h"
-#include "ui/shell/Forms.h"
-#include "ui/common/Questions.h"
-#include "ui/shell/SpriteMDI.h"
 
 namespace {
 constexpr int ZoomSteps = 10;
 constexpr int TopRowLimit = 13;
 } // namespace
 
-TfrmPainter::TfrmPainter(QWidget* Parent)
-    : QMdiSubWindow(Parent), Controls(std::make_unique<TControls>()),
+TfrmPainter::TfrmPainter(TDocumentHost& Host, QWidget* Parent)
+    : QMdiSubWindow(Parent), Host(Host), Controls(std::make_unique<TControls>()),
       History(std::make_unique<TPxUndo>()) {
     setObjectName("frmPainter");
     setAttribute(Qt::WA_DeleteOnClose);
@@ -95,7 +93,7 @@ TfrmPainter::TfrmPainter(QWidget* Parent)
 
     C.imgPainter = new TPainterImage(*this, nullptr);
     C.sboxPainter->setWidget(C.imgPainter);
-    C.imgPainter->setCursor(ToolCursor(CursorIdOf(ptBrush)));
+    SetToolCursor(CursorIdOf(ptBrush));
 
     C.timeSelectedArea = new QTimer(this);
     C.timeSelectedArea->setObjectName("timeSelectedArea");
@@ -117,7 +115,7 @@ TfrmPainter::TfrmPainter(QWidget* Parent)
                 if ((Old & Qt::WindowActive) && !(New & Qt::WindowActive)) FormDeactivate();
             });
 
-    Palette = CurrentPalette;
+    Palette = Editing().CurrentPalette;
     ViewZoom = C.cboZoom->currentIndex() + 1;
     if (Palette) {
         Left = Palette->GetColor(Palette->NearestUserIndex({0, 0, 0}));
@@ -135,26 +133,22 @@ TfrmPainter::TfrmPainter(QWidget* Parent)
 
 TfrmPainter::~TfrmPainter() = default;
 
-// ---- Settings read from the main window ----
+// ---- The editing state ----
 
 TPaintTool TfrmPainter::CurrentTool() const {
-    return frmSpriteMDI ? frmSpriteMDI->CurrentTool : ptBrush;
+    return Editing().CurrentTool;
 }
 
 bool TfrmPainter::PaintOnAll() const {
-    return frmSpriteMDI && frmSpriteMDI->PaintOnAll;
+    return Editing().PaintOnAll;
 }
 
 int TfrmPainter::BrushSize() const {
-    if (!frmSpriteMDI) return 2;
-    bool Ok = false;
-    const int Typed = frmSpriteMDI->BrushSizeText().trimmed().toInt(&Ok);
-    // A field being typed into may hold anything: the last accepted size serves then.
-    return std::clamp(Ok ? Typed : frmSpriteMDI->BrushSize, 1, 30);
+    return std::clamp(Editing().BrushSize, 1, 30);
 }
 
 int TfrmPainter::BrushShape() const {
-    return frmSpriteMDI ? frmSpriteMDI->BrushShape : shSquare;
+    return Editing().BrushShape;
 }
 
 TCelList* TfrmPainter::Cels() const {
@@ -219,15 +213,16 @@ bool TfrmPainter::eventFilter(QObject* Watched, QEvent* Event) {
 }
 
 void TfrmPainter::FormActivate() {
-    if (frmSpriteMDI) {
-        frmSpriteMDI->CurrentPainter = this;
-        frmSpriteMDI->CurrentAnimation = AnimationWindow;
-        if (CurrentTool() != ptMoveArea)
-            Controls->imgPainter->setCursor(ToolCursor(CursorIdOf(CurrentTool())));
-    }
-    if (Palette) CurrentPalette = Palette;
+    Editing().CurrentPainter = this;
+    Editing().CurrentAnimation = AnimationWindow;
+    if (CurrentTool() != ptMoveArea) SetToolCursor(CursorIdOf(CurrentTool()));
+    if (Palette) Editing().CurrentPalette = Palette;
     UpdateBrush();
     UpdateUndoButtons();
+}
+
+void TfrmPainter::SetToolCursor(int Id) {
+    Controls->imgPainter->setCursor(ToolCursor(Id));
 }
 
 void TfrmPainter::FormDeactivate() {
@@ -324,6 +319,7 @@ void TfrmPainter::imgPaletteMouseDown(Qt::MouseButton Button, int X, int Y) {
 
 void TfrmPainter::sbutPaletteClick() {
     if (!frmPalFly || !Palette) return;
+    Editing().CurrentPalette = Palette;
     frmPalFly->Popup(*this, Controls->imgPalette->mapToGlobal(QPoint(0, 0)));
 }
 

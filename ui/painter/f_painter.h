@@ -13,7 +13,7 @@
 
 #include "imaging/Color.h"
 #include "imaging/ViewMarks.h"
-#include "ui/common/EditingState.h"
+#include "ui/common/DocumentHost.h"
 
 class QPainter;
 class QRect;
@@ -30,7 +30,7 @@ class TfrmCharAnimation;
 class TfrmPainter : public QMdiSubWindow {
     Q_OBJECT
 public:
-    explicit TfrmPainter(QWidget* Parent = nullptr);
+    explicit TfrmPainter(TDocumentHost& Host, QWidget* Parent = nullptr);
     ~TfrmPainter() override;
 
     // Set by the animation window before it closes the painter with itself.
@@ -41,6 +41,11 @@ public:
     bool SelectionFloating = false;
     bool CustomBrush = false;
     bool TextBrush = false;
+    // Whether a selection floats or a brush cut from an area or made from text is in use:
+    // then undo, redo, zooming and editing the palette wait.
+    bool SelectionOrCustomBrush() const { return SelectionFloating || CustomBrush; }
+    // Shows the tool cursor Id (ToolCursors in EditingState.h) over the image.
+    void SetToolCursor(int Id);
 
     TfrmCharAnimation* AnimationWindow = nullptr;
 
@@ -163,7 +168,8 @@ private:
     };
     static TToolSteps StepsOf(TPaintTool Tool);
 
-    // ---- Settings of the main window, with defaults for a painter on its own ----
+    // ---- The editing state ----
+    TEditingState& Editing() const { return Host.State(); }
     TPaintTool CurrentTool() const;
     bool PaintOnAll() const;
     int BrushSize() const;
@@ -263,6 +269,7 @@ private:
     void SetPreviewIndex(int Index);
     void AfterUndoStep();
 
+    TDocumentHost& Host;
     struct TControls;
     std::unique_ptr<TControls> Controls;
     TSprite* Sprite = nullptr;

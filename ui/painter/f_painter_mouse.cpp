@@ -12,8 +12,6 @@
 #include "ui/animation/f_charanim.h"
 #include "ui/painter/PainterControls.h"
 #include "ui/painter/PainterWidgets.h"
-#include "ui/shell/Forms.h"
-#include "ui/shell/SpriteMDI.h"
 
 namespace {
 
@@ -93,8 +91,7 @@ void TfrmPainter::imgPainterMouseDown(Qt::MouseButton Button, int X, int Y) {
 // The buttons are followed through LeftDown and RightDown, which the presses set.
 void TfrmPainter::imgPainterMouseMove(Qt::MouseButtons, int X, int Y) {
     const int Cx = FloorDiv(X, ViewZoom), Cy = FloorDiv(Y, ViewZoom);
-    if (frmSpriteMDI)
-        frmSpriteMDI->SetStatusText(1, "X:" + QString::number(Cx) + "  Y:" + QString::number(Cy));
+    Host.SetStatusText(1, "X:" + QString::number(Cx) + "  Y:" + QString::number(Cy));
     if (!Sprite || !View) return;
     const TPaintTool Tool = CurrentTool();
     const bool Held = LeftDown || RightDown;

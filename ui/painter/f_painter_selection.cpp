@@ -17,9 +17,6 @@
 #include "ui/painter/PainterControls.h"
 #include "ui/painter/PainterWidgets.h"
 #include "ui/painter/frmTextSelection.h"
-#include "ui/common/Cursors.h"
-#include "ui/shell/Forms.h"
-#include "ui/shell/SpriteMDI.h"
 
 namespace {
 // Length in view pixels of the dots of the rubber band and of the marquee.
@@ -69,7 +66,7 @@ void TfrmPainter::CancelSelection() {
     TextBrushMask.reset();
     AreaBrush.reset();
     HideBand();
-    if (frmSpriteMDI) frmSpriteMDI->SetCreateCustomBrushEnabled(false);
+    Host.SetCreateCustomBrushEnabled(false);
     UpdateBrush();
     if (AnimationWindow)
         AnimationWindow->ShowPainterCel();
@@ -88,8 +85,7 @@ void TfrmPainter::ForgetAreaState() {
     if (!TextBrush) {
         CustomBrush = false;
         HotSpotX = HotSpotY = 0;
-        if (frmSpriteMDI && frmSpriteMDI->CurrentPainter == this)
-            frmSpriteMDI->SetCreateCustomBrushEnabled(false);
+        if (Editing().CurrentPainter == this) Host.SetCreateCustomBrushEnabled(false);
     }
 }
 
@@ -117,7 +113,7 @@ void TfrmPainter::SelectDown() {
         HotSpotY = PointY - SelTop * ViewZoom;
         RepaintView(DrawFloating());
         SetTool(ptMoveArea);
-        Controls->imgPainter->setCursor(ToolCursor(CursorIdOf(ptMoveArea)));
+        SetToolCursor(CursorIdOf(ptMoveArea));
         return;
     }
     if (SelectionFloating) DropSelection();
@@ -167,7 +163,7 @@ void TfrmPainter::SelectUp() {
     CustomBrush = true;
     // The hole is in the cel now: closing without saving must ask.
     MarkModified();
-    if (frmSpriteMDI) frmSpriteMDI->SetCreateCustomBrushEnabled(true);
+    Host.SetCreateCustomBrushEnabled(true);
     MarqueePhase = false;
     Controls->timeSelectedArea->start();
 }
@@ -199,7 +195,7 @@ void TfrmPainter::MoveAreaUp() {
 void TfrmPainter::SelectHover(int X, int Y) {
     if (!SelectionFloating) return;
     const TPaintTool Shown = StrictlyInside(Selection(), X, Y) ? ptMoveArea : ptSelectArea;
-    Controls->imgPainter->setCursor(ToolCursor(CursorIdOf(Shown)));
+    SetToolCursor(CursorIdOf(Shown));
 }
 
 // ---- The rubber band ----

@@ -12,11 +12,9 @@
 #include "model/Cellist.h"
 #include "model/Spritez.h"
 #include "ui/painter/f_painter.h"
-#include "ui/shell/Forms.h"
-#include "ui/shell/SpriteMDI.h"
 
 void TfrmPainter::SetTool(TPaintTool Tool) {
-    if (frmSpriteMDI) frmSpriteMDI->CurrentTool = Tool;
+    Editing().CurrentTool = Tool;
 }
 
 // ---- Previews ----

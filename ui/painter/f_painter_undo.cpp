@@ -7,10 +7,8 @@
 #include "model/Spritez.h"
 #include "model/undo.h"
 #include "ui/animation/f_charanim.h"
-#include "ui/painter/PainterControls.h"
-#include "ui/shell/Forms.h"
 #include "ui/common/Questions.h"
-#include "ui/shell/SpriteMDI.h"
+#include "ui/painter/PainterControls.h"
 
 namespace {
 
@@ -57,10 +55,10 @@ void TfrmPainter::SaveUndo() {
 }
 
 void TfrmPainter::UpdateUndoButtons() {
-    if (!frmSpriteMDI) return;
     // Another document's history never speaks for the active one's buttons.
-    if (frmSpriteMDI->CurrentPainter && frmSpriteMDI->CurrentPainter != this) return;
-    frmSpriteMDI->SetUndoRedoEnabled(History->CanUndo(), History->CanRedo());
+    const TfrmPainter* Active = Editing().CurrentPainter;
+    if (Active && Active != this) return;
+    Host.SetUndoRedoEnabled(History->CanUndo(), History->CanRedo());
 }
 
 void TfrmPainter::ResetUndo() {
@@ -72,10 +70,8 @@ void TfrmPainter::sbutUndoClick() {
     if (!History->CanUndo() || !Sprite) return;
     // A floating selection or a custom brush ends first, as choosing the brush tool ends it.
     if (SelectionFloating || CustomBrush || TextBrush) {
-        if (frmSpriteMDI)
-            frmSpriteMDI->tbutBrushClick();
-        else
-            CancelSelection();
+        CancelSelection();
+        Host.SelectBrushTool();
     }
     ClearPreview();
     {

@@ -20,6 +20,8 @@
 #include "imaging/Limits.h"
 #include "ui/common/Questions.h"
 
+TfrmText* frmText = nullptr;
+
 namespace {
 // 96 pixels per inch, as dots per metre.
 constexpr int RenderDotsPerMetre = 3780;

@@ -10,24 +10,27 @@
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QStatusBar>
 #include <QToolBar>
 
 #include "imaging/Palette.h"
+#include "imaging/brush.h"
 #include "model/Cellist.h"
+#include "model/Spritez.h"
 #include "ui/animation/f_charanim.h"
 #include "ui/animation/f_new.h"
 #include "ui/animation/frmGlobDisposal.h"
-#include "ui/painter/brushfly.h"
-#include "ui/painter/f_painter.h"
-#include "ui/painter/frmTextSelection.h"
 #include "ui/common/Application.h"
 #include "ui/common/Cursors.h"
-#include "ui/shell/Forms.h"
 #include "ui/common/Glyphs.h"
 #include "ui/common/Help.h"
 #include "ui/common/PictureSources.h"
 #include "ui/common/Questions.h"
+#include "ui/painter/brushfly.h"
+#include "ui/painter/f_painter.h"
+#include "ui/painter/frmTextSelection.h"
+#include "ui/shell/Forms.h"
 #include "ui/shell/Sizedlg.h"
 #include "ui/shell/SpriteMDI_controls.h"
 #include "ui/shell/f_palette.h"
@@ -148,10 +151,10 @@ void TfrmSpriteMDI::BuildCommands() {
         {mnFile, "mniImport", "&Import from Grid...", nullptr, nullptr, nullptr, nullptr,
          [](W&) { if (frmImport) frmImport->Open1Click(); }, nullptr, ItemDoc},
         {mnFile, "mniImportIntoCel", "Import into Cel...", nullptr, nullptr, nullptr, nullptr,
-         [](W& M) { if (M.CurrentAnimation) M.CurrentAnimation->Importcel1Click(); }, nullptr,
+         [](W& M) { if (M.Editing.CurrentAnimation) M.Editing.CurrentAnimation->Importcel1Click(); }, nullptr,
          ItemDoc},
         {mnFile, "mniExportFromCel", "Export from cel...", nullptr, nullptr, nullptr, nullptr,
-         [](W& M) { if (M.CurrentAnimation) M.CurrentAnimation->ExportCel1Click(); }, nullptr,
+         [](W& M) { if (M.Editing.CurrentAnimation) M.Editing.CurrentAnimation->ExportCel1Click(); }, nullptr,
          ItemDoc},
         {mnFile, "-", "mniRecentFilesStart", nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, 0},
         {mnFile, "-", "mniRecentFilesEnd", nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, 0},
@@ -190,18 +193,18 @@ void TfrmSpriteMDI::BuildCommands() {
          nullptr, ItemCheck | ItemTicked},
         // Animation
         {mnAnimation, "mniInsertCel", "&Insert Cel", nullptr, "sbutAddCel", "Insert Cel",
-         "InsertCel", [](W& M) { if (M.CurrentAnimation) M.CurrentAnimation->sbutInsertClick(); },
+         "InsertCel", [](W& M) { if (M.Editing.CurrentAnimation) M.Editing.CurrentAnimation->sbutInsertClick(); },
          nullptr, ButtonDoc},
         {mnAnimation, "mniAppendCel", "&Append Cel to End", nullptr, "sbutAppendCel",
          "Append Cel", "AppendCel",
-         [](W& M) { if (M.CurrentAnimation) M.CurrentAnimation->sbutAppendCelClick(); }, nullptr,
+         [](W& M) { if (M.Editing.CurrentAnimation) M.Editing.CurrentAnimation->sbutAppendCelClick(); }, nullptr,
          ButtonDoc},
         {mnAnimation, "mniDeleteCel", "&Delete Cel", nullptr, "sbutDeleteCel", "Delete Cel",
-         "DeleteCel", [](W& M) { if (M.CurrentAnimation) M.CurrentAnimation->sbutDeleteClick(); },
+         "DeleteCel", [](W& M) { if (M.Editing.CurrentAnimation) M.Editing.CurrentAnimation->sbutDeleteClick(); },
          nullptr, ButtonDoc},
         {mnAnimation, "-", nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, 0},
         {mnAnimation, "ShowGIFProperties1", "&Show GIF Properties...", nullptr, nullptr, nullptr,
-         nullptr, [](W& M) { if (M.CurrentAnimation) M.CurrentAnimation->butPropertiesClick(); },
+         nullptr, [](W& M) { if (M.Editing.CurrentAnimation) M.Editing.CurrentAnimation->butPropertiesClick(); },
          nullptr, 0},
         {mnAnimation, "mniStretch", "S&tretch Animation", nullptr, nullptr, nullptr, nullptr,
          [](W& M) { M.mniStretchClick(); }, nullptr, ItemCheck},
@@ -210,17 +213,17 @@ void TfrmSpriteMDI::BuildCommands() {
          nullptr, 0},
         {mnAnimation, "-", nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, 0},
         {mnAnimation, "mniRun", "&Run", "F8", nullptr, nullptr, nullptr,
-         [](W& M) { if (M.CurrentAnimation) M.CurrentAnimation->sbutPlayClick(); }, nullptr, 0},
+         [](W& M) { if (M.Editing.CurrentAnimation) M.Editing.CurrentAnimation->sbutPlayClick(); }, nullptr, 0},
         {mnAnimation, "mniRunBackwards", "R&un Backwards", nullptr, nullptr, nullptr, nullptr,
-         [](W& M) { if (M.CurrentAnimation) M.CurrentAnimation->sbutPlayReverseClick(); }, nullptr,
+         [](W& M) { if (M.Editing.CurrentAnimation) M.Editing.CurrentAnimation->sbutPlayReverseClick(); }, nullptr,
          0},
         {mnAnimation, "mniStop", "Sto&p", "F9", nullptr, nullptr, nullptr,
-         [](W& M) { if (M.CurrentAnimation) M.CurrentAnimation->sbutAnimStopClick(); }, nullptr, 0},
+         [](W& M) { if (M.Editing.CurrentAnimation) M.Editing.CurrentAnimation->sbutAnimStopClick(); }, nullptr, 0},
         {mnAnimation, "mniFrameForward", "Frame &Forward", nullptr, nullptr, nullptr, nullptr,
-         [](W& M) { if (M.CurrentAnimation) M.CurrentAnimation->sbutFrameForwardClick(); },
+         [](W& M) { if (M.Editing.CurrentAnimation) M.Editing.CurrentAnimation->sbutFrameForwardClick(); },
          nullptr, 0},
         {mnAnimation, "mniFrameBackward", "Frame &Backward", nullptr, nullptr, nullptr, nullptr,
-         [](W& M) { if (M.CurrentAnimation) M.CurrentAnimation->sbutFrameBackwardsClick(); },
+         [](W& M) { if (M.Editing.CurrentAnimation) M.Editing.CurrentAnimation->sbutFrameBackwardsClick(); },
          nullptr, 0},
         // Painter
         {mnPainter, "mniPaintOnAll", "Paint on All Cels", nullptr, "sbutPaintOnAll",
@@ -233,7 +236,7 @@ void TfrmSpriteMDI::BuildCommands() {
         {mnPainter, "mniCreateCustomBrush", "Create Custom Brush", nullptr, "sbutCreateBrush",
          "Create Custom Brush", "CreateBrush",
          [](W& M) {
-             if (M.CurrentPainter) M.CurrentPainter->CreateCustomBrush();
+             if (M.Editing.CurrentPainter) M.Editing.CurrentPainter->CreateCustomBrush();
              M.Controls->Command("sbutCreateBrush")->setChecked(true);
              M.Controls->Command("mniCreateCustomBrush")->setChecked(true);
              M.SetPainterCursor(CursorIdOf(ptBrush));
@@ -296,7 +299,7 @@ void TfrmSpriteMDI::BuildCommands() {
         {mnSize, "mniSize8", "8", nullptr, nullptr, nullptr, nullptr, [](W& M) { M.mniSizeClick(8); },
          nullptr, 0},
         {mnPainter, "mniSwapColors", "Swap Colors", nullptr, "sbutSwapColors", "Replace Color",
-         "SwapColors", [](W& M) { if (M.CurrentAnimation) M.CurrentAnimation->ReplaceColors(); },
+         "SwapColors", [](W& M) { if (M.Editing.CurrentAnimation) M.Editing.CurrentAnimation->ReplaceColors(); },
          nullptr, ButtonDoc},
         {mnShift, "mniShiftUp", "Up", nullptr, "sbutShiftUp", "Shift Up", "ShiftUp",
          [](W& M) { M.Transform(&TfrmCharAnimation::ShiftUp); }, nullptr, ButtonDoc},
@@ -323,12 +326,12 @@ void TfrmSpriteMDI::BuildCommands() {
          [](W& M) { M.mniSavePaletteClick(); }, nullptr, 0},
         // Buttons without a menu item
         {mnNone, nullptr, nullptr, nullptr, "sbutResize", "Resize Cels", "Resize",
-         [](W& M) { if (M.CurrentAnimation && dlgSize) M.CurrentAnimation->ResizeCels(*dlgSize); },
+         [](W& M) { M.sbutResizeClick(); },
          nullptr, ButtonDoc},
         {mnNone, nullptr, nullptr, nullptr, "sbutBrushShape", "Brush Shape", nullptr,
-         [](W&) { if (frmBrushFly) frmBrushFly->Popup(); }, nullptr, ButtonDoc},
+         [](W& M) { M.sbutBrushShapeClick(); }, nullptr, ButtonDoc},
         {mnNone, nullptr, nullptr, nullptr, "sbutBGColor", "Change Background Color", "BGColor",
-         [](W& M) { if (M.CurrentAnimation) M.CurrentAnimation->ChangeBackgroundColor(); }, nullptr,
+         [](W& M) { if (M.Editing.CurrentAnimation) M.Editing.CurrentAnimation->ChangeBackgroundColor(); }, nullptr,
          ButtonDoc},
         // Window
         {mnWindow, "Tile1", "&Tile", nullptr, nullptr, nullptr, nullptr,
@@ -530,52 +533,52 @@ void TfrmSpriteMDI::RecentFileClick(const QString& FileName) {
 }
 
 void TfrmSpriteMDI::mniCloseClick() {
-    if (CurrentAnimation) CurrentAnimation->close();
+    if (Editing.CurrentAnimation) Editing.CurrentAnimation->close();
 }
 
 // ---- Edit ----
 
 void TfrmSpriteMDI::sbutUndoClick() {
-    if (!CurrentPainter) return;
-    if (CurrentPainter->SelectionFloating || CurrentPainter->CustomBrush) tbutBrushClick();
+    if (!Editing.CurrentPainter) return;
+    if (Editing.CurrentPainter->SelectionOrCustomBrush()) tbutBrushClick();
     const THourglass Wait;
-    CurrentPainter->sbutUndoClick();
+    Editing.CurrentPainter->sbutUndoClick();
 }
 
 void TfrmSpriteMDI::sbutRedoClick() {
-    if (!CurrentPainter) return;
-    if (CurrentPainter->SelectionFloating || CurrentPainter->CustomBrush) {
+    if (!Editing.CurrentPainter) return;
+    if (Editing.CurrentPainter->SelectionOrCustomBrush()) {
         Questions().Message(TBoxKind::Information,
                             "Can't Redo when selecting an area or using a custom brush.  Select a "
                             "built in brush type before attempting to Redo changes.");
         return;
     }
     const THourglass Wait;
-    CurrentPainter->Redo();
+    Editing.CurrentPainter->Redo();
 }
 
 void TfrmSpriteMDI::sbutCopyClick() {
-    if (!CurrentAnimation || !CurrentAnimation->CelList()) return;
+    if (!Editing.CurrentAnimation || !Editing.CurrentAnimation->CelList()) return;
     // A copy of its own: the cel may change or go before the clipboard is read.
     QApplication::clipboard()->setMimeData(
-        CelPictureData(CurrentAnimation->CelList()->CurrentBitmap()));
-    ClipboardHasBitmap = true;
-    CurrentAnimation->SetCopyPasteButtons();
+        CelPictureData(Editing.CurrentAnimation->CelList()->CurrentBitmap()));
+    Editing.ClipboardHasBitmap = true;
+    Editing.CurrentAnimation->SetCopyPasteButtons();
 }
 
 void TfrmSpriteMDI::sbutCutClick() {
-    if (!CurrentAnimation) return;
+    if (!Editing.CurrentAnimation) return;
     sbutCopyClick();
-    CurrentAnimation->sbutDeleteClick();
+    Editing.CurrentAnimation->sbutDeleteClick();
 }
 
 void TfrmSpriteMDI::sbutPasteClick() {
-    if (!ClipboardHasBitmap || !CurrentAnimation) return;
+    if (!Editing.ClipboardHasBitmap || !Editing.CurrentAnimation) return;
     QString Refusal;
     const std::optional<RgbPicture> Pasted =
         ReadPastedPicture(QApplication::clipboard()->mimeData(), Refusal);
     if (Pasted)
-        CurrentAnimation->ImportFromBitmap(*Pasted);
+        Editing.CurrentAnimation->ImportFromBitmap(*Pasted);
     else if (!Refusal.isEmpty())
         Questions().Message(TBoxKind::Error, Refusal);
 }
@@ -583,7 +586,7 @@ void TfrmSpriteMDI::sbutPasteClick() {
 // ---- View ----
 
 void TfrmSpriteMDI::mniShowPainterClick() {
-    TfrmPainter* Painter = CurrentPainter;
+    TfrmPainter* Painter = Editing.CurrentPainter;
     if (!Painter) return;
     if (Painter->isMinimized()) Painter->showNormal();
     Painter->show();
@@ -592,7 +595,7 @@ void TfrmSpriteMDI::mniShowPainterClick() {
 }
 
 void TfrmSpriteMDI::sbutShowPainterClick() {
-    TfrmPainter* Painter = CurrentPainter;
+    TfrmPainter* Painter = Editing.CurrentPainter;
     if (!Painter) return;
     Painter->showNormal();
     Painter->show();
@@ -601,40 +604,48 @@ void TfrmSpriteMDI::sbutShowPainterClick() {
 }
 
 void TfrmSpriteMDI::tbarPaletteClick() {
-    if (!CurrentPainter) return;
-    if (CurrentPainter->SelectionFloating || CurrentPainter->CustomBrush) {
+    if (!Editing.CurrentPainter) return;
+    if (Editing.CurrentPainter->SelectionOrCustomBrush()) {
         Questions().Message(TBoxKind::Information,
                             "Can't modify palette when selecting an area or using a custom brush.  "
                             "Select a built in brush type before editing the palette.");
         return;
     }
-    if (!CurrentAnimation || !CurrentAnimation->Palette() || !frmPalette) return;
-    frmPalette->SetWorkingPalette(*CurrentAnimation->Palette());
-    if (frmPalette->exec() != QDialog::Accepted || !CurrentAnimation) return;
+    if (!Editing.CurrentAnimation || !Editing.CurrentAnimation->Palette() || !frmPalette) return;
+    frmPalette->SetWorkingPalette(*Editing.CurrentAnimation->Palette());
+    if (frmPalette->exec() != QDialog::Accepted || !Editing.CurrentAnimation) return;
     SetPalette(frmPalette->TakeWorkingPalette());
     // A palette change cannot be undone.
-    if (CurrentPainter) CurrentPainter->ResetUndo();
+    if (Editing.CurrentPainter) Editing.CurrentPainter->ResetUndo();
 }
 
 // ---- Animation ----
 
 void TfrmSpriteMDI::mniStretchClick() {
-    if (!CurrentAnimation) return;
-    CurrentAnimation->SetStretchImage(!CurrentAnimation->StretchImage());
-    SetStretchChecked(CurrentAnimation->StretchImage());
+    if (!Editing.CurrentAnimation) return;
+    Editing.CurrentAnimation->SetStretchImage(!Editing.CurrentAnimation->StretchImage());
+    SetStretchChecked(Editing.CurrentAnimation->StretchImage());
+}
+
+void TfrmSpriteMDI::sbutResizeClick() {
+    const QPointer<TfrmCharAnimation> Animation = Editing.CurrentAnimation;
+    if (!Animation || !Animation->Sprite() || !dlgSize) return;
+    dlgSize->SetSize(Animation->Sprite()->Width(), Animation->Sprite()->Height());
+    if (dlgSize->exec() != QDialog::Accepted || !Animation) return;
+    Animation->ResizeCels(dlgSize->Width(), dlgSize->Height(), dlgSize->Stretch());
 }
 
 void TfrmSpriteMDI::SetDisposalMethodforAllCels1Click() {
-    if (!CurrentAnimation || !frmGlobDisp) return;
-    if (frmGlobDisp->exec() == QDialog::Accepted && CurrentAnimation)
-        CurrentAnimation->SetDisposalForAll();
+    if (!Editing.CurrentAnimation || !frmGlobDisp) return;
+    if (frmGlobDisp->exec() == QDialog::Accepted && Editing.CurrentAnimation)
+        Editing.CurrentAnimation->SetDisposalForAll();
 }
 
 // ---- Painter ----
 
 void TfrmSpriteMDI::sbutPaintOnAllClick() {
-    PaintOnAll = Controls->Command("sbutPaintOnAll")->isChecked();
-    Controls->Command("mniPaintOnAll")->setChecked(PaintOnAll);
+    Editing.PaintOnAll = Controls->Command("sbutPaintOnAll")->isChecked();
+    Controls->Command("mniPaintOnAll")->setChecked(Editing.PaintOnAll);
 }
 
 void TfrmSpriteMDI::mniPaintOnAllClick() {
@@ -647,50 +658,57 @@ void TfrmSpriteMDI::mniPaintOnAllClick() {
 void TfrmSpriteMDI::ToolCommand(TPaintTool Tool, const char* Button, const char* Item) {
     Controls->Command(Button)->setChecked(true);
     Controls->Command(Item)->setChecked(true);
-    if (CurrentPainter) CurrentPainter->CancelSelection();
-    CurrentTool = Tool;
+    if (Editing.CurrentPainter) Editing.CurrentPainter->CancelSelection();
+    Editing.CurrentTool = Tool;
     SetPainterCursor(CursorIdOf(Tool));
 }
 
 void TfrmSpriteMDI::tbutBrushClick() {
     Controls->Command("tbutBrush")->setChecked(true);
-    CurrentTool = ptBrush;
-    if (CurrentPainter) CurrentPainter->CancelSelection();
+    Editing.CurrentTool = ptBrush;
+    if (Editing.CurrentPainter) Editing.CurrentPainter->CancelSelection();
     SetPainterCursor(CursorIdOf(ptBrush));
-    if (CurrentPainter) {
-        CurrentPainter->SelectionFloating = false;
-        CurrentPainter->ShowPainterCel();
-    }
+    if (Editing.CurrentPainter) Editing.CurrentPainter->ShowPainterCel();
     Controls->Command("mniPaintBrush")->setChecked(true);
 }
 
 void TfrmSpriteMDI::tbutTextClick() {
-    if (!frmText || frmText->exec() != QDialog::Accepted || !CurrentPainter) {
+    if (!frmText || frmText->exec() != QDialog::Accepted || !Editing.CurrentPainter) {
         tbutBrushClick();
         return;
     }
-    CurrentPainter->CancelSelection();
-    CurrentTool = ptBrush;
-    CurrentPainter->MakeTextBrush();
+    Editing.CurrentPainter->CancelSelection();
+    Editing.CurrentTool = ptBrush;
+    Editing.CurrentPainter->MakeTextBrush();
     SetPainterCursor(CursorIdOf(ptBrush));
     Controls->Command("tbutText")->setChecked(true);
     Controls->Command("mniText")->setChecked(true);
 }
 
 void TfrmSpriteMDI::SetPainterCursor(int Id) {
-    if (!CurrentPainter) return;
-    if (auto* Image = CurrentPainter->findChild<QWidget*>("imgPainter"))
-        Image->setCursor(ToolCursor(Id));
+    if (Editing.CurrentPainter) Editing.CurrentPainter->SetToolCursor(Id);
+}
+
+void TfrmSpriteMDI::sbutBrushShapeClick() {
+    if (!frmBrushFly) return;
+    QWidget* Button = findChild<QWidget*>("sbutBrushShape");
+    frmBrushFly->ShowShape(Editing.BrushShape);
+    frmBrushFly->PopupAt(Button ? Button->mapToGlobal(QPoint(0, 0)) : QPoint(0, 0));
 }
 
 void TfrmSpriteMDI::SetBrushShape(int Shape) {
+    if (Shape == shCustom) {
+        Controls->Command("sbutBrushShape")->setIcon(Glyph("CreateBrush"));
+        return;
+    }
     if (Shape < 0 || Shape > 5) return;
-    BrushShape = Shape;
+    Editing.BrushShape = Shape;
+    if (frmBrushFly) frmBrushFly->ShowShape(Shape);
     Controls->Command("sbutBrushShape")->setIcon(BrushShapeGlyph(Shape));
     const char* Items[] = {"mniSquare",   "mniRound",     "mniHorzLine",
                            "mniVertLine", "mniBackSlash", "mniForewardSlash"};
     Controls->Command(Items[Shape])->setChecked(true);
-    if (CurrentPainter) CurrentPainter->UpdateBrush();
+    if (Editing.CurrentPainter) Editing.CurrentPainter->UpdateBrush();
 }
 
 void TfrmSpriteMDI::txtSizeChange() {
@@ -706,9 +724,9 @@ void TfrmSpriteMDI::txtSizeChange() {
         Controls->txtSize->SetText(QString::number(Controls->txtSize->maximum()));
         return;
     }
-    if (Size == BrushSize) return;
-    BrushSize = Size;
-    if (CurrentPainter) CurrentPainter->UpdateBrush();
+    if (Size == Editing.BrushSize) return;
+    Editing.BrushSize = Size;
+    if (Editing.CurrentPainter) Editing.CurrentPainter->UpdateBrush();
 }
 
 void TfrmSpriteMDI::mniSizeClick(int Size) {
@@ -716,13 +734,13 @@ void TfrmSpriteMDI::mniSizeClick(int Size) {
 }
 
 void TfrmSpriteMDI::Transform(void (TfrmCharAnimation::*Operation)()) {
-    if (!CurrentAnimation) return;
+    if (!Editing.CurrentAnimation) return;
     const THourglass Wait;
-    (CurrentAnimation->*Operation)();
+    (Editing.CurrentAnimation->*Operation)();
 }
 
 void TfrmSpriteMDI::mniSavePaletteClick() {
-    if (CurrentAnimation) CurrentAnimation->SavePalette();
+    if (Editing.CurrentAnimation) Editing.CurrentAnimation->SavePalette();
 }
 
 // ---- Window ----

@@ -12,9 +12,9 @@
 #include "model/Cellist.h"
 #include "ui/animation/f_charanim.h"
 #include "ui/animation/f_new.h"
+#include "ui/common/Questions.h"
 #include "ui/painter/f_painter.h"
 #include "ui/shell/Forms.h"
-#include "ui/common/Questions.h"
 #include "ui/shell/Recovery.h"
 #include "ui/shell/SpriteMDI_controls.h"
 
@@ -58,7 +58,7 @@ QString DamageText(const QString& FileName, const std::vector<std::string>& Faul
 } // namespace
 
 void TfrmSpriteMDI::LoadDefaultPalette() {
-    const QString FileName = AppDir + "/vimbrel.pal";
+    const QString FileName = Editing.AppDir + "/vimbrel.pal";
     try {
         DefaultPalette = TPxPalette::CreateFromFile(FileNameOf(FileName));
     } catch (const PaletteFileError& Failure) {
@@ -68,12 +68,12 @@ void TfrmSpriteMDI::LoadDefaultPalette() {
                                                  "  A built-in palette is used instead.");
         DefaultPalette = BuiltInPalette();
     }
-    CurrentPalette = DefaultPalette.get();
+    Editing.CurrentPalette = DefaultPalette.get();
 }
 
 std::unique_ptr<TPxPalette> TfrmSpriteMDI::DocumentPalette() const {
     const QString Candidates[] = {frmNew ? frmNew->PalettePath() : QString(),
-                                  AppDir + "/vimbrel.pal"};
+                                  Editing.AppDir + "/vimbrel.pal"};
     for (const QString& FileName : Candidates) {
         if (FileName.isEmpty() || QFileInfo(FileName).isDir()) continue;
         try {
@@ -85,7 +85,7 @@ std::unique_ptr<TPxPalette> TfrmSpriteMDI::DocumentPalette() const {
 }
 
 TfrmCharAnimation* TfrmSpriteMDI::CreateAnimationWindow() {
-    auto* Animation = new TfrmCharAnimation;
+    auto* Animation = new TfrmCharAnimation(*this);
     Animation->setAttribute(Qt::WA_DeleteOnClose);
     Area->addSubWindow(Animation);
     // The last document to go leaves nothing for the document commands to act on.
@@ -94,7 +94,7 @@ TfrmCharAnimation* TfrmSpriteMDI::CreateAnimationWindow() {
     });
 
     std::unique_ptr<TPxPalette> Palette = DocumentPalette();
-    CurrentPalette = Palette.get();
+    Editing.CurrentPalette = Palette.get();
     Animation->TakePalette(std::move(Palette));
     const QString Caption = "Animation [" + QString::number(UntitledCount + 1) + "]";
     const int Number = UntitledCount;
@@ -102,7 +102,7 @@ TfrmCharAnimation* TfrmSpriteMDI::CreateAnimationWindow() {
     Animation->SetCaption(Caption);
     Animation->NewAnimation(frmNew ? frmNew->NumberOfCels() : 1);
 
-    auto* Painter = new TfrmPainter;
+    auto* Painter = new TfrmPainter(*this);
     Area->addSubWindow(Painter);
     Painter->setWindowTitle("Painter : " + Caption);
     Painter->Attach(Animation->Sprite(), Animation->Palette(), Animation->CelList()->Current());
@@ -116,7 +116,7 @@ TfrmCharAnimation* TfrmSpriteMDI::CreateAnimationWindow() {
     Painter->SetPalette(*Animation->Palette());
     Painter->update();
 
-    CurrentTool = ptBrush;
+    Editing.CurrentTool = ptBrush;
     for (QMdiSubWindow* Window : Area->subWindowList())
         Window->update();
     return Animation;
@@ -124,7 +124,7 @@ TfrmCharAnimation* TfrmSpriteMDI::CreateAnimationWindow() {
 
 TfrmCharAnimation* TfrmSpriteMDI::LoadDocument(const QString& FileName,
                                                std::vector<std::string>& Faults) {
-    const QPointer<TfrmCharAnimation> Previous = CurrentAnimation;
+    const QPointer<TfrmCharAnimation> Previous = Editing.CurrentAnimation;
     TfrmCharAnimation* Animation = nullptr;
     bool Loaded = false;
     {
@@ -138,7 +138,7 @@ TfrmCharAnimation* TfrmSpriteMDI::LoadDocument(const QString& FileName,
         Area->setActiveSubWindow(Previous);
         Previous->FormActivate();
     } else {
-        CurrentPalette = DefaultPalette.get();
+        Editing.CurrentPalette = DefaultPalette.get();
     }
     return nullptr;
 }
@@ -194,7 +194,7 @@ QString TfrmSpriteMDI::AskSaveAnimationName(const QString& Offered) {
 }
 
 bool TfrmSpriteMDI::SaveAnimation(const QString& Target) {
-    TfrmCharAnimation* Animation = CurrentAnimation;
+    TfrmCharAnimation* Animation = Editing.CurrentAnimation;
     if (!Animation) return false;
     bool Saved = false;
     {
@@ -214,24 +214,24 @@ bool TfrmSpriteMDI::SaveAnimation(const QString& Target) {
 }
 
 void TfrmSpriteMDI::sbutSaveAnimationClick() {
-    if (!CurrentAnimation) return;
-    QString Target = CurrentAnimation->Caption();
+    if (!Editing.CurrentAnimation) return;
+    QString Target = Editing.CurrentAnimation->Caption();
     if (Target.contains("Animation [")) {
-        Target = AskSaveAnimationName();
+        Target = AskSaveAnimationName(QString());
         if (Target.isEmpty()) return;
     }
     SaveAnimation(Target);
 }
 
 void TfrmSpriteMDI::mniSaveAsClick() {
-    if (!CurrentAnimation) return;
-    const QString Caption = CurrentAnimation->Caption();
+    if (!Editing.CurrentAnimation) return;
+    const QString Caption = Editing.CurrentAnimation->Caption();
     QString Target = AskSaveAnimationName(Caption.contains("Animation [") ? QString() : Caption);
     if (Target.isEmpty()) return;
     // The chosen name becomes the caption that Save goes by, so a name that reads like an
     // untitled document's is asked for once more, as Save would.
     if (Target.contains("Animation [")) {
-        Target = AskSaveAnimationName();
+        Target = AskSaveAnimationName(QString());
         if (Target.isEmpty()) return;
     }
     SaveAnimation(Target);
@@ -239,12 +239,12 @@ void TfrmSpriteMDI::mniSaveAsClick() {
 
 void TfrmSpriteMDI::SetPalette(std::unique_ptr<TPxPalette> Palette) {
     if (!Palette) return;
-    if (!CurrentAnimation) {
+    if (!Editing.CurrentAnimation) {
         DefaultPalette = std::move(Palette);
-        CurrentPalette = DefaultPalette.get();
+        Editing.CurrentPalette = DefaultPalette.get();
         return;
     }
-    CurrentAnimation->ChangePalette(std::move(Palette));
-    CurrentPalette = CurrentAnimation->Palette();
+    Editing.CurrentAnimation->ChangePalette(std::move(Palette));
+    Editing.CurrentPalette = Editing.CurrentAnimation->Palette();
     update();
 }
