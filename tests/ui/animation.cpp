@@ -101,7 +101,7 @@ struct TDocument {
     TSprite& Sprite() { return *Animation->Sprite(); }
     TCelList& Cels() { return *Animation->CelList(); }
     TPxBitmap& Cel(int Index) { return Sprite().CelBitmap(Index); }
-    TPxUndo& History() { return Painter->UndoHistory(); }
+    const TPxUndo& History() { return Painter->UndoHistory(); }
     template <typename T> T* Find(const char* Name) {
         T* Found = Animation->findChild<T*>(Name);
         EXPECT_NE(Found, nullptr) << Name;

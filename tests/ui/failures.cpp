@@ -70,6 +70,14 @@ TDocumentState Capture(TfrmCharAnimation& Animation) {
     return State;
 }
 
+// The middle of cel Index's picture in Animation's strip, where a drop lands on it.
+QPoint CelPoint(const TfrmCharAnimation& Animation, int Index) {
+    const TCelList& Cels = *Animation.CelList();
+    const int Column = Index % Cels.Columns(), Row = Index / Cels.Columns();
+    return {Cels.MarginX() + Column * Cels.PitchX() + Cels.CelWidth() / 2,
+            Cels.MarginY() + Row * Cels.PitchY() + Cels.CelHeight() / 2};
+}
+
 // Runs Command from the event loop, as a click or a key does, and lets the box that a
 // failure leaves behind show.
 void RunFromEventLoop(const std::function<void()>& Command) {
@@ -197,6 +205,18 @@ TEST_F(Failures, APaletteChangeThatRunsOutOfMemoryKeepsTheCelsOnTheOldPalette) {
     EXPECT_NE(Capture(*Animation).Cels, After.Cels);
 }
 
+TEST_F(Failures, ACelDroppedInItsOwnStripThatRunsOutOfMemoryKeepsTheRedoHistory) {
+    TfrmCharAnimation* Animation = EditedDocument();
+    const std::unique_ptr<QMimeData> Dragged(Animation->CelDragData());
+    const QPoint On = CelPoint(*Animation, 0);
+    const TDocumentState After = SurvivesEveryFailure(
+        *Animation, [&] { Animation->imgCharAnimDragDrop(Dragged.get(), On.x(), On.y()); });
+    EXPECT_EQ(std::make_tuple(std::get<0>(After.Undo.back()), std::get<1>(After.Undo.back()),
+                              After.Redo.size(), After.Current),
+              std::make_tuple(int(ukCelImage), 0, std::size_t(0), 0));
+    EXPECT_EQ(After.Cels[0], After.Cels[2]);
+}
+
 TEST_F(Failures, ACelDroppedWithItsPaletteKeepsTheCelsOnTheWindowsPaletteWhateverFails) {
     // The target is edited and not the active document; the source has a colour of its own.
     TfrmCharAnimation* Target = EditedDocument();
@@ -205,8 +225,7 @@ TEST_F(Failures, ACelDroppedWithItsPaletteKeepsTheCelsOnTheWindowsPaletteWhateve
     Other->SetColor(FirstUserColor, RGB(1, 2, 3));
     Source->ChangePalette(std::move(Other));
     const std::unique_ptr<QMimeData> Dragged(Source->CelDragData());
-    const TCelList& Cels = *Target->CelList();
-    const QPoint On(Cels.MarginX() + Cels.CelWidth() / 2, Cels.MarginY() + Cels.CelHeight() / 2);
+    const QPoint On = CelPoint(*Target, 0);
     const TDocumentState Before = Capture(*Target);
     // Until the cels are on the new palette a failure changes nothing; the copy of the picture
     // that follows may still fail, but the palette change stays, as it cannot be undone.

@@ -140,7 +140,7 @@ struct TDocument {
     TSprite& Sprite() { return *Animation->Sprite(); }
     TCelList& Cels() { return *Animation->CelList(); }
     TPxBitmap& Cel(int Index) { return Sprite().CelBitmap(Index); }
-    TPxUndo& History() { return Painter->UndoHistory(); }
+    const TPxUndo& History() { return Painter->UndoHistory(); }
     QWidget* Image() const { return Painter->findChild<QWidget*>("imgPainter"); }
     void Stroke(const std::vector<QPoint>& Points) {
         QTest::mousePress(Image(), Qt::LeftButton, {}, Points.front());
@@ -330,7 +330,7 @@ TEST(Painter, HoverPreviewShowsTheBrushInTheViewOnly) {
 TEST(Painter, HistoryKeepsThe32NewestEditsAndANewEditEndsRedo) {
     TLonePainter Doc(70, 2);
     Doc.SetZoom(1);
-    TPxUndo& History = Doc.Painter->UndoHistory();
+    const TPxUndo& History = Doc.Painter->UndoHistory();
     EXPECT_FALSE(History.CanUndo());
     // 33 clicks, each stamping its own 2 x 2 square at x = 2k .. 2k + 1.
     for (int k = 0; k < 33; ++k)

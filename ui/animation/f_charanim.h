@@ -217,13 +217,12 @@ private:
     // The main window's drag source must not point at cels that are gone.
     void ForgetDragSource();
     bool PaintOnAll() const;
+    // The cel list and the painter that keeps its history: every command needs both (the
+    // painter goes only while the document closes).
+    bool Whole() const { return Cels && Painter(); }
     // A colour value as the palette colour it stands for (PALETTERGB).
     COLORREF PaletteRgb(COLORREF Color) const;
     void Transform(void (TSprite::*Operation)(bool All));
-    // The painter's record of a cel about to be inserted or deleted at Index (none while an
-    // undo step runs), and adding it to the history once the cels have changed.
-    std::unique_ptr<TPxUndoNode> CelRecord(TPxUndoKind Kind, int Index) const;
-    void RecordCelUndo(std::unique_ptr<TPxUndoNode> Record);
     void SetTimerInterval(int Milliseconds);
     // Only Down stays down; null releases every playback button.
     void SetPlayButtons(QToolButton* Down);
@@ -238,8 +237,6 @@ private:
     // what the answers ask for: the palette copied in, the cels stretched to the picture.
     // False when either question was cancelled; nothing has changed then.
     bool TakeSource(const TPxPalette& SourcePalette, int Width, int Height);
-    // Target's picture is about to be replaced: its snapshot goes into the painter's history.
-    void SaveUndoOf(int Target);
 
     TDocumentHost& Host;
     struct TControls;

@@ -54,60 +54,38 @@ void TfrmCharAnimation::ShowPainterCel() {
 
 // ---- Cels in and out ----
 
-// Each command makes its undo record first and adds it once the cels have changed: a cel
-// that cannot be had leaves the strip and the history as they were.
-std::unique_ptr<TPxUndoNode> TfrmCharAnimation::CelRecord(TPxUndoKind Kind, int Index) const {
-    TfrmPainter* Shown = Painter();
-    if (!Shown || Shown->Undoing) return nullptr;
-    if (Kind == ukCelDeleted)
-        return std::make_unique<TPxUndoNode>(Kind, Index,
-                                             Cels->Sprite().CelBitmap(Index).CopyBits());
-    return std::make_unique<TPxUndoNode>(Kind, Index);
-}
-
-void TfrmCharAnimation::RecordCelUndo(std::unique_ptr<TPxUndoNode> Record) {
-    if (TfrmPainter* Shown = Painter()) Shown->RecordUndo(std::move(Record));
-}
-
 void TfrmCharAnimation::sbutInsertClick() {
-    if (!Cels) return;
+    if (!Whole()) return;
     Host.SelectBrushTool();
     // The new cel takes the current position.
-    std::unique_ptr<TPxUndoNode> Record = CelRecord(ukCelInserted, Cels->Current());
-    Cels->InsertCel(DefaultDelay);
-    RecordCelUndo(std::move(Record));
+    Painter()->RecordCelInserted(Cels->Current(), [&] { Cels->InsertCel(DefaultDelay); });
     CelsChanged();
 }
 
 void TfrmCharAnimation::sbutAppendCelClick() {
-    if (!Cels) return;
-    std::unique_ptr<TPxUndoNode> Record = CelRecord(ukCelInserted, Cels->CelCount());
-    Cels->AppendCel(DefaultDelay);
-    RecordCelUndo(std::move(Record));
+    if (!Whole()) return;
+    Painter()->RecordCelInserted(Cels->CelCount(), [&] { Cels->AppendCel(DefaultDelay); });
     CelsChanged();
 }
 
 void TfrmCharAnimation::sbutDeleteClick() {
-    if (!Cels) return;
+    if (!Whole()) return;
     Host.SelectBrushTool();
     // The only cel stays. Recording its deletion all the same would make Undo insert a
     // copy of a cel that was never deleted, so nothing is recorded or marked modified.
     if (Cels->CelCount() <= 1) return;
-    std::unique_ptr<TPxUndoNode> Record = CelRecord(ukCelDeleted, Cels->Current());
-    RecordCelUndo(std::move(Record));
-    if (Editing().DragSourceCel.Bitmap == &Cels->CurrentBitmap()) Editing().DragSourceCel = {};
-    Cels->DeleteCel();
+    Painter()->RecordCelDeleted(Cels->Current(), [&] {
+        if (Editing().DragSourceCel.Bitmap == &Cels->CurrentBitmap()) Editing().DragSourceCel = {};
+        Cels->DeleteCel();
+    });
     CelsChanged();
 }
 
 // ---- Pictures ----
 
 void TfrmCharAnimation::Transform(void (TSprite::*Operation)(bool All)) {
-    if (!Cels) return;
-    TfrmPainter* Shown = Painter();
-    std::unique_ptr<TPxUndoNode> Record = Shown ? Shown->UndoSnapshot() : nullptr;
-    (Cels->Sprite().*Operation)(PaintOnAll());
-    if (Shown) Shown->RecordUndo(std::move(Record));
+    if (!Whole()) return;
+    Painter()->RecordCel([&] { (Cels->Sprite().*Operation)(PaintOnAll()); });
     Cels->RedrawCels();
     CelsChanged();
 }
@@ -146,15 +124,16 @@ void TfrmCharAnimation::RotateCounterClockwise() {
 
 void TfrmCharAnimation::ReplaceColors() {
     TfrmPainter* Shown = Painter();
-    if (!Cels || !Shown) return;
+    if (!Whole()) return;
     const TWaitCursor Wait;
-    Shown->SaveUndo();
     const COLORREF From = PaletteRgb(Shown->LeftColor());
     const COLORREF To = PaletteRgb(Shown->RightColor());
-    if (PaintOnAll())
-        Cels->Sprite().ReplaceColorAll(From, To);
-    else
-        Cels->Sprite().ReplaceColor(Cels->Current(), From, To);
+    Shown->RecordCel([&] {
+        if (PaintOnAll())
+            Cels->Sprite().ReplaceColorAll(From, To);
+        else
+            Cels->Sprite().ReplaceColor(Cels->Current(), From, To);
+    });
     Cels->RedrawCels();
     ShowPainterCel();
     ShowCurrentCel();

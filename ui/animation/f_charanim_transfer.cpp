@@ -201,13 +201,12 @@ void TfrmCharAnimation::Importcel1Click() {
 }
 
 bool TfrmCharAnimation::ImportFromBitmap(const RgbPicture& Picture) {
-    if (!Cels || Picture.Width <= 0 || Picture.Height <= 0) return false;
+    if (!Whole() || Picture.Width <= 0 || Picture.Height <= 0) return false;
     const std::unique_ptr<TPxPalette> Source = TPxPalette::CreateFromGraphic(Picture);
     if (!TakeSource(*Source, Picture.Width, Picture.Height)) return false;
-    if (TfrmPainter* Shown = Painter()) Shown->SaveUndo();
     {
         const TWaitCursor Wait;
-        Cels->Sprite().ImportBitmap(-1, Picture);
+        Painter()->RecordCel([&] { Cels->Sprite().ImportBitmap(-1, Picture); });
         Cels->RedrawCels();
     }
     // The cel has changed like after any other edit: closing now must ask to save it.
@@ -252,16 +251,6 @@ bool TfrmCharAnimation::TakeSource(const TPxPalette& SourcePalette, int Width, i
         if (TfrmPainter* Shown = Painter()) Shown->ResetUndo();
     }
     return true;
-}
-
-void TfrmCharAnimation::SaveUndoOf(int Target) {
-    TfrmPainter* Shown = Painter();
-    if (!Shown || !Cels || Target < 0 || Target >= Cels->CelCount()) return;
-    if (!Shown->Undoing) {
-        Shown->UndoHistory().ClearRedo();
-        Shown->UndoHistory().AddUndoCel(Target, Cels->Sprite().CelBitmap(Target).CopyBits());
-    }
-    Shown->UpdateUndoButtons();
 }
 
 // ---- Export ----
@@ -323,14 +312,13 @@ bool TfrmCharAnimation::imgCharAnimDragOver(const QMimeData* Data, int X, int Y)
 }
 
 void TfrmCharAnimation::imgCharAnimDragDrop(const QMimeData* Data, int X, int Y) {
-    if (!imgCharAnimDragOver(Data, X, Y)) return;
+    if (!Whole() || !imgCharAnimDragOver(Data, X, Y)) return;
     const int Target = Cels->CelAt(X, Y);
     TfrmCharAnimation* Source = CelDragSource(Data);
 
     if (Source == this) {
         if (Target != Cels->Current()) {
-            SaveUndoOf(Target);
-            Cels->DragDrop(X, Y);
+            Painter()->RecordCel(Target, [&] { Cels->DragDrop(X, Y); });
             Cels->SetCurrent(Target);
         }
         CelsChanged();
@@ -353,9 +341,8 @@ void TfrmCharAnimation::imgCharAnimDragDrop(const QMimeData* Data, int X, int Y)
         SourcePalette = Piece->MakePalette();
     }
     if (!TakeSource(*SourcePalette, Picture.Width, Picture.Height)) return;
-    SaveUndoOf(Target);
     // By colour, as the cel list imports a cel: each colour becomes its nearest user colour.
-    Cels->Sprite().ImportBitmap(Target, Picture);
+    Painter()->RecordCel(Target, [&] { Cels->Sprite().ImportBitmap(Target, Picture); });
     Cels->Refresh();
     Controls->imgRunAnimation->RebuildBackdrop();
     Cels->SetCurrent(Target);

@@ -9,6 +9,7 @@
 // only minimises it. User-interface thread only.
 #include <QMdiSubWindow>
 #include <QString>
+#include <functional>
 #include <memory>
 
 #include "imaging/Color.h"
@@ -35,8 +36,6 @@ public:
 
     // Set by the animation window before it closes the painter with itself.
     bool AllowClose = false;
-    // Applying an undo or redo step: nothing is recorded meanwhile.
-    bool Undoing = false;
     // An area is selected and floats above the cel; a custom or text brush is in use.
     bool SelectionFloating = false;
     bool CustomBrush = false;
@@ -135,14 +134,20 @@ public:
     void sbutPaletteClick();
 
     // ---- Undo ----
-    TPxUndo& UndoHistory() { return *History; }
-    // Snapshots the current cel (every cel with Paint on All) before an edit.
-    void SaveUndo();
-    // The same in two steps, for an edit that may fail: the snapshot (none while an undo
-    // step runs), made before anything changes, and recording it once the edit is done,
-    // which cannot fail. Recording nothing only updates the buttons.
-    std::unique_ptr<TPxUndoNode> UndoSnapshot() const;
-    void RecordUndo(std::unique_ptr<TPxUndoNode> Record);
+    const TPxUndo& UndoHistory() const { return *History; }
+    // The records of the animation window's changes. Each record is made before Change
+    // runs and added once it has returned, which cannot fail: a change that fails leaves
+    // the history as it was. Nothing is recorded while an undo or redo step runs (the
+    // step itself inserts and deletes cels through the animation window).
+    // A cel inserted or appended at Index:
+    void RecordCelInserted(int Index, const std::function<void()>& Change);
+    // Cel Index deleted, with its pixels:
+    void RecordCelDeleted(int Index, const std::function<void()>& Change);
+    // The pixels of cel Index changed:
+    void RecordCel(int Index, const std::function<void()>& Change);
+    // The pixels of the cels an edit reaches changed: the current one, or every cel with
+    // Paint on All.
+    void RecordCel(const std::function<void()>& Change);
     // The main window's Undo and Redo follow the history.
     void UpdateUndoButtons();
     // Discards the history (a palette change, a resize, a new background colour).
@@ -261,6 +266,14 @@ private:
     void ForgetAreaState();
 
     // ---- Undo ----
+    // Snapshots the current cel (every cel with Paint on All) before an edit.
+    void SaveUndo();
+    // The same in two steps, for an edit that may fail: the snapshot (none while an undo
+    // step runs), made before anything changes, and recording it once the edit is done,
+    // which cannot fail. Recording nothing only updates the buttons.
+    std::unique_ptr<TPxUndoNode> UndoSnapshot() const;
+    void RecordUndo(std::unique_ptr<TPxUndoNode> Record);
+    void RecordAround(std::unique_ptr<TPxUndoNode> Record, const std::function<void()>& Change);
     void StepHistory(bool Back);
     std::unique_ptr<TPxUndoNode> ApplyRecord(const TPxUndoNode& Node, bool Back);
     void SetCurrent(int Index);
@@ -289,6 +302,8 @@ private:
     static constexpr int SwatchHeight = 10;
     std::unique_ptr<TPxBitmap> View;
     std::unique_ptr<TPxUndo> History;
+    // Applying an undo or redo step: nothing is recorded meanwhile.
+    bool Undoing = false;
     std::unique_ptr<TPxBrush> LeftBrush, RightBrush;
     // A floating selection or custom brush, when one exists.
     std::unique_ptr<TPxBrush> AreaBrush;

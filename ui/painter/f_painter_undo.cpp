@@ -54,6 +54,36 @@ void TfrmPainter::SaveUndo() {
     RecordUndo(UndoSnapshot());
 }
 
+void TfrmPainter::RecordAround(std::unique_ptr<TPxUndoNode> Record,
+                               const std::function<void()>& Change) {
+    Change();
+    RecordUndo(std::move(Record));
+}
+
+void TfrmPainter::RecordCelInserted(int Index, const std::function<void()>& Change) {
+    RecordAround(Undoing ? nullptr : std::make_unique<TPxUndoNode>(ukCelInserted, Index), Change);
+}
+
+void TfrmPainter::RecordCelDeleted(int Index, const std::function<void()>& Change) {
+    std::unique_ptr<TPxUndoNode> Record;
+    if (!Undoing && Sprite)
+        Record =
+            std::make_unique<TPxUndoNode>(ukCelDeleted, Index, Sprite->CelBitmap(Index).CopyBits());
+    RecordAround(std::move(Record), Change);
+}
+
+void TfrmPainter::RecordCel(int Index, const std::function<void()>& Change) {
+    std::unique_ptr<TPxUndoNode> Record;
+    if (!Undoing && Sprite)
+        Record =
+            std::make_unique<TPxUndoNode>(ukCelImage, Index, Sprite->CelBitmap(Index).CopyBits());
+    RecordAround(std::move(Record), Change);
+}
+
+void TfrmPainter::RecordCel(const std::function<void()>& Change) {
+    RecordAround(UndoSnapshot(), Change);
+}
+
 void TfrmPainter::UpdateUndoButtons() {
     // Another document's history never speaks for the active one's buttons.
     const TfrmPainter* Active = Editing().CurrentPainter;
