@@ -165,11 +165,17 @@ protected:
 
 private:
     // What a paint tool does on button down, on a move to a new cel point and on button
-    // up; a step may be missing. The common routing runs around these.
+    // up; a step may be missing. The common routing runs around these. A shape tool (line,
+    // connected lines, the rectangles and the ellipses) has a picture between the point the
+    // button went down on and the current one: its preview, drawn over the view while the
+    // button is held, and its commit, painted into the cels on release; each returns the
+    // view rectangle it drew.
     struct TToolSteps {
         void (TfrmPainter::*Down)() = nullptr;
         void (TfrmPainter::*Move)() = nullptr;
         void (TfrmPainter::*Up)() = nullptr;
+        TRect (*Preview)(TfrmPainter&) = nullptr;
+        TRect (*Commit)(TfrmPainter&) = nullptr;
     };
     static TToolSteps StepsOf(TPaintTool Tool);
 
@@ -223,24 +229,13 @@ private:
     TRect CommitSolidRectangle();
     TRect PreviewEllipse(bool Solid);
     TRect CommitEllipse(bool Solid);
-    void LineDown();
-    void LineMove();
-    void LineUp();
+    // The three steps of every shape tool.
+    void ShapeDown();
+    void ShapeMove();
+    void ShapeUp();
     void LinesDown();
     void LinesMove();
     void FillDown();
-    void RectangleDown();
-    void RectangleMove();
-    void RectangleUp();
-    void SolidRectangleDown();
-    void SolidRectangleMove();
-    void SolidRectangleUp();
-    void CircleDown();
-    void CircleMove();
-    void CircleUp();
-    void SolidCircleDown();
-    void SolidCircleMove();
-    void SolidCircleUp();
     void PickupDown();
 
     // ---- Area selection (f_painter_selection.cpp) ----

@@ -31,29 +31,40 @@ void Grow(TRect& Into, const TRect& R) {
 
 TfrmPainter::TToolSteps TfrmPainter::StepsOf(TPaintTool Tool) {
     using P = TfrmPainter;
+    const auto Shape = [](TRect (*Preview)(P&), TRect (*Commit)(P&)) {
+        return TToolSteps{&P::ShapeDown, &P::ShapeMove, &P::ShapeUp, Preview, Commit};
+    };
+    const auto PreviewLine = [](P& It) {
+        return It.PreviewWalk(It.LastX, It.LastY, It.CurX, It.CurY);
+    };
     switch (Tool) {
     case ptBrush:
-        return {&P::BrushDown, &P::BrushMove, nullptr};
+        return {&P::BrushDown, &P::BrushMove};
     case ptLine:
-        return {&P::LineDown, &P::LineMove, &P::LineUp};
+        return Shape(PreviewLine,
+                     [](P& It) { return It.CommitWalk(It.LastX, It.LastY, It.CurX, It.CurY); });
     case ptLines:
-        return {&P::LinesDown, &P::LinesMove, nullptr};
+        return {&P::LinesDown, &P::LinesMove, nullptr, PreviewLine};
     case ptFill:
-        return {&P::FillDown, nullptr, nullptr};
+        return {&P::FillDown};
     case ptSelectArea:
         return {&P::SelectDown, &P::SelectMove, &P::SelectUp};
     case ptMoveArea:
         return {nullptr, &P::MoveAreaMove, &P::MoveAreaUp};
     case ptRectangle:
-        return {&P::RectangleDown, &P::RectangleMove, &P::RectangleUp};
+        return Shape([](P& It) { return It.PreviewOutline(It.LastX, It.LastY, It.CurX, It.CurY); },
+                     [](P& It) { return It.CommitOutline(It.LastX, It.LastY, It.CurX, It.CurY); });
     case ptSolidRectangle:
-        return {&P::SolidRectangleDown, &P::SolidRectangleMove, &P::SolidRectangleUp};
+        return Shape([](P& It) { return It.PreviewSolidRectangle(); },
+                     [](P& It) { return It.CommitSolidRectangle(); });
     case ptCircle:
-        return {&P::CircleDown, &P::CircleMove, &P::CircleUp};
+        return Shape([](P& It) { return It.PreviewEllipse(false); },
+                     [](P& It) { return It.CommitEllipse(false); });
     case ptSolidCircle:
-        return {&P::SolidCircleDown, &P::SolidCircleMove, &P::SolidCircleUp};
+        return Shape([](P& It) { return It.PreviewEllipse(true); },
+                     [](P& It) { return It.CommitEllipse(true); });
     case ptPickupColor:
-        return {&P::PickupDown, nullptr, nullptr};
+        return {&P::PickupDown};
     }
     return {};
 }

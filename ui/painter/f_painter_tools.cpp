@@ -1,8 +1,9 @@
 // The paint tools besides the brush: line, connected lines, fill, the two rectangles, the
-// two ellipses and the colour pickup. Each has a down, move and up step that the common
-// routing of f_painter_mouse.cpp runs. Previews go into the view only and are marked as
-// they are drawn, so that the next step puts back just the marked pixels from the cel;
-// commits go through the cel list, on every cel with Paint on All.
+// two ellipses and the colour pickup. The routing of f_painter_mouse.cpp runs their down,
+// move and up steps; the shape tools share three steps around a preview and a commit of
+// their own (StepsOf). Previews go into the view only and are marked as they are drawn, so
+// that the next step puts back just the marked pixels from the cel; commits go through the
+// cel list, on every cel with Paint on All.
 #include <QApplication>
 
 #include "imaging/Palette.h"
@@ -146,23 +147,23 @@ TRect TfrmPainter::CommitEllipse(bool Solid) {
     return Box;
 }
 
-// ---- Line ----
+// ---- Shapes ----
 
-void TfrmPainter::LineDown() {
+void TfrmPainter::ShapeDown() {
     MarkModified();
-    RepaintView(PreviewWalk(CelX, CelY, CelX, CelY));
+    RepaintView(StepsOf(CurrentTool()).Preview(*this));
 }
 
-void TfrmPainter::LineMove() {
+void TfrmPainter::ShapeMove() {
     const TRect Restored = RefreshMarks();
     CurX = CelX;
     CurY = CelY;
-    RepaintView(UnionOf(Restored, PreviewWalk(LastX, LastY, CurX, CurY)));
+    RepaintView(UnionOf(Restored, StepsOf(CurrentTool()).Preview(*this)));
 }
 
-void TfrmPainter::LineUp() {
+void TfrmPainter::ShapeUp() {
     const TRect Restored = RefreshMarks();
-    RepaintView(UnionOf(Restored, CommitWalk(LastX, LastY, CurX, CurY)));
+    RepaintView(UnionOf(Restored, StepsOf(CurrentTool()).Commit(*this)));
 }
 
 // ---- Connected lines ----
@@ -187,11 +188,7 @@ void TfrmPainter::LinesDown() {
 }
 
 void TfrmPainter::LinesMove() {
-    if (!LinesActive) return;
-    const TRect Restored = RefreshMarks();
-    CurX = CelX;
-    CurY = CelY;
-    RepaintView(UnionOf(Restored, PreviewWalk(LastX, LastY, CurX, CurY)));
+    if (LinesActive) ShapeMove();
 }
 
 // ---- Fill ----
@@ -207,78 +204,6 @@ void TfrmPainter::FillDown() {
                          [&](int i) { Sprite->FloodFillCel(CelX, CelY, i, Draw); });
     }
     ShowPainterCel();
-}
-
-// ---- Rectangles ----
-
-void TfrmPainter::RectangleDown() {
-    MarkModified();
-    RepaintView(PreviewOutline(CelX, CelY, CelX, CelY));
-}
-
-void TfrmPainter::RectangleMove() {
-    const TRect Restored = RefreshMarks();
-    CurX = CelX;
-    CurY = CelY;
-    RepaintView(UnionOf(Restored, PreviewOutline(LastX, LastY, CurX, CurY)));
-}
-
-void TfrmPainter::RectangleUp() {
-    const TRect Restored = RefreshMarks();
-    RepaintView(UnionOf(Restored, CommitOutline(LastX, LastY, CurX, CurY)));
-}
-
-void TfrmPainter::SolidRectangleDown() {
-    MarkModified();
-    RepaintView(PreviewSolidRectangle());
-}
-
-void TfrmPainter::SolidRectangleMove() {
-    const TRect Restored = RefreshMarks();
-    CurX = CelX;
-    CurY = CelY;
-    RepaintView(UnionOf(Restored, PreviewSolidRectangle()));
-}
-
-void TfrmPainter::SolidRectangleUp() {
-    const TRect Restored = RefreshMarks();
-    RepaintView(UnionOf(Restored, CommitSolidRectangle()));
-}
-
-// ---- Ellipses ----
-
-void TfrmPainter::CircleDown() {
-    MarkModified();
-    RepaintView(PreviewEllipse(false));
-}
-
-void TfrmPainter::CircleMove() {
-    const TRect Restored = RefreshMarks();
-    CurX = CelX;
-    CurY = CelY;
-    RepaintView(UnionOf(Restored, PreviewEllipse(false)));
-}
-
-void TfrmPainter::CircleUp() {
-    const TRect Restored = RefreshMarks();
-    RepaintView(UnionOf(Restored, CommitEllipse(false)));
-}
-
-void TfrmPainter::SolidCircleDown() {
-    MarkModified();
-    RepaintView(PreviewEllipse(true));
-}
-
-void TfrmPainter::SolidCircleMove() {
-    const TRect Restored = RefreshMarks();
-    CurX = CelX;
-    CurY = CelY;
-    RepaintView(UnionOf(Restored, PreviewEllipse(true)));
-}
-
-void TfrmPainter::SolidCircleUp() {
-    const TRect Restored = RefreshMarks();
-    RepaintView(UnionOf(Restored, CommitEllipse(true)));
 }
 
 // ---- Pickup ----
