@@ -1,5 +1,6 @@
-// The animation window on the offscreen platform: opening a GIF of 100 cels of 640 x 480
-// until its strip and preview are drawn, repainting a strip of 100 cels of 64 x 64, and
+// The animation window of a document on the offscreen platform: opening a GIF of 100 cels
+// of 640 x 480 (which the painter of the document takes up as well) until the strip and the
+// preview are drawn, repainting a strip of 100 cels of 64 x 64, and
 // one playback step. Opening is set beside the GIF reader alone, and the strip beside Qt
 // alone drawing the same 100 pictures, so the ratios say what the window adds.
 #include <QApplication>
@@ -14,6 +15,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include "BenchDocument.h"
 #include "BenchSamples.h"
 #include "gif/GifReader.h"
 #include "gif/GifWriter.h"
@@ -65,25 +67,14 @@ const TBigGif& BigGif() {
     return File;
 }
 
-// An animation window on its own, shown at Width x Height, holding Sprite.
+// A document whose animation window is shown at Width x Height.
 struct TWindow {
-    TPlainHost Host;
-    TfrmCharAnimation* Window = new TfrmCharAnimation(Host);
-    QWidget* Strip = nullptr;
-    QWidget* Preview = nullptr;
+    TBenchDocument Document;
+    TfrmCharAnimation* Window = Document.Animation;
+    QWidget* Strip = Window->findChild<QWidget*>("imgCharAnim");
+    QWidget* Preview = Window->findChild<QWidget*>("imgRunAnimation");
 
-    TWindow(int Width, int Height) {
-        Window->setAttribute(Qt::WA_DeleteOnClose, false);
-        Window->TakePalette(ShippedPalette());
-        Window->NewAnimation(1);
-        Window->resize(Width, Height);
-        Window->show();
-        Window->AnimationTimer()->stop();
-        Strip = Window->findChild<QWidget*>("imgCharAnim");
-        Preview = Window->findChild<QWidget*>("imgRunAnimation");
-        QCoreApplication::processEvents();
-    }
-    ~TWindow() { delete Window; }
+    TWindow(int Width, int Height) : Document(QSize(Width, Height)) {}
 };
 
 void BM_OpenGifUntilDrawn(benchmark::State& State) {

@@ -27,8 +27,7 @@
 #include "model/Spritez.h"
 #include "model/undo.h"
 #include "support/BmpFile.h"
-#include "support/PictureAssert.h"
-#include "support/ScriptedQuestions.h"
+#include "support/WindowTests.h"
 #include "ui/animation/QSize.h"
 #include "ui/animation/f_charanim.h"
 #include "ui/painter/f_painter.h"
@@ -98,67 +97,12 @@ QRgb ShownAt(const TPxBitmap& Cel, int X, int Y) {
     return qRgb(c.Red, c.Green, c.Blue);
 }
 
-// The program's once-only windows, made once for the whole test program.
-class TWindows : public ::testing::Environment {
-public:
-    void SetUp() override { Windows = std::make_unique<TApplicationWindows>(VIMBREL_APP_DIR); }
-    void TearDown() override { Windows.reset(); }
-    std::unique_ptr<TApplicationWindows> Windows;
-};
 const auto* const Installed = ::testing::AddGlobalTestEnvironment(new TWindows);
 
-// One document made as the main window makes one, Count cels of Width x Height on Palette
-// (the paper palette unless given), active.
-struct TDocument {
-    QPointer<TfrmCharAnimation> Animation = new TfrmCharAnimation(*frmSpriteMDI);
-    QPointer<TfrmPainter> Painter = new TfrmPainter(*frmSpriteMDI);
-
-    TDocument(int Width, int Height, int Count = 3, std::unique_ptr<TPxPalette> Palette = {}) {
-        frmSpriteMDI->MdiArea()->addSubWindow(Animation);
-        frmSpriteMDI->MdiArea()->addSubWindow(Painter);
-        Animation->TakePalette(Palette ? std::move(Palette) : PaperPalette());
-        auto Sprite = TSprite::Create(Width, Height, *Animation->Palette(), RGB(255, 255, 255));
-        for (int i = 0; i < Count; ++i)
-            Sprite->AddCel(100);
-        Sprite->SetCurrent(0);
-        Animation->SetSprite(std::move(Sprite));
-        Painter->Attach(Animation->Sprite(), Animation->Palette(), 0);
-        Animation->SetPainterWindow(Painter);
-        Painter->AnimationWindow = Animation;
-        Animation->show();
-        Painter->show();
-        Activate();
-        Animation->AnimationTimer()->stop();
-        Script().Clear();
-    }
-    ~TDocument() {
-        if (Animation) {
-            Animation->Modified = false;
-            Animation->close();
-        }
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-    void Activate() { Animation->FormActivate(); }
-
-    TSprite& Sprite() { return *Animation->Sprite(); }
-    TCelList& Cels() { return *Animation->CelList(); }
-    TPxBitmap& Cel(int Index) { return Sprite().CelBitmap(Index); }
-    QWidget* Strip() { return Animation->findChild<QWidget*>("imgCharAnim"); }
-    // The middle of cel Index's picture in the strip.
-    QPoint CelPoint(int Index) {
-        const TCelList& List = Cels();
-        const int Column = Index % List.Columns(), Row = Index / List.Columns();
-        return {List.MarginX() + Column * List.PitchX() + List.CelWidth() / 2,
-                List.MarginY() + Row * List.PitchY() + List.CelHeight() / 2};
-    }
-    void Press(int Index) {
-        const QPoint At = CelPoint(Index);
-        Animation->imgCharAnimMouseDown(Qt::LeftButton, At.x(), At.y());
-    }
-    void Drop(const QMimeData* Data, int Index) {
-        const QPoint At = CelPoint(Index);
-        Animation->imgCharAnimDragDrop(Data, At.x(), At.y());
-    }
+// Count cels of Width x Height on the paper palette.
+struct TDocument : TTestDocument {
+    TDocument(int Width, int Height, int Count = 3)
+        : TTestDocument(Count, Width, Height, 3, PaperPalette()) {}
 };
 
 // Answers the size question, if it comes, with the resize choice or the other one, OK or
@@ -434,7 +378,7 @@ TEST_F(CelImport, PicturesOfFewColoursKeepThemThroughImportPasteAndDrop) {
             const std::unique_ptr<QMimeData> Piece(Window.SelectedCelMimeData());
             TDocument Document(16, 4);
             Script().Answer(TAnswer::Yes);
-            Document.Drop(Piece.get(), 0);
+            Document.DropOnCel(Piece.get(), 0);
             Check(Document, "grid piece");
         }
     }
@@ -485,7 +429,7 @@ TEST_F(CelImport, ExportWritesTheCelsColoursAsBmpOrJpegAndSaysWhenItCannot) {
 
 TEST_F(CelImport, ACelExportedOrCopiedComesBackExactlyOnTheDefaultPalette) {
     const std::string DefaultFile = std::string(VIMBREL_APP_DIR) + "/vimbrel.pal";
-    TDocument Document(6, 2, 3, TPxPalette::CreateFromFile(DefaultFile));
+    TTestDocument Document(3, 6, 2, 3, TPxPalette::CreateFromFile(DefaultFile));
     const std::unique_ptr<TPxPalette> Default = TPxPalette::CreateFromFile(DefaultFile);
     ASSERT_EQ(Default->Entry(FirstUserColor).Color(), (RgbColor{0, 0, 0}));
     // Painted as every tool paints, through the canvas, in colours of the palette; black,
@@ -569,10 +513,10 @@ TEST_F(CelImport, PasteTakesTheClipboardsPictureWithinTheLimits) {
 TEST_F(CelImport, ACelDroppedWithinItsStripCopiesItsPictureOntoTheCelUnderIt) {
     TDocument Document(4, 3, 4);
     PaintPicture(Document.Cel(0), Legend, {"r..b", "....", "b..r"});
-    Document.Press(0);
+    Document.PressCel(0);
     const std::unique_ptr<QMimeData> Data(Document.Animation->CelDragData());
 
-    Document.Drop(Data.get(), 0);
+    Document.DropOnCel(Data.get(), 0);
     EXPECT_TRUE(Document.Animation->Modified);
     EXPECT_FALSE(Document.Painter->UndoHistory().CanUndo()) << "dropped on itself: no change";
 
@@ -601,16 +545,16 @@ TEST_F(CelImport, ACelDroppedWithinItsStripCopiesItsPictureOntoTheCelUnderIt) {
 }
 
 TEST_F(CelImport, ACelFromAnotherWindowAsksForPaletteAndSize) {
-    TDocument Small(3, 2, 1, MakeCubePalette());
+    TTestDocument Small(1, 3, 2);
     PaintPicture(Small.Cel(0), CubeLegend, {"rb.", "brr"});
-    Small.Press(0);
+    Small.PressCel(0);
     const std::unique_ptr<QMimeData> Data(Small.Animation->CelDragData());
 
     TDocument Large(4, 3, 2);
     Script().Answer(TAnswer::No);
     {
         const TSizeAnswer Answer(false);
-        Large.Drop(Data.get(), 1);
+        Large.DropOnCel(Data.get(), 1);
         EXPECT_TRUE(Answer.Shown);
     }
     ASSERT_EQ(Script().Asked.size(), 1u);
@@ -624,7 +568,7 @@ TEST_F(CelImport, ACelFromAnotherWindowAsksForPaletteAndSize) {
     Script().Answer(TAnswer::No);
     {
         const TSizeAnswer Answer(true);
-        Large.Drop(Data.get(), 0);
+        Large.DropOnCel(Data.get(), 0);
     }
     EXPECT_EQ(Large.Sprite().Width(), 3);
     EXPECT_EQ(Large.Sprite().Height(), 2);
@@ -655,7 +599,7 @@ TEST_F(CelImport, AGridPieceFillsACelOfItsSizeOrAsksAboutTheSize) {
     Script().Answer(TAnswer::Yes);
     {
         const TSizeAnswer Answer(true);
-        Same.Drop(Data.get(), 1);
+        Same.DropOnCel(Data.get(), 1);
         EXPECT_FALSE(Answer.Shown);
     }
     EXPECT_EQ(Script().Asked.size(), 1u);
@@ -676,7 +620,7 @@ TEST_F(CelImport, AGridPieceFillsACelOfItsSizeOrAsksAboutTheSize) {
     std::unique_ptr<TQuestions> Kept = SetQuestions(std::make_unique<TFocusMovesOn>());
     {
         const TSizeAnswer Answer(false);
-        Smaller.Drop(Data.get(), 0);
+        Smaller.DropOnCel(Data.get(), 0);
         EXPECT_TRUE(Answer.Shown);
         EXPECT_TRUE(Answer.Modal);
         EXPECT_EQ(Answer.Owner, &Window);

@@ -10,7 +10,7 @@
 #include "imaging/PxBitmap.h"
 #include "model/Cellist.h"
 #include "model/Spritez.h"
-#include "support/ProgramWindows.h"
+#include "support/WindowTests.h"
 #include "ui/painter/f_painter.h"
 #include "ui/shell/f_palette.h"
 

@@ -15,7 +15,7 @@
 #include "model/Cellist.h"
 #include "model/Spritez.h"
 #include "model/undo.h"
-#include "support/ProgramWindows.h"
+#include "support/WindowTests.h"
 #include "ui/painter/f_painter.h"
 #include "ui/painter/frmTextSelection.h"
 #include "ui/shell/Sizedlg.h"

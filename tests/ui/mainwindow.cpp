@@ -10,7 +10,7 @@
 #include <QToolButton>
 
 #include "model/Cellist.h"
-#include "support/ProgramWindows.h"
+#include "support/WindowTests.h"
 #include "ui/common/Cursors.h"
 #include "ui/painter/f_painter.h"
 #include "ui/painter/frmTextSelection.h"

@@ -24,7 +24,7 @@
 #include "model/Cellist.h"
 #include "model/Spritez.h"
 #include "support/PictureAssert.h"
-#include "support/ProgramWindows.h"
+#include "support/WindowTests.h"
 #include "ui/painter/f_painter.h"
 #include "ui/shell/Recovery.h"
 

@@ -152,13 +152,12 @@ int TfrmPainter::BrushShape() const {
 }
 
 TCelList* TfrmPainter::Cels() const {
-    if (AnimationWindow && AnimationWindow->CelList()) return AnimationWindow->CelList();
-    return StandaloneCels;
+    return AnimationWindow ? AnimationWindow->CelList() : nullptr;
 }
 
 int TfrmPainter::CurrentCel() const {
-    if (TCelList* List = Cels()) return List->Current();
-    return Sprite ? Sprite->Current() : -1;
+    const TCelList* List = Cels();
+    return List ? List->Current() : -1;
 }
 
 // ---- Life cycle ----
@@ -194,17 +193,6 @@ void TfrmPainter::closeEvent(QCloseEvent* Event) {
         return;
     }
     QMdiSubWindow::closeEvent(Event);
-}
-
-void TfrmPainter::changeEvent(QEvent* Event) {
-    QMdiSubWindow::changeEvent(Event);
-    // A painter outside an MDI area (on its own) is activated as a top-level window.
-    if (Event->type() == QEvent::ActivationChange && !mdiArea()) {
-        if (isActiveWindow())
-            FormActivate();
-        else
-            FormDeactivate();
-    }
 }
 
 bool TfrmPainter::eventFilter(QObject* Watched, QEvent* Event) {
@@ -263,10 +251,7 @@ void TfrmPainter::SetPalette(TPxPalette& NewPalette) {
     Right = Nearest(Right);
     Draw = Nearest(Draw);
     Background = Nearest(Background);
-    if (TCelList* List = Cels())
-        List->SetBackColor(Background);
-    else if (Sprite)
-        Sprite->SetBackColor(Background);
+    if (TCelList* List = Cels()) List->SetBackColor(Background);
     // The cels are on the new palette already and the old one goes once this returns: no
     // brush may be left on it. Brushes that cannot be made now are made at the next press.
     try {
@@ -366,9 +351,6 @@ void TfrmPainter::cboZoomChange() {
     } else {
         ViewZoom = Wanted;
     }
-    if (AnimationWindow)
-        AnimationWindow->ShowPainterCel();
-    else
-        ShowPainterCel();
+    ShowPainterCel();
     UpdateBrush();
 }

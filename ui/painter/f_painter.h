@@ -14,6 +14,7 @@
 
 #include "imaging/Color.h"
 #include "imaging/ViewMarks.h"
+#include "model/undo.h"
 #include "ui/common/DocumentHost.h"
 
 class QPainter;
@@ -22,8 +23,6 @@ class TCelList;
 class TPxBitmap;
 class TPxBrush;
 class TPxPalette;
-class TPxUndo;
-class TPxUndoNode;
 struct TTextMask;
 class TSprite;
 class TfrmCharAnimation;
@@ -51,9 +50,6 @@ public:
     // Shows cel CelIndex of Sprite at zoom 3. Ignored without a sprite or with a negative
     // index.
     void Attach(TSprite* Sprite, TPxPalette* Palette, int CelIndex);
-    // The cel list painted through while the painter has no animation window (a painter
-    // on its own, as tests and benchmarks build it). Not owned.
-    void SetCelList(TCelList* CelList) { StandaloneCels = CelList; }
     // The view takes the sprite's size times the zoom, or the largest zoom whose view
     // stays within MaxViewPixels.
     void ResizeView();
@@ -160,7 +156,6 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* Event) override;
-    void changeEvent(QEvent* Event) override;
     bool eventFilter(QObject* Watched, QEvent* Event) override;
 
 private:
@@ -253,9 +248,6 @@ private:
     void PaintBand(QPainter& Painter, const QRect& Area) const;
     // The floating pixels drawn into the view at the selection's place, and marked.
     TRect DrawFloating();
-    // The selected pixels stamped at their place onto Target's current cel, or every cel
-    // with Paint on All.
-    void StampSelection(TSprite& Target) const;
     void StopMarquee();
     // Ends a selection, polyline or brush cut from a selection without stamping anything.
     void ForgetAreaState();
@@ -268,6 +260,8 @@ private:
     // which cannot fail. Recording nothing only updates the buttons.
     std::unique_ptr<TPxUndoNode> UndoSnapshot() const;
     void RecordUndo(std::unique_ptr<TPxUndoNode> Record);
+    // A record of Kind holding the pixels of cel Index; none while an undo step runs.
+    std::unique_ptr<TPxUndoNode> CelSnapshot(TPxUndoKind Kind, int Index) const;
     void RecordAround(std::unique_ptr<TPxUndoNode> Record, const std::function<void()>& Change);
     void StepHistory(bool Back);
     std::unique_ptr<TPxUndoNode> ApplyRecord(const TPxUndoNode& Node, bool Back);
@@ -282,7 +276,6 @@ private:
     std::unique_ptr<TControls> Controls;
     TSprite* Sprite = nullptr;
     TPxPalette* Palette = nullptr;
-    TCelList* StandaloneCels = nullptr;
     int ViewZoom = 3;
     int CelWidth = 0;
     int CelHeight = 0;

@@ -146,13 +146,7 @@ void TfrmPainter::imgPainterMouseUp(Qt::MouseButton Button, int, int) {
 TRect TfrmPainter::CommitStamp(int X, int Y) {
     const TPxBrush* Brush = StrokeBrush();
     if (!Brush) return {};
-    if (TCelList* List = Cels())
-        List->DrawBrush(X, Y, *Brush, PaintOnAll());
-    else if (PaintOnAll())
-        for (int i = 0; i < Sprite->CelCount(); ++i)
-            Sprite->DrawBrushOnCel(X, Y, i, *Brush);
-    else
-        Sprite->DrawBrush(X, Y, *Brush);
+    Cels()->DrawBrush(X, Y, *Brush, PaintOnAll());
     return StampViewBrush(*Brush, X, Y);
 }
 

@@ -29,31 +29,21 @@ void TfrmPainter::DropSelection() {
     if (!SelectionFloating) return;
     SelectionFloating = false;
     StopMarquee();
-    if (AreaBrush && Sprite) {
-        if (TCelList* List = Cels())
-            List->DrawBrush(SelLeft, SelTop, *AreaBrush, PaintOnAll());
-        else
-            StampSelection(*Sprite);
+    if (TCelList* List = Cels(); AreaBrush && List) {
+        List->DrawBrush(SelLeft, SelTop, *AreaBrush, PaintOnAll());
         MarkModified();
     }
-    if (AnimationWindow) {
-        AnimationWindow->ShowPainterCel();
-        AnimationWindow->ShowCurrentCel();
-    } else {
-        ShowPainterCel();
-    }
+    ShowPainterCel();
+    if (AnimationWindow) AnimationWindow->ShowCurrentCel();
 }
 
 void TfrmPainter::DrawFloatingSelection(TSprite& Copy) const {
-    if (SelectionFloating && AreaBrush) StampSelection(Copy);
-}
-
-void TfrmPainter::StampSelection(TSprite& Target) const {
+    if (!SelectionFloating || !AreaBrush) return;
     if (PaintOnAll())
-        for (int i = 0; i < Target.CelCount(); ++i)
-            Target.DrawBrushOnCel(SelLeft, SelTop, i, *AreaBrush);
+        for (int i = 0; i < Copy.CelCount(); ++i)
+            Copy.DrawBrushOnCel(SelLeft, SelTop, i, *AreaBrush);
     else
-        Target.DrawBrush(SelLeft, SelTop, *AreaBrush);
+        Copy.DrawBrush(SelLeft, SelTop, *AreaBrush);
 }
 
 void TfrmPainter::CancelSelection() {
@@ -68,10 +58,7 @@ void TfrmPainter::CancelSelection() {
     HideBand();
     Host.SetCreateCustomBrushEnabled(false);
     UpdateBrush();
-    if (AnimationWindow)
-        AnimationWindow->ShowPainterCel();
-    else
-        ShowPainterCel();
+    ShowPainterCel();
 }
 
 void TfrmPainter::ForgetAreaState() {
@@ -148,14 +135,8 @@ void TfrmPainter::SelectUp() {
     // paints.
     const TPxBitmap& Source = Sprite->CelBitmap(CurrentCel());
     AreaBrush = TPxBrush::CreateFromArea(Source, Area, Background, 1);
-    if (TCelList* List = Cels())
-        List->Rectangle(SelLeft, SelTop, SelRight - 1, SelBottom - 1, Background, Background,
-                        PaintOnAll());
-    else
-        for (int i = 0; i < Sprite->CelCount(); ++i)
-            if (PaintOnAll() || i == CurrentCel())
-                Sprite->RectangleOnCel(SelLeft, SelTop, SelRight - 1, SelBottom - 1, Background,
-                                       Background, i);
+    Cels()->Rectangle(SelLeft, SelTop, SelRight - 1, SelBottom - 1, Background, Background,
+                      PaintOnAll());
     const TRect Shown = ViewRectOf(Area, ViewZoom);
     RestoreViewArea(Shown);
     RepaintView(UnionOf(Shown, DrawFloating()));
@@ -265,10 +246,7 @@ void TfrmPainter::CreateCustomBrush() {
     DropSelection();
     SelectionFloating = false;
     UpdateBrush();
-    if (AnimationWindow)
-        AnimationWindow->ShowPainterCel();
-    else
-        ShowPainterCel();
+    ShowPainterCel();
     // The brush is held by its middle.
     HotSpotX = ((SelRight - SelLeft) * ViewZoom) / 2;
     HotSpotY = ((SelBottom - SelTop) * ViewZoom) / 2;

@@ -66,13 +66,6 @@ TRect Whole(const TRect& Area, int Zoom) {
     return ViewRectOf({Area.Left, Area.Top, Area.Right + 1, Area.Bottom + 1}, Zoom);
 }
 
-// Paints the commit target of a painter without a cel list of its own: the current cel, or
-// every cel with All.
-template <typename PaintFn> void OnTargetCels(TSprite& Sprite, bool All, PaintFn&& Paint) {
-    for (int i = 0; i < Sprite.CelCount(); ++i)
-        if (All || i == Sprite.Current()) Paint(i);
-}
-
 // The hourglass for as long as the fill runs.
 class TWaitCursor {
 public:
@@ -102,12 +95,7 @@ TRect TfrmPainter::CommitSolidRectangle() {
     const TRect Area = SpanOf(LastX, LastY, CurX, CurY);
     const COLORREF Color = Draw;
     // The fill is always the right button's colour, whichever button drew the outline.
-    if (TCelList* List = Cels())
-        List->Rectangle(Area.Left, Area.Top, Area.Right, Area.Bottom, Color, Right, PaintOnAll());
-    else
-        OnTargetCels(*Sprite, PaintOnAll(), [&](int i) {
-            Sprite->RectangleOnCel(Area.Left, Area.Top, Area.Right, Area.Bottom, Color, Right, i);
-        });
+    Cels()->Rectangle(Area.Left, Area.Top, Area.Right, Area.Bottom, Color, Right, PaintOnAll());
     RestoreViewArea(Whole(Area, ViewZoom));
     return UnionOf(Whole(Area, ViewZoom),
                    CommitOutline(Area.Left, Area.Top, Area.Right, Area.Bottom));
@@ -129,19 +117,10 @@ TRect TfrmPainter::PreviewEllipse(bool Solid) {
 TRect TfrmPainter::CommitEllipse(bool Solid) {
     // The brush size is the outline's width: ellipses do not stamp the brush.
     const int PenWidth = BrushSize();
-    if (TCelList* List = Cels()) {
-        if (Solid)
-            List->SolidEllipse(LastX, LastY, CurX, CurY, Draw, Right, PenWidth, PaintOnAll());
-        else
-            List->Ellipse(LastX, LastY, CurX, CurY, Draw, Right, PenWidth, PaintOnAll());
-    } else {
-        OnTargetCels(*Sprite, PaintOnAll(), [&](int i) {
-            if (Solid)
-                Sprite->SolidEllipseOnCel(LastX, LastY, CurX, CurY, Draw, Right, PenWidth, i);
-            else
-                Sprite->EllipseOnCel(LastX, LastY, CurX, CurY, Draw, Right, PenWidth, i);
-        });
-    }
+    if (Solid)
+        Cels()->SolidEllipse(LastX, LastY, CurX, CurY, Draw, Right, PenWidth, PaintOnAll());
+    else
+        Cels()->Ellipse(LastX, LastY, CurX, CurY, Draw, Right, PenWidth, PaintOnAll());
     const TRect Box = ViewRectOf(SpanOf(LastX, LastY, CurX, CurY), ViewZoom);
     RestoreViewArea(Box);
     return Box;
@@ -197,11 +176,7 @@ void TfrmPainter::FillDown() {
     MarkModified();
     {
         const TWaitCursor Wait;
-        if (TCelList* List = Cels())
-            List->FloodFill(CelX, CelY, Draw, PaintOnAll());
-        else
-            OnTargetCels(*Sprite, PaintOnAll(),
-                         [&](int i) { Sprite->FloodFillCel(CelX, CelY, i, Draw); });
+        Cels()->FloodFill(CelX, CelY, Draw, PaintOnAll());
     }
     ShowPainterCel();
 }
@@ -210,12 +185,7 @@ void TfrmPainter::FillDown() {
 
 void TfrmPainter::PickupDown() {
     // The pickup always reads the current cel, also with Paint on All.
-    COLORREF Color = CLR_INVALID;
-    if (TCelList* List = Cels())
-        Color = List->GetPixelColor(CelX, CelY);
-    else if (const COLORREF Rgb = Sprite->CurrentBitmap().Canvas().Pixel(CelX, CelY);
-             Rgb != CLR_INVALID)
-        Color = 0x02000000u | Rgb;
+    const COLORREF Color = Cels()->GetPixelColor(CelX, CelY);
     if (Color == CLR_INVALID) return;
     (StrokeRight ? Right : Left) = Color;
     SwatchesChanged();

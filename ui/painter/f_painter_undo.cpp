@@ -64,20 +64,17 @@ void TfrmPainter::RecordCelInserted(int Index, const std::function<void()>& Chan
     RecordAround(Undoing ? nullptr : std::make_unique<TPxUndoNode>(ukCelInserted, Index), Change);
 }
 
+std::unique_ptr<TPxUndoNode> TfrmPainter::CelSnapshot(TPxUndoKind Kind, int Index) const {
+    if (Undoing || !Sprite) return nullptr;
+    return std::make_unique<TPxUndoNode>(Kind, Index, Sprite->CelBitmap(Index).CopyBits());
+}
+
 void TfrmPainter::RecordCelDeleted(int Index, const std::function<void()>& Change) {
-    std::unique_ptr<TPxUndoNode> Record;
-    if (!Undoing && Sprite)
-        Record =
-            std::make_unique<TPxUndoNode>(ukCelDeleted, Index, Sprite->CelBitmap(Index).CopyBits());
-    RecordAround(std::move(Record), Change);
+    RecordAround(CelSnapshot(ukCelDeleted, Index), Change);
 }
 
 void TfrmPainter::RecordCel(int Index, const std::function<void()>& Change) {
-    std::unique_ptr<TPxUndoNode> Record;
-    if (!Undoing && Sprite)
-        Record =
-            std::make_unique<TPxUndoNode>(ukCelImage, Index, Sprite->CelBitmap(Index).CopyBits());
-    RecordAround(std::move(Record), Change);
+    RecordAround(CelSnapshot(ukCelImage, Index), Change);
 }
 
 void TfrmPainter::RecordCel(const std::function<void()>& Change) {
@@ -97,7 +94,7 @@ void TfrmPainter::ResetUndo() {
 }
 
 void TfrmPainter::sbutUndoClick() {
-    if (!History->CanUndo() || !Sprite) return;
+    if (!History->CanUndo() || !Cels()) return;
     // A floating selection or a custom brush ends first, as choosing the brush tool ends it.
     if (SelectionFloating || CustomBrush || TextBrush) {
         CancelSelection();
@@ -112,7 +109,7 @@ void TfrmPainter::sbutUndoClick() {
 }
 
 void TfrmPainter::Redo() {
-    if (!History->CanRedo() || !Sprite) return;
+    if (!History->CanRedo() || !Cels()) return;
     if (SelectionFloating || CustomBrush || TextBrush) {
         Questions().Message(TBoxKind::Information,
                             "Can't Redo when selecting an area or using a custom brush.  Select "
@@ -207,59 +204,34 @@ std::unique_ptr<TPxUndoNode> TfrmPainter::ApplyRecord(const TPxUndoNode& Node, b
 }
 
 void TfrmPainter::SetCurrent(int Index) {
-    if (TCelList* List = Cels())
-        List->SetCurrent(Index);
-    else
-        Sprite->SetCurrent(Index);
+    Cels()->SetCurrent(Index);
 }
 
-// A blank cel at Index: inserted before the cel there, or appended after the last one.
+// A blank cel at Index, through the animation window's own commands: inserted before the cel
+// there, or appended after the last one.
 void TfrmPainter::InsertCelAt(int Index) {
-    const bool Append = Index >= Sprite->CelCount();
-    if (!Append) SetCurrent(Index);
-    if (AnimationWindow) {
-        if (Append)
-            AnimationWindow->sbutAppendCelClick();
-        else
-            AnimationWindow->sbutInsertClick();
+    if (Index >= Sprite->CelCount()) {
+        AnimationWindow->sbutAppendCelClick();
         return;
     }
-    const int Delay = Sprite->CelCount() > 0 ? Sprite->Cel(0).Delay() : 200;
-    if (TCelList* List = Cels()) {
-        Append ? List->AppendCel(Delay) : List->InsertCel(Delay);
-    } else if (Append) {
-        Sprite->AddCel(Delay);
-    } else {
-        Sprite->InsertCel(Delay);
-    }
+    SetCurrent(Index);
+    AnimationWindow->sbutInsertClick();
 }
 
 void TfrmPainter::DeleteCelAt(int Index) {
     SetCurrent(Index);
-    if (AnimationWindow) {
-        AnimationWindow->sbutDeleteClick();
-        return;
-    }
-    if (TCelList* List = Cels()) {
-        List->DeleteCel();
-    } else if (Sprite->CelCount() > 1) {
-        Sprite->DeleteCel(Index);
-        Sprite->SetCurrent(std::min(Index, Sprite->CelCount() - 1));
-    }
+    AnimationWindow->sbutDeleteClick();
 }
 
 void TfrmPainter::SetPreviewIndex(int Index) {
-    if (AnimationWindow) AnimationWindow->PreviewIndex = Index;
+    AnimationWindow->PreviewIndex = Index;
 }
 
 void TfrmPainter::AfterUndoStep() {
-    if (TCelList* List = Cels()) List->RedrawCels();
+    Cels()->RedrawCels();
     // The pictures now differ from what was last saved, whichever way the step went.
     MarkModified();
-    if (AnimationWindow)
-        AnimationWindow->ShowPainterCel();
-    else
-        ShowPainterCel();
+    ShowPainterCel();
     UpdateUndoButtons();
-    if (AnimationWindow) AnimationWindow->ShowCurrentCel();
+    AnimationWindow->ShowCurrentCel();
 }

@@ -15,9 +15,9 @@
 #include "imaging/ViewZoom.h"
 #include "imaging/brush.h"
 #include "model/Spritez.h"
+#include "ui/common/Application.h"
 #include "ui/painter/PainterControls.h"
 #include "ui/painter/PainterWidgets.h"
-#include "ui/common/Application.h"
 
 namespace {
 

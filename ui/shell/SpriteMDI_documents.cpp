@@ -10,6 +10,7 @@
 
 #include "imaging/Palette.h"
 #include "model/Cellist.h"
+#include "ui/animation/Document.h"
 #include "ui/animation/f_charanim.h"
 #include "ui/animation/f_new.h"
 #include "ui/common/Questions.h"
@@ -85,36 +86,19 @@ std::unique_ptr<TPxPalette> TfrmSpriteMDI::DocumentPalette() const {
 }
 
 TfrmCharAnimation* TfrmSpriteMDI::CreateAnimationWindow() {
-    auto* Animation = new TfrmCharAnimation(*this);
-    Animation->setAttribute(Qt::WA_DeleteOnClose);
-    Area->addSubWindow(Animation);
+    const int Number = UntitledCount++;
+    TfrmCharAnimation* Animation = MakeDocument(*this, *Area, DocumentPalette(),
+                                                "Animation [" + QString::number(Number + 1) + "]",
+                                                frmNew ? frmNew->NumberOfCels() : 1);
     // The last document to go leaves nothing for the document commands to act on.
     connect(Animation, &QObject::destroyed, this, [this] {
         if (!ShuttingDown && Activated && Area->subWindowList().isEmpty()) EnableCommands(false);
     });
-
-    std::unique_ptr<TPxPalette> Palette = DocumentPalette();
-    Editing.CurrentPalette = Palette.get();
-    Animation->TakePalette(std::move(Palette));
-    const QString Caption = "Animation [" + QString::number(UntitledCount + 1) + "]";
-    const int Number = UntitledCount;
-    ++UntitledCount;
-    Animation->SetCaption(Caption);
-    Animation->NewAnimation(frmNew ? frmNew->NumberOfCels() : 1);
-
-    auto* Painter = new TfrmPainter(*this);
-    Area->addSubWindow(Painter);
-    Painter->setWindowTitle("Painter : " + Caption);
-    Painter->Attach(Animation->Sprite(), Animation->Palette(), Animation->CelList()->Current());
-    Animation->SetPainterWindow(Painter);
-    Painter->AnimationWindow = Animation;
-
     // Each new document steps down and right from the last, its painter beside it.
     const int Step = 24 * (Number % 8);
     Animation->move(Step, Step);
-    Painter->move(Animation->x() + Animation->width(), Animation->y());
-    Painter->SetPalette(*Animation->Palette());
-    Painter->update();
+    if (TfrmPainter* Painter = Animation->Painter())
+        Painter->move(Animation->x() + Animation->width(), Animation->y());
 
     Editing.CurrentTool = ptBrush;
     for (QMdiSubWindow* Window : Area->subWindowList())
