@@ -24,6 +24,7 @@
 #include "model/Spritez.h"
 #include "ui/animation/f_charanim.h"
 #include "ui/common/CelImage.h"
+#include "ui/common/Files.h"
 
 namespace {
 
@@ -57,7 +58,7 @@ struct TBigGif {
     TBigGif() {
         auto Palette = ShippedPalette();
         auto Sprite = MovingBlock(*Palette, 640, 480, 100);
-        if (!SaveGifFile(QFile::encodeName(FileName).toStdString(), *Sprite, *Palette, {}))
+        if (!SaveGifFile(CorePath(FileName), *Sprite, *Palette, {}))
             qFatal("cannot write the benchmark's GIF file");
     }
 };
@@ -93,7 +94,7 @@ BENCHMARK(BM_OpenGifUntilDrawn)->Unit(benchmark::kMillisecond)->Iterations(5);
 void BM_ReadGifFileAlone(benchmark::State& State) {
     const TBigGif& File = BigGif();
     for (auto _ : State)
-        benchmark::DoNotOptimize(ReadGifFile(QFile::encodeName(File.FileName).toStdString()));
+        benchmark::DoNotOptimize(ReadGifFile(CorePath(File.FileName)));
 }
 BENCHMARK(BM_ReadGifFileAlone)->Unit(benchmark::kMillisecond)->Iterations(5);
 

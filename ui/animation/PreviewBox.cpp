@@ -8,7 +8,7 @@
 #include "ui/common/CelImage.h"
 
 TPreviewBox::TPreviewBox(QWidget* Parent) : QWidget(Parent) {
-    RegisterAccessibleRole("TPreviewBox", QAccessible::Graphic);
+    SetAccessibleRole(*this, QAccessible::Graphic);
     setObjectName("imgRunAnimation");
     setAccessibleName("Preview");
     setAttribute(Qt::WA_OpaquePaintEvent);

@@ -6,17 +6,9 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "ui/common/DialogParts.h"
+
 TfrmQSize* frmQSize = nullptr;
-
-namespace {
-
-template <class TControl> TControl* Named(TControl* Control, const char* Name, QString Caption) {
-    Control->setObjectName(Name);
-    Control->setAccessibleName(Caption.remove('&'));
-    return Control;
-}
-
-} // namespace
 
 TfrmQSize::TfrmQSize(QWidget* Parent) : QDialog(Parent) {
     setObjectName("frmQSize");

@@ -13,6 +13,7 @@
 
 #include "gif/GifReader.h"
 #include "ui/animation/AnimationDialogParts.h"
+#include "ui/common/DialogParts.h"
 #include "ui/common/Help.h"
 
 TfrmAnimProps* frmAnimProps = nullptr;
@@ -58,29 +59,15 @@ TfrmAnimProps::TfrmAnimProps(QWidget* Parent) : QDialog(Parent) {
     AnimationLayout->addRow(lblComments);
     AnimationLayout->addRow(memComments);
 
-    auto* butOk = MakeButton("butOk", "&Ok", this);
-    butOk->setDefault(true);
-    auto* butCancel = MakeButton("butCancel", "&Cancel", this);
-    auto* butReset = MakeButton("butReset", "&Reset", this);
-    auto* butHelp = MakeButton("butHelp", "&Help", this);
-    auto* Buttons = new QHBoxLayout;
-    Buttons->addWidget(butHelp);
-    Buttons->addWidget(butReset);
-    Buttons->addStretch();
-    Buttons->addWidget(butOk);
-    Buttons->addWidget(butCancel);
+    QHBoxLayout* Buttons = OkCancelHelpRow(*this, HelpContext, "butReset", "&Reset");
 
     auto* Layout = new QVBoxLayout(this);
     Layout->addWidget(Disposals);
     Layout->addWidget(Animation, 1);
     Layout->addLayout(Buttons);
 
-    connect(butOk, &QPushButton::clicked, this, &QDialog::accept);
-    connect(butCancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(butReset, &QPushButton::clicked, this, [this] { butResetClick(); });
-    connect(butHelp, &QPushButton::clicked, this, [this] { butHelpClick(); });
-    connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this,
-            [this] { butHelpClick(); });
+    connect(findChild<QPushButton*>("butReset"), &QPushButton::clicked, this,
+            [this] { butResetClick(); });
     butResetClick();
 }
 
@@ -131,8 +118,4 @@ void TfrmAnimProps::butResetClick() {
     SetTransparent(GivenTransparent);
     SetLoopCount(GivenLoopCount);
     SetComments(GivenComments);
-}
-
-void TfrmAnimProps::butHelpClick() {
-    ShowHelp(HelpContext);
 }

@@ -33,7 +33,6 @@ public:
     void SetComments(const std::vector<std::string>& Lines);
 
     void butResetClick();
-    void butHelpClick();
 
 private:
     TDisposalChoice* Disposals = nullptr;

@@ -42,6 +42,7 @@
 #include "ui/animation/f_charanim_controls.h"
 #include "ui/animation/f_new.h"
 #include "ui/animation/f_progress.h"
+#include "ui/common/Files.h"
 #include "ui/common/Questions.h"
 #include "ui/painter/f_painter.h"
 
@@ -53,9 +54,6 @@ constexpr int DefaultHeight = 64;
 constexpr COLORREF DefaultBackground = RGB(255, 255, 255);
 constexpr bool DefaultTransparent = true;
 constexpr int DefaultFrameRate = 200;
-
-const QString SaveFailedText =
-    "Error:  Unable to save the file.  There may be a drive error or the drive is out of space.";
 
 enum class TGlyph { Reverse, FrameBackward, Stop, FrameForward, Play };
 
@@ -400,29 +398,8 @@ void TfrmCharAnimation::SetCaption(const QString& Text) {
     if (TfrmPainter* Shown = Painter()) Shown->setWindowTitle("Painter : " + Text);
 }
 
-void TfrmCharAnimation::EnsurePalette() {
-    if (OwnedPalette) return;
-    if (const TPxPalette* Current = Editing().CurrentPalette) {
-        OwnedPalette = TPxPalette::CreateCopy(*Current);
-        return;
-    }
-    const QString Beside = QCoreApplication::applicationDirPath() + "/vimbrel.pal";
-    try {
-        OwnedPalette = TPxPalette::CreateFromFile(QFile::encodeName(Beside).toStdString());
-        return;
-    } catch (const PaletteFileError&) {
-    }
-    // Without any palette file: a colour cube, so that a new animation still has colours.
-    std::vector<RgbColor> Cube;
-    for (int r = 0; r < 6; ++r)
-        for (int g = 0; g < 6; ++g)
-            for (int b = 0; b < 6; ++b)
-                Cube.push_back({std::uint8_t(r * 51), std::uint8_t(g * 51), std::uint8_t(b * 51)});
-    OwnedPalette = TPxPalette::CreateFromColorMap(Cube);
-}
-
 void TfrmCharAnimation::NewAnimation(int CelCount) {
-    EnsurePalette();
+    if (!OwnedPalette) return;
     const int Width = frmNew ? frmNew->AnimationWidth() : DefaultWidth;
     const int Height = frmNew ? frmNew->AnimationHeight() : DefaultHeight;
     const COLORREF Background = frmNew ? frmNew->BackgroundColor() : DefaultBackground;
@@ -458,8 +435,8 @@ void TfrmCharAnimation::SetSprite(std::unique_ptr<TSprite> Sprite) {
 
 bool TfrmCharAnimation::LoadFromGIF(const QString& FileName, QString* Reason,
                                     std::vector<std::string>* Faults) {
-    const TWaitCursor Wait;
-    GifReadResult Read = ReadGifFile(QFile::encodeName(FileName).toStdString());
+    const THourglass Wait;
+    GifReadResult Read = ReadGifFile(CorePath(FileName));
     if (!Read.Opened()) {
         if (Reason) *Reason = QString::fromStdString(Read.Error);
         return false;
@@ -507,7 +484,7 @@ bool TfrmCharAnimation::SaveToGIF(const QString& FileName, QString* Reason) {
     // A floating selection has left a hole in its cel: saving without it would store the
     // hole and lose the lifted pixels.
     if (TfrmPainter* Editing = Painter()) Editing->DropSelection();
-    const TWaitCursor Wait;
+    const THourglass Wait;
     const GifWriteSettings Settings = WriteSettings();
     const auto Progress = [](int Position, int Maximum) {
         if (!frmProgress) return;
@@ -518,8 +495,8 @@ bool TfrmCharAnimation::SaveToGIF(const QString& FileName, QString* Reason) {
     };
     GifWriteResult Written;
     try {
-        Written = SaveGifFile(QFile::encodeName(FileName).toStdString(), Cels->Sprite(),
-                              Cels->Palette(), Settings, Progress);
+        Written =
+            SaveGifFile(CorePath(FileName), Cels->Sprite(), Cels->Palette(), Settings, Progress);
     } catch (const std::exception& Failure) {
         Written.Ok = false;
         Written.Reason = Failure.what();
@@ -546,7 +523,7 @@ void TfrmCharAnimation::SetPalette(TPxPalette&) {
 
 void TfrmCharAnimation::ResizeAnimation(int Width, int Height, bool Stretch) {
     if (!Cels || Width < 1 || Height < 1) return;
-    const TWaitCursor Wait;
+    const THourglass Wait;
     // The painter's view of the new size is made before any cel changes, so that running
     // out of memory for either leaves both as they were.
     TfrmPainter* Shown = Painter();
@@ -629,7 +606,7 @@ bool TfrmCharAnimation::FormCloseQuery() {
     const QString Target = Host.AskSaveAnimationName(Offered);
     if (Target.isEmpty()) return false;
     if (!SaveToGIF(Target)) {
-        Questions().Message(TBoxKind::Error, SaveFailedText);
+        Questions().Message(TBoxKind::Error, FileErrors::Save);
         return false;
     }
     Modified = false;

@@ -104,7 +104,7 @@ public:
     void SetCaption(const QString& Caption);
 
     // A new animation of CelCount blank cels with the New Animation dialog's size and
-    // background colour, on the current palette.
+    // background colour, on the window's palette (none without one).
     void NewAnimation(int CelCount);
     // Opens a GIF file into this window. False with Reason when it cannot be read; Faults
     // lists what was wrong with a damaged file that opened all the same.
@@ -212,8 +212,6 @@ private:
     void splitAnimationSplitChange();
     // The cel list over Sprite, made on first use.
     void TakeSprite(std::unique_ptr<TSprite> Sprite);
-    // The palette a new animation starts on when the main window gave none.
-    void EnsurePalette();
     // The main window's drag source must not point at cels that are gone.
     void ForgetDragSource();
     bool PaintOnAll() const;

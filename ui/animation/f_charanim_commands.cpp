@@ -18,6 +18,7 @@
 #include "ui/animation/f_charanim_controls.h"
 #include "ui/animation/f_new.h"
 #include "ui/animation/frmGlobDisposal.h"
+#include "ui/common/Files.h"
 #include "ui/common/Questions.h"
 #include "ui/painter/f_painter.h"
 
@@ -25,8 +26,6 @@ namespace {
 
 const QString BackgroundQuestion = "The Background Color will be set to the Left Mouse Drawing "
                                    "Color.  Note:  This action can not be Undone.";
-const QString PaletteSaveFailedText = "Error:  Unable to save the palette file.  There may be a "
-                                      "drive error or the drive is out of space.";
 
 } // namespace
 
@@ -125,7 +124,7 @@ void TfrmCharAnimation::RotateCounterClockwise() {
 void TfrmCharAnimation::ReplaceColors() {
     TfrmPainter* Shown = Painter();
     if (!Whole()) return;
-    const TWaitCursor Wait;
+    const THourglass Wait;
     const COLORREF From = PaletteRgb(Shown->LeftColor());
     const COLORREF To = PaletteRgb(Shown->RightColor());
     Shown->RecordCel([&] {
@@ -144,7 +143,7 @@ void TfrmCharAnimation::ChangeBackgroundColor() {
     TfrmPainter* Shown = Painter();
     if (!Cels || !Shown) return;
     if (!Questions().OkCancel(TBoxKind::Information, BackgroundQuestion)) return;
-    const TWaitCursor Wait;
+    const THourglass Wait;
     const COLORREF New = PaletteRgb(Shown->LeftColor());
     Cels->Sprite().ChangeBackColor(Cels->BackColor(), New);
     Cels->SetBackColor(New);
@@ -181,24 +180,10 @@ void TfrmCharAnimation::butPropertiesClick() {
 
 void TfrmCharAnimation::SavePalette() {
     const TPxPalette* Saved = Cels ? &Cels->Palette() : OwnedPalette.get();
-    if (!Saved) return;
-    TFileDialog Dialog;
-    Dialog.Name = "dlgSavePalette";
-    Dialog.Save = true;
-    Dialog.Title = "Save Palette";
-    // Both spellings, so that the palettes shipped in lower case are listed too.
-    Dialog.Filter = "Palette Files (*.PAL *.pal)";
-    Dialog.DefaultSuffix = "pal";
-    Dialog.ConfirmOverwrite = true;
-    // The folder the New Animation dialog offers palettes from.
-    if (frmNew) Dialog.Folder = frmNew->PaletteDir();
-    const QString Target = Questions().AskFile(Dialog);
-    if (Target.isEmpty()) return;
-    try {
-        Saved->SaveToFile(QFile::encodeName(Target).toStdString());
-    } catch (const PaletteFileError&) {
-        Questions().Message(TBoxKind::Error, PaletteSaveFailedText);
-    }
+    // The dialog starts in the folder the New Animation dialog offers palettes from.
+    if (Saved)
+        SavePaletteAs(*Saved, frmNew ? frmNew->PaletteDir() : QString(),
+                      FileErrors::SaveDocumentPalette);
 }
 
 // ---- Clipboard ----

@@ -29,6 +29,7 @@
 #include "ui/animation/f_charanim.h"
 #include "ui/animation/f_charanim_controls.h"
 #include "ui/common/CelImage.h"
+#include "ui/common/Files.h"
 #include "ui/common/PictureSources.h"
 #include "ui/common/PieceDrag.h"
 #include "ui/common/Questions.h"
@@ -41,8 +42,6 @@ const QString WrongExtensionText =
     "its own animation window, then drag and drop it into the proper cel.";
 const QString PaletteQuestion = "The source and destination color palettes are different.  Do "
                                 "you want to copy the source palette to the animation?";
-const QString SaveFailedText = "Error:  Unable to save to file.  The file may be invalid or "
-                               "there may be a drive error.";
 const QString ExportExtensionText = "You may only export a cel as a .BMP or .JPG file.";
 
 // The folder the import and export dialogs open in: at first the pictures beside the
@@ -190,7 +189,7 @@ void TfrmCharAnimation::Importcel1Click() {
     std::optional<RgbPicture> Picture;
     QString Refusal;
     {
-        const TWaitCursor Wait;
+        const THourglass Wait;
         Picture = ReadPictureFile(FileName, Extension == "JPG", Refusal);
     }
     if (!Picture) {
@@ -205,7 +204,7 @@ bool TfrmCharAnimation::ImportFromBitmap(const RgbPicture& Picture) {
     const std::unique_ptr<TPxPalette> Source = TPxPalette::CreateFromGraphic(Picture);
     if (!TakeSource(*Source, Picture.Width, Picture.Height)) return false;
     {
-        const TWaitCursor Wait;
+        const THourglass Wait;
         Painter()->RecordCel([&] { Cels->Sprite().ImportBitmap(-1, Picture); });
         Cels->RedrawCels();
     }
@@ -272,8 +271,8 @@ void TfrmCharAnimation::ExportCel1Click() {
     const TPxBitmap& Cel = Cels->CurrentBitmap();
     bool Saved = false;
     {
-        const TWaitCursor Wait;
-        const std::string Name = QFile::encodeName(FileName).toStdString();
+        const THourglass Wait;
+        const std::string Name = CorePath(FileName);
         try {
             // A BMP keeps the palette's user colours as its table, so that importing it back
             // makes the same palette and asks nothing.
@@ -286,7 +285,7 @@ void TfrmCharAnimation::ExportCel1Click() {
         } catch (const FileWriteError&) {
         }
     }
-    if (!Saved) Questions().Message(TBoxKind::Error, SaveFailedText);
+    if (!Saved) Questions().Message(TBoxKind::Error, FileErrors::Export);
 }
 
 // ---- Drag and drop ----

@@ -16,6 +16,7 @@
 #include <algorithm>
 
 #include "ui/animation/AnimationDialogParts.h"
+#include "ui/common/DialogParts.h"
 #include "ui/common/Help.h"
 #include "ui/common/Questions.h"
 
@@ -108,15 +109,7 @@ TfrmNew::TfrmNew(const QString& PaletteFolder, QWidget* Parent)
     CelLayout->addRow("Number of Cels (Frames)", spinNumCels);
     CelLayout->addRow("Default Frame Rate (1/1000 sec)", spinFrameRate);
 
-    auto* butOk = MakeButton("butOk", "&Ok", this);
-    butOk->setDefault(true);
-    auto* butCancel = MakeButton("butCancel", "&Cancel", this);
-    auto* butHelp = MakeButton("butHelp", "&Help", this);
-    auto* Buttons = new QHBoxLayout;
-    Buttons->addWidget(butHelp);
-    Buttons->addStretch();
-    Buttons->addWidget(butOk);
-    Buttons->addWidget(butCancel);
+    QHBoxLayout* Buttons = OkCancelHelpRow(*this, HelpContext);
 
     auto* Layout = new QVBoxLayout(this);
     Layout->addWidget(Dimension);
@@ -127,11 +120,6 @@ TfrmNew::TfrmNew(const QString& PaletteFolder, QWidget* Parent)
 
     connect(cboPalette, &QComboBox::currentIndexChanged, this, [this] { UpdatePath(); });
     connect(butGetPaletteFile, &QPushButton::clicked, this, [this] { butGetPaletteFileClick(); });
-    connect(butOk, &QPushButton::clicked, this, &QDialog::accept);
-    connect(butCancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(butHelp, &QPushButton::clicked, this, [this] { butHelpClick(); });
-    connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this,
-            [this] { butHelpClick(); });
 
     ListPalettes(PaletteFolder, "vimbrel.pal");
     Kept = Settings();
@@ -192,10 +180,6 @@ void TfrmNew::butGetPaletteFileClick() {
     if (FileName.isEmpty()) return;
     const QFileInfo File(FileName);
     ListPalettes(File.absolutePath(), File.fileName());
-}
-
-void TfrmNew::butHelpClick() {
-    ShowHelp(HelpContext);
 }
 
 void TfrmNew::done(int Result) {

@@ -34,7 +34,6 @@ public:
     // Lists Folder's palette files and chooses FileName among them, if present.
     void ListPalettes(const QString& Folder, const QString& FileName);
     void butGetPaletteFileClick();
-    void butHelpClick();
 
     void done(int Result) override;
 

@@ -6,6 +6,7 @@
 #include <QProgressBar>
 
 #include "ui/animation/AnimationDialogParts.h"
+#include "ui/common/DialogParts.h"
 
 TfrmProgress* frmProgress = nullptr;
 

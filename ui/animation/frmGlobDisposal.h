@@ -19,7 +19,6 @@ public:
     std::uint8_t Disposal() const;
     void SetDisposal(std::uint8_t Disposal);
 
-    void butHelpClick();
     void done(int Result) override;
 
 private:

@@ -12,9 +12,6 @@
 class QMimeData;
 class TPxBitmap;
 
-// The error box for a picture over the size limits, naming them.
-QString PictureTooLargeText(std::int64_t Width, std::int64_t Height);
-
 // The picture of a BMP file, or of a JPEG file when Jpeg is set.
 std::optional<RgbPicture> ReadPictureFile(const QString& FileName, bool Jpeg, QString& Refusal);
 

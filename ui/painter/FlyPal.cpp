@@ -2,13 +2,12 @@
 
 #include <QAccessible>
 #include <QEvent>
-#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QScreen>
 #include <algorithm>
 
 #include "imaging/Palette.h"
+#include "ui/common/CelImage.h"
 #include "ui/painter/PainterWidgets.h"
 #include "ui/painter/brushfly.h"
 #include "ui/painter/f_painter.h"
@@ -19,10 +18,10 @@ TfrmPalFly* frmPalFly = nullptr;
 class TFlyingSwatches : public QWidget {
 public:
     TFlyingSwatches(TfrmPalFly& Window, QWidget* Parent) : QWidget(Parent), Window(Window) {
+        SetAccessibleRole(*this, QAccessible::Table);
         setObjectName("imgPalette");
         setAccessibleName("Palette");
         setToolTip("Left click: left colour; right click: right colour");
-        SetAccessibleRole(*this, QAccessible::Table);
         setAttribute(Qt::WA_OpaquePaintEvent);
     }
 
@@ -82,12 +81,7 @@ void TfrmPalFly::Popup(TfrmPainter& Painter, QPoint TopLeft) {
     Palette = nullptr;
     SetPalette(Colors);
     Owner = &Painter;
-    const QScreen* Screen = QGuiApplication::screenAt(TopLeft);
-    if (!Screen) Screen = QGuiApplication::primaryScreen();
-    move(Screen ? KeepOnScreen(TopLeft, size(), Screen->availableGeometry()) : TopLeft);
-    show();
-    raise();
-    activateWindow();
+    PopupOnScreen(*this, TopLeft);
 }
 
 void TfrmPalFly::imgPaletteMouseDown(Qt::MouseButton Button, int X, int Y) {

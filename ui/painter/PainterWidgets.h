@@ -7,10 +7,6 @@
 
 #include "ui/painter/f_painter.h"
 
-// Gives a widget a role on the accessibility bus: custom-painted widgets report what they
-// are like any standard control does.
-void SetAccessibleRole(QWidget& Widget, int Role);
-
 // imgPainter: the view at (0,0) of the scroll box, as large as the zoomed cel.
 class TPainterImage : public QWidget {
 public:

@@ -81,13 +81,18 @@ void TfrmBrushFly::ShowShape(int Shape) {
     if (QAbstractButton* Button = Buttons->button(Shape)) Button->setChecked(true);
 }
 
-void TfrmBrushFly::PopupAt(QPoint TopLeft) {
+void PopupOnScreen(QWidget& Window, QPoint TopLeft) {
     const QScreen* Screen = QGuiApplication::screenAt(TopLeft);
     if (!Screen) Screen = QGuiApplication::primaryScreen();
-    move(Screen ? KeepOnScreen(TopLeft, size(), Screen->availableGeometry()) : TopLeft);
-    show();
-    raise();
-    activateWindow();
+    Window.move(Screen ? KeepOnScreen(TopLeft, Window.size(), Screen->availableGeometry())
+                       : TopLeft);
+    Window.show();
+    Window.raise();
+    Window.activateWindow();
+}
+
+void TfrmBrushFly::PopupAt(QPoint TopLeft) {
+    PopupOnScreen(*this, TopLeft);
 }
 
 bool TfrmBrushFly::event(QEvent* Event) {

@@ -16,6 +16,9 @@ class QToolButton;
 // wholly on Screen: moved left and up as far as it sticks out past the right and bottom
 // edges, then right and down as far as it would start before the left and top edges.
 QPoint KeepOnScreen(QPoint TopLeft, QSize Size, const QRect& Screen);
+// Shows the pop-up Window with its top-left corner at TopLeft, kept on that screen, and
+// gives it the focus, which it gives up to close.
+void PopupOnScreen(QWidget& Window, QPoint TopLeft);
 
 class TfrmBrushFly : public QFrame {
     Q_OBJECT

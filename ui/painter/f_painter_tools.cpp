@@ -12,6 +12,7 @@
 #include "imaging/brush.h"
 #include "model/Cellist.h"
 #include "model/Spritez.h"
+#include "ui/common/DialogParts.h"
 #include "ui/painter/f_painter.h"
 
 void TfrmPainter::SetTool(TPaintTool Tool) {
@@ -65,15 +66,6 @@ namespace {
 TRect Whole(const TRect& Area, int Zoom) {
     return ViewRectOf({Area.Left, Area.Top, Area.Right + 1, Area.Bottom + 1}, Zoom);
 }
-
-// The hourglass for as long as the fill runs.
-class TWaitCursor {
-public:
-    TWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~TWaitCursor() { QApplication::restoreOverrideCursor(); }
-    TWaitCursor(const TWaitCursor&) = delete;
-    TWaitCursor& operator=(const TWaitCursor&) = delete;
-};
 
 } // namespace
 
@@ -175,7 +167,7 @@ void TfrmPainter::LinesMove() {
 void TfrmPainter::FillDown() {
     MarkModified();
     {
-        const TWaitCursor Wait;
+        const THourglass Wait;
         Cels()->FloodFill(CelX, CelY, Draw, PaintOnAll());
     }
     ShowPainterCel();

@@ -7,6 +7,7 @@
 #include "model/Spritez.h"
 #include "model/undo.h"
 #include "ui/animation/f_charanim.h"
+#include "ui/common/DialogParts.h"
 #include "ui/common/Questions.h"
 #include "ui/painter/PainterControls.h"
 
@@ -16,19 +17,14 @@ namespace {
 // deletions made by the step out of the history; both end however the step ends.
 class TUndoStep {
 public:
-    explicit TUndoStep(bool& Undoing) : Flag(Undoing) {
-        Flag = true;
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-    }
-    ~TUndoStep() {
-        QApplication::restoreOverrideCursor();
-        Flag = false;
-    }
+    explicit TUndoStep(bool& Undoing) : Flag(Undoing) { Flag = true; }
+    ~TUndoStep() { Flag = false; }
     TUndoStep(const TUndoStep&) = delete;
     TUndoStep& operator=(const TUndoStep&) = delete;
 
 private:
     bool& Flag;
+    const THourglass Wait;
 };
 
 } // namespace

@@ -1,7 +1,6 @@
 // The painter's view: the zoomed cel in ViewBitmap, how it reaches the screen, the brush
 // preview under the cursor, and the paint boxes of the strip and the swatches.
 #include <QAccessible>
-#include <QAccessibleWidget>
 #include <QComboBox>
 #include <QImage>
 #include <QMouseEvent>
@@ -16,20 +15,11 @@
 #include "imaging/brush.h"
 #include "model/Spritez.h"
 #include "ui/common/Application.h"
+#include "ui/common/CelImage.h"
 #include "ui/painter/PainterControls.h"
 #include "ui/painter/PainterWidgets.h"
 
 namespace {
-
-const char* const RoleProperty = "vimbrelAccessibleRole";
-
-QAccessibleInterface* RoleFactory(const QString&, QObject* Object) {
-    auto* Widget = qobject_cast<QWidget*>(Object);
-    if (!Widget) return nullptr;
-    const QVariant Role = Widget->property(RoleProperty);
-    if (!Role.isValid()) return nullptr;
-    return new QAccessibleWidget(Widget, QAccessible::Role(Role.toInt()));
-}
 
 TRect Intersect(const TRect& A, const TRect& B) {
     return {std::max(A.Left, B.Left), std::max(A.Top, B.Top), std::min(A.Right, B.Right),
@@ -53,15 +43,6 @@ QColor ScreenColor(const TPxPalette* Palette, COLORREF Color) {
 }
 
 } // namespace
-
-void SetAccessibleRole(QWidget& Widget, int Role) {
-    static const bool Installed = [] {
-        QAccessible::installFactory(RoleFactory);
-        return true;
-    }();
-    (void)Installed;
-    Widget.setProperty(RoleProperty, Role);
-}
 
 // ---- The view ----
 
@@ -230,9 +211,9 @@ void TfrmPainter::PaintColors(QPainter& Painter) const {
 
 TPainterImage::TPainterImage(TfrmPainter& Painter, QWidget* Parent)
     : QWidget(Parent), Painter(Painter) {
+    SetAccessibleRole(*this, QAccessible::Canvas);
     setObjectName("imgPainter");
     setAccessibleName("Picture");
-    SetAccessibleRole(*this, QAccessible::Canvas);
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
@@ -264,10 +245,10 @@ void TPainterImage::leaveEvent(QEvent* Event) {
 
 TPaletteStrip::TPaletteStrip(TfrmPainter& Painter, QWidget* Parent)
     : QWidget(Parent), Painter(Painter) {
+    SetAccessibleRole(*this, QAccessible::Table);
     setObjectName("imgPalette");
     setAccessibleName("Palette");
     setToolTip("Left click: left colour; right click: right colour");
-    SetAccessibleRole(*this, QAccessible::Table);
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
@@ -289,18 +270,18 @@ void TPaletteStrip::wheelEvent(QWheelEvent* Event) {
 
 TDrawColors::TDrawColors(TfrmPainter& Painter, QWidget* Parent)
     : QWidget(Parent), Painter(Painter) {
+    SetAccessibleRole(*this, QAccessible::Graphic);
     setObjectName("imgDrawColors");
     setAccessibleName("Drawing Colors");
-    SetAccessibleRole(*this, QAccessible::Graphic);
     setAttribute(Qt::WA_OpaquePaintEvent);
     const auto Swatch = [this](const char* Name, const char* Caption, int X) {
         auto* W = new QWidget(this);
+        SetAccessibleRole(*W, QAccessible::Graphic);
         W->setObjectName(Name);
         W->setAccessibleName(Caption);
         W->setToolTip(Caption);
         W->setGeometry(X, 5, 18, 13);
         W->setAttribute(Qt::WA_TransparentForMouseEvents);
-        SetAccessibleRole(*W, QAccessible::Graphic);
         return W;
     };
     LeftSwatch = Swatch("LeftColor", "Left Color", 6);

@@ -262,11 +262,3 @@ void TfrmSpriteMDI::closeEvent(QCloseEvent* Event) {
         }
     Event->accept();
 }
-
-THourglass::THourglass() {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-}
-
-THourglass::~THourglass() {
-    QApplication::restoreOverrideCursor();
-}

@@ -13,6 +13,7 @@
 #include "ui/animation/Document.h"
 #include "ui/animation/f_charanim.h"
 #include "ui/animation/f_new.h"
+#include "ui/common/Files.h"
 #include "ui/common/Questions.h"
 #include "ui/painter/f_painter.h"
 #include "ui/shell/Forms.h"
@@ -20,11 +21,6 @@
 #include "ui/shell/SpriteMDI_controls.h"
 
 namespace {
-
-const char OpenFailedText[] =
-    "Error:  Unable to open the file.  The file may be invalid or there may be a drive error.";
-const char SaveFailedText[] =
-    "Error:  Unable to save the file.  There may be a drive error or the drive is out of space.";
 
 // The palette the program falls back on when no palette file can be read: a 6 x 6 x 6
 // colour cube and a ramp of twenty greys fill the 236 user colours.
@@ -39,10 +35,6 @@ std::unique_ptr<TPxPalette> BuiltInPalette() {
         Colors.push_back(
             RgbColor{std::uint8_t(Grey * 12), std::uint8_t(Grey * 12), std::uint8_t(Grey * 12)});
     return TPxPalette::CreateFromColorMap(Colors);
-}
-
-std::string FileNameOf(const QString& Path) {
-    return QFile::encodeName(Path).toStdString();
 }
 
 // A damaged file opens as far as it decodes; the user hears once what was lost.
@@ -61,7 +53,7 @@ QString DamageText(const QString& FileName, const std::vector<std::string>& Faul
 void TfrmSpriteMDI::LoadDefaultPalette() {
     const QString FileName = Editing.AppDir + "/vimbrel.pal";
     try {
-        DefaultPalette = TPxPalette::CreateFromFile(FileNameOf(FileName));
+        DefaultPalette = TPxPalette::CreateFromFile(CorePath(FileName));
     } catch (const PaletteFileError& Failure) {
         // Without it no document could get a palette; the program goes on with its own.
         Questions().Message(TBoxKind::Error, "Error:  Unable to load the default palette.  " +
@@ -78,7 +70,7 @@ std::unique_ptr<TPxPalette> TfrmSpriteMDI::DocumentPalette() const {
     for (const QString& FileName : Candidates) {
         if (FileName.isEmpty() || QFileInfo(FileName).isDir()) continue;
         try {
-            return TPxPalette::CreateFromFile(FileNameOf(FileName));
+            return TPxPalette::CreateFromFile(CorePath(FileName));
         } catch (const PaletteFileError&) {
         }
     }
@@ -140,7 +132,7 @@ bool TfrmSpriteMDI::OpenAnimation(const QString& FileName) {
     std::vector<std::string> Faults;
     TfrmCharAnimation* Animation = LoadDocument(FileName, Faults);
     if (!Animation) {
-        Questions().Message(TBoxKind::Error, OpenFailedText);
+        Questions().Message(TBoxKind::Error, FileErrors::Open);
         return false;
     }
     ShowDocument(Animation, FileName);
@@ -186,7 +178,7 @@ bool TfrmSpriteMDI::SaveAnimation(const QString& Target) {
         Saved = Animation->SaveToGIF(Target);
     }
     if (!Saved) {
-        Questions().Message(TBoxKind::Error, SaveFailedText);
+        Questions().Message(TBoxKind::Error, FileErrors::Save);
         return false;
     }
     Animation->Modified = false;

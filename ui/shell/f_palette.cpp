@@ -16,7 +16,8 @@
 #include <tuple>
 
 #include "imaging/Palette.h"
-#include "ui/common/Help.h"
+#include "ui/common/DialogParts.h"
+#include "ui/common/Files.h"
 #include "ui/common/Questions.h"
 
 // A picture of swatches drawn by the dialog; it passes mouse presses back to it.
@@ -49,12 +50,6 @@ constexpr int H = TfrmPalette::SwatchHeight;
 constexpr int G = TfrmPalette::SwatchGap;
 constexpr int Columns = 32;
 const QColor Silver(192, 192, 192);
-
-template <class TControl> TControl* Named(TControl* Control, const char* Name, QString Caption) {
-    Control->setObjectName(Name);
-    Control->setAccessibleName(Caption.remove('&'));
-    return Control;
-}
 
 QColor ColorOf(const TPxPalette& Palette, int Index) {
     const PaletteEntry& e = Palette.Entry(Index);
@@ -98,10 +93,6 @@ QLineEdit* ColorBox(const char* Name, const QString& Caption, QWidget* Parent) {
     Box->setFixedWidth(Box->fontMetrics().horizontalAdvance("00000") + 12);
     return Box;
 }
-
-const QString LoadError = "Error:  Unable to open the palette file.  The file may be invalid or "
-                          "there may be a drive error.";
-const QString SaveError = "Error:  Unable to save the palette file.  There may be a drive error.";
 
 } // namespace
 
@@ -155,7 +146,7 @@ TfrmPalette::TfrmPalette(QWidget* Parent) : QDialog(Parent) {
     auto* butOk = Named(new QPushButton("&Ok", this), "butOk", "&Ok");
     auto* butCancel = Named(new QPushButton("&Cancel", this), "butCancel", "&Cancel");
     auto* butHelp = Named(new QPushButton("&Help", this), "butHelp", "&Help");
-    butOk->setDefault(true);
+    WireDialogButtons(*this, butOk, butCancel, butHelp, HelpContext);
 
     auto* lblNote = Named(new QLabel("Note:  You can not undo a palette change.  You may want to "
                                      "save the animation first.",
@@ -186,11 +177,6 @@ TfrmPalette::TfrmPalette(QWidget* Parent) : QDialog(Parent) {
     connect(butLoad, &QPushButton::clicked, this, [this] { butLoadClick(); });
     connect(butSave, &QPushButton::clicked, this, [this] { butSaveClick(); });
     connect(butReset, &QPushButton::clicked, this, [this] { butResetClick(); });
-    connect(butOk, &QPushButton::clicked, this, &QDialog::accept);
-    connect(butCancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(butHelp, &QPushButton::clicked, this, [this] { butHelpClick(); });
-    connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this,
-            [this] { butHelpClick(); });
 
     DrawSwatches();
     LoadLeftColor();
@@ -323,37 +309,21 @@ void TfrmPalette::butLoadClick() {
     const QString FileName = Questions().AskFile(Dialog);
     if (FileName.isEmpty()) return;
     try {
-        Working = TPxPalette::CreateFromFile(FileName.toStdString());
+        Working = TPxPalette::CreateFromFile(CorePath(FileName));
     } catch (const std::exception&) {
-        Questions().Message(TBoxKind::Error, LoadError);
+        Questions().Message(TBoxKind::Error, FileErrors::OpenPalette);
         return;
     }
     DrawSwatches();
 }
 
 void TfrmPalette::butSaveClick() {
-    TFileDialog Dialog;
-    Dialog.Name = "dlgSavePalette";
-    Dialog.Save = true;
-    Dialog.Title = "Save Palette";
-    Dialog.Filter = "Palette Files (*.PAL *.pal)";
-    Dialog.DefaultSuffix = "pal";
-    const QString FileName = Questions().AskFile(Dialog);
-    if (FileName.isEmpty()) return;
-    try {
-        Working->SaveToFile(FileName.toStdString());
-    } catch (const std::exception&) {
-        Questions().Message(TBoxKind::Error, SaveError);
-    }
+    SavePaletteAs(*Working, QString(), FileErrors::SavePalette);
 }
 
 void TfrmPalette::butResetClick() {
     Working = TPxPalette::CreateCopy(*Starting);
     DrawSwatches();
-}
-
-void TfrmPalette::butHelpClick() {
-    ShowHelp(HelpContext);
 }
 
 void TfrmPalette::done(int Result) {

@@ -60,7 +60,6 @@ public:
     void butLoadClick();
     void butSaveClick();
     void butResetClick();
-    void butHelpClick();
     void done(int Result) override;
 
     // The two swatch pictures as they are drawn now.

@@ -19,6 +19,7 @@
 
 #include "imaging/Palette.h"
 #include "imaging/PxBitmap.h"
+#include "ui/common/Files.h"
 #include "ui/common/Help.h"
 #include "ui/common/PictureSources.h"
 #include "ui/common/PieceDrag.h"
@@ -83,7 +84,7 @@ TfrmImport::TfrmImport(const QString& PaletteFile, QWidget* Parent) : QDialog(Pa
     setAccessibleName(windowTitle());
     setWindowFlags(Qt::Window | Qt::WindowStaysOnTopHint);
     try {
-        Palette = TPxPalette::CreateFromFile(PaletteFile.toStdString());
+        Palette = TPxPalette::CreateFromFile(CorePath(PaletteFile));
     } catch (const std::exception&) {
         Palette = TPxPalette::CreateFromColorMap({});
     }
