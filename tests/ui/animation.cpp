@@ -100,7 +100,7 @@ TEST(AnimationWindow, TransformsActOnTheCurrentCelOrWithPaintOnAllOnEveryCel) {
     MarkCels(Document);
     Document.Cels().SetCurrent(1);
 
-    Document.Animation->FlipVertical();
+    Document.Animation->Transform(&TSprite::FlipVert);
     EXPECT_PICTURE(Document.Cel(1), Legend, {"..r.", "....", "...."});
     EXPECT_PICTURE(Document.Cel(0), Legend, {"r...", "....", "...."});
     ASSERT_EQ(Document.History().UndoNodes().size(), 1u);
@@ -109,7 +109,7 @@ TEST(AnimationWindow, TransformsActOnTheCurrentCelOrWithPaintOnAllOnEveryCel) {
 
     frmSpriteMDI->State().PaintOnAll = true;
     const auto Before = Document.Sprite().SaveAllBits();
-    Document.Animation->FlipHorizontal();
+    Document.Animation->Transform(&TSprite::FlipHorz);
     EXPECT_PICTURE(Document.Cel(0), Legend, {"....", "....", "r..."});
     EXPECT_PICTURE(Document.Cel(1), Legend, {"....", "....", "..r."});
     EXPECT_PICTURE(Document.Cel(2), Legend, {"....", "....", "..r."});
@@ -124,7 +124,7 @@ TEST(AnimationWindow, TransformsActOnTheCurrentCelOrWithPaintOnAllOnEveryCel) {
 TEST(AnimationWindow, ResizeCelsStretchesEveryCelAndDropsTheHistory) {
     TTestDocument Document(2, 2, 2);
     Document.Cel(1).ScanLine(0)[0] = Red;
-    Document.Animation->ShiftUp();
+    Document.Animation->Transform(&TSprite::ShiftUp);
     ASSERT_TRUE(Document.History().CanUndo());
     QTimer::singleShot(0, dlgSize, [] {
         EXPECT_EQ(dlgSize->Width(), 2);

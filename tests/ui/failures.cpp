@@ -240,7 +240,9 @@ TEST_F(Failures, ACelDroppedWithItsPaletteKeepsTheCelsOnTheWindowsPaletteWhateve
         QCoreApplication::processEvents();
         ASSERT_EQ(&Target->CelList()->Palette(), Target->Palette()) << "at allocation " << After;
         const TDocumentState Now = Capture(*Target);
-        if (Now.Palette == Before.Palette) EXPECT_EQ(Now, Before) << "at allocation " << After;
+        if (Now.Palette == Before.Palette) {
+            EXPECT_EQ(Now, Before) << "at allocation " << After;
+        }
         if (Script().Messages().isEmpty()) break;
     }
     EXPECT_EQ(Target->Palette()->Entry(FirstUserColor).Color(), (RgbColor{1, 2, 3}));

@@ -131,14 +131,9 @@ public:
     void sbutInsertClick();
     void sbutAppendCelClick();
     void sbutDeleteClick();
-    void ShiftUp();
-    void ShiftRight();
-    void ShiftDown();
-    void ShiftLeft();
-    void FlipVertical();   // side to side
-    void FlipHorizontal(); // top to bottom
-    void RotateClockwise();
-    void RotateCounterClockwise();
+    // Operation (a shift, turn or flip of TSprite) on the current cel or, with Paint on All,
+    // on every cel, with its undo record.
+    void Transform(void (TSprite::*Operation)(bool All));
     void ReplaceColors();
     void ChangeBackgroundColor();
     void SetDisposalForAll();
@@ -220,7 +215,6 @@ private:
     bool Whole() const { return Cels && Painter(); }
     // A colour value as the palette colour it stands for (PALETTERGB).
     COLORREF PaletteRgb(COLORREF Color) const;
-    void Transform(void (TSprite::*Operation)(bool All));
     void SetTimerInterval(int Milliseconds);
     // Only Down stays down; null releases every playback button.
     void SetPlayButtons(QToolButton* Down);

@@ -89,38 +89,6 @@ void TfrmCharAnimation::Transform(void (TSprite::*Operation)(bool All)) {
     CelsChanged();
 }
 
-void TfrmCharAnimation::ShiftUp() {
-    Transform(&TSprite::ShiftUp);
-}
-
-void TfrmCharAnimation::ShiftRight() {
-    Transform(&TSprite::ShiftRight);
-}
-
-void TfrmCharAnimation::ShiftDown() {
-    Transform(&TSprite::ShiftDown);
-}
-
-void TfrmCharAnimation::ShiftLeft() {
-    Transform(&TSprite::ShiftLeft);
-}
-
-void TfrmCharAnimation::FlipVertical() {
-    Transform(&TSprite::FlipVert);
-}
-
-void TfrmCharAnimation::FlipHorizontal() {
-    Transform(&TSprite::FlipHorz);
-}
-
-void TfrmCharAnimation::RotateClockwise() {
-    Transform(&TSprite::RotateClockwise);
-}
-
-void TfrmCharAnimation::RotateCounterClockwise() {
-    Transform(&TSprite::RotateCClockwise);
-}
-
 void TfrmCharAnimation::ReplaceColors() {
     TfrmPainter* Shown = Painter();
     if (!Whole()) return;

@@ -29,6 +29,7 @@ class QToolButton;
 class TCelList;
 class TPxBitmap;
 class TPxPalette;
+class TSprite;
 class TfrmCharAnimation;
 class TfrmPainter;
 class TRecovery;
@@ -117,7 +118,8 @@ protected:
     bool eventFilter(QObject* Watched, QEvent* Event) override;
 
 private:
-    // ---- Building (SpriteMDI.cpp, SpriteMDI_commands.cpp) ----
+    // ---- Building (SpriteMDI.cpp, SpriteMDI_table.cpp) ----
+    friend class TCommandTable;
     void BuildWindow();
     void BuildCommands();
     void BuildToolBars();
@@ -142,7 +144,11 @@ private:
     void tbutTextClick();
     void txtSizeChange();
     void mniSizeClick(int Size);
-    void Transform(void (TfrmCharAnimation::*Operation)());
+    // Operation on the active animation's current cel or, with Paint on All, on every cel.
+    void Transform(void (TSprite::*Operation)(bool All));
+    void sbutCreateBrushClick();
+    // The View menu's items that show and hide the status bar and the tool bars.
+    void ShowBarClick(const QString& Item);
     void SetPainterCursor(int Id);
     // The brush-shape flyout at the brush-shape button.
     void sbutBrushShapeClick();
