@@ -11,9 +11,7 @@
 TfrmQSize* frmQSize = nullptr;
 
 TfrmQSize::TfrmQSize(QWidget* Parent) : QDialog(Parent) {
-    setObjectName("frmQSize");
-    setWindowTitle("Question");
-    setAccessibleName(windowTitle());
+    NameWindow(*this, "frmQSize", "Question");
 
     const QString Text =
         "The size of the Source image is different than the size of the Destination image.";

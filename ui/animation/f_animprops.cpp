@@ -34,9 +34,7 @@ QString LineText(const std::string& Line) {
 } // namespace
 
 TfrmAnimProps::TfrmAnimProps(QWidget* Parent) : QDialog(Parent) {
-    setObjectName("frmAnimProps");
-    setWindowTitle("Animation Properties");
-    setAccessibleName(windowTitle());
+    NameWindow(*this, "frmAnimProps", "Animation Properties");
 
     Disposals = new TDisposalChoice("grpDisposal", "Cel Disposal Method", this);
 

@@ -290,23 +290,29 @@ void TfrmCharAnimation::BuildControls() {
     connect(C.imgCharAnim, &TCelStrip::Scrolled, this, [this] {
         if (Cels) Cels->Scroll();
     });
-    connect(C.sbutPlayReverse, &QToolButton::clicked, this, [this] { sbutPlayReverseClick(); });
-    connect(C.sbutFrameBackwards, &QToolButton::clicked, this,
-            [this] { sbutFrameBackwardsClick(); });
-    connect(C.sbutAnimStop, &QToolButton::clicked, this, [this] { sbutAnimStopClick(); });
-    connect(C.sbutFrameForward, &QToolButton::clicked, this, [this] { sbutFrameForwardClick(); });
-    connect(C.sbutPlay, &QToolButton::clicked, this, [this] { sbutPlayClick(); });
-    connect(C.cboxStretch, &QCheckBox::clicked, this, [this] { cboxStretchClick(); });
-    connect(C.butProperties, &QPushButton::clicked, this, [this] { butPropertiesClick(); });
+    using T = TfrmCharAnimation;
+    const std::pair<QAbstractButton*, void (T::*)()> Buttons[] = {
+        {C.sbutPlayReverse, &T::sbutPlayReverseClick},
+        {C.sbutFrameBackwards, &T::sbutFrameBackwardsClick},
+        {C.sbutAnimStop, &T::sbutAnimStopClick},
+        {C.sbutFrameForward, &T::sbutFrameForwardClick},
+        {C.sbutPlay, &T::sbutPlayClick},
+        {C.cboxStretch, &T::cboxStretchClick},
+        {C.butProperties, &T::butPropertiesClick},
+    };
+    for (const auto& [Button, Click] : Buttons)
+        connect(Button, &QAbstractButton::clicked, this,
+                [this, Click = Click] { (this->*Click)(); });
+    const std::pair<QAction*, void (T::*)()> Items[] = {
+        {C.mitemDelete, &T::sbutDeleteClick},    {C.mitemInsert, &T::sbutInsertClick},
+        {C.mitemappend, &T::sbutAppendCelClick}, {C.mniCut, &T::mniCutClick},
+        {C.mniCopy, &T::mniCopyClick},           {C.mniPaste, &T::mniPasteClick},
+    };
+    for (const auto& [Item, Click] : Items)
+        connect(Item, &QAction::triggered, this, [this, Click = Click] { (this->*Click)(); });
     connect(C.spinFrameRate, &QSpinBox::textChanged, this, [this] { spinFrameRateChange(); });
     connect(C.spinDefaultFrameRate, &QSpinBox::textChanged, this,
             [this] { spinDefaultFrameRateChange(); });
-    connect(C.mitemDelete, &QAction::triggered, this, [this] { sbutDeleteClick(); });
-    connect(C.mitemInsert, &QAction::triggered, this, [this] { sbutInsertClick(); });
-    connect(C.mitemappend, &QAction::triggered, this, [this] { sbutAppendCelClick(); });
-    connect(C.mniCut, &QAction::triggered, this, [this] { mniCutClick(); });
-    connect(C.mniCopy, &QAction::triggered, this, [this] { mniCopyClick(); });
-    connect(C.mniPaste, &QAction::triggered, this, [this] { mniPasteClick(); });
     BuildTransfer();
     connect(timeAnimation, &QTimer::timeout, this, [this] { timeAnimationTimer(); });
     connect(C.splitAnimation, &QSplitter::splitterMoved, this,

@@ -216,6 +216,8 @@ private:
     // A colour value as the palette colour it stands for (PALETTERGB).
     COLORREF PaletteRgb(COLORREF Color) const;
     void SetTimerInterval(int Milliseconds);
+    // Stops playback and shows the next (Way 1) or the previous cel (Way -1) in the preview.
+    void StepPreview(int Way);
     // Only Down stays down; null releases every playback button.
     void SetPlayButtons(QToolButton* Down);
     void UpdatePreviewSize();

@@ -84,20 +84,20 @@ void TfrmCharAnimation::sbutAnimStopClick() {
 }
 
 void TfrmCharAnimation::sbutFrameForwardClick() {
-    Playing = false;
-    SetPlayButtons(nullptr);
-    if (!Cels) return;
-    const TSprite& Shown = Cels->Sprite();
-    PreviewIndex = Shown.NextIndex(std::clamp(PreviewIndex, 0, Shown.CelCount() - 1));
-    ShowCurrentCel();
+    StepPreview(1);
 }
 
 void TfrmCharAnimation::sbutFrameBackwardsClick() {
+    StepPreview(-1);
+}
+
+void TfrmCharAnimation::StepPreview(int Way) {
     Playing = false;
     SetPlayButtons(nullptr);
     if (!Cels) return;
     const TSprite& Shown = Cels->Sprite();
-    PreviewIndex = Shown.PrevIndex(std::clamp(PreviewIndex, 0, Shown.CelCount() - 1));
+    const int From = std::clamp(PreviewIndex, 0, Shown.CelCount() - 1);
+    PreviewIndex = Way == 1 ? Shown.NextIndex(From) : Shown.PrevIndex(From);
     ShowCurrentCel();
 }
 

@@ -177,11 +177,8 @@ void TfrmCharAnimation::BuildTransfer() {
 
 void TfrmCharAnimation::Importcel1Click() {
     if (!Cels) return;
-    TFileDialog Dialog;
-    Dialog.Name = "dlgImport";
-    Dialog.Title = "Import Cel";
-    Dialog.Filter = "Bitmaps (*.bmp *.BMP);;JPEG Files (*.jpg *.JPG);;All Files (*)";
-    Dialog.MustExist = true;
+    TFileDialog Dialog("dlgImport", "Import Cel",
+                       "Bitmaps (*.bmp *.BMP);;JPEG Files (*.jpg *.JPG);;All Files (*)");
     QString FileName;
     const QString Extension =
         AskPictureFile(Dialog, Editing().AppDir, WrongExtensionText, FileName);
@@ -256,12 +253,8 @@ bool TfrmCharAnimation::TakeSource(const TPxPalette& SourcePalette, int Width, i
 
 void TfrmCharAnimation::ExportCel1Click() {
     if (!Cels) return;
-    TFileDialog Dialog;
-    Dialog.Name = "dlgExport";
-    Dialog.Save = true;
-    Dialog.Title = "Export Cel";
-    Dialog.Filter = "Bitmap Files (*.bmp *.BMP);;JPEG Files (*.jpg *.JPG)";
-    Dialog.ConfirmOverwrite = true;
+    TFileDialog Dialog("dlgExport", "Export Cel",
+                       "Bitmap Files (*.bmp *.BMP);;JPEG Files (*.jpg *.JPG)", true);
     // Writing nothing without a word would leave the user believing the cel was saved, so
     // another extension is refused aloud.
     QString FileName;

@@ -67,9 +67,7 @@ QSpinBox* MakeSpin(const QString& Name, const QString& Caption, int Low, int Hig
 
 TfrmNew::TfrmNew(const QString& PaletteFolder, QWidget* Parent)
     : QDialog(Parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
-    setObjectName("frmNew");
-    setWindowTitle("New Animation");
-    setAccessibleName(windowTitle());
+    NameWindow(*this, "frmNew", "New Animation");
 
     auto* Dimension = new QGroupBox("Dimension  (in pixels)", this);
     NameControl(Dimension, "grpDimension", Dimension->title());
@@ -170,10 +168,7 @@ void TfrmNew::ListPalettes(const QString& NewFolder, const QString& FileName) {
 }
 
 void TfrmNew::butGetPaletteFileClick() {
-    TFileDialog Dialog;
-    Dialog.Name = "dlgOpenPalette";
-    Dialog.Title = "Locate Palette File";
-    Dialog.Filter = "Palette Files (*.pal)";
+    TFileDialog Dialog("dlgOpenPalette", "Locate Palette File", "Palette Files (*.pal)");
     Dialog.Folder = Folder;
     Dialog.DefaultSuffix = "pal";
     const QString FileName = Questions().AskFile(Dialog);

@@ -12,9 +12,7 @@
 TfrmGlobDisp* frmGlobDisp = nullptr;
 
 TfrmGlobDisp::TfrmGlobDisp(QWidget* Parent) : QDialog(Parent) {
-    setObjectName("frmGlobDisp");
-    setWindowTitle("Set Disposal Method for All Cels");
-    setAccessibleName(windowTitle());
+    NameWindow(*this, "frmGlobDisp", "Set Disposal Method for All Cels");
 
     Disposals = new TDisposalChoice("grpDisposal", "Cel Disposal Method for All Cels", this);
     Kept = Disposals->Disposal();

@@ -13,6 +13,12 @@ void NameControl(QWidget* Control, const QString& Name, const QString& Caption) 
     Control->setAccessibleName(QString(Caption).remove('&'));
 }
 
+void NameWindow(QWidget& Window, const QString& Name, const QString& Title) {
+    Window.setObjectName(Name);
+    Window.setWindowTitle(Title);
+    Window.setAccessibleName(Title);
+}
+
 QPushButton* MakeButton(const QString& Name, const QString& Caption, QWidget* Parent) {
     auto* Button = Named(new QPushButton(Caption, Parent), Name, Caption);
     Button->setAutoDefault(false);

@@ -17,6 +17,9 @@ TControl* Named(TControl* Control, const QString& Name, const QString& Caption) 
     return Control;
 }
 
+// Gives a window its designed name and its title, which is also the name a person reads.
+void NameWindow(QWidget& Window, const QString& Name, const QString& Title);
+
 // A push button named and captioned as designed ("&Ok", "&Cancel", "&Help", ...) that
 // answers Enter only when it is the dialog's default button.
 QPushButton* MakeButton(const QString& Name, const QString& Caption, QWidget* Parent);

@@ -20,14 +20,9 @@ QString FileErrors::PictureTooLarge(std::int64_t Width, std::int64_t Height) {
 }
 
 void SavePaletteAs(const TPxPalette& Palette, const QString& Folder, const QString& FailureText) {
-    TFileDialog Dialog;
-    Dialog.Name = "dlgSavePalette";
-    Dialog.Save = true;
-    Dialog.Title = "Save Palette";
     // Both spellings, so that the palettes shipped in lower case are listed too.
-    Dialog.Filter = "Palette Files (*.PAL *.pal)";
+    TFileDialog Dialog("dlgSavePalette", "Save Palette", "Palette Files (*.PAL *.pal)", true);
     Dialog.DefaultSuffix = "pal";
-    Dialog.ConfirmOverwrite = true;
     Dialog.Folder = Folder;
     const QString Target = Questions().AskFile(Dialog);
     if (Target.isEmpty()) return;

@@ -20,6 +20,11 @@ enum class TAnswer { Ok, Cancel, Yes, No };
 
 // One file dialog as the window that owns it describes it.
 struct TFileDialog {
+    TFileDialog() = default;
+    // A dialog to open a file, or with Save to save one.
+    TFileDialog(const QString& Name, const QString& Title, const QString& Filter, bool Save = false)
+        : Name(Name), Save(Save), Title(Title), Filter(Filter) {}
+
     // The dialog's designed name ("dlgOpenAnimation", "dlgSaveAnimation", ...), by which
     // scripted answers are checked.
     QString Name;

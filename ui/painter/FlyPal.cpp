@@ -42,10 +42,7 @@ constexpr int Rows = 15;
 constexpr int LastTopRow = 13;
 } // namespace
 
-TfrmPalFly::TfrmPalFly(QWidget* Parent)
-    : QWidget(Parent, Qt::Popup | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
-    setObjectName("frmPalFly");
-    setAccessibleName("Flying Palette");
+TfrmPalFly::TfrmPalFly(QWidget* Parent) : TFlyout("frmPalFly", "Flying Palette", Parent) {
     setFixedSize(130, 152);
     imgPalette = new TFlyingSwatches(*this, this);
     imgPalette->setGeometry(0, 0, 129, 151);
@@ -81,7 +78,7 @@ void TfrmPalFly::Popup(TfrmPainter& Painter, QPoint TopLeft) {
     Palette = nullptr;
     SetPalette(Colors);
     Owner = &Painter;
-    PopupOnScreen(*this, TopLeft);
+    PopupAt(TopLeft);
 }
 
 void TfrmPalFly::imgPaletteMouseDown(Qt::MouseButton Button, int X, int Y) {
@@ -100,10 +97,5 @@ void TfrmPalFly::imgPaletteMouseDown(Qt::MouseButton Button, int X, int Y) {
 
 void TfrmPalFly::showEvent(QShowEvent* Event) {
     PickedButton = 2;
-    QWidget::showEvent(Event);
-}
-
-bool TfrmPalFly::event(QEvent* Event) {
-    if (Event->type() == QEvent::WindowDeactivate) hide();
-    return QWidget::event(Event);
+    TFlyout::showEvent(Event);
 }

@@ -12,11 +12,12 @@
 #include <QWidget>
 #include <cstdint>
 
+#include "ui/painter/brushfly.h"
 #include "ui/painter/f_painter.h"
 
 class TPxPalette;
 
-class TfrmPalFly : public QWidget {
+class TfrmPalFly : public TFlyout {
     Q_OBJECT
 public:
     static constexpr int SwatchWidth = 8;
@@ -41,7 +42,6 @@ public:
 
 protected:
     void showEvent(QShowEvent* Event) override;
-    bool event(QEvent* Event) override;
 
 private:
     friend class TFlyingSwatches;

@@ -40,10 +40,7 @@ const TShapeButton ShapeButtons[] = {
 constexpr int CustomButton = 6;
 } // namespace
 
-TfrmBrushFly::TfrmBrushFly(QWidget* Parent)
-    : QFrame(Parent, Qt::Popup | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
-    setObjectName("frmBrushFly");
-    setAccessibleName("Brush Shape");
+TfrmBrushFly::TfrmBrushFly(QWidget* Parent) : TFlyout("frmBrushFly", "Brush Shape", Parent) {
     setFrameStyle(QFrame::Panel | QFrame::Raised);
     setLineWidth(1);
     Buttons = new QButtonGroup(this);
@@ -81,21 +78,22 @@ void TfrmBrushFly::ShowShape(int Shape) {
     if (QAbstractButton* Button = Buttons->button(Shape)) Button->setChecked(true);
 }
 
-void PopupOnScreen(QWidget& Window, QPoint TopLeft) {
+TFlyout::TFlyout(const QString& Name, const QString& Caption, QWidget* Parent)
+    : QFrame(Parent, Qt::Popup | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+    setObjectName(Name);
+    setAccessibleName(Caption);
+}
+
+void TFlyout::PopupAt(QPoint TopLeft) {
     const QScreen* Screen = QGuiApplication::screenAt(TopLeft);
     if (!Screen) Screen = QGuiApplication::primaryScreen();
-    Window.move(Screen ? KeepOnScreen(TopLeft, Window.size(), Screen->availableGeometry())
-                       : TopLeft);
-    Window.show();
-    Window.raise();
-    Window.activateWindow();
+    move(Screen ? KeepOnScreen(TopLeft, size(), Screen->availableGeometry()) : TopLeft);
+    show();
+    raise();
+    activateWindow();
 }
 
-void TfrmBrushFly::PopupAt(QPoint TopLeft) {
-    PopupOnScreen(*this, TopLeft);
-}
-
-bool TfrmBrushFly::event(QEvent* Event) {
+bool TFlyout::event(QEvent* Event) {
     if (Event->type() == QEvent::WindowDeactivate) hide();
     return QFrame::event(Event);
 }

@@ -16,18 +16,24 @@ class QToolButton;
 // wholly on Screen: moved left and up as far as it sticks out past the right and bottom
 // edges, then right and down as far as it would start before the left and top edges.
 QPoint KeepOnScreen(QPoint TopLeft, QSize Size, const QRect& Screen);
-// Shows the pop-up Window with its top-left corner at TopLeft, kept on that screen, and
-// gives it the focus, which it gives up to close.
-void PopupOnScreen(QWidget& Window, QPoint TopLeft);
+// A small borderless window that pops up over what opened it and closes, like a menu, as
+// soon as it loses the focus.
+class TFlyout : public QFrame {
+public:
+    TFlyout(const QString& Name, const QString& Caption, QWidget* Parent);
+    // Shows the window with its top-left corner at TopLeft, kept on that screen, and gives
+    // it the focus.
+    void PopupAt(QPoint TopLeft);
 
-class TfrmBrushFly : public QFrame {
+protected:
+    bool event(QEvent* Event) override;
+};
+
+class TfrmBrushFly : public TFlyout {
     Q_OBJECT
 public:
     explicit TfrmBrushFly(QWidget* Parent = nullptr);
 
-    // Shows the flyout with its top-left corner at TopLeft (the brush-shape button's),
-    // kept on the screen.
-    void PopupAt(QPoint TopLeft);
     // Presses the button of Shape, the brush shape now chosen.
     void ShowShape(int Shape);
 
@@ -38,9 +44,6 @@ public:
 
 signals:
     void ShapeChosen(int Shape);
-
-protected:
-    bool event(QEvent* Event) override;
 
 private:
     QButtonGroup* Buttons = nullptr;

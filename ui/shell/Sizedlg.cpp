@@ -24,9 +24,7 @@ QSpinBox* SizeBox(const char* Name, const QString& Caption, int Maximum, QWidget
 } // namespace
 
 TdlgSize::TdlgSize(QWidget* Parent) : QDialog(Parent) {
-    setObjectName("dlgSize");
-    setWindowTitle("Resize Cels");
-    setAccessibleName(windowTitle());
+    NameWindow(*this, "dlgSize", "Resize Cels");
     QFont Bold = font();
     Bold.setBold(true);
     setFont(Bold);

@@ -43,12 +43,9 @@ void TfrmSpriteMDI::NewSpriteLibraryClick() {
 }
 
 void TfrmSpriteMDI::Open1Click() {
-    TFileDialog Dialog;
-    Dialog.Name = "dlgOpenAnimation";
-    Dialog.Title = "Open Animation";
-    Dialog.Filter = "Animated GIFs (*.GIF *.gif);;All Files (*)";
+    TFileDialog Dialog("dlgOpenAnimation", "Open Animation",
+                       "Animated GIFs (*.GIF *.gif);;All Files (*)");
     Dialog.Folder = OpenFolder;
-    Dialog.MustExist = true;
     const QString FileName = Questions().AskFile(Dialog);
     if (FileName.isEmpty()) return;
     OpenAnimation(FileName);
@@ -67,23 +64,14 @@ void TfrmSpriteMDI::mniCloseClick() {
 
 // ---- Edit ----
 
+// The painter ends a floating selection or a custom brush before it undoes, and refuses to
+// redo while one is in use.
 void TfrmSpriteMDI::sbutUndoClick() {
-    if (!Editing.CurrentPainter) return;
-    if (Editing.CurrentPainter->SelectionOrCustomBrush()) tbutBrushClick();
-    const THourglass Wait;
-    Editing.CurrentPainter->sbutUndoClick();
+    if (Editing.CurrentPainter) Editing.CurrentPainter->sbutUndoClick();
 }
 
 void TfrmSpriteMDI::sbutRedoClick() {
-    if (!Editing.CurrentPainter) return;
-    if (Editing.CurrentPainter->SelectionOrCustomBrush()) {
-        Questions().Message(TBoxKind::Information,
-                            "Can't Redo when selecting an area or using a custom brush.  Select a "
-                            "built in brush type before attempting to Redo changes.");
-        return;
-    }
-    const THourglass Wait;
-    Editing.CurrentPainter->Redo();
+    if (Editing.CurrentPainter) Editing.CurrentPainter->Redo();
 }
 
 void TfrmSpriteMDI::sbutCopyClick() {

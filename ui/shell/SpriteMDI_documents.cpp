@@ -157,15 +157,11 @@ TfrmCharAnimation* TfrmSpriteMDI::OpenRecoveredAnimation(const QString& CopyFile
 }
 
 QString TfrmSpriteMDI::AskSaveAnimationName(const QString& Offered) {
-    TFileDialog Dialog;
-    Dialog.Name = "dlgSaveAnimation";
-    Dialog.Save = true;
-    Dialog.Title = "Save Animation As";
-    Dialog.Filter = "Animated GIF (*.GIF *.gif);;All Files (*)";
+    TFileDialog Dialog("dlgSaveAnimation", "Save Animation As",
+                       "Animated GIF (*.GIF *.gif);;All Files (*)", true);
     Dialog.Folder = Offered.isEmpty() ? OpenFolder : QFileInfo(Offered).absolutePath();
     Dialog.FileName = Offered;
     Dialog.DefaultSuffix = "gif";
-    Dialog.ConfirmOverwrite = true;
     return Questions().AskFile(Dialog);
 }
 

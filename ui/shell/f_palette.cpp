@@ -97,9 +97,7 @@ QLineEdit* ColorBox(const char* Name, const QString& Caption, QWidget* Parent) {
 } // namespace
 
 TfrmPalette::TfrmPalette(QWidget* Parent) : QDialog(Parent) {
-    setObjectName("frmPalette");
-    setWindowTitle("Palette");
-    setAccessibleName(windowTitle());
+    NameWindow(*this, "frmPalette", "Palette");
     setSizeGripEnabled(true);
     Working = TPxPalette::CreateFromColorMap({});
     Starting = TPxPalette::CreateCopy(*Working);
@@ -301,10 +299,7 @@ void TfrmPalette::butCopyClick() {
 }
 
 void TfrmPalette::butLoadClick() {
-    TFileDialog Dialog;
-    Dialog.Name = "dlgOpenPalette";
-    Dialog.Title = "Open Palette";
-    Dialog.Filter = "Palette Files (*.pal *.PAL)";
+    TFileDialog Dialog("dlgOpenPalette", "Open Palette", "Palette Files (*.pal *.PAL)");
     Dialog.DefaultSuffix = "pal";
     const QString FileName = Questions().AskFile(Dialog);
     if (FileName.isEmpty()) return;

@@ -25,6 +25,7 @@
 #include "ui/common/PieceDrag.h"
 #include "ui/common/Questions.h"
 #include "ui/common/RgbImage.h"
+#include "ui/common/DialogParts.h"
 
 // The picture with its grid; the pointer over it selects a cell, and moving with a button
 // held drags that cell away.
@@ -79,9 +80,7 @@ QSpinBox* GridBox(const char* Name, const QString& Caption, int Minimum, int Val
 } // namespace
 
 TfrmImport::TfrmImport(const QString& PaletteFile, QWidget* Parent) : QDialog(Parent) {
-    setObjectName("frmImport");
-    setWindowTitle("Import");
-    setAccessibleName(windowTitle());
+    NameWindow(*this, "frmImport", "Import");
     setWindowFlags(Qt::Window | Qt::WindowStaysOnTopHint);
     try {
         Palette = TPxPalette::CreateFromFile(CorePath(PaletteFile));
@@ -131,10 +130,7 @@ TfrmImport::TfrmImport(const QString& PaletteFile, QWidget* Parent) : QDialog(Pa
 TfrmImport::~TfrmImport() = default;
 
 void TfrmImport::Open1Click() {
-    TFileDialog Dialog;
-    Dialog.Name = "openImport";
-    Dialog.Title = "Import from Grid";
-    Dialog.Filter = "Windows Bitmaps (*.BMP *.bmp)";
+    TFileDialog Dialog("openImport", "Import from Grid", "Windows Bitmaps (*.BMP *.bmp)");
     const QString FileName = Questions().AskFile(Dialog);
     if (FileName.isEmpty() || !OpenPicture(FileName)) return;
     show();
