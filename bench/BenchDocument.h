@@ -3,11 +3,12 @@
 // MDI area of its own on the offscreen screen, with a plain host that keeps the editing
 // state: there is no main window, so nothing reads or writes the user's settings or keeps
 // copies of unsaved work among the user's files.
-#include <QCoreApplication>
+#include <QApplication>
 #include <QMdiArea>
 #include <QPointer>
 #include <QSize>
 #include <QTimer>
+#include <benchmark/benchmark.h>
 #include <memory>
 
 #include "BenchSamples.h"
@@ -15,6 +16,17 @@
 #include "ui/animation/f_charanim.h"
 #include "ui/common/DocumentHost.h"
 #include "ui/painter/f_painter.h"
+
+// Runs the benchmarks of the program on the offscreen platform: main() of the windows'
+// benchmarks.
+inline int RunOnScreen(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication Application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
 
 struct TBenchDocument {
     TPlainHost Host;

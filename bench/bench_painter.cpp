@@ -202,7 +202,7 @@ BENCHMARK(BM_WholeCelFill)->Unit(benchmark::kMillisecond)->Repetitions(5);
 
 // One step of a paint-on-all stroke on 100 cels; Undo true measures undoing, false redoing
 // (the other direction runs untimed between the steps).
-void UndoStep(benchmark::State& State, bool Undo) {
+void BM_PaintOnAll100Cels(benchmark::State& State, bool Undo) {
     TDocument Document(100);
     Document.Host.State().PaintOnAll = true;
     Document.Send(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, {1005, 1005});
@@ -230,22 +230,15 @@ void UndoStep(benchmark::State& State, bool Undo) {
         State.ResumeTiming();
     }
 }
-void BM_UndoPaintOnAll100Cels(benchmark::State& State) {
-    UndoStep(State, true);
-}
-void BM_RedoPaintOnAll100Cels(benchmark::State& State) {
-    UndoStep(State, false);
-}
-BENCHMARK(BM_UndoPaintOnAll100Cels)->Unit(benchmark::kMillisecond)->Iterations(20);
-BENCHMARK(BM_RedoPaintOnAll100Cels)->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK_CAPTURE(BM_PaintOnAll100Cels, Undo, true)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(20);
+BENCHMARK_CAPTURE(BM_PaintOnAll100Cels, Redo, false)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(20);
 
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication Application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunOnScreen(argc, argv);
 }

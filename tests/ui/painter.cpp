@@ -134,36 +134,31 @@ TEST(Painter, ZoomIsRefusedWhileASelectionFloatsOrACustomBrushIsInUse) {
 }
 
 TEST(Painter, BrushStrokesPaintExactlyTheWalkedPixelsInTheButtonsColour) {
+    // Size 2, square: each stamp covers the point and the pixels above and to the left.
+    const Picture Walked{"............", //
+                         ".#####......", //
+                         ".######.....", //
+                         ".....###....", //
+                         "......###...", //
+                         ".......##...", //
+                         "............", //
+                         "............"};
     TTestDocument Doc(1, 12, 8);
     Doc.SetZoom(1);
-    // Size 2, square: each stamp covers the point and the pixels above and to the left.
     Doc.ImageStroke({{2, 2}, {5, 2}, {8, 5}}, Qt::LeftButton);
+    EXPECT_PICTURE(Doc.Cel(), Legend, Walked);
     Doc.Painter->SetDrawColor(Doc.Palette().GetColor(Red), true);
     Doc.ImageStroke({{11, 7}, {10, 7}}, Qt::RightButton);
-    EXPECT_PICTURE(Doc.Cel(), Legend,
-                   {"............", //
-                    ".#####......", //
-                    ".######.....", //
-                    ".....###....", //
-                    "......###...", //
-                    ".......##...", //
-                    ".........rrr", //
-                    ".........rrr"});
+    Picture Both = Walked;
+    Both[6] = Both[7] = ".........rrr";
+    EXPECT_PICTURE(Doc.Cel(), Legend, Both);
     EXPECT_EQ(Doc.Painter->DrawColor(), Doc.Palette().GetColor(Red));
 
     // At zoom 10 the same stroke lands on the same cel pixels and the view shows them.
     TTestDocument Big(1, 12, 8);
     Big.SetZoom(10);
     Big.ImageStroke({{25, 25}, {55, 29}, {89, 59}}, Qt::LeftButton);
-    EXPECT_PICTURE(Big.Cel(), Legend,
-                   {"............", //
-                    ".#####......", //
-                    ".######.....", //
-                    ".....###....", //
-                    "......###...", //
-                    ".......##...", //
-                    "............", //
-                    "............"});
+    EXPECT_PICTURE(Big.Cel(), Legend, Walked);
     const QImage Screen = Shown(Big.Image());
     for (int y = 0; y < 8; ++y)
         for (int x = 0; x < 12; ++x)

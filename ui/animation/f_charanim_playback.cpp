@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <algorithm>
+#include <optional>
 
 #include "model/Cellist.h"
 #include "model/Spritez.h"
@@ -18,14 +19,18 @@
 
 namespace {
 
-// The number a frame-rate field's text stands for; false for an empty text or one that is
-// not a number in the fields' range.
-bool ParseDelay(const QString& Text, int& Delay) {
+// The delay typed into a frame-rate field: none while its text is empty, and none, after
+// Restore has shown the stored delay again, for a text that is not a number in the fields'
+// range.
+template <typename TRestore>
+std::optional<int> TypedDelay(const QSpinBox& Field, TRestore&& Restore) {
+    const QString Text = Field.text().trimmed();
+    if (Text.isEmpty()) return std::nullopt;
     bool Number = false;
-    const int Value = Text.trimmed().toInt(&Number);
-    if (!Number || Value < 0 || Value > 99999) return false;
-    Delay = Value;
-    return true;
+    const int Value = Text.toInt(&Number);
+    if (Number && Value >= 0 && Value <= 99999) return Value;
+    Restore();
+    return std::nullopt;
 }
 
 } // namespace
@@ -160,13 +165,11 @@ void TfrmCharAnimation::ShowDefaultDelay() {
 }
 
 void TfrmCharAnimation::spinFrameRateChange() {
-    const QString Text = Controls->spinFrameRate->text();
-    if (!Cels || Text.trimmed().isEmpty()) return;
-    int Delay = 0;
-    if (!ParseDelay(Text, Delay)) {
-        ShowCelDelay();
-        return;
-    }
+    if (!Cels) return;
+    const std::optional<int> Typed =
+        TypedDelay(*Controls->spinFrameRate, [this] { ShowCelDelay(); });
+    if (!Typed) return;
+    const int Delay = *Typed;
     TCel& Cel = Cels->Sprite().Cel(Cels->Current());
     // A new delay is written to the file, so it is a change worth asking about on close.
     if (Cel.Delay() != Delay) {
@@ -177,13 +180,11 @@ void TfrmCharAnimation::spinFrameRateChange() {
 }
 
 void TfrmCharAnimation::spinDefaultFrameRateChange() {
-    const QString Text = Controls->spinDefaultFrameRate->text();
-    if (!Cels || Text.trimmed().isEmpty()) return;
-    int Delay = 0;
-    if (!ParseDelay(Text, Delay)) {
-        ShowDefaultDelay();
-        return;
-    }
+    if (!Cels) return;
+    const std::optional<int> Typed =
+        TypedDelay(*Controls->spinDefaultFrameRate, [this] { ShowDefaultDelay(); });
+    if (!Typed) return;
+    const int Delay = *Typed;
     TSprite& Changed = Cels->Sprite();
     for (int i = 0; i < Changed.CelCount(); ++i) {
         TCel& Cel = Changed.Cel(i);

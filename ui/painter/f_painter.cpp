@@ -59,10 +59,10 @@ TfrmPainter::TfrmPainter(TDocumentHost& Host, QWidget* Parent)
     C.Panel1->setMinimumWidth(260);
     Column->addWidget(C.Panel1);
 
-    C.imgDrawColors = new TDrawColors(*this, C.Panel1);
+    C.imgDrawColors = new TPainterBox(TPainterBox::TPart::Colors, *this, C.Panel1);
     C.imgDrawColors->setGeometry(4, 4, 51, 22);
 
-    C.imgPalette = new TPaletteStrip(*this, C.Panel1);
+    C.imgPalette = new TPainterBox(TPainterBox::TPart::Strip, *this, C.Panel1);
     C.imgPalette->setGeometry(59, 5, 129, 20);
 
     C.sbutPalette = new QToolButton(C.Panel1);
@@ -91,7 +91,7 @@ TfrmPainter::TfrmPainter(TDocumentHost& Host, QWidget* Parent)
     C.sboxPainter->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Column->addWidget(C.sboxPainter, 1);
 
-    C.imgPainter = new TPainterImage(*this, nullptr);
+    C.imgPainter = new TPainterBox(TPainterBox::TPart::Image, *this, nullptr);
     C.sboxPainter->setWidget(C.imgPainter);
     SetToolCursor(CursorIdOf(ptBrush));
 

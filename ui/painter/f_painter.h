@@ -191,9 +191,7 @@ private:
     void SetZoomItem();
     // The swatches show the drawing colours and the background colour anew.
     void SwatchesChanged();
-    friend class TPainterImage;
-    friend class TPaletteStrip;
-    friend class TDrawColors;
+    friend class TPainterBox;
     void PaintImage(QPainter& Painter, const QRect& Area) const;
     void PaintStrip(QPainter& Painter) const;
     void PaintColors(QPainter& Painter) const;

@@ -12,6 +12,7 @@
 #include <QSlider>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <array>
 #include <functional>
 #include <tuple>
 
@@ -230,10 +231,13 @@ void TfrmPalette::imgUserColorsMouseDown(Qt::MouseButton Button, int X, int Y) {
     LoadLeftColor();
 }
 
+std::array<std::pair<QSlider*, QLineEdit*>, 3> TfrmPalette::Channels() const {
+    return {{{trkRed, txtRed}, {trkGreen, txtGreen}, {trkBlue, txtBlue}}};
+}
+
 void TfrmPalette::trkColorChange() {
     bool Same = true;
-    for (auto [Slider, Box] :
-         {std::pair(trkRed, txtRed), std::pair(trkGreen, txtGreen), std::pair(trkBlue, txtBlue)}) {
+    for (auto [Slider, Box] : Channels()) {
         bool Number = false;
         const int Value = Box->text().toInt(&Number);
         if (!Number) {
@@ -248,19 +252,18 @@ void TfrmPalette::trkColorChange() {
 
 void TfrmPalette::txtColorKeyUp() {
     bool AllNumbers = true;
-    for (auto [Slider, Box] :
-         {std::pair(trkRed, txtRed), std::pair(trkGreen, txtGreen), std::pair(trkBlue, txtBlue)}) {
+    for (auto [Slider, Box] : Channels()) {
         bool Number = false;
         const int Value = Box->text().toInt(&Number);
-        if (!Number) {
+        if (Number) {
+            const QSignalBlocker Quiet(Slider);
+            Slider->setValue(Value);
+        } else {
             // Only the box that holds no number goes back to its slider; the others keep
             // what is being typed into them.
             Box->setText(QString::number(Slider->value()));
             AllNumbers = false;
-            continue;
         }
-        const QSignalBlocker Quiet(Slider);
-        Slider->setValue(Value);
     }
     if (AllNumbers) ApplySliders();
 }
@@ -268,8 +271,7 @@ void TfrmPalette::txtColorKeyUp() {
 void TfrmPalette::ApplySliders() {
     const COLORREF Color = RGB(std::uint8_t(trkRed->value()), std::uint8_t(trkGreen->value()),
                                std::uint8_t(trkBlue->value()));
-    for (auto [Slider, Box] :
-         {std::pair(trkRed, txtRed), std::pair(trkGreen, txtGreen), std::pair(trkBlue, txtBlue)}) {
+    for (auto [Slider, Box] : Channels()) {
         const QString Text = QString::number(Slider->value());
         // Rewriting an unchanged box would move the cursor of the person typing in it.
         if (Box->text() != Text) Box->setText(Text);
