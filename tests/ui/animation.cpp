@@ -353,8 +353,8 @@ TEST(AnimationWindow, OpensAndSavesGifFilesWithTheirSettings) {
     EXPECT_EQ(frmSpriteMDI->State().CurrentPalette, Document.Animation->Palette());
     EXPECT_EQ(&Document.Sprite().Palette(), Document.Animation->Palette());
     const TPxBitmap& Cel = Document.Cel(1);
-    EXPECT_EQ(Cel.ColorTable()[Cel.IndexAt(1, 0)], (RgbColor{255, 0, 0}));
-    EXPECT_EQ(Cel.ColorTable()[Cel.IndexAt(0, 0)], (RgbColor{255, 255, 255}));
+    EXPECT_EQ(Cel.ColorTable()[Cel.IndexAt(1, 0)], (TRgbColor{255, 0, 0}));
+    EXPECT_EQ(Cel.ColorTable()[Cel.IndexAt(0, 0)], (TRgbColor{255, 255, 255}));
 
     // A missing file fails and says why.
     QString Reason;

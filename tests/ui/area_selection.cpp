@@ -165,11 +165,11 @@ TEST(AreaSelection, AMovedSelectionKeepsWhatLiesUnderItsBackgroundAndOneUndoRest
     const std::string File = (Folder / "moved.gif").string();
     ASSERT_TRUE(Doc.Animation->SaveToGIF(QString::fromStdString(File)));
     EXPECT_FALSE(Doc.Painter->SelectionFloating);
-    const GifReadResult Saved = ReadGifFile(File);
+    const TGifReadResult Saved = ReadGifFile(File);
     ASSERT_TRUE(Saved.Opened());
     const TPxBitmap& SavedCel = Saved.Sprite->CelBitmap(0);
-    EXPECT_EQ(SavedCel.ColorTable()[SavedCel.IndexAt(5, 1)], (RgbColor{0, 0, 0}));
-    EXPECT_EQ(SavedCel.ColorTable()[SavedCel.IndexAt(1, 1)], (RgbColor{255, 255, 255}));
+    EXPECT_EQ(SavedCel.ColorTable()[SavedCel.IndexAt(5, 1)], (TRgbColor{0, 0, 0}));
+    EXPECT_EQ(SavedCel.ColorTable()[SavedCel.IndexAt(1, 1)], (TRgbColor{255, 255, 255}));
     EXPECT_PICTURE(Doc.Cel(), Legend, Dropped);
     RunCommand("tbutBrush");
     EXPECT_PICTURE(Doc.Cel(), Legend, Dropped);
@@ -281,7 +281,7 @@ TEST(FlyingPalette, PicksByButtonAndScrollsThePaintersStripToTheRow) {
     TPaintDocument Doc(1, 4, 4, 1);
     const TPxPalette& Palette = Doc.Palette();
     const auto Color = [&](int Entry) {
-        const RgbColor C = Palette.Entry(Entry).Color();
+        const TRgbColor C = Palette.Entry(Entry).Color();
         return QColor(C.Red, C.Green, C.Blue);
     };
     auto* Button = Doc.Painter->findChild<QToolButton*>("sbutPalette");

@@ -59,7 +59,7 @@ QList<QRgb> TableOf(const TPxPalette& Palette) {
 
 std::unique_ptr<TPxPalette> PaperPalette() {
     const std::unique_ptr<TPxPalette> Cube = MakeCubePalette();
-    std::vector<RgbColor> Colors;
+    std::vector<TRgbColor> Colors;
     for (int i = FirstUserColor; i <= LastUserColor; ++i)
         Colors.push_back(Cube->Entry(i).Color());
     Colors[0] = {255, 255, 255};
@@ -93,7 +93,7 @@ QString WriteBmp(const QString& FileName, const QList<QRgb>& Table, const Pictur
 
 // The colour the cel shows at (X, Y).
 QRgb ShownAt(const TPxBitmap& Cel, int X, int Y) {
-    const RgbColor c = Cel.ColorTable()[Cel.IndexAt(X, Y)];
+    const TRgbColor c = Cel.ColorTable()[Cel.IndexAt(X, Y)];
     return qRgb(c.Red, c.Green, c.Blue);
 }
 
@@ -247,14 +247,14 @@ TEST_F(CelImport, ThePaletteQuestionMapsTheColoursOrCopiesThePalette) {
     EXPECT_EQ(Document.Painter->DocumentPalette(), &Now);
     EXPECT_EQ(frmSpriteMDI->State().CurrentPalette, &Now);
     EXPECT_EQ(&Document.Cel(1).Palette(), &Now);
-    const RgbColor Shown = Document.Cel(0).ColorTable()[Document.Cel(0).IndexAt(0, 0)];
+    const TRgbColor Shown = Document.Cel(0).ColorTable()[Document.Cel(0).IndexAt(0, 0)];
     EXPECT_EQ(qRgb(Shown.Red, Shown.Green, Shown.Blue), qRgb(250, 10, 10));
     EXPECT_EQ(Document.Cel(1).IndexAt(0, 0), Red) << "the other cel moved onto the new palette";
 }
 
 TEST_F(CelImport, OnlyBmpAndJpgFilesAreTakenAndDamagedOrOversizedOnesChangeNothing) {
     TDocument Document(4, 3);
-    RgbPicture Solid(4, 3);
+    TRgbPicture Solid(4, 3);
     for (int y = 0; y < 3; ++y)
         for (int x = 0; x < 4; ++x)
             Solid.Set(x, y, {255, 0, 0});
@@ -319,14 +319,14 @@ TEST_F(CelImport, OnlyBmpAndJpgFilesAreTakenAndDamagedOrOversizedOnesChangeNothi
 TEST_F(CelImport, PicturesOfFewColoursKeepThemThroughImportPasteAndDrop) {
     // Yes to the palette question makes a picture's table the palette from entry 10 on, and
     // every pixel keeps its colour: a 1-bit, a 4-bit and an 8-bit picture with 16 colours.
-    std::vector<RgbColor> Sixteen;
+    std::vector<TRgbColor> Sixteen;
     for (int i = 0; i < 16; ++i)
         Sixteen.push_back({std::uint8_t(17 * i), std::uint8_t(255 - 13 * i), std::uint8_t(i * i)});
     const Picture Rows{"0123456789abcdef", "fedcba9876543210", "02468ace13579bdf",
                        "0000000011111111"};
     struct TKind {
         int Bits;
-        std::vector<RgbColor> Table;
+        std::vector<TRgbColor> Table;
         Picture Rows;
     };
     const TKind Kinds[] = {
@@ -347,7 +347,7 @@ TEST_F(CelImport, PicturesOfFewColoursKeepThemThroughImportPasteAndDrop) {
                 EXPECT_EQ(Now.Entry(FirstUserColor + int(i)).Color(), Kind.Table[i]) << i;
             for (int y = 0; y < 4; ++y)
                 for (int x = 0; x < 16; ++x) {
-                    const RgbColor& Want = Kind.Table[std::size_t(
+                    const TRgbColor& Want = Kind.Table[std::size_t(
                         std::stoi(std::string(1, Kind.Rows[y][x]), nullptr, 16))];
                     ASSERT_EQ(ShownAt(Document.Cel(0), x, y), qRgb(Want.Red, Want.Green, Want.Blue))
                         << x << ", " << y;
@@ -387,7 +387,7 @@ TEST_F(CelImport, PicturesOfFewColoursKeepThemThroughImportPasteAndDrop) {
 TEST_F(CelImport, ExportWritesTheCelsColoursAsBmpOrJpegAndSaysWhenItCannot) {
     TDocument Document(4, 3);
     PaintPicture(Document.Cel(0), Legend, {"rr..", "rr..", "..bb"});
-    const RgbColor RedShown = Document.Cel(0).ColorTable()[Red];
+    const TRgbColor RedShown = Document.Cel(0).ColorTable()[Red];
 
     Script().AnswerFile(File("cel.bmp"));
     Document.Animation->ExportCel1Click();
@@ -431,7 +431,7 @@ TEST_F(CelImport, ACelExportedOrCopiedComesBackExactlyOnTheDefaultPalette) {
     const std::string DefaultFile = std::string(VIMBREL_APP_DIR) + "/vimbrel.pal";
     TTestDocument Document(3, 6, 2, 3, TPxPalette::CreateFromFile(DefaultFile));
     const std::unique_ptr<TPxPalette> Default = TPxPalette::CreateFromFile(DefaultFile);
-    ASSERT_EQ(Default->Entry(FirstUserColor).Color(), (RgbColor{0, 0, 0}));
+    ASSERT_EQ(Default->Entry(FirstUserColor).Color(), (TRgbColor{0, 0, 0}));
     // Painted as every tool paints, through the canvas, in colours of the palette; black,
     // white and red are reserved colours as well.
     const COLORREF Colors[] = {RGB(0, 0, 0),           RGB(255, 255, 255),
@@ -606,7 +606,7 @@ TEST_F(CelImport, AGridPieceFillsACelOfItsSizeOrAsksAboutTheSize) {
     const TPxBitmap& Cel = Same.Cel(1);
     for (int y = 0; y < 34; ++y)
         for (int x = 0; x < 34; ++x) {
-            const RgbColor c = Cel.ColorTable()[Cel.IndexAt(x, y)];
+            const TRgbColor c = Cel.ColorTable()[Cel.IndexAt(x, y)];
             ASSERT_EQ(qRgb(c.Red, c.Green, c.Blue), Sheet.pixel(34 + x, 34 + y)) << x << ", " << y;
         }
 

@@ -35,7 +35,7 @@ giflib_viewer::Bytes FileBytes(const QString& FileName) {
 
 // The colour a cel pixel shows, as giflib reports it.
 GifColorType Gif(const TPxBitmap& Cel, int X, int Y) {
-    const RgbColor Color = RgbColor::FromRef(Cel.Canvas().Pixel(X, Y));
+    const TRgbColor Color = TRgbColor::FromRef(Cel.Canvas().Pixel(X, Y));
     return {Color.Red, Color.Green, Color.Blue};
 }
 
@@ -141,11 +141,11 @@ TEST_F(Documents, SavedFilesHoldTheCelsAndOpenAsTheyWereSaved) {
     EXPECT_EQ(Opened->Sprite()->Width(), 64);
     EXPECT_EQ(Opened->Sprite()->Height(), 64);
     const auto Pixel = [Opened](int Cel, int X, int Y) {
-        return RgbColor::FromRef(Opened->Sprite()->CelBitmap(Cel).Canvas().Pixel(X, Y));
+        return TRgbColor::FromRef(Opened->Sprite()->CelBitmap(Cel).Canvas().Pixel(X, Y));
     };
-    EXPECT_EQ(Pixel(0, 1, 1), (RgbColor{Red.Red, Red.Green, Red.Blue}));
-    EXPECT_EQ(Pixel(2, 3, 5), (RgbColor{Blue.Red, Blue.Green, Blue.Blue}));
-    EXPECT_NE(Pixel(1, 1, 1), (RgbColor{Red.Red, Red.Green, Red.Blue}));
+    EXPECT_EQ(Pixel(0, 1, 1), (TRgbColor{Red.Red, Red.Green, Red.Blue}));
+    EXPECT_EQ(Pixel(2, 3, 5), (TRgbColor{Blue.Red, Blue.Green, Blue.Blue}));
+    EXPECT_NE(Pixel(1, 1, 1), (TRgbColor{Red.Red, Red.Green, Red.Blue}));
     EXPECT_FALSE(Opened->Modified);
 }
 
@@ -244,10 +244,10 @@ TEST_F(Documents, EditPaletteGivesTheDocumentTheEditedColoursOrRefusesDuringASel
     ASSERT_TRUE(Command("sbutUndo")->isEnabled());
     const TPxPalette* Before = Document->Palette();
     const auto Shown = [Document] {
-        return RgbColor::FromRef(Document->Sprite()->CelBitmap(0).Canvas().Pixel(61, 2));
+        return TRgbColor::FromRef(Document->Sprite()->CelBitmap(0).Canvas().Pixel(61, 2));
     };
 
-    const RgbColor Old = Shown();
+    const TRgbColor Old = Shown();
 
     frmSpriteMDI->State().CurrentPainter->SelectionFloating = true;
     Command("sbutPalette")->trigger();
@@ -271,7 +271,7 @@ TEST_F(Documents, EditPaletteGivesTheDocumentTheEditedColoursOrRefusesDuringASel
     const TPxPalette* After = Document->Palette();
     ASSERT_NE(After, Before);
     EXPECT_EQ(frmSpriteMDI->State().CurrentPalette, After);
-    EXPECT_EQ(After->Entry(10).Color(), (RgbColor{200, 100, 50}));
+    EXPECT_EQ(After->Entry(10).Color(), (TRgbColor{200, 100, 50}));
     // Every cel is on the new colours, and keeps its look as near as they allow.
     for (int Cel = 0; Cel < Document->CelList()->CelCount(); ++Cel)
         EXPECT_EQ(Document->Sprite()->CelBitmap(Cel).ColorTablePtr(), After->Handle()) << Cel;

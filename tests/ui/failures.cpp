@@ -245,7 +245,7 @@ TEST_F(Failures, ACelDroppedWithItsPaletteKeepsTheCelsOnTheWindowsPaletteWhateve
         }
         if (Script().Messages().isEmpty()) break;
     }
-    EXPECT_EQ(Target->Palette()->Entry(FirstUserColor).Color(), (RgbColor{1, 2, 3}));
+    EXPECT_EQ(Target->Palette()->Entry(FirstUserColor).Color(), (TRgbColor{1, 2, 3}));
 }
 
 TEST_F(Failures, AnyExceptionEndsInOneErrorBoxEvenInsideAModalDialog) {

@@ -18,7 +18,7 @@ namespace {
 const auto* const Installed = ::testing::AddGlobalTestEnvironment(new TWindows);
 
 QColor ColorOfEntry(const TPxPalette& Palette, int Index) {
-    const RgbColor C = Palette.Entry(Index).Color();
+    const TRgbColor C = Palette.Entry(Index).Color();
     return QColor(C.Red, C.Green, C.Blue);
 }
 

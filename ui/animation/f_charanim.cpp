@@ -442,7 +442,7 @@ void TfrmCharAnimation::SetSprite(std::unique_ptr<TSprite> Sprite) {
 bool TfrmCharAnimation::LoadFromGIF(const QString& FileName, QString* Reason,
                                     std::vector<std::string>* Faults) {
     const THourglass Wait;
-    GifReadResult Read = ReadGifFile(CorePath(FileName));
+    TGifReadResult Read = ReadGifFile(CorePath(FileName));
     if (!Read.Opened()) {
         if (Reason) *Reason = QString::fromStdString(Read.Error);
         return false;
@@ -491,7 +491,7 @@ bool TfrmCharAnimation::SaveToGIF(const QString& FileName, QString* Reason) {
     // hole and lose the lifted pixels.
     if (TfrmPainter* Editing = Painter()) Editing->DropSelection();
     const THourglass Wait;
-    const GifWriteSettings Settings = WriteSettings();
+    const TGifWriteSettings Settings = WriteSettings();
     const auto Progress = [](int Position, int Maximum) {
         if (!frmProgress) return;
         if (Position == 0)
@@ -499,7 +499,7 @@ bool TfrmCharAnimation::SaveToGIF(const QString& FileName, QString* Reason) {
         else
             frmProgress->SetPosition(Position);
     };
-    GifWriteResult Written;
+    TGifWriteResult Written;
     try {
         Written =
             SaveGifFile(CorePath(FileName), Cels->Sprite(), Cels->Palette(), Settings, Progress);
@@ -512,8 +512,8 @@ bool TfrmCharAnimation::SaveToGIF(const QString& FileName, QString* Reason) {
     return bool(Written);
 }
 
-GifWriteSettings TfrmCharAnimation::WriteSettings() const {
-    GifWriteSettings Settings;
+TGifWriteSettings TfrmCharAnimation::WriteSettings() const {
+    TGifWriteSettings Settings;
     Settings.BackgroundTransparent = BackgroundTransparent;
     Settings.LoopCount = LoopCount;
     Settings.Comments = Comments;

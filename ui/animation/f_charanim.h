@@ -36,7 +36,7 @@ class TPxBitmap;
 class TPxPalette;
 class TSprite;
 class TfrmPainter;
-struct RgbPicture;
+struct TRgbPicture;
 
 // Whether a document has unsaved changes. Every change sets it, so it also counts them:
 // whoever keeps a copy of the unsaved work can tell when that copy has fallen behind.
@@ -114,7 +114,7 @@ public:
     // cannot be written (the file on disk is then as it was).
     bool SaveToGIF(const QString& FileName, QString* Reason = nullptr);
     // What a saved file carries besides the cels and the palette.
-    GifWriteSettings WriteSettings() const;
+    TGifWriteSettings WriteSettings() const;
     // Hands a sprite to the cel list and the painter.
     void SetSprite(std::unique_ptr<TSprite> Sprite);
     // After the palette changed: rebuilds the backdrop, redraws painter and preview, and
@@ -182,7 +182,7 @@ public:
     // Picture into the current cel after the palette and size questions (also the main
     // window's Paste); the picture stays the caller's. False when a question was cancelled
     // or the picture has no pixels: then nothing has changed.
-    bool ImportFromBitmap(const RgbPicture& Picture);
+    bool ImportFromBitmap(const TRgbPicture& Picture);
     // A drag carrying Data at strip position (X, Y): accepted over a cel's picture when it
     // carries a cel of an animation window or a piece of the import-from-grid window.
     bool imgCharAnimDragOver(const QMimeData* Data, int X, int Y) const;

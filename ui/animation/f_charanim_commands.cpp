@@ -34,7 +34,7 @@ bool TfrmCharAnimation::PaintOnAll() const {
 }
 
 COLORREF TfrmCharAnimation::PaletteRgb(COLORREF Color) const {
-    const RgbColor Shown = Cels->Palette().ColorOf(Color);
+    const TRgbColor Shown = Cels->Palette().ColorOf(Color);
     return PALETTERGB(Shown.Red, Shown.Green, Shown.Blue);
 }
 

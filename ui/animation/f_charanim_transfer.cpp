@@ -183,7 +183,7 @@ void TfrmCharAnimation::Importcel1Click() {
     const QString Extension =
         AskPictureFile(Dialog, Editing().AppDir, WrongExtensionText, FileName);
     if (Extension.isEmpty()) return;
-    std::optional<RgbPicture> Picture;
+    std::optional<TRgbPicture> Picture;
     QString Refusal;
     {
         const THourglass Wait;
@@ -196,7 +196,7 @@ void TfrmCharAnimation::Importcel1Click() {
     ImportFromBitmap(*Picture);
 }
 
-bool TfrmCharAnimation::ImportFromBitmap(const RgbPicture& Picture) {
+bool TfrmCharAnimation::ImportFromBitmap(const TRgbPicture& Picture) {
     if (!Whole() || Picture.Width <= 0 || Picture.Height <= 0) return false;
     const std::unique_ptr<TPxPalette> Source = TPxPalette::CreateFromGraphic(Picture);
     if (!TakeSource(*Source, Picture.Width, Picture.Height)) return false;
@@ -274,8 +274,8 @@ void TfrmCharAnimation::ExportCel1Click() {
             else
                 SaveJpegFile(Name, Cel.ToBitmap());
             Saved = true;
-        } catch (const JpegError&) {
-        } catch (const FileWriteError&) {
+        } catch (const EJpegError&) {
+        } catch (const EFileWriteError&) {
         }
     }
     if (!Saved) Questions().Message(TBoxKind::Error, FileErrors::Export);
@@ -319,7 +319,7 @@ void TfrmCharAnimation::imgCharAnimDragDrop(const QMimeData* Data, int X, int Y)
 
     // Copies of the picture and its palette: the source window may close while a question
     // is open.
-    RgbPicture Picture;
+    TRgbPicture Picture;
     std::unique_ptr<TPxPalette> SourcePalette;
     if (Source) {
         const TPxBitmap* Cel = DraggedCel(*Source, Editing().DragSourceCel);

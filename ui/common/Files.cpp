@@ -10,7 +10,7 @@ std::string CorePath(const QString& FileName) {
     return QFile::encodeName(FileName).toStdString();
 }
 
-QString FileErrors::PictureTooLarge(std::int64_t Width, std::int64_t Height) {
+QString FileErrors::EPictureTooLarge(std::int64_t Width, std::int64_t Height) {
     return QString("Error:  The picture is too large: %1 x %2 pixels.  A picture may have at most "
                    "%3 pixels a side and %4 pixels in all.")
         .arg(Width)
@@ -28,7 +28,7 @@ void SavePaletteAs(const TPxPalette& Palette, const QString& Folder, const QStri
     if (Target.isEmpty()) return;
     try {
         Palette.SaveToFile(CorePath(Target));
-    } catch (const PaletteFileError&) {
+    } catch (const EPaletteFileError&) {
         Questions().Message(TBoxKind::Error, FailureText);
     }
 }

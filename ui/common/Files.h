@@ -30,7 +30,7 @@ inline const QString SavePalette =
 inline const QString SaveDocumentPalette = "Error:  Unable to save the palette file.  There "
                                            "may be a drive error or the drive is out of space.";
 // A picture over the size limits, naming them.
-QString PictureTooLarge(std::int64_t Width, std::int64_t Height);
+QString EPictureTooLarge(std::int64_t Width, std::int64_t Height);
 } // namespace FileErrors
 
 // Save Palette: asks for a palette file with the dialog dlgSavePalette, starting in Folder

@@ -18,15 +18,15 @@ const QStringList BmpTypes{"image/bmp", "image/x-bmp", "image/x-MS-bmp", "image/
 
 } // namespace
 
-std::optional<RgbPicture> ReadPictureFile(const QString& FileName, bool Jpeg, QString& Refusal) {
+std::optional<TRgbPicture> ReadPictureFile(const QString& FileName, bool Jpeg, QString& Refusal) {
     const std::string Name = CorePath(FileName);
     try {
         return Jpeg ? LoadJpegFile(Name) : LoadBmpFile(Name);
-    } catch (const PictureTooLarge& Error) {
-        Refusal = FileErrors::PictureTooLarge(Error.Width, Error.Height);
-    } catch (const BmpError&) {
+    } catch (const EPictureTooLarge& Error) {
+        Refusal = FileErrors::EPictureTooLarge(Error.Width, Error.Height);
+    } catch (const EBmpError&) {
         Refusal = FileErrors::Open;
-    } catch (const JpegError&) {
+    } catch (const EJpegError&) {
         Refusal = FileErrors::Open;
     }
     return std::nullopt;
@@ -40,7 +40,7 @@ bool CarriesPicture(const QMimeData* Data) {
     return false;
 }
 
-std::optional<RgbPicture> ReadPastedPicture(const QMimeData* Data, QString& Refusal) {
+std::optional<TRgbPicture> ReadPastedPicture(const QMimeData* Data, QString& Refusal) {
     if (!CarriesPicture(Data)) return std::nullopt;
     for (const QString& Type : BmpTypes) {
         if (!Data->hasFormat(Type)) continue;
@@ -48,10 +48,10 @@ std::optional<RgbPicture> ReadPastedPicture(const QMimeData* Data, QString& Refu
         try {
             return DecodeBmp(reinterpret_cast<const std::uint8_t*>(Bytes.constData()),
                              std::size_t(Bytes.size()));
-        } catch (const PictureTooLarge& Error) {
-            Refusal = FileErrors::PictureTooLarge(Error.Width, Error.Height);
+        } catch (const EPictureTooLarge& Error) {
+            Refusal = FileErrors::EPictureTooLarge(Error.Width, Error.Height);
             return std::nullopt;
-        } catch (const BmpError&) {
+        } catch (const EBmpError&) {
             // The same picture may come whole in another form as well.
             break;
         }
@@ -63,8 +63,8 @@ std::optional<RgbPicture> ReadPastedPicture(const QMimeData* Data, QString& Refu
     }
     try {
         CheckPictureSize(Image.width(), Image.height());
-    } catch (const PictureTooLarge& Error) {
-        Refusal = FileErrors::PictureTooLarge(Error.Width, Error.Height);
+    } catch (const EPictureTooLarge& Error) {
+        Refusal = FileErrors::EPictureTooLarge(Error.Width, Error.Height);
         return std::nullopt;
     }
     return PictureFromImage(Image);

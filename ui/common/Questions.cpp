@@ -129,8 +129,8 @@ int ExecAboveOwner(QDialog& Dialog) {
 }
 
 void ConnectCoreReports() {
-    SetReportHandler([](ReportKind Kind, const std::string& Text) {
-        if (Kind == ReportKind::Beep)
+    SetReportHandler([](TReportKind Kind, const std::string& Text) {
+        if (Kind == TReportKind::Beep)
             QApplication::beep();
         else
             Questions().Message(TBoxKind::Information, QString::fromStdString(Text));

@@ -65,7 +65,7 @@ void TfrmPalFly::DrawSwatches() {
         for (int Column = 0; Column < Columns; ++Column) {
             const int Entry = Row * Columns + Column + FirstUserColor;
             if (Entry > LastUserColor) break;
-            const RgbColor C = Palette->Entry(Entry).Color();
+            const TRgbColor C = Palette->Entry(Entry).Color();
             const QRect Cell(Column * SwatchWidth, Row * SwatchHeight, SwatchWidth, SwatchHeight);
             Painter.fillRect(Cell, Qt::black);
             Painter.fillRect(Cell.adjusted(1, 1, -1, -1), QColor(C.Red, C.Green, C.Blue));

@@ -245,7 +245,7 @@ void TfrmPainter::SetPalette(TPxPalette& NewPalette) {
     RebuildColorBitmaps();
     // Drawing colours are PALETTERGB values, so their RGB survives the old palette.
     const auto Nearest = [&](COLORREF Color) {
-        return NewPalette.GetColor(NewPalette.NearestUserIndex(RgbColor::FromRef(Color)));
+        return NewPalette.GetColor(NewPalette.NearestUserIndex(TRgbColor::FromRef(Color)));
     };
     Left = Nearest(Left);
     Right = Nearest(Right);

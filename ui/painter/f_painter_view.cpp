@@ -39,7 +39,7 @@ TRect Unite(const TRect& A, const TRect& B) {
 }
 
 QColor ScreenColor(const TPxPalette* Palette, COLORREF Color) {
-    const RgbColor C = Palette ? Palette->ColorOf(Color) : RgbColor::FromRef(Color);
+    const TRgbColor C = Palette ? Palette->ColorOf(Color) : TRgbColor::FromRef(Color);
     return QColor(C.Red, C.Green, C.Blue);
 }
 
@@ -148,7 +148,7 @@ void TfrmPainter::RebuildColorBitmaps() {
     QVector<QRgb>& Table = Controls->ColorTable;
     Table.resize(256);
     for (int i = 0; i < 256; ++i) {
-        const RgbColor C = Palette ? Palette->Entry(i).Color() : RgbColor{};
+        const TRgbColor C = Palette ? Palette->Entry(i).Color() : TRgbColor{};
         Table[i] = qRgb(C.Red, C.Green, C.Blue);
     }
     Controls->imgPainter->update();
@@ -189,7 +189,7 @@ void TfrmPainter::PaintStrip(QPainter& Painter) const {
         for (int Column = 0; Column < 16; ++Column) {
             const int Entry = Row * 16 + Column + FirstUserColor;
             if (Entry > LastUserColor) break;
-            const RgbColor C = Palette->Entry(Entry).Color();
+            const TRgbColor C = Palette->Entry(Entry).Color();
             // The black box shows between the swatches as their outlines.
             Painter.fillRect(Column * SwatchWidth + 1, (Row - TopRow) * SwatchHeight + 1,
                              SwatchWidth - 1, SwatchHeight - 1, QColor(C.Red, C.Green, C.Blue));

@@ -75,7 +75,7 @@ bool HoldsWork(const std::string& Name) {
 struct TRecovery::TSnapshot {
     std::unique_ptr<TPxPalette> Palette;
     std::unique_ptr<TSprite> Sprite;
-    GifWriteSettings Settings;
+    TGifWriteSettings Settings;
 };
 
 TRecovery::TRecovery(TfrmSpriteMDI& Owner) : Owner(Owner) {
@@ -110,7 +110,7 @@ QString TRecovery::RunFolder() const {
 QString TRecovery::EnsureRunFolder() {
     const std::lock_guard<std::mutex> Hold(RunLock);
     if (!Run) {
-        if (AreaFolder.isEmpty()) throw FileWriteError("There is no folder for recovery data.");
+        if (AreaFolder.isEmpty()) throw EFileWriteError("There is no folder for recovery data.");
         Run = TRunFolder::Create(CorePath(AreaFolder));
     }
     return QFile::decodeName(Run->Path().c_str());
@@ -170,7 +170,7 @@ void TRecovery::WriteCopies() {
         }
         try {
             EnsureRunFolder();
-        } catch (const FileWriteError& Failure) {
+        } catch (const EFileWriteError& Failure) {
             ReportFailure(Failure.what());
             return;
         }
@@ -284,7 +284,7 @@ void TRecovery::Adopt(TfrmCharAnimation* Document, const QString& GifFile,
         EnsureRunFolder();
         // The caption first, as for any copy: a kill in between leaves the old copy whole.
         WriteBytes(CorePath(InfoName(Copy.Number)), InfoText(Caption));
-    } catch (const FileWriteError&) {
+    } catch (const EFileWriteError&) {
         // The copy stays where it was, and is offered again at the next start.
         return;
     }
@@ -302,14 +302,14 @@ void TRecovery::OfferLeftBehind() {
     if (Claimed.empty()) return;
 
     for (const auto& Folder : Claimed)
-        for (const InterruptedSave& Save : FindInterruptedSaves(Folder->Path())) {
+        for (const TInterruptedSave& Save : FindInterruptedSaves(Folder->Path())) {
             const QString FileName = Native(QFile::decodeName(Save.FileName.c_str()));
             switch (
                 Questions().YesNoCancel(TBoxKind::Warning, QString(PutBackText).arg(FileName))) {
             case TAnswer::Yes:
                 try {
                     PutBackOldContents(Save);
-                } catch (const FileWriteError& Failure) {
+                } catch (const EFileWriteError& Failure) {
                     Questions().Message(TBoxKind::Error,
                                         "Error:  Unable to put back the old contents of " +
                                             FileName + ".  " +

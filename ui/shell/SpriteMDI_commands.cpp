@@ -92,7 +92,7 @@ void TfrmSpriteMDI::sbutCutClick() {
 void TfrmSpriteMDI::sbutPasteClick() {
     if (!Editing.ClipboardHasBitmap || !Editing.CurrentAnimation) return;
     QString Refusal;
-    const std::optional<RgbPicture> Pasted =
+    const std::optional<TRgbPicture> Pasted =
         ReadPastedPicture(QApplication::clipboard()->mimeData(), Refusal);
     if (Pasted)
         Editing.CurrentAnimation->ImportFromBitmap(*Pasted);

@@ -25,7 +25,7 @@ namespace {
 // The palette the program falls back on when no palette file can be read: a 6 x 6 x 6
 // colour cube and a ramp of twenty greys fill the 236 user colours.
 std::unique_ptr<TPxPalette> BuiltInPalette() {
-    std::vector<RgbColor> Colors;
+    std::vector<TRgbColor> Colors;
     for (int Red = 0; Red < 6; ++Red)
         for (int Green = 0; Green < 6; ++Green)
             for (int Blue = 0; Blue < 6; ++Blue)
@@ -33,7 +33,7 @@ std::unique_ptr<TPxPalette> BuiltInPalette() {
                     {std::uint8_t(Red * 51), std::uint8_t(Green * 51), std::uint8_t(Blue * 51)});
     for (int Grey = 1; Grey <= 20; ++Grey)
         Colors.push_back(
-            RgbColor{std::uint8_t(Grey * 12), std::uint8_t(Grey * 12), std::uint8_t(Grey * 12)});
+            TRgbColor{std::uint8_t(Grey * 12), std::uint8_t(Grey * 12), std::uint8_t(Grey * 12)});
     return TPxPalette::CreateFromColorMap(Colors);
 }
 
@@ -54,7 +54,7 @@ void TfrmSpriteMDI::LoadDefaultPalette() {
     const QString FileName = Editing.AppDir + "/vimbrel.pal";
     try {
         DefaultPalette = TPxPalette::CreateFromFile(CorePath(FileName));
-    } catch (const PaletteFileError& Failure) {
+    } catch (const EPaletteFileError& Failure) {
         // Without it no document could get a palette; the program goes on with its own.
         Questions().Message(TBoxKind::Error, "Error:  Unable to load the default palette.  " +
                                                  QString::fromStdString(Failure.what()) +
@@ -71,7 +71,7 @@ std::unique_ptr<TPxPalette> TfrmSpriteMDI::DocumentPalette() const {
         if (FileName.isEmpty() || QFileInfo(FileName).isDir()) continue;
         try {
             return TPxPalette::CreateFromFile(CorePath(FileName));
-        } catch (const PaletteFileError&) {
+        } catch (const EPaletteFileError&) {
         }
     }
     return TPxPalette::CreateCopy(*DefaultPalette);

@@ -53,7 +53,7 @@ constexpr int Columns = 32;
 const QColor Silver(192, 192, 192);
 
 QColor ColorOf(const TPxPalette& Palette, int Index) {
-    const PaletteEntry& e = Palette.Entry(Index);
+    const TPaletteEntry& e = Palette.Entry(Index);
     return QColor(e.Red, e.Green, e.Blue);
 }
 
@@ -205,7 +205,7 @@ void TfrmPalette::showEvent(QShowEvent* Event) {
 }
 
 void TfrmPalette::LoadLeftColor() {
-    const PaletteEntry& e = Working->Entry(Left);
+    const TPaletteEntry& e = Working->Entry(Left);
     // Set quietly: the colour shown is the entry's own, so nothing is stored back.
     for (auto [Slider, Box, Value] :
          {std::tuple(trkRed, txtRed, e.Red), std::tuple(trkGreen, txtGreen, e.Green),

@@ -19,13 +19,13 @@
 
 #include "imaging/Palette.h"
 #include "imaging/PxBitmap.h"
+#include "ui/common/DialogParts.h"
 #include "ui/common/Files.h"
 #include "ui/common/Help.h"
 #include "ui/common/PictureSources.h"
 #include "ui/common/PieceDrag.h"
 #include "ui/common/Questions.h"
 #include "ui/common/RgbImage.h"
-#include "ui/common/DialogParts.h"
 
 // The picture with its grid; the pointer over it selects a cell, and moving with a button
 // held drags that cell away.
@@ -140,7 +140,7 @@ void TfrmImport::Open1Click() {
 
 bool TfrmImport::OpenPicture(const QString& FileName) {
     QString Refusal;
-    std::optional<RgbPicture> Opened = ReadPictureFile(FileName, false, Refusal);
+    std::optional<TRgbPicture> Opened = ReadPictureFile(FileName, false, Refusal);
     if (!Opened) {
         Questions().Message(TBoxKind::Error, Refusal);
         return false;
