@@ -767,6 +767,7 @@ class Monkey:
         self.seconds = collections.Counter()
         self.crashes, self.hangs, self.exits, self.failed_steps = [], [], [], []
         self.saves = []
+        self.gone = 0
         self.launches = 0
         self.app = None
         self.app_ref = None
@@ -858,7 +859,10 @@ class Monkey:
         context = view.context
         action = dict(action, n=self.step, t=round(time.time() - self.start_time, 2),
                       context=context, title=view.active.title if view.active else None)
-        self.log_file.write(json.dumps(action, ensure_ascii=False) + '\n')
+        # the run folder's name shows in captions and recent files; the log leaves it out so
+        # that runs compare and replay elsewhere
+        self.log_file.write(json.dumps(action, ensure_ascii=False).replace(self.run, '$RUN') +
+                            '\n')
         self.log_file.flush()
         self.counts[action['kind']] += 1
         self.contexts[context] += 1
@@ -1110,13 +1114,13 @@ class Monkey:
                 rng = random.Random('%d:%d' % (self.seed, self.step))
                 action = self.chooser.choose(view, rng)
             else:
-                action = actions.pop(0)
+                action = json.loads(json.dumps(actions.pop(0)).replace('$RUN', self.run))
                 self.step = action['n']
             action = self.record(action, view)
             t0 = time.time()
             try:
                 if not self.perform(view, action):
-                    self.counts['(widget gone)'] += 1
+                    self.gone += 1
             except Exception as e:            # a step that could not be sent is no finding
                 self.failed_steps.append((self.step, action['kind'], str(e)[:200]))
                 self.reset_a11y()
@@ -1204,13 +1208,17 @@ class Monkey:
         return self.summary(saved, leftovers, ended_cleanly)
 
     def summary(self, saved, leftovers, ended_cleanly):
-        lines = ['seed %d, %.1f minutes, %d actions, %d launches of the editor' % (
-            self.seed, (time.time() - self.start_time) / 60, self.step, self.launches)]
+        what = 'replay of %s' % self.args.replay if self.args.replay else 'seed %d' % self.seed
+        lines = ['%s, %.1f minutes, %d actions, %d launches of the editor' % (
+            what, (time.time() - self.start_time) / 60, sum(self.counts.values()),
+            self.launches)]
         lines.append('run folder: %s (actions.jsonl: every action by number)' % self.run)
         lines.append('read-only folder: %s' % self.inputs.readonly_mode)
         lines.append('actions per kind:')
         for kind, n in sorted(self.counts.items(), key=lambda kv: (-kv[1], kv[0])):
             lines.append('  %6d  %s' % (n, kind))
+        if self.gone:
+            lines.append('actions whose widget had gone when they were sent: %d' % self.gone)
         lines.append('situations: ' + ', '.join('%s %d' % kv for kv in sorted(self.contexts.items())))
         lines.append('seconds spent: ' + ', '.join('%s %.0f' % kv for kv in sorted(self.seconds.items())))
         lines.append('crashes: %d; sanitizer reports: %d' % (
