@@ -205,13 +205,16 @@ class Inputs:
         os.chmod(self.readonly, 0o555)
         if not self._writable(self.readonly):
             return 'permissions'
-        subprocess.run(['chattr', '+i', self.readonly] + ([locked] if os.path.exists(locked)
-                                                          else []), capture_output=True)
+        try:
+            subprocess.run(['chattr', '+i', self.readonly] +
+                           ([locked] if os.path.exists(locked) else []), capture_output=True)
+        except OSError:
+            pass
         return 'immutable' if not self._writable(self.readonly) else 'writable (root, no chattr)'
 
     def unlock(self):
         if self.readonly_mode == 'immutable':
-            subprocess.run(['chattr', '-R', '-i', self.readonly], capture_output=True)
+            subprocess.run(['chattr', '-R', '-i', self.readonly], capture_output=True, check=True)
         os.chmod(self.readonly, 0o755)
 
     def open_path(self, kind, rng):
@@ -1064,11 +1067,14 @@ class Monkey:
         except Exception:
             pass
         if shutil.which('gdb'):
-            r = subprocess.run(['gdb', '-p', str(a['pid']), '-batch', '-ex',
-                                'thread apply all bt 40'], capture_output=True, text=True,
-                               timeout=180)
-            with open(stem + '.txt', 'w') as f:
-                f.write(r.stdout + r.stderr)
+            try:
+                r = subprocess.run(['gdb', '-p', str(a['pid']), '-batch', '-ex',
+                                    'thread apply all bt 40'], capture_output=True, text=True,
+                                   timeout=180)
+                with open(stem + '.txt', 'w') as f:
+                    f.write(r.stdout + r.stderr)
+            except subprocess.TimeoutExpired:
+                pass
         self.hangs.append({'n': self.step, 'seconds': round(seconds, 1), 'files': stem + '.*'})
         try:
             os.kill(a['pid'], signal.SIGKILL)
