@@ -1237,8 +1237,9 @@ class Monkey:
         lines.append('hangs: %d' % len(self.hangs))
         for h in self.hangs:
             lines.append('  at action %d: no answer for %ss; %s' % (h['n'], h['seconds'], h['files']))
-        lines.append('plain exits of the editor (Exit, closed window): %d' % len(
-            [e for e in self.exits if e['status'] == 0]))
+        plain = len([e for e in self.exits if e['status'] == 0]) - (1 if ended_cleanly else 0)
+        lines.append('editor ended by the input before the end (Exit, closed window), then '
+                     'started again: %d' % plain)
         lines.append('ended by File > Exit at the end: %s' % ('yes' if ended_cleanly else 'NO'))
         good = [r for r in saved if r['status'] == 0]
         lines.append('save dialogs answered with a path: %d; GIF files written: %d, reopened: %d'
