@@ -2,9 +2,9 @@
 // main window first, then the message loop. Command-line arguments are ignored.
 #include <malloc.h>
 
-#include "ui/shell/Application.h"
+#include "ui/common/Application.h"
 #include "ui/shell/Forms.h"
-#include "ui/shell/Glyphs.h"
+#include "ui/common/Glyphs.h"
 #include "ui/shell/SpriteMDI.h"
 
 int main(int argc, char** argv) {

@@ -229,7 +229,7 @@ void TimeSaving(benchmark::State& State, const TSprite& Sprite, const TPxPalette
     double Seconds = 0;
     for (auto _ : State) {
         const auto T0 = Clock::now();
-        const GifWriteResult Result = SaveGifFile(Path, Sprite, Palette, {});
+        const TGifWriteResult Result = SaveGifFile(Path, Sprite, Palette, {});
         const double Taken = SecondsSince(T0);
         if (!Result) State.SkipWithError(Result.Reason.c_str());
         Seconds += Taken;
@@ -274,7 +274,7 @@ void BM_OpenAnimation(benchmark::State& State) {
         HeapPeak = HeapInUse;
         const std::size_t Before = HeapInUse;
         const auto T0 = Clock::now();
-        GifReadResult Result = ReadGifFile(Path);
+        TGifReadResult Result = ReadGifFile(Path);
         const double Taken = SecondsSince(T0);
         if (!Result.Opened() || Result.Sprite->CelCount() != CelCount) {
             State.SkipWithError("the file did not open with all its cels");
@@ -315,7 +315,7 @@ void TimeScaledCopy(benchmark::State& State, const std::function<void(const Byte
 void BM_SaveScaledCopy8x(benchmark::State& State) {
     auto Palette = ShippedPalette();
     auto Sprite = MovingShapes(*Palette);
-    GifWriteSettings Settings;
+    TGifWriteSettings Settings;
     Settings.Scale = 8;
     TimeScaledCopy(
         State, [&](const ByteSink& Sink) { WriteGif(Sink, *Sprite, *Palette, Settings); },
@@ -328,7 +328,7 @@ BENCHMARK(BM_SaveScaledCopy8x)->UseManualTime()->Iterations(1)->Unit(benchmark::
 void BM_SaveSheet8x(benchmark::State& State) {
     auto Palette = ShippedPalette();
     auto Sprite = MovingShapes(*Palette);
-    const SheetLayout Layout = PlanSheet(CelCount, Width, Height, {0, 8, 0});
+    const TSheetLayout Layout = PlanSheet(CelCount, Width, Height, {0, 8, 0});
     TimeScaledCopy(
         State, [&](const ByteSink& Sink) { WriteSheetPng(Sink, *Sprite, *Palette, false, Layout); },
         double(Width) * Height * 64);

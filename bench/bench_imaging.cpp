@@ -162,8 +162,8 @@ void BM_RemapWholeCel(benchmark::State& State) {
 BENCHMARK(BM_RemapWholeCel)->UseManualTime()->Unit(benchmark::kMicrosecond);
 
 // 256 distinct colours, none of them a palette colour, so no match ends early.
-std::vector<RgbColor> QueryColors() {
-    std::vector<RgbColor> Colors;
+std::vector<TRgbColor> QueryColors() {
+    std::vector<TRgbColor> Colors;
     for (int I = 0; I < 256; ++I)
         Colors.push_back({std::uint8_t(7 + I), std::uint8_t(200 - (I * 37) % 180),
                           std::uint8_t(13 + (I * 91) % 230)});
@@ -171,12 +171,12 @@ std::vector<RgbColor> QueryColors() {
 }
 
 template <class PaletteFn> void MatchAll(benchmark::State& State, PaletteFn PaletteFor) {
-    const std::vector<RgbColor> Colors = QueryColors();
+    const std::vector<TRgbColor> Colors = QueryColors();
     int Sum = 0;
     for (auto _ : State) {
         const TPxPalette& Palette = PaletteFor(); // outside the timed part
         const auto T0 = Clock::now();
-        for (const RgbColor& Color : Colors)
+        for (const TRgbColor& Color : Colors)
             Sum += Palette.NearestUserIndex(Color);
         benchmark::DoNotOptimize(Sum);
         State.SetIterationTime(std::chrono::duration<double>(Clock::now() - T0).count());

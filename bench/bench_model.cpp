@@ -19,7 +19,7 @@ constexpr int Width = 640;
 constexpr int Height = 480;
 
 std::unique_ptr<TPxPalette> CubePalette(int Shift) {
-    std::vector<RgbColor> Colors;
+    std::vector<TRgbColor> Colors;
     for (int r = 0; r < 6; ++r)
         for (int g = 0; g < 6; ++g)
             for (int b = 0; b < 6; ++b)

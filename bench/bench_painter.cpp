@@ -1,5 +1,5 @@
-// The painter window on the offscreen platform, inside a whole document (main window,
-// animation window with its strip and preview): one mouse move of a brush stroke and one
+// The painter window on the offscreen platform, inside a whole document (the animation
+// window with its strip and preview beside it): one mouse move of a brush stroke and one
 // hover-preview move, each from the mouse event to the repainted image, with a size-30
 // brush at zoom 10 on a 640 x 480 cel; one mouse move of the line, rectangle, solid
 // rectangle, circle and solid circle previews and of a dragged selection, one tick of the
@@ -9,73 +9,37 @@
 // alone, so the ratio says what the view and screen add.
 #include <QApplication>
 #include <QComboBox>
-#include <QMdiArea>
 #include <QMouseEvent>
-#include <QPointer>
-#include <QSpinBox>
 #include <memory>
 
 #include <benchmark/benchmark.h>
 
+#include "BenchDocument.h"
 #include "imaging/LineWalk.h"
 #include "imaging/Palette.h"
 #include "imaging/brush.h"
 #include "model/Cellist.h"
 #include "model/Spritez.h"
 #include "model/undo.h"
-#include "ui/animation/f_charanim.h"
-#include "ui/painter/f_painter.h"
-#include "ui/shell/EditingState.h"
-#include "ui/shell/Forms.h"
-#include "ui/shell/SpriteMDI.h"
 
 namespace {
 
-std::unique_ptr<TPxPalette> CubePalette() {
-    std::vector<RgbColor> Colors;
-    for (int r = 0; r < 6; ++r)
-        for (int g = 0; g < 6; ++g)
-            for (int b = 0; b < 6; ++b)
-                Colors.push_back(
-                    {std::uint8_t(r * 51), std::uint8_t(g * 51), std::uint8_t(b * 51)});
-    return TPxPalette::CreateFromColorMap(Colors);
-}
-
-// A document as the main window makes one, with Count white cels of 640 x 480, its painter
-// at zoom 10 with a size-30 square brush, in a painter window of 800 x 600.
-struct TDocument {
-    QPointer<TfrmCharAnimation> Animation = new TfrmCharAnimation;
-    QPointer<TfrmPainter> Painter = new TfrmPainter;
-
-    explicit TDocument(int Count) {
-        frmSpriteMDI->MdiArea()->addSubWindow(Animation);
-        Animation->TakePalette(CubePalette());
-        CurrentPalette = Animation->Palette();
-        Animation->SetCaption("Animation [1]");
-        frmSpriteMDI->MdiArea()->addSubWindow(Painter);
-        Animation->SetPainterWindow(Painter);
-        Painter->AnimationWindow = Animation;
-        auto Sprite = TSprite::Create(640, 480, *Animation->Palette(), RGB(255, 255, 255));
+// A document with Count white cels of 640 x 480, its painter at zoom 10 with a size-30 square
+// brush, in a painter window of 800 x 600.
+struct TDocument : TBenchDocument {
+    explicit TDocument(int Count) : TBenchDocument(QSize(291, 297)) {
+        auto Sprite = TSprite::Create(640, 480, Palette(), RGB(255, 255, 255));
         for (int i = 0; i < Count; ++i)
             Sprite->AddCel(100);
         Animation->SetSprite(std::move(Sprite));
-        Animation->show();
-        Painter->show();
         Painter->resize(800, 600);
-        Animation->FormActivate();
-        frmSpriteMDI->findChild<QSpinBox*>("txtSize")->setValue(30);
+        Host.State().BrushSize = 30;
         Painter->findChild<QComboBox*>("cboZoom")->setCurrentIndex(9);
         Painter->UpdateBrush();
         QApplication::processEvents();
     }
     // A figure for a hidden image would time no screen work at all.
     bool Shown() const { return !Image()->visibleRegion().isEmpty(); }
-    ~TDocument() {
-        Animation->Modified = false;
-        Animation->close();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        frmSpriteMDI->PaintOnAll = false;
-    }
     QWidget* Image() const { return Painter->findChild<QWidget*>("imgPainter"); }
     void Send(QEvent::Type Type, Qt::MouseButton Button, Qt::MouseButtons Buttons, QPoint At) {
         QMouseEvent Event(Type, QPointF(At), QPointF(Image()->mapToGlobal(At)), Button, Buttons,
@@ -144,7 +108,7 @@ QPoint CornerPoint(long Step) {
 void PreviewMove(benchmark::State& State, TPaintTool Tool, QPoint Anchor, QPoint (*Point)(long)) {
     TDocument Document(1);
     if (!Document.Shown()) State.SkipWithError("the image is not on screen");
-    frmSpriteMDI->CurrentTool = Tool;
+    Document.Host.State().CurrentTool = Tool;
     Document.Send(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, Anchor);
     long Step = 1;
     for (auto _ : State) {
@@ -152,7 +116,6 @@ void PreviewMove(benchmark::State& State, TPaintTool Tool, QPoint Anchor, QPoint
         QApplication::processEvents();
     }
     Document.Send(QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, Point(Step));
-    frmSpriteMDI->CurrentTool = ptBrush;
 }
 
 // A size-30 line from the stroke's first point, 0 to 60 cel pixels long.
@@ -179,7 +142,7 @@ BENCHMARK(BM_SolidCirclePreviewMove)->Unit(benchmark::kMillisecond)->Repetitions
 
 // A selection of 100 x 80 cel pixels (1000 x 800 in the view) lifted from (10, 10).
 void LiftSelection(TDocument& Document) {
-    frmSpriteMDI->CurrentTool = ptSelectArea;
+    Document.Host.State().CurrentTool = ptSelectArea;
     Document.Send(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, {105, 105});
     Document.Send(QEvent::MouseMove, Qt::NoButton, Qt::LeftButton, {1105, 905});
     Document.Send(QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, {1105, 905});
@@ -203,7 +166,6 @@ void BM_SelectionDragMove(benchmark::State& State) {
     }
     Document.Send(QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, {605, 505});
     Document.Painter->CancelSelection();
-    frmSpriteMDI->CurrentTool = ptBrush;
 }
 BENCHMARK(BM_SelectionDragMove)->Unit(benchmark::kMillisecond)->Repetitions(5);
 
@@ -218,7 +180,6 @@ void BM_MarqueeTick(benchmark::State& State) {
         QApplication::processEvents();
     }
     Document.Painter->CancelSelection();
-    frmSpriteMDI->CurrentTool = ptBrush;
 }
 BENCHMARK(BM_MarqueeTick)->Unit(benchmark::kMillisecond)->Repetitions(5);
 
@@ -227,7 +188,7 @@ BENCHMARK(BM_MarqueeTick)->Unit(benchmark::kMillisecond)->Repetitions(5);
 void BM_WholeCelFill(benchmark::State& State) {
     TDocument Document(1);
     if (!Document.Shown()) State.SkipWithError("the image is not on screen");
-    frmSpriteMDI->CurrentTool = ptFill;
+    Document.Host.State().CurrentTool = ptFill;
     bool Right = false;
     for (auto _ : State) {
         const Qt::MouseButton Button = Right ? Qt::RightButton : Qt::LeftButton;
@@ -236,15 +197,14 @@ void BM_WholeCelFill(benchmark::State& State) {
         QApplication::processEvents();
         Right = !Right;
     }
-    frmSpriteMDI->CurrentTool = ptBrush;
 }
 BENCHMARK(BM_WholeCelFill)->Unit(benchmark::kMillisecond)->Repetitions(5);
 
 // One step of a paint-on-all stroke on 100 cels; Undo true measures undoing, false redoing
 // (the other direction runs untimed between the steps).
-void UndoStep(benchmark::State& State, bool Undo) {
+void BM_PaintOnAll100Cels(benchmark::State& State, bool Undo) {
     TDocument Document(100);
-    frmSpriteMDI->PaintOnAll = true;
+    Document.Host.State().PaintOnAll = true;
     Document.Send(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, {1005, 1005});
     Document.Send(QEvent::MouseMove, Qt::NoButton, Qt::LeftButton, {2005, 1505});
     Document.Send(QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, {2005, 1505});
@@ -270,25 +230,15 @@ void UndoStep(benchmark::State& State, bool Undo) {
         State.ResumeTiming();
     }
 }
-void BM_UndoPaintOnAll100Cels(benchmark::State& State) {
-    UndoStep(State, true);
-}
-void BM_RedoPaintOnAll100Cels(benchmark::State& State) {
-    UndoStep(State, false);
-}
-BENCHMARK(BM_UndoPaintOnAll100Cels)->Unit(benchmark::kMillisecond)->Iterations(20);
-BENCHMARK(BM_RedoPaintOnAll100Cels)->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK_CAPTURE(BM_PaintOnAll100Cels, Undo, true)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(20);
+BENCHMARK_CAPTURE(BM_PaintOnAll100Cels, Redo, false)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(20);
 
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication Application(argc, argv);
-    TApplicationWindows Windows(VIMBREL_APP_DIR);
-    frmSpriteMDI->resize(1280, 1024);
-    frmSpriteMDI->show();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunOnScreen(argc, argv);
 }

@@ -1,5 +1,6 @@
-// The animation window on the offscreen platform: opening a GIF of 100 cels of 640 x 480
-// until its strip and preview are drawn, repainting a strip of 100 cels of 64 x 64, and
+// The animation window of a document on the offscreen platform: opening a GIF of 100 cels
+// of 640 x 480 (which the painter of the document takes up as well) until the strip and the
+// preview are drawn, repainting a strip of 100 cels of 64 x 64, and
 // one playback step. Opening is set beside the GIF reader alone, and the strip beside Qt
 // alone drawing the same 100 pictures, so the ratios say what the window adds.
 #include <QApplication>
@@ -14,14 +15,16 @@
 
 #include <benchmark/benchmark.h>
 
+#include "BenchDocument.h"
 #include "BenchSamples.h"
 #include "gif/GifReader.h"
 #include "gif/GifWriter.h"
 #include "imaging/Palette.h"
 #include "model/Cellist.h"
 #include "model/Spritez.h"
-#include "ui/animation/CelImage.h"
 #include "ui/animation/f_charanim.h"
+#include "ui/common/CelImage.h"
+#include "ui/common/Files.h"
 
 namespace {
 
@@ -55,7 +58,7 @@ struct TBigGif {
     TBigGif() {
         auto Palette = ShippedPalette();
         auto Sprite = MovingBlock(*Palette, 640, 480, 100);
-        if (!SaveGifFile(QFile::encodeName(FileName).toStdString(), *Sprite, *Palette, {}))
+        if (!SaveGifFile(CorePath(FileName), *Sprite, *Palette, {}))
             qFatal("cannot write the benchmark's GIF file");
     }
 };
@@ -65,24 +68,14 @@ const TBigGif& BigGif() {
     return File;
 }
 
-// An animation window on its own, shown at Width x Height, holding Sprite.
+// A document whose animation window is shown at Width x Height.
 struct TWindow {
-    TfrmCharAnimation* Window = new TfrmCharAnimation;
-    QWidget* Strip = nullptr;
-    QWidget* Preview = nullptr;
+    TBenchDocument Document;
+    TfrmCharAnimation* Window = Document.Animation;
+    QWidget* Strip = Window->findChild<QWidget*>("imgCharAnim");
+    QWidget* Preview = Window->findChild<QWidget*>("imgRunAnimation");
 
-    TWindow(int Width, int Height) {
-        Window->setAttribute(Qt::WA_DeleteOnClose, false);
-        Window->TakePalette(ShippedPalette());
-        Window->NewAnimation(1);
-        Window->resize(Width, Height);
-        Window->show();
-        Window->AnimationTimer()->stop();
-        Strip = Window->findChild<QWidget*>("imgCharAnim");
-        Preview = Window->findChild<QWidget*>("imgRunAnimation");
-        QCoreApplication::processEvents();
-    }
-    ~TWindow() { delete Window; }
+    TWindow(int Width, int Height) : Document(QSize(Width, Height)) {}
 };
 
 void BM_OpenGifUntilDrawn(benchmark::State& State) {
@@ -101,7 +94,7 @@ BENCHMARK(BM_OpenGifUntilDrawn)->Unit(benchmark::kMillisecond)->Iterations(5);
 void BM_ReadGifFileAlone(benchmark::State& State) {
     const TBigGif& File = BigGif();
     for (auto _ : State)
-        benchmark::DoNotOptimize(ReadGifFile(QFile::encodeName(File.FileName).toStdString()));
+        benchmark::DoNotOptimize(ReadGifFile(CorePath(File.FileName)));
 }
 BENCHMARK(BM_ReadGifFileAlone)->Unit(benchmark::kMillisecond)->Iterations(5);
 
@@ -146,10 +139,5 @@ BENCHMARK(BM_PlaybackStep)->Arg(64)->Arg(640)->Unit(benchmark::kMicrosecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication Application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunOnScreen(argc, argv);
 }

@@ -99,7 +99,7 @@ Animation RandomNoise() {
 
 bool Save(const std::string& Path, const Animation& A) {
     A.Sprite->SetCurrent(0);
-    const GifWriteResult Result = SaveGifFile(Path, *A.Sprite, *A.Palette, {});
+    const TGifWriteResult Result = SaveGifFile(Path, *A.Sprite, *A.Palette, {});
     if (!Result) std::fprintf(stderr, "resave_samples: %s\n", Result.Reason.c_str());
     return bool(Result);
 }

@@ -59,7 +59,7 @@ const char* DisposalName(std::uint8_t Disposal) {
     }
 }
 
-std::string Describe(const GifReadResult& Animation) {
+std::string Describe(const TGifReadResult& Animation) {
     const TSprite& Sprite = *Animation.Sprite;
     std::ostringstream Text;
     Text << "Size: " << Sprite.Width() << " x " << Sprite.Height() << "\n";
@@ -90,7 +90,7 @@ std::string PortablePixmap(const TPxBitmap& Bitmap) {
     const TColorTable& Colors = Bitmap.ColorTable();
     for (int Y = 0; Y < Bitmap.Height(); ++Y)
         for (int X = 0; X < Bitmap.Width(); ++X) {
-            const RgbColor& Color = Colors[Bitmap.IndexAt(X, Y)];
+            const TRgbColor& Color = Colors[Bitmap.IndexAt(X, Y)];
             Bytes += char(Color.Red);
             Bytes += char(Color.Green);
             Bytes += char(Color.Blue);
@@ -109,7 +109,7 @@ bool WriteFile(const std::filesystem::path& Path, const std::string& Bytes, std:
     return true;
 }
 
-bool Opened(const std::string& FileName, const GifReadResult& Animation, std::ostream& Err) {
+bool Opened(const std::string& FileName, const TGifReadResult& Animation, std::ostream& Err) {
     if (!Animation.Opened()) {
         Err << "vimbrel-cli: " << FileName << ": " << Animation.Error << "\n";
         return false;
@@ -118,7 +118,7 @@ bool Opened(const std::string& FileName, const GifReadResult& Animation, std::os
 }
 
 // The arguments of one command: its positional arguments and the options given.
-struct Arguments {
+struct TArguments {
     std::vector<std::string> Positional;
     std::map<std::string, std::string> Options;
 
@@ -140,28 +140,28 @@ bool NumberArgument(const std::string& Text, const char* What, int Low, int High
     return true;
 }
 
-GifWriteSettings SettingsOf(const GifReadResult& Animation) {
-    GifWriteSettings Settings;
+TGifWriteSettings SettingsOf(const TGifReadResult& Animation) {
+    TGifWriteSettings Settings;
     Settings.BackgroundTransparent = Animation.BackgroundTransparent;
     Settings.LoopCount = Animation.LoopCount;
     Settings.Comments = Animation.Comments;
     return Settings;
 }
 
-bool Written(const std::string& FileName, const GifWriteResult& Result, std::ostream& Err) {
+bool Written(const std::string& FileName, const TGifWriteResult& Result, std::ostream& Err) {
     if (!Result) Err << "vimbrel-cli: " << FileName << ": " << Result.Reason << "\n";
     return bool(Result);
 }
 
-int Info(const Arguments& Args, std::ostream& Out, std::ostream& Err) {
+int Info(const TArguments& Args, std::ostream& Out, std::ostream& Err) {
     const std::string& FileName = Args.Positional[0];
-    const GifReadResult Animation = ReadGifFile(FileName);
+    const TGifReadResult Animation = ReadGifFile(FileName);
     if (!Opened(FileName, Animation, Err)) return ExitFailed;
     Out << Describe(Animation);
     return ExitOk;
 }
 
-int Frames(const Arguments& Args, std::ostream& Out, std::ostream& Err) {
+int Frames(const TArguments& Args, std::ostream& Out, std::ostream& Err) {
     const std::string& FileName = Args.Positional[0];
     const std::string& Folder = Args.Positional[1];
     const bool Png = Args.Has("--png");
@@ -172,7 +172,7 @@ int Frames(const Arguments& Args, std::ostream& Out, std::ostream& Err) {
         Err << "vimbrel-cli: " << (Png ? Problem : "--scale needs --png") << "\n";
         return ExitUsage;
     }
-    const GifReadResult Animation = ReadGifFile(FileName);
+    const TGifReadResult Animation = ReadGifFile(FileName);
     if (!Opened(FileName, Animation, Err)) return ExitFailed;
     const std::filesystem::path Directory(Folder);
     std::error_code Error;
@@ -239,9 +239,9 @@ private:
 // Opens Input and saves it as Output the way the editor saves, every pixel Scale times over.
 int SaveCopy(const std::string& Input, const std::string& Output, int Scale, std::ostream& Out,
              std::ostream& Err) {
-    const GifReadResult Animation = ReadGifFile(Input);
+    const TGifReadResult Animation = ReadGifFile(Input);
     if (!Opened(Input, Animation, Err)) return ExitFailed;
-    GifWriteSettings Settings = SettingsOf(Animation);
+    TGifWriteSettings Settings = SettingsOf(Animation);
     Settings.Scale = Scale;
     if (!Written(Output, SaveGifFile(Output, *Animation.Sprite, *Animation.Palette, Settings), Err))
         return ExitFailed;
@@ -250,11 +250,11 @@ int SaveCopy(const std::string& Input, const std::string& Output, int Scale, std
     return ExitOk;
 }
 
-int Resave(const Arguments& Args, std::ostream& Out, std::ostream& Err) {
+int Resave(const TArguments& Args, std::ostream& Out, std::ostream& Err) {
     return SaveCopy(Args.Positional[0], Args.Positional[1], 1, Out, Err);
 }
 
-int Scale(const Arguments& Args, std::ostream& Out, std::ostream& Err) {
+int Scale(const TArguments& Args, std::ostream& Out, std::ostream& Err) {
     int Factor = 1;
     std::string Problem;
     if (!NumberArgument(Args.Positional[2], "The scale", 1, MaxExportScale, Factor, Problem)) {
@@ -264,10 +264,10 @@ int Scale(const Arguments& Args, std::ostream& Out, std::ostream& Err) {
     return SaveCopy(Args.Positional[0], Args.Positional[1], Factor, Out, Err);
 }
 
-int Sheet(const Arguments& Args, std::ostream& Out, std::ostream& Err) {
+int Sheet(const TArguments& Args, std::ostream& Out, std::ostream& Err) {
     const std::string& Input = Args.Positional[0];
     const std::string& Output = Args.Positional[1];
-    SheetOptions Options;
+    TSheetOptions Options;
     std::string Problem;
     const auto Option = [&](const char* Name, const char* What, int Low, int High, int& Value) {
         return !Args.Has(Name) ||
@@ -280,14 +280,14 @@ int Sheet(const Arguments& Args, std::ostream& Out, std::ostream& Err) {
         return ExitUsage;
     }
     const std::string Data = Args.Has("--json") ? Args.Options.at("--json") : "";
-    const GifReadResult Animation = ReadGifFile(Input);
+    const TGifReadResult Animation = ReadGifFile(Input);
     if (!Opened(Input, Animation, Err)) return ExitFailed;
     const TSprite& Sprite = *Animation.Sprite;
     const ExportResult Result =
         SaveSpriteSheet(Output, Data, Sprite, *Animation.Palette, SettingsOf(Animation), Options);
     if (!Written(Result.Ok || Data.empty() ? Output : Output + ", " + Data, Result, Err))
         return ExitFailed;
-    const SheetLayout Layout =
+    const TSheetLayout Layout =
         PlanSheet(Sprite.CelCount(), Sprite.Width(), Sprite.Height(), Options);
     Out << "Wrote " << Sprite.CelCount() << " cels in " << Layout.Columns << " x " << Layout.Rows
         << " (" << Layout.Width << " x " << Layout.Height << " pixels) as " << Output;
@@ -296,18 +296,18 @@ int Sheet(const Arguments& Args, std::ostream& Out, std::ostream& Err) {
     return ExitOk;
 }
 
-struct Command {
+struct TCommand {
     const char* Name;
     // How many positional arguments it takes.
     std::size_t Count;
     // Its options, each with whether a value follows it.
     std::map<std::string, bool> Options;
     const char* Help;
-    int (*Run)(const Arguments&, std::ostream&, std::ostream&);
+    int (*Run)(const TArguments&, std::ostream&, std::ostream&);
 };
 
-const std::vector<Command>& Commands() {
-    static const std::vector<Command> List = {
+const std::vector<TCommand>& Commands() {
+    static const std::vector<TCommand> List = {
         {"info",
          1,
          {},
@@ -365,14 +365,14 @@ int Run(const std::vector<std::string>& Args, std::ostream& Out, std::ostream& E
         return ExitOk;
     }
     const auto Found = std::find_if(Commands().begin(), Commands().end(),
-                                    [&](const Command& C) { return Name == C.Name; });
+                                    [&](const TCommand& C) { return Name == C.Name; });
     if (Found == Commands().end()) {
         if (!Name.empty()) Err << "vimbrel-cli: unknown command " << Name << "\n";
         Err << Usage;
         return ExitUsage;
     }
-    const Command& Chosen = *Found;
-    Arguments Given;
+    const TCommand& Chosen = *Found;
+    TArguments Given;
     std::string Problem;
     for (std::size_t At = 1; At < Args.size(); ++At) {
         const std::string& Arg = Args[At];

@@ -1,5 +1,5 @@
 // Any byte string given to the BMP reader either becomes a whole picture within the picture
-// limits, a BmpError or a PictureTooLarge; anything else (a crash, a sanitizer report,
+// limits, a EBmpError or a EPictureTooLarge; anything else (a crash, a sanitizer report,
 // another exception, a short pixel buffer) is a finding. A picture read is also made into a
 // palette, which must keep every colour of a picture of up to 236 colours.
 #include <cstddef>
@@ -12,12 +12,12 @@
 #include "imaging/Palette.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size) {
-    RgbPicture Picture;
+    TRgbPicture Picture;
     try {
         Picture = DecodeBmp(Data, Size);
-    } catch (const BmpError&) {
+    } catch (const EBmpError&) {
         return 0;
-    } catch (const PictureTooLarge&) {
+    } catch (const EPictureTooLarge&) {
         return 0;
     }
     const std::uint64_t Pixels = std::uint64_t(Picture.Width) * std::uint64_t(Picture.Height);

@@ -13,9 +13,9 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size) {
     // A smaller budget than the editor's keeps each run fast and far from the fuzzer's
     // memory limit; the refusal path is the same.
-    GifReadLimits Limits;
+    TGifReadLimits Limits;
     Limits.MaxPictureBytes = std::size_t(16) << 20;
-    const GifReadResult Result = ReadGif(Data, Size, Limits);
+    const TGifReadResult Result = ReadGif(Data, Size, Limits);
     if (!Result.Opened()) {
         if (Result.Error.empty() || Result.Palette) std::abort();
         return 0;

@@ -1,4 +1,4 @@
-// Palette files come from anywhere; reading one must give a palette or a PaletteFileError.
+// Palette files come from anywhere; reading one must give a palette or a EPaletteFileError.
 // The reader takes a file name, so each input is written to a private temporary file.
 // A palette that was read must also have kept its system entries and must come back
 // unchanged from a save and a second read.
@@ -48,7 +48,7 @@ void WriteWhole(const std::string& Path, const std::uint8_t* Data, std::size_t S
 void CheckEntries(const TPxPalette& Palette) {
     const auto& System = SystemPaletteEntries();
     for (int i = 0; i < 256; ++i) {
-        const PaletteEntry& Entry = Palette.Entry(i);
+        const TPaletteEntry& Entry = Palette.Entry(i);
         if (i >= FirstUserColor && i <= LastUserColor) {
             if (Entry.Flags != PC_NOCOLLAPSE) std::abort();
         } else if (Entry.Color() != System[i].Color()) {
@@ -68,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
     std::unique_ptr<TPxPalette> Palette;
     try {
         Palette = TPxPalette::CreateFromFile(Input.Path());
-    } catch (const PaletteFileError&) {
+    } catch (const EPaletteFileError&) {
         return 0;
     }
     if (!Palette) std::abort();

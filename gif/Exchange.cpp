@@ -12,9 +12,9 @@
 
 namespace {
 
-IndexedPng PngOf(const TSprite& Sprite, const TPxPalette& Palette, bool BackgroundTransparent,
-                 int Width, int Height) {
-    IndexedPng Image;
+TIndexedPng PngOf(const TSprite& Sprite, const TPxPalette& Palette, bool BackgroundTransparent,
+                  int Width, int Height) {
+    TIndexedPng Image;
     Image.Width = Width;
     Image.Height = Height;
     for (int Index = FirstUserColor; Index <= LastUserColor; ++Index)
@@ -74,7 +74,7 @@ ExportResult SaveCelPng(const std::string& FileName, const TSprite& Sprite, int 
 }
 
 void WriteSheetPng(const ByteSink& Sink, const TSprite& Sprite, const TPxPalette& Palette,
-                   bool BackgroundTransparent, const SheetLayout& Layout) {
+                   bool BackgroundTransparent, const TSheetLayout& Layout) {
     const std::array<std::uint8_t, 256> Numbers = GifColorNumbers(Palette);
     const std::uint8_t Background = GifBackgroundIndex(Sprite, Palette);
     const int Pitch = Layout.CelHeight + Layout.Spacing;
@@ -95,8 +95,8 @@ void WriteSheetPng(const ByteSink& Sink, const TSprite& Sprite, const TPxPalette
 
 ExportResult SaveSpriteSheet(const std::string& PngFile, const std::string& DataFile,
                              const TSprite& Sprite, const TPxPalette& Palette,
-                             const GifWriteSettings& Settings, const SheetOptions& Options) {
-    SheetLayout Layout;
+                             const TGifWriteSettings& Settings, const TSheetOptions& Options) {
+    TSheetLayout Layout;
     if (ExportResult Planned = Saved(PngFile,
                                      [&] {
                                          Layout = PlanSheet(Sprite.CelCount(), Sprite.Width(),
@@ -125,7 +125,7 @@ ExportResult SaveSpriteSheet(const std::string& PngFile, const std::string& Data
     });
 }
 
-std::vector<RgbColor> MostUsedColors(const TSprite& Sprite, std::size_t Limit) {
+std::vector<TRgbColor> MostUsedColors(const TSprite& Sprite, std::size_t Limit) {
     std::array<std::uint64_t, 256> Uses{};
     for (int Cel = 0; Cel < Sprite.CelCount(); ++Cel) {
         const TPxBitmap& Bitmap = Sprite.CelBitmap(Cel);
@@ -149,7 +149,7 @@ std::vector<RgbColor> MostUsedColors(const TSprite& Sprite, std::size_t Limit) {
     std::sort(Order.begin(), Order.end(), [](const auto& A, const auto& B) {
         return A.first != B.first ? A.first > B.first : A.second < B.second;
     });
-    std::vector<RgbColor> Colors;
+    std::vector<TRgbColor> Colors;
     for (std::size_t i = 0; i < Order.size() && i < Limit; ++i)
         Colors.push_back(Sprite.Palette().Entry(Order[i].second).Color());
     return Colors;

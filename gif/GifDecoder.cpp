@@ -11,7 +11,7 @@ namespace {
 // giflib reads through this callback, so the position in the caller's bytes is always
 // known here: that is what lets the decoder step over a damaged image's data blocks and
 // go on with the next record.
-struct MemorySource {
+struct TMemorySource {
     const std::uint8_t* Data = nullptr;
     std::size_t Size = 0;
     std::size_t Position = 0;
@@ -27,7 +27,7 @@ struct MemorySource {
 };
 
 int ReadFromMemory(GifFileType* Gif, GifByteType* Buffer, int Count) {
-    auto* Source = static_cast<MemorySource*>(Gif->UserData);
+    auto* Source = static_cast<TMemorySource*>(Gif->UserData);
     if (Count <= 0) return 0;
     const std::size_t Available = Source->Size - Source->Position;
     const std::size_t Taken = std::min<std::size_t>(std::size_t(Count), Available);
@@ -45,14 +45,14 @@ int ReadFromMemory(GifFileType* Gif, GifByteType* Buffer, int Count) {
     return int(Taken);
 }
 
-struct GifFileCloser {
+struct TGifFileCloser {
     void operator()(GifFileType* Gif) const {
         int Error = 0;
         DGifCloseFile(Gif, &Error);
     }
 };
 // Closing the handle frees every colour map and buffer giflib made, on every return path.
-using GifFileHandle = std::unique_ptr<GifFileType, GifFileCloser>;
+using GifFileHandle = std::unique_ptr<GifFileType, TGifFileCloser>;
 
 constexpr std::size_t NoOffset = std::size_t(-1);
 
@@ -63,13 +63,13 @@ constexpr std::size_t BlockUpkeep = 32;
 // Where the data sub-blocks starting at Offset end: just past their terminator, or, when
 // they run past the end of the bytes, NoOffset with the offset of the length byte of the
 // block that is cut (NoOffset too when the bytes end where a length byte should be).
-struct BlockChain {
+struct TBlockChain {
     std::size_t End = NoOffset;
     std::size_t CutLength = NoOffset;
 };
 
-BlockChain FollowSubBlocks(const std::uint8_t* Data, std::size_t Size, std::size_t Offset) {
-    BlockChain Chain;
+TBlockChain FollowSubBlocks(const std::uint8_t* Data, std::size_t Size, std::size_t Offset) {
+    TBlockChain Chain;
     while (Offset < Size) {
         const std::size_t Length = Data[Offset];
         if (Length == 0) {
@@ -85,8 +85,8 @@ BlockChain FollowSubBlocks(const std::uint8_t* Data, std::size_t Size, std::size
     return Chain;
 }
 
-std::vector<RgbColor> ColorsOf(const ColorMapObject* Map) {
-    std::vector<RgbColor> Colors;
+std::vector<TRgbColor> ColorsOf(const ColorMapObject* Map) {
+    std::vector<TRgbColor> Colors;
     if (!Map || !Map->Colors) return Colors;
     Colors.reserve(std::size_t(std::max(0, Map->ColorCount)));
     for (int k = 0; k < Map->ColorCount; ++k)
@@ -98,23 +98,23 @@ std::string Describe(const char* What, int ImageNumber) {
     return std::string(What) + " (image " + std::to_string(ImageNumber) + ")";
 }
 
-class RecordDecoder {
+class TRecordDecoder {
 public:
-    RecordDecoder(const std::uint8_t* Data, std::size_t Size, GifRecordSink& Sink) : Sink(Sink) {
+    TRecordDecoder(const std::uint8_t* Data, std::size_t Size, TGifRecordSink& Sink) : Sink(Sink) {
         Source.Data = Data;
         Source.Size = Size;
     }
 
-    GifDecodeOutcome Run() {
+    TGifDecodeOutcome Run() {
         int Error = 0;
         Gif.reset(DGifOpen(&Source, ReadFromMemory, &Error));
         if (!Gif) {
             const bool Cut = Error == D_GIF_ERR_NO_SCRN_DSCR;
-            Outcome.End = Cut ? GifDecodeEnd::CutHeader : GifDecodeEnd::NotGif;
+            Outcome.End = Cut ? TGifDecodeEnd::CutHeader : TGifDecodeEnd::NotGif;
             Fault(Cut ? "the file ends inside the logical screen descriptor" : "no GIF signature");
             return Outcome;
         }
-        GifScreen Screen;
+        TGifScreen Screen;
         Screen.Width = Gif->SWidth;
         Screen.Height = Gif->SHeight;
         Screen.BackgroundIndex = Gif->SBackGroundColor;
@@ -129,12 +129,12 @@ public:
                 // costs nothing; any other byte is no record we could read past.
                 if (Gif->Error != D_GIF_ERR_READ_FAILED)
                     Fault("unknown record after the last readable one");
-                Outcome.End = GifDecodeEnd::EndOfData;
+                Outcome.End = TGifDecodeEnd::EndOfData;
                 return Outcome;
             }
             bool Continue = true;
             if (Type == TERMINATE_RECORD_TYPE) {
-                Outcome.End = GifDecodeEnd::Trailer;
+                Outcome.End = TGifDecodeEnd::Trailer;
                 return Outcome;
             } else if (Type == EXTENSION_RECORD_TYPE) {
                 Continue = ReadExtension();
@@ -146,8 +146,8 @@ public:
     }
 
 private:
-    GifDecodeOutcome& Stop() {
-        Outcome.End = GifDecodeEnd::Stopped;
+    TGifDecodeOutcome& Stop() {
+        Outcome.End = TGifDecodeEnd::Stopped;
         return Outcome;
     }
     // Faults are kept up to a count, so that a file of a great many broken records cannot
@@ -164,12 +164,12 @@ private:
     }
     bool EndOfData(const std::string& Text) {
         Fault(Text);
-        Outcome.End = GifDecodeEnd::EndOfData;
+        Outcome.End = TGifDecodeEnd::EndOfData;
         return false;
     }
 
     bool ReadExtension() {
-        GifExtension Extension;
+        TGifExtension Extension;
         GifByteType* Block = nullptr;
         if (DGifGetExtension(Gif.get(), &Extension.Label, &Block) != GIF_OK)
             return EndOfData("the file ends inside an extension");
@@ -203,7 +203,7 @@ private:
         if (!HeaderRead && (Source.Position >= Source.Size || Gif->Error != D_GIF_ERR_READ_FAILED))
             return EndOfData(Describe("the file ends inside an image descriptor", ImageNumber));
 
-        GifImageHeader Header;
+        TGifImageHeader Header;
         Header.Left = Gif->Image.Left;
         Header.Top = Gif->Image.Top;
         Header.Width = Gif->Image.Width;
@@ -215,7 +215,7 @@ private:
             return false;
         }
 
-        const BlockChain Blocks = FollowSubBlocks(Source.Data, Source.Size, Source.Position);
+        const TBlockChain Blocks = FollowSubBlocks(Source.Data, Source.Size, Source.Position);
         const std::size_t DataEnd = Blocks.End;
         int RowsDecoded = 0;
         bool Damaged = !HeaderRead;
@@ -251,16 +251,16 @@ private:
         }
         if (CutShort) {
             if (!Damaged) Fault(Describe("the file ends inside the image data", ImageNumber));
-            Outcome.End = GifDecodeEnd::EndOfData;
+            Outcome.End = TGifDecodeEnd::EndOfData;
             return false;
         }
         return true;
     }
 
-    GifRecordSink& Sink;
-    MemorySource Source;
+    TGifRecordSink& Sink;
+    TMemorySource Source;
     GifFileHandle Gif;
-    GifDecodeOutcome Outcome;
+    TGifDecodeOutcome Outcome;
     std::vector<GifPixelType> Line;
     int ImageNumber = -1;
     std::size_t FaultsLeftOut = 0;
@@ -268,12 +268,12 @@ private:
 
 } // namespace
 
-std::optional<GifGraphicControl> GraphicControlOf(const GifExtension& Extension) {
+std::optional<TGifGraphicControl> GraphicControlOf(const TGifExtension& Extension) {
     if (Extension.Label != GifGraphicControlLabel || Extension.Blocks.empty() ||
         Extension.Blocks[0].size() < 4)
         return std::nullopt;
     const std::vector<std::uint8_t>& B = Extension.Blocks[0];
-    GifGraphicControl Control;
+    TGifGraphicControl Control;
     Control.Disposal = (B[0] >> 2) & 0x07;
     Control.HasTransparent = (B[0] & 0x01) != 0;
     Control.Delay = B[1] | (B[2] << 8);
@@ -281,7 +281,7 @@ std::optional<GifGraphicControl> GraphicControlOf(const GifExtension& Extension)
     return Control;
 }
 
-std::optional<int> NetscapeLoopCount(const GifExtension& Extension) {
+std::optional<int> NetscapeLoopCount(const TGifExtension& Extension) {
     static const char Identifier[] = "NETSCAPE2.0";
     if (Extension.Label != GifApplicationLabel || Extension.Blocks.size() < 2) return std::nullopt;
     const std::vector<std::uint8_t>& Id = Extension.Blocks[0];
@@ -291,7 +291,7 @@ std::optional<int> NetscapeLoopCount(const GifExtension& Extension) {
     return Loop[1] | (Loop[2] << 8);
 }
 
-std::string CommentTextOf(const GifExtension& Extension) {
+std::string CommentTextOf(const TGifExtension& Extension) {
     std::string Text;
     for (const std::vector<std::uint8_t>& Block : Extension.Blocks) {
         const auto Zero = std::find(Block.begin(), Block.end(), std::uint8_t(0));
@@ -314,6 +314,7 @@ int InterlacedRow(int Index, int Height) {
     return 1 + Index * 2;
 }
 
-GifDecodeOutcome DecodeGifRecords(const std::uint8_t* Data, std::size_t Size, GifRecordSink& Sink) {
-    return RecordDecoder(Data, Size, Sink).Run();
+TGifDecodeOutcome DecodeGifRecords(const std::uint8_t* Data, std::size_t Size,
+                                   TGifRecordSink& Sink) {
+    return TRecordDecoder(Data, Size, Sink).Run();
 }

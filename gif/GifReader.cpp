@@ -26,8 +26,8 @@ std::string SizeText(std::size_t Bytes) {
 
 // The colour of index Index of a GIF colour table as a colour value; an index beyond the
 // table stands for black, as it does in the palette built from the table.
-COLORREF TableColor(const std::vector<RgbColor>& Table, int Index) {
-    const RgbColor Color = Index >= 0 && Index < int(Table.size()) ? Table[Index] : RgbColor{};
+COLORREF TableColor(const std::vector<TRgbColor>& Table, int Index) {
+    const TRgbColor Color = Index >= 0 && Index < int(Table.size()) ? Table[Index] : TRgbColor{};
     return PALETTERGB(Color.Red, Color.Green, Color.Blue);
 }
 
@@ -35,15 +35,15 @@ COLORREF TableColor(const std::vector<RgbColor>& Table, int Index) {
 // composed in a work bitmap that carries over from image to image, and each cel receives
 // a copy of it: a cel is the whole picture a viewer sees at that frame, not the patch the
 // file stores.
-class GifComposer : public GifRecordSink {
+class TGifComposer : public TGifRecordSink {
 public:
-    GifComposer(GifReadResult& Result, const GifReadLimits& Limits)
+    TGifComposer(TGifReadResult& Result, const TGifReadLimits& Limits)
         : Result(Result), Limits(Limits) {}
 
     // Why reading stopped early, for the user; empty while all is well.
     std::string Error;
 
-    bool Screen(const GifScreen& Screen) override {
+    bool Screen(const TGifScreen& Screen) override {
         Logical = Screen;
         if (Screen.Width <= 0 || Screen.Height <= 0) {
             Error = "The picture has no pixels: its logical screen is " +
@@ -57,7 +57,7 @@ public:
         return WithinLimit(2);
     }
 
-    bool Extension(GifExtension&& Extension) override {
+    bool Extension(TGifExtension&& Extension) override {
         ExtensionsSinceImage = true;
         // Only these three kinds are ever looked at.
         if (Extension.Label != GifGraphicControlLabel && Extension.Label != GifCommentLabel &&
@@ -76,7 +76,7 @@ public:
         return true;
     }
 
-    bool BeginImage(const GifImageHeader& Header) override {
+    bool BeginImage(const TGifImageHeader& Header) override {
         ExtensionsSinceImage = false;
         Image = Header;
         VisibleColumns = VisibleRows = 0;
@@ -122,13 +122,13 @@ public:
     // size 0 x 0, and the comments of the file's last image, when that has no pixels,
     // replace all comments met before.
     void Finish() {
-        const std::vector<GifExtension>* LastExtensions =
+        const std::vector<TGifExtension>* LastExtensions =
             ExtensionsSinceImage
                 ? &Pending
                 : (LastEmptyImageExtensions ? &*LastEmptyImageExtensions : nullptr);
-        const GifExtension* LastComment = nullptr;
+        const TGifExtension* LastComment = nullptr;
         if (LastExtensions)
-            for (const GifExtension& Extension : *LastExtensions)
+            for (const TGifExtension& Extension : *LastExtensions)
                 if (Extension.Label == GifCommentLabel) LastComment = &Extension;
         Result.Comments =
             SplitCommentLines(LastComment ? CommentTextOf(*LastComment) : CommentText);
@@ -171,8 +171,8 @@ private:
     // beyond 235 names the very entry the pixels were mapped to: cels appended later are
     // filled with it, and changing the background colour finds it.
     COLORREF UserColor(COLORREF Color) const {
-        const RgbColor User =
-            Result.Palette->Entry(Result.Palette->NearestUserIndex(RgbColor::FromRef(Color)))
+        const TRgbColor User =
+            Result.Palette->Entry(Result.Palette->NearestUserIndex(TRgbColor::FromRef(Color)))
                 .Color();
         return PALETTERGB(User.Red, User.Green, User.Blue);
     }
@@ -181,7 +181,7 @@ private:
     // colours only and saves back without loss. The filling waits until the picture is
     // next used, so that a run of fills (one for each new transparent colour) costs one.
     void Fill(COLORREF Color) {
-        WaitingFill = std::uint8_t(Result.Palette->NearestUserIndex(RgbColor::FromRef(Color)));
+        WaitingFill = std::uint8_t(Result.Palette->NearestUserIndex(TRgbColor::FromRef(Color)));
     }
     void FillNow() {
         if (!WaitingFill) return;
@@ -198,10 +198,10 @@ private:
         // The composed picture is copied over the whole cel below, so it is not filled.
         TCel& Cel = Result.Sprite->Cel(Result.Sprite->AddCelUnfilled(0));
         // Without a global colour table, the table the palette came from stands in for it.
-        const std::vector<RgbColor>& ImageColors =
+        const std::vector<TRgbColor>& ImageColors =
             Image.LocalColors.empty() ? PaletteColors : Image.LocalColors;
-        for (const GifExtension& Extension : Pending) {
-            if (const std::optional<GifGraphicControl> Control = GraphicControlOf(Extension)) {
+        for (const TGifExtension& Extension : Pending) {
+            if (const std::optional<TGifGraphicControl> Control = GraphicControlOf(Extension)) {
                 FrameDelay = Control->Delay * 10;
                 if (FrameDelay != 0) LastDelay = FrameDelay;
                 if (Control->HasTransparent) {
@@ -253,7 +253,7 @@ private:
     }
 
     // Pastes the decoded rows; rows a cut-short image lacks leave the picture as it was.
-    void DrawImage(const std::vector<RgbColor>& ImageColors) {
+    void DrawImage(const std::vector<TRgbColor>& ImageColors) {
         FillNow();
         Drawn = true;
         if (VisibleColumns == 0) return;
@@ -273,11 +273,11 @@ private:
         }
     }
 
-    GifReadResult& Result;
-    const GifReadLimits& Limits;
-    GifScreen Logical;
+    TGifReadResult& Result;
+    const TGifReadLimits& Limits;
+    TGifScreen Logical;
     std::size_t PictureBytes = 0;
-    std::vector<RgbColor> PaletteColors;
+    std::vector<TRgbColor> PaletteColors;
     std::unique_ptr<TPxBitmap> Work;
 
     int FrameDelay = 50;
@@ -292,12 +292,12 @@ private:
     std::string CommentText;
     bool CommentsCut = false;
 
-    std::vector<GifExtension> Pending;
+    std::vector<TGifExtension> Pending;
     std::size_t PendingBytes = 0;
     bool ExtensionsSinceImage = false;
-    std::optional<std::vector<GifExtension>> LastEmptyImageExtensions;
+    std::optional<std::vector<TGifExtension>> LastEmptyImageExtensions;
 
-    GifImageHeader Image;
+    TGifImageHeader Image;
     int OriginX = 0;
     int OriginY = 0;
     int VisibleColumns = 0;
@@ -306,8 +306,8 @@ private:
     std::vector<bool> RowDecoded;
 };
 
-GifReadResult Failure(std::string Reason) {
-    GifReadResult Result;
+TGifReadResult Failure(std::string Reason) {
+    TGifReadResult Result;
     Result.Error = std::move(Reason);
     return Result;
 }
@@ -329,12 +329,12 @@ std::vector<std::string> SplitCommentLines(const std::string& Text) {
     return Lines;
 }
 
-GifReadResult ReadGif(const std::uint8_t* Data, std::size_t Size, const GifReadLimits& Limits) {
-    GifReadResult Result;
-    GifComposer Composer(Result, Limits);
-    const GifDecodeOutcome Outcome = DecodeGifRecords(Data, Size, Composer);
-    if (Outcome.End == GifDecodeEnd::NotGif) return Failure("The file is not a GIF file.");
-    if (Outcome.End == GifDecodeEnd::CutHeader)
+TGifReadResult ReadGif(const std::uint8_t* Data, std::size_t Size, const TGifReadLimits& Limits) {
+    TGifReadResult Result;
+    TGifComposer Composer(Result, Limits);
+    const TGifDecodeOutcome Outcome = DecodeGifRecords(Data, Size, Composer);
+    if (Outcome.End == TGifDecodeEnd::NotGif) return Failure("The file is not a GIF file.");
+    if (Outcome.End == TGifDecodeEnd::CutHeader)
         return Failure("The file ends inside its header: it is cut short.");
     if (!Composer.Error.empty()) return Failure(Composer.Error);
     if (!Result.Sprite) {
@@ -349,7 +349,7 @@ GifReadResult ReadGif(const std::uint8_t* Data, std::size_t Size, const GifReadL
     return Result;
 }
 
-GifReadResult ReadGifFile(const std::string& FileName, const GifReadLimits& Limits) {
+TGifReadResult ReadGifFile(const std::string& FileName, const TGifReadLimits& Limits) {
     std::error_code Ignored;
     if (std::filesystem::is_directory(FileName, Ignored))
         return Failure("Cannot open " + FileName + ": it is a folder.");

@@ -19,13 +19,13 @@
 #include "imaging/Palette.h"
 #include "model/Spritez.h"
 
-struct GifReadLimits {
+struct TGifReadLimits {
     // The most that the cels (and the picture they are composed in) may take together; a
     // file needing more is refused rather than allowed to exhaust memory.
     std::size_t MaxPictureBytes = MaxAnimationBytes;
 };
 
-struct GifReadResult {
+struct TGifReadResult {
     // Declared before the sprite, which refers to it and so must go first.
     std::unique_ptr<TPxPalette> Palette;
     std::unique_ptr<TSprite> Sprite;
@@ -45,8 +45,9 @@ struct GifReadResult {
     bool Opened() const { return Sprite != nullptr; }
 };
 
-GifReadResult ReadGif(const std::uint8_t* Data, std::size_t Size, const GifReadLimits& Limits = {});
-GifReadResult ReadGifFile(const std::string& FileName, const GifReadLimits& Limits = {});
+TGifReadResult ReadGif(const std::uint8_t* Data, std::size_t Size,
+                       const TGifReadLimits& Limits = {});
+TGifReadResult ReadGifFile(const std::string& FileName, const TGifReadLimits& Limits = {});
 
 // Comment text as lines: CR LF, a lone CR and a lone LF each end a line; a line end at the
 // very end of the text does not start another line.

@@ -120,7 +120,7 @@ std::uint8_t GifBackgroundIndex(const TSprite& Sprite, const TPxPalette& Palette
 }
 
 void WriteGif(const ByteSink& Sink, const TSprite& Sprite, const TPxPalette& Palette,
-              const GifWriteSettings& Settings, const GifWriteProgress& Progress) {
+              const TGifWriteSettings& Settings, const GifWriteProgress& Progress) {
     const int S = Settings.Scale;
     CheckExportScale(S);
     const long long W = (long long)Sprite.Width() * S;
@@ -205,9 +205,9 @@ void WriteGif(const ByteSink& Sink, const TSprite& Sprite, const TPxPalette& Pal
     Sink(&Trailer, 1);
 }
 
-GifWriteResult SaveGifFile(const std::string& FileName, const TSprite& Sprite,
-                           const TPxPalette& Palette, const GifWriteSettings& Settings,
-                           const GifWriteProgress& Progress) {
+TGifWriteResult SaveGifFile(const std::string& FileName, const TSprite& Sprite,
+                            const TPxPalette& Palette, const TGifWriteSettings& Settings,
+                            const GifWriteProgress& Progress) {
     try {
         ReplaceFile(FileName, [&](const ByteSink& Sink) {
             WriteGif(Sink, Sprite, Palette, Settings, Progress);

@@ -20,7 +20,7 @@
 class TSprite;
 
 // The document settings that the file carries besides the cels.
-struct GifWriteSettings {
+struct TGifWriteSettings {
     // The background colour is marked transparent in every frame.
     bool BackgroundTransparent = false;
     // How often a viewer repeats the animation; 0 means for ever.
@@ -35,7 +35,7 @@ struct GifWriteSettings {
 // Told (0, cel count) before the first cel and (n, cel count) after the n-th cel is written.
 using GifWriteProgress = std::function<void(int Position, int Maximum)>;
 
-struct GifWriteResult {
+struct TGifWriteResult {
     bool Ok = false;
     // Why the file could not be written, for the user; empty on success.
     std::string Reason;
@@ -67,11 +67,11 @@ std::array<std::uint8_t, 256> GifColorNumbers(const TPxPalette& Palette);
 // std::invalid_argument for a scale outside 1 to MaxExportScale. A scaled copy is made one
 // frame at a time: the rectangle that changed, scaled, is all it holds at once.
 void WriteGif(const ByteSink& Sink, const TSprite& Sprite, const TPxPalette& Palette,
-              const GifWriteSettings& Settings, const GifWriteProgress& Progress = {});
+              const TGifWriteSettings& Settings, const GifWriteProgress& Progress = {});
 
 // Saves the animation as FileName. The file is written under a temporary name in the same
 // folder and takes FileName's place only once it is complete, so a failed save leaves any
 // previous file as it was and no partial file behind.
-GifWriteResult SaveGifFile(const std::string& FileName, const TSprite& Sprite,
-                           const TPxPalette& Palette, const GifWriteSettings& Settings,
-                           const GifWriteProgress& Progress = {});
+TGifWriteResult SaveGifFile(const std::string& FileName, const TSprite& Sprite,
+                            const TPxPalette& Palette, const TGifWriteSettings& Settings,
+                            const GifWriteProgress& Progress = {});

@@ -86,13 +86,13 @@ private:
         return std::size_t(SuffixByte) * RowLength + PrefixCode;
     }
 
-    struct FreeBlock {
+    struct TFreeBlock {
         void operator()(std::uint16_t* Block) const { std::free(Block); }
     };
     // The code of each (prefix, suffix) pair, 0 when the pair is not stored (no stored
     // entry has code 0). calloc rather than a vector, whose zeros would be written into
     // every page of it.
-    std::unique_ptr<std::uint16_t[], FreeBlock> Next;
+    std::unique_ptr<std::uint16_t[], TFreeBlock> Next;
     std::array<std::uint16_t, LzwCodeLimit> Prefix{};
     std::array<std::uint8_t, LzwCodeLimit> Suffix{};
     std::uint8_t Width = 9;

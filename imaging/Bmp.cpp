@@ -15,10 +15,10 @@ constexpr std::uint32_t InfoHeaderBytes = 40;
 // Headers from this size on carry the bit-field masks themselves.
 constexpr std::uint32_t MaskHeaderBytes = 52;
 
-enum Compression : std::uint32_t { BI_RGB = 0, BI_RLE8 = 1, BI_RLE4 = 2, BI_BITFIELDS = 3 };
+enum TCompression : std::uint32_t { BI_RGB = 0, BI_RLE8 = 1, BI_RLE4 = 2, BI_BITFIELDS = 3 };
 
 [[noreturn]] void Refuse(const std::string& Why) {
-    throw BmpError(Why);
+    throw EBmpError(Why);
 }
 
 // Little-endian numbers at fixed places, each checked against the end of the bytes.
@@ -65,7 +65,7 @@ struct THeader {
     int BitCount = 0;
     std::uint32_t Compression = BI_RGB;
     std::array<std::uint32_t, 3> Masks{};
-    std::vector<RgbColor> Table;
+    std::vector<TRgbColor> Table;
     std::size_t PixelsAt = 0;
 };
 
@@ -143,8 +143,8 @@ THeader ReadHeader(const TBytes& In) {
 }
 
 // The colour of each possible index: the table's, black beyond its end.
-std::array<RgbColor, 256> IndexColors(const std::vector<RgbColor>& Table) {
-    std::array<RgbColor, 256> Colors{};
+std::array<TRgbColor, 256> IndexColors(const std::vector<TRgbColor>& Table) {
+    std::array<TRgbColor, 256> Colors{};
     std::copy_n(Table.begin(), std::min<std::size_t>(Table.size(), 256), Colors.begin());
     return Colors;
 }
@@ -154,9 +154,9 @@ std::uint64_t RowBytesOf(const THeader& H) {
     return (std::uint64_t(H.Width) * H.BitCount + 31) / 32 * 4;
 }
 
-void ReadRows(const TBytes& In, const THeader& H, RgbPicture& Picture) {
+void ReadRows(const TBytes& In, const THeader& H, TRgbPicture& Picture) {
     const std::uint64_t RowBytes = RowBytesOf(H);
-    const std::array<RgbColor, 256> Colors = IndexColors(H.Table);
+    const std::array<TRgbColor, 256> Colors = IndexColors(H.Table);
     const TChannel Red(H.Masks[0]), Green(H.Masks[1]), Blue(H.Masks[2]);
     for (int Row = 0; Row < Picture.Height; ++Row) {
         const std::uint8_t* From = In.Data + H.PixelsAt + Row * RowBytes;
@@ -190,7 +190,7 @@ void ReadRows(const TBytes& In, const THeader& H, RgbPicture& Picture) {
 // Run-length data, rows from the bottom up: pairs of a count and an index (two indices
 // taking turns for 4 bits); a zero count starts an escape: 0 ends the row, 1 the picture,
 // 2 moves the position on, more starts that many indices stored as they are.
-void ReadRuns(const TBytes& In, const THeader& H, RgbPicture& Picture) {
+void ReadRuns(const TBytes& In, const THeader& H, TRgbPicture& Picture) {
     const bool Four = H.BitCount == 4;
     const std::int64_t Width = H.Width, Height = H.Height;
     std::vector<std::uint8_t> Indices(std::size_t(Width * Height), 0);
@@ -232,9 +232,9 @@ void ReadRuns(const TBytes& In, const THeader& H, RgbPicture& Picture) {
         }
     }
 
-    const std::array<RgbColor, 256> Colors = IndexColors(H.Table);
+    const std::array<TRgbColor, 256> Colors = IndexColors(H.Table);
     for (std::size_t i = 0; i < Indices.size(); ++i) {
-        const RgbColor& C = Colors[Indices[i]];
+        const TRgbColor& C = Colors[Indices[i]];
         std::uint8_t* P = &Picture.Pixels[i * 3];
         P[0] = C.Red, P[1] = C.Green, P[2] = C.Blue;
     }
@@ -251,7 +251,7 @@ void Put32(std::vector<std::uint8_t>& Out, std::uint32_t Value) {
 
 } // namespace
 
-RgbPicture DecodeBmp(const std::uint8_t* Data, std::size_t Size) {
+TRgbPicture DecodeBmp(const std::uint8_t* Data, std::size_t Size) {
     const TBytes In{Data, Data ? Size : 0};
     const THeader H = ReadHeader(In);
     // Uncompressed rows are checked against the bytes before the picture is allocated; the
@@ -260,7 +260,7 @@ RgbPicture DecodeBmp(const std::uint8_t* Data, std::size_t Size) {
     const std::uint64_t RowsBytes = RowBytesOf(H) * (std::uint64_t(H.Height) - 1) +
                                     (std::uint64_t(H.Width) * H.BitCount + 7) / 8;
     if (!Runs && !In.Holds(H.PixelsAt, RowsBytes)) Refuse("BMP rows cut short");
-    RgbPicture Picture(int(H.Width), int(H.Height));
+    TRgbPicture Picture(int(H.Width), int(H.Height));
     Picture.Palette = H.Table;
     if (Runs)
         ReadRuns(In, H, Picture);
@@ -269,14 +269,14 @@ RgbPicture DecodeBmp(const std::uint8_t* Data, std::size_t Size) {
     return Picture;
 }
 
-RgbPicture LoadBmpFile(const std::string& FileName) {
+TRgbPicture LoadBmpFile(const std::string& FileName) {
     std::vector<std::uint8_t> Bytes;
     std::string Unread;
-    if (!ReadPictureBytes(FileName, Bytes, Unread)) throw BmpError(Unread);
+    if (!ReadPictureBytes(FileName, Bytes, Unread)) throw EBmpError(Unread);
     try {
         return DecodeBmp(Bytes.data(), Bytes.size());
-    } catch (const BmpError& Error) {
-        throw BmpError(FileName + ": " + Error.what());
+    } catch (const EBmpError& Error) {
+        throw EBmpError(FileName + ": " + Error.what());
     }
 }
 

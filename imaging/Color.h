@@ -33,25 +33,25 @@ constexpr bool IsPaletteRgb(COLORREF Color) {
 }
 
 // One colour, as colour tables, palettes and plain pictures store it.
-struct RgbColor {
+struct TRgbColor {
     std::uint8_t Red = 0;
     std::uint8_t Green = 0;
     std::uint8_t Blue = 0;
 
-    constexpr bool operator==(const RgbColor& Other) const {
+    constexpr bool operator==(const TRgbColor& Other) const {
         return Red == Other.Red && Green == Other.Green && Blue == Other.Blue;
     }
-    constexpr bool operator!=(const RgbColor& Other) const { return !(*this == Other); }
+    constexpr bool operator!=(const TRgbColor& Other) const { return !(*this == Other); }
     // The plain RGB colour value of this colour.
     constexpr COLORREF Ref() const { return RGB(Red, Green, Blue); }
     // The RGB part of any colour value; a palette index has none and gives black.
-    static constexpr RgbColor FromRef(COLORREF Color) {
+    static constexpr TRgbColor FromRef(COLORREF Color) {
         return {GetRValue(Color), GetGValue(Color), GetBValue(Color)};
     }
 };
 
 // Sum of squared channel differences: the one distance every nearest-colour match uses.
-constexpr int ColorDistance(const RgbColor& A, const RgbColor& B) {
+constexpr int ColorDistance(const TRgbColor& A, const TRgbColor& B) {
     const int dr = int(A.Red) - int(B.Red);
     const int dg = int(A.Green) - int(B.Green);
     const int db = int(A.Blue) - int(B.Blue);

@@ -9,10 +9,10 @@ std::uint64_t NextSerial() {
 }
 } // namespace
 
-TColorTable::TColorTable(const std::array<RgbColor, 256>& Colors_)
+TColorTable::TColorTable(const std::array<TRgbColor, 256>& Colors_)
     : Colors(Colors_), SerialNumber(NextSerial()) {}
 
-std::uint8_t TColorTable::Nearest(RgbColor Color) const {
+std::uint8_t TColorTable::Nearest(TRgbColor Color) const {
     const std::uint32_t Key = Color.Ref();
     auto Found = NearestCache.find(Key);
     if (Found != NearestCache.end()) return Found->second;
@@ -42,14 +42,14 @@ const std::array<std::uint8_t, 256>& TColorTable::TranslationTo(const TColorTabl
 }
 
 const std::array<std::uint8_t, 256>&
-TColorTable::NearestOfEach(const std::vector<RgbColor>& Map) const {
-    static_assert(sizeof(RgbColor) == 3, "colour maps are compared as bytes");
+TColorTable::NearestOfEach(const std::vector<TRgbColor>& Map) const {
+    static_assert(sizeof(TRgbColor) == 3, "colour maps are compared as bytes");
     const bool Same = MapAnswered && Map.size() == AnsweredMap.size() &&
                       (Map.empty() || std::memcmp(Map.data(), AnsweredMap.data(),
-                                                  Map.size() * sizeof(RgbColor)) == 0);
+                                                  Map.size() * sizeof(TRgbColor)) == 0);
     if (!Same) {
         for (int i = 0; i < 256; ++i)
-            MapNearest[i] = Nearest(i < int(Map.size()) ? Map[i] : RgbColor{});
+            MapNearest[i] = Nearest(i < int(Map.size()) ? Map[i] : TRgbColor{});
         AnsweredMap = Map;
         MapAnswered = true;
     }

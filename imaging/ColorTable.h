@@ -13,31 +13,31 @@
 
 class TColorTable {
 public:
-    explicit TColorTable(const std::array<RgbColor, 256>& Colors);
+    explicit TColorTable(const std::array<TRgbColor, 256>& Colors);
 
-    const RgbColor& operator[](int Index) const { return Colors[Index & 0xFF]; }
-    const std::array<RgbColor, 256>& Entries() const { return Colors; }
+    const TRgbColor& operator[](int Index) const { return Colors[Index & 0xFF]; }
+    const std::array<TRgbColor, 256>& Entries() const { return Colors; }
     // Distinguishes tables for the translation cache; never reused.
     std::uint64_t Serial() const { return SerialNumber; }
 
     // Position of the entry nearest to Color (sum of squared differences, ties to the
     // lowest position).
-    std::uint8_t Nearest(RgbColor Color) const;
+    std::uint8_t Nearest(TRgbColor Color) const;
     // For each position of this table, the nearest position of Target: how a picture on
     // this table is drawn by colour onto a picture on Target. Cached for the last target.
     const std::array<std::uint8_t, 256>& TranslationTo(const TColorTable& Target) const;
     // Nearest for each index 0..255 of a colour map, black standing for the indices beyond
     // its end. Cached for the last map: every image of a GIF file brings the same one.
-    const std::array<std::uint8_t, 256>& NearestOfEach(const std::vector<RgbColor>& Map) const;
+    const std::array<std::uint8_t, 256>& NearestOfEach(const std::vector<TRgbColor>& Map) const;
 
 private:
-    std::array<RgbColor, 256> Colors;
+    std::array<TRgbColor, 256> Colors;
     std::uint64_t SerialNumber;
     mutable std::unordered_map<std::uint32_t, std::uint8_t> NearestCache;
     mutable std::uint64_t TranslationTarget = 0;
     mutable std::array<std::uint8_t, 256> Translation{};
     mutable bool MapAnswered = false;
-    mutable std::vector<RgbColor> AnsweredMap;
+    mutable std::vector<TRgbColor> AnsweredMap;
     mutable std::array<std::uint8_t, 256> MapNearest{};
 };
 

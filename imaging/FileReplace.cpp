@@ -24,11 +24,11 @@ namespace {
 using Writer = std::function<void(const ByteSink&)>;
 using ByteBlock = std::vector<std::uint8_t>;
 
-std::atomic<void (*)(SaveStep)> StepHook{nullptr};
+std::atomic<void (*)(TSaveStep)> StepHook{nullptr};
 // Set while a kept copy is written: its steps are not the save's own.
 thread_local bool KeepingCopy = false;
 
-void Reached(SaveStep Step) {
+void Reached(TSaveStep Step) {
     if (auto* Hook = StepHook.load(); Hook && !KeepingCopy) Hook(Step);
 }
 
@@ -36,16 +36,16 @@ std::mutex KeptFolderLock;
 std::function<std::string()> KeptFolder;
 
 [[noreturn]] void Fail(const char* What, const std::string& FileName, int Error) {
-    throw FileWriteError(std::string(What) + " " + FileName + ": " + std::strerror(Error));
+    throw EFileWriteError(std::string(What) + " " + FileName + ": " + std::strerror(Error));
 }
 
 // Closes the descriptor on every way out, including exceptions.
-class Descriptor {
+class TDescriptor {
 public:
-    explicit Descriptor(int Fd) : Fd(Fd) {}
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    ~Descriptor() {
+    explicit TDescriptor(int Fd) : Fd(Fd) {}
+    TDescriptor(const TDescriptor&) = delete;
+    TDescriptor& operator=(const TDescriptor&) = delete;
+    ~TDescriptor() {
         if (Fd >= 0) ::close(Fd);
     }
     // Closes now, so that the error a late write reports on closing is seen; 0 or errno.
@@ -75,9 +75,9 @@ int WriteAt(int Fd, const std::uint8_t* Data, std::size_t Count, off_t Offset) {
 }
 
 // Buffers the stream and hands it to the file descriptor in large writes.
-class FileOutput {
+class TFileOutput {
 public:
-    FileOutput(int Descriptor, const std::string& Name) : Fd(Descriptor), FileName(Name) {
+    TFileOutput(int Opened, const std::string& Name) : Fd(Opened), FileName(Name) {
         Buffer.reserve(Capacity);
     }
 
@@ -209,7 +209,7 @@ void RemoveStaleTemporaries(const std::string& Target) {
     for (const std::string& Name : Candidates) {
         const int Fd = ::open(Name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
         if (Fd < 0) continue;
-        Descriptor Closing(Fd);
+        TDescriptor Closing(Fd);
         struct stat Held, Named;
         if (::fstat(Fd, &Held) != 0 || !S_ISREG(Held.st_mode) || Held.st_uid != ::geteuid())
             continue;
@@ -262,7 +262,7 @@ void SyncFolder(const std::string& Target, const std::string& FileName) {
         ::open(Folder.empty() ? "." : Folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     // A folder the user may enter but not list cannot be opened; the file is saved anyway.
     if (Fd < 0) return;
-    Descriptor Closing(Fd);
+    TDescriptor Closing(Fd);
     // Some file systems cannot flush a folder and say so with EINVAL.
     if (::fsync(Fd) != 0 && errno != EINVAL) Fail("Unable to write", FileName, errno);
 }
@@ -272,9 +272,9 @@ void SyncFolder(const std::string& Target, const std::string& FileName) {
 // fdatasync flushes without waiting for the times. Steps tells the hook where it is.
 int Store(int Fd, const ByteBlock& Bytes, bool Steps = false) {
     if (const int Error = WriteAt(Fd, Bytes.data(), Bytes.size(), 0)) return Error;
-    if (Steps) Reached(SaveStep::WrittenInPlace);
+    if (Steps) Reached(TSaveStep::WrittenInPlace);
     if (::ftruncate(Fd, off_t(Bytes.size())) != 0) return errno;
-    if (Steps) Reached(SaveStep::CutToLength);
+    if (Steps) Reached(TSaveStep::CutToLength);
     return ::fdatasync(Fd) == 0 ? 0 : errno;
 }
 
@@ -296,7 +296,7 @@ std::optional<ByteBlock> ReadBack(int Fd) {
 std::optional<ByteBlock> ReadWhole(const std::string& Name) {
     const int Fd = ::open(Name.c_str(), O_RDONLY | O_CLOEXEC);
     if (Fd < 0) return std::nullopt;
-    Descriptor Closing(Fd);
+    TDescriptor Closing(Fd);
     return ReadBack(Fd);
 }
 
@@ -319,12 +319,12 @@ std::string AbsolutePath(const std::string& Path) {
 const char KeptMagic[] = "Vimbrel kept contents 1\n";
 const char KeptPrefix[] = "kept-";
 
-struct KeptHeader {
+struct TKeptHeader {
     std::string FileName;
     std::uint64_t NewLength = 0, NewPrint = 0, OldLength = 0, OldPrint = 0;
 };
 
-std::string HeaderText(const KeptHeader& Header) {
+std::string HeaderText(const TKeptHeader& Header) {
     char Numbers[128];
     std::snprintf(Numbers, sizeof Numbers,
                   "%" PRIu64 " %016" PRIx64 "\n%" PRIu64 " %016" PRIx64 "\n", Header.NewLength,
@@ -335,7 +335,7 @@ std::string HeaderText(const KeptHeader& Header) {
 
 // The header and the old contents of a kept copy, or nothing when it is not one or is
 // damaged.
-std::optional<ByteBlock> ReadKeptCopy(const std::string& Name, KeptHeader& Header) {
+std::optional<ByteBlock> ReadKeptCopy(const std::string& Name, TKeptHeader& Header) {
     const std::optional<ByteBlock> Whole = ReadWhole(Name);
     if (!Whole) return std::nullopt;
     const std::string Text(Whole->begin(), Whole->begin() + std::ptrdiff_t(std::min<std::size_t>(
@@ -379,9 +379,9 @@ std::string KeepOldContents(const std::string& FileName, const std::string& Targ
         const std::lock_guard<std::mutex> Hold(KeptFolderLock);
         FolderOfCopies = KeptFolder;
     }
-    struct Keeping {
-        Keeping() { KeepingCopy = true; }
-        ~Keeping() { KeepingCopy = false; }
+    struct TKeeping {
+        TKeeping() { KeepingCopy = true; }
+        ~TKeeping() { KeepingCopy = false; }
     } During;
     try {
         const std::string Folder = FolderOfCopies ? FolderOfCopies() : std::string();
@@ -402,9 +402,9 @@ std::string KeepOldContents(const std::string& FileName, const std::string& Targ
             Sink(Old.data(), Old.size());
         });
         return Name;
-    } catch (const FileWriteError& Failure) {
-        throw FileWriteError("Unable to keep the old contents of " + FileName +
-                             " before rewriting it: " + Failure.what());
+    } catch (const EFileWriteError& Failure) {
+        throw EFileWriteError("Unable to keep the old contents of " + FileName +
+                              " before rewriting it: " + Failure.what());
     }
 }
 
@@ -422,17 +422,17 @@ void WriteInPlace(const std::string& FileName, const std::string& Target, const 
     const bool Readable = Fd >= 0;
     if (!Readable && errno == EACCES) Fd = ::open(Target.c_str(), O_WRONLY | O_CLOEXEC);
     if (Fd < 0) Fail("Unable to write", FileName, errno);
-    Descriptor File(Fd);
+    TDescriptor File(Fd);
     // Old contents that cannot be read cannot be kept either.
     const auto Previous = Readable ? ReadBack(Fd) : std::nullopt;
     const std::string Kept = Previous ? KeepOldContents(FileName, Target, *Previous, Bytes) : "";
-    Reached(SaveStep::OldContentsKept);
+    Reached(TSaveStep::OldContentsKept);
     if (const int Error = Store(Fd, Bytes, true)) {
         // Once the old contents are back, the kept copy has nothing more to give.
         if (Previous && Store(Fd, *Previous) == 0 && !Kept.empty()) ::unlink(Kept.c_str());
         Fail("Unable to write", FileName, Error);
     }
-    Reached(SaveStep::SyncedInPlace);
+    Reached(TSaveStep::SyncedInPlace);
     if (!Kept.empty()) ::unlink(Kept.c_str());
     if (const int Error = File.Close()) Fail("Unable to write", FileName, Error);
 }
@@ -458,11 +458,11 @@ void ReplaceFile(const std::string& FileName, const Writer& Write) {
         const std::string Folder = FolderOf(Target);
         Fail("Unable to create a file in", Folder.empty() ? "." : Folder, Error);
     }
-    Descriptor Lock(LockFd);
+    TDescriptor Lock(LockFd);
     try {
-        Descriptor File(Fd);
-        Reached(SaveStep::TemporaryCreated);
-        FileOutput Output(Fd, FileName);
+        TDescriptor File(Fd);
+        Reached(TSaveStep::TemporaryCreated);
+        TFileOutput Output(Fd, FileName);
         Write([&](const std::uint8_t* Data, std::size_t Count) { Output.Put(Data, Count); });
         Output.Flush();
 
@@ -472,7 +472,7 @@ void ReplaceFile(const std::string& FileName, const Writer& Write) {
         // length is flushed with it.
         if (::fdatasync(Fd) != 0) Fail("Unable to write", FileName, errno);
         if (const int Closing = File.Close()) Fail("Unable to write", FileName, Closing);
-        Reached(SaveStep::TemporaryWritten);
+        Reached(TSaveStep::TemporaryWritten);
         if (::rename(TempName.c_str(), Target.c_str()) != 0)
             Fail("Unable to replace", FileName, errno);
     } catch (...) {
@@ -480,7 +480,7 @@ void ReplaceFile(const std::string& FileName, const Writer& Write) {
         throw;
     }
     Lock.Close();
-    Reached(SaveStep::Renamed);
+    Reached(TSaveStep::Renamed);
     SyncFolder(Target, FileName);
 }
 
@@ -489,8 +489,8 @@ void SetKeptCopyFolder(std::function<std::string()> Folder) {
     KeptFolder = std::move(Folder);
 }
 
-std::vector<InterruptedSave> FindInterruptedSaves(const std::string& Folder) {
-    std::vector<InterruptedSave> Found;
+std::vector<TInterruptedSave> FindInterruptedSaves(const std::string& Folder) {
+    std::vector<TInterruptedSave> Found;
     DIR* Listing = ::opendir(Folder.c_str());
     if (!Listing) return Found;
     std::vector<std::string> Names;
@@ -506,7 +506,7 @@ std::vector<InterruptedSave> FindInterruptedSaves(const std::string& Folder) {
     for (const std::string& Name : Names) {
         // A copy or a file too large to be read now is left for a later start.
         try {
-            KeptHeader Header;
+            TKeptHeader Header;
             if (!ReadKeptCopy(Name, Header)) continue;
             const std::optional<ByteBlock> Now = ReadWhole(Header.FileName);
             const auto Holds = [&](std::uint64_t Length, std::uint64_t Print) {
@@ -523,14 +523,14 @@ std::vector<InterruptedSave> FindInterruptedSaves(const std::string& Folder) {
     return Found;
 }
 
-void PutBackOldContents(const InterruptedSave& Save) {
-    KeptHeader Header;
+void PutBackOldContents(const TInterruptedSave& Save) {
+    TKeptHeader Header;
     const std::optional<ByteBlock> Old = ReadKeptCopy(Save.KeptCopy, Header);
-    if (!Old) throw FileWriteError("Unable to read the kept copy " + Save.KeptCopy);
+    if (!Old) throw EFileWriteError("Unable to read the kept copy " + Save.KeptCopy);
     ReplaceFile(Save.FileName, [&](const ByteSink& Sink) { Sink(Old->data(), Old->size()); });
     ::unlink(Save.KeptCopy.c_str());
 }
 
-void SetSaveStepHook(void (*Hook)(SaveStep Step)) {
+void SetSaveStepHook(void (*Hook)(TSaveStep Step)) {
     StepHook = Hook;
 }

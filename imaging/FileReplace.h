@@ -19,7 +19,7 @@
 using ByteSink = std::function<void(const std::uint8_t* Data, std::size_t Count)>;
 
 // A save that failed; what() says why, for the user.
-class FileWriteError : public std::runtime_error {
+class EFileWriteError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
@@ -29,7 +29,7 @@ public:
 // file keeps its permissions, a rewritten one its inode and every name. Whatever fails (the
 // folder, the disk, or Write throwing), no temporary file is left and FileName keeps its old
 // contents (short of a disk failing while the old file itself is rewritten and again while
-// its old contents are put back), and the exception reaches the caller: a FileWriteError for
+// its old contents are put back), and the exception reaches the caller: a EFileWriteError for
 // the file's own failures, Write's own otherwise.
 //
 // Temporary files are named after the file (NAME.XXXXXXXX.tmp) and locked while they are
@@ -49,7 +49,7 @@ void SetKeptCopyFolder(std::function<std::string()> Folder);
 
 // A rewrite in place that did not finish: the file holds neither its old contents nor its
 // new ones (a mixture of both, or something else), or it is gone.
-struct InterruptedSave {
+struct TInterruptedSave {
     // The file, as an absolute path.
     std::string FileName;
     // The kept copy of its old contents.
@@ -59,17 +59,17 @@ struct InterruptedSave {
 // The kept copies in Folder of rewrites that did not finish. Copies whose file holds its
 // old contents (the rewrite had not begun) or its new ones (it was complete) are removed on
 // the way; a copy that cannot be read is left alone and not listed.
-std::vector<InterruptedSave> FindInterruptedSaves(const std::string& Folder);
+std::vector<TInterruptedSave> FindInterruptedSaves(const std::string& Folder);
 
 // Writes the kept old contents back into the file, as safely as any save, then removes the
-// kept copy. Throws FileWriteError when the copy cannot be read or the file written; the
+// kept copy. Throws EFileWriteError when the copy cannot be read or the file written; the
 // copy then stays.
-void PutBackOldContents(const InterruptedSave& Save);
+void PutBackOldContents(const TInterruptedSave& Save);
 
 // ---- For tests ----
 
 // The points of a save at which a test may end the process, to see what a kill there leaves.
-enum class SaveStep {
+enum class TSaveStep {
     TemporaryCreated, // the temporary file exists and is empty
     TemporaryWritten, // ... holds the new contents, on the disk, not yet renamed
     Renamed,          // the new file has taken the old one's place
@@ -79,4 +79,4 @@ enum class SaveStep {
     SyncedInPlace,    // ... and on the disk; the kept copy is still there
 };
 // Hook is called at each step with its name; null for none.
-void SetSaveStepHook(void (*Hook)(SaveStep Step));
+void SetSaveStepHook(void (*Hook)(TSaveStep Step));

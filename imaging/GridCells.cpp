@@ -39,10 +39,10 @@ void VisitSelectionFrame(const TGrid& Grid, TPoint Selection, int Width, int Hei
     Stroke(Visit, Width, Height, Left, Bottom, Left, Top);
 }
 
-std::unique_ptr<TPxBitmap> ExtractGridCell(const RgbPicture& Picture, const TGrid& Grid,
+std::unique_ptr<TPxBitmap> ExtractGridCell(const TRgbPicture& Picture, const TGrid& Grid,
                                            TPoint Selection, const TPxPalette& Palette) {
     auto Cell = std::make_unique<TPxBitmap>(8, Grid.CelWidth, Grid.CelHeight, Palette);
-    const auto Outside = std::uint8_t(Palette.NearestUserIndex(RgbColor{0, 0, 0}));
+    const auto Outside = std::uint8_t(Palette.NearestUserIndex(TRgbColor{0, 0, 0}));
     for (int y = 0; y < Grid.CelHeight; ++y) {
         std::uint8_t* Row = Cell->ScanLine(y);
         const int py = Selection.Y + y;

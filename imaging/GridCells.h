@@ -41,5 +41,5 @@ void VisitSelectionFrame(const TGrid& Grid, TPoint Selection, int Width, int Hei
 // The cell at Selection as a CelWidth x CelHeight bitmap on Palette: every pixel takes the
 // user colour of Palette nearest to the picture's colour there. Where the cell reaches
 // beyond the picture's edge the piece is black (its nearest user colour).
-std::unique_ptr<TPxBitmap> ExtractGridCell(const RgbPicture& Picture, const TGrid& Grid,
+std::unique_ptr<TPxBitmap> ExtractGridCell(const TRgbPicture& Picture, const TGrid& Grid,
                                            TPoint Selection, const TPxPalette& Palette);

@@ -23,18 +23,18 @@ constexpr long MaxWorkingMemory = 1L << 30;
 
 // libjpeg reports a fatal error by calling error_exit, which must not return. We longjmp
 // back into the function that called libjpeg; Jump is set by that function.
-struct ErrorManager {
+struct TErrorManager {
     jpeg_error_mgr Base; // first, so that the j_common_ptr's err leads back here
     std::jmp_buf Jump;
     char Message[JMSG_LENGTH_MAX];
 };
 
-ErrorManager& ErrorsOf(j_common_ptr Info) {
-    return *reinterpret_cast<ErrorManager*>(Info->err);
+TErrorManager& ErrorsOf(j_common_ptr Info) {
+    return *reinterpret_cast<TErrorManager*>(Info->err);
 }
 
 [[noreturn]] void Fail(j_common_ptr Info, const char* Text) {
-    ErrorManager& Errors = ErrorsOf(Info);
+    TErrorManager& Errors = ErrorsOf(Info);
     std::snprintf(Errors.Message, sizeof Errors.Message, "%s", Text);
     std::longjmp(Errors.Jump, 1);
 }
@@ -42,7 +42,7 @@ ErrorManager& ErrorsOf(j_common_ptr Info) {
 [[noreturn]] void ErrorExit(j_common_ptr Info) {
     if (Info->err->msg_code == JERR_NO_BACKING_STORE)
         Fail(Info, "Picture needs too much memory to decode");
-    ErrorManager& Errors = ErrorsOf(Info);
+    TErrorManager& Errors = ErrorsOf(Info);
     (*Info->err->format_message)(Info, Errors.Message);
     std::longjmp(Errors.Jump, 1);
 }
@@ -70,27 +70,27 @@ void WatchProgress(j_common_ptr Info) {
         Fail(Info, "Too many scans in progressive JPEG file");
 }
 
-enum class SampleLayout { Grey, Rgb, Cmyk, InvertedCmyk };
+enum class TSampleLayout { Grey, Rgb, Cmyk, InvertedCmyk };
 
 // The decompressor and everything libjpeg points at. Its destructor frees libjpeg's
 // memory however far the decoding got.
-struct Decompressor {
+struct TDecompressor {
     jpeg_decompress_struct Info{};
-    ErrorManager Errors{};
+    TErrorManager Errors{};
     jpeg_progress_mgr Progress{};
-    SampleLayout Layout = SampleLayout::Rgb;
+    TSampleLayout Layout = TSampleLayout::Rgb;
 
-    Decompressor() = default;
-    Decompressor(const Decompressor&) = delete;
-    Decompressor& operator=(const Decompressor&) = delete;
-    ~Decompressor() { jpeg_destroy_decompress(&Info); }
+    TDecompressor() = default;
+    TDecompressor(const TDecompressor&) = delete;
+    TDecompressor& operator=(const TDecompressor&) = delete;
+    ~TDecompressor() { jpeg_destroy_decompress(&Info); }
 };
 
 // The three functions below are the only ones that call libjpeg. Each sets the jump
 // target itself and holds nothing with a destructor, so a longjmp out of libjpeg skips
 // no C++ cleanup; on false, Errors.Message says why.
 
-bool ReadHeader(Decompressor* D, const std::uint8_t* Data, std::size_t Size) {
+bool ReadHeader(TDecompressor* D, const std::uint8_t* Data, std::size_t Size) {
     D->Info.err = jpeg_std_error(&D->Errors.Base);
     D->Errors.Base.error_exit = ErrorExit;
     D->Errors.Base.emit_message = EmitMessage;
@@ -108,18 +108,18 @@ bool ReadHeader(Decompressor* D, const std::uint8_t* Data, std::size_t Size) {
     switch (D->Info.jpeg_color_space) {
     case JCS_GRAYSCALE:
         D->Info.out_color_space = JCS_GRAYSCALE;
-        D->Layout = SampleLayout::Grey;
+        D->Layout = TSampleLayout::Grey;
         break;
     case JCS_CMYK:
     case JCS_YCCK:
         D->Info.out_color_space = JCS_CMYK;
         // Adobe's writers store CMYK inverted (255 = no ink), and every writer that puts
         // an Adobe marker in follows them.
-        D->Layout = D->Info.saw_Adobe_marker ? SampleLayout::InvertedCmyk : SampleLayout::Cmyk;
+        D->Layout = D->Info.saw_Adobe_marker ? TSampleLayout::InvertedCmyk : TSampleLayout::Cmyk;
         break;
     default:
         D->Info.out_color_space = JCS_RGB;
-        D->Layout = SampleLayout::Rgb;
+        D->Layout = TSampleLayout::Rgb;
         break;
     }
     jpeg_calc_output_dimensions(&D->Info);
@@ -128,7 +128,7 @@ bool ReadHeader(Decompressor* D, const std::uint8_t* Data, std::size_t Size) {
 
 // For progressive files this reads and checks all of the compressed data, before the
 // caller allocates the picture.
-bool StartDecompress(Decompressor* D) {
+bool StartDecompress(TDecompressor* D) {
     if (setjmp(D->Errors.Jump)) return false;
     jpeg_start_decompress(&D->Info);
     return true;
@@ -140,24 +140,24 @@ std::uint8_t InkToLight(unsigned Ink, unsigned Black) {
 
 // Pixels holds output_height rows of output_width RGB triples; Row has room for one row of
 // output_components samples.
-bool ReadRows(Decompressor* D, std::uint8_t* Pixels, std::uint8_t* Row) {
+bool ReadRows(TDecompressor* D, std::uint8_t* Pixels, std::uint8_t* Row) {
     if (setjmp(D->Errors.Jump)) return false;
     const JDIMENSION Width = D->Info.output_width;
     while (D->Info.output_scanline < D->Info.output_height) {
         std::uint8_t* Out = Pixels + std::size_t(D->Info.output_scanline) * Width * 3;
-        JSAMPROW Target = D->Layout == SampleLayout::Rgb ? Out : Row;
+        JSAMPROW Target = D->Layout == TSampleLayout::Rgb ? Out : Row;
         // Only a suspending data source may return no row, and ours never suspends; a
         // stalled decoder must not hold the caller in this loop for ever.
         if (jpeg_read_scanlines(&D->Info, &Target, 1) != 1)
             Fail(reinterpret_cast<j_common_ptr>(&D->Info), "JPEG decoder returned no row");
-        for (JDIMENSION X = 0; X < Width && D->Layout != SampleLayout::Rgb; ++X) {
+        for (JDIMENSION X = 0; X < Width && D->Layout != TSampleLayout::Rgb; ++X) {
             std::uint8_t* P = Out + std::size_t(X) * 3;
-            if (D->Layout == SampleLayout::Grey) {
+            if (D->Layout == TSampleLayout::Grey) {
                 P[0] = P[1] = P[2] = Row[X];
                 continue;
             }
             const std::uint8_t* S = Row + std::size_t(X) * 4;
-            const bool Inverted = D->Layout == SampleLayout::InvertedCmyk;
+            const bool Inverted = D->Layout == TSampleLayout::InvertedCmyk;
             for (int C = 0; C < 3; ++C)
                 P[C] = Inverted ? InkToLight(255 - S[C], 255 - S[3]) : InkToLight(S[C], S[3]);
         }
@@ -166,14 +166,14 @@ bool ReadRows(Decompressor* D, std::uint8_t* Pixels, std::uint8_t* Row) {
     return true;
 }
 
-[[noreturn]] void Throw(const Decompressor& D) {
-    throw JpegError(D.Errors.Message);
+[[noreturn]] void Throw(const TDecompressor& D) {
+    throw EJpegError(D.Errors.Message);
 }
 
 } // namespace
 
-RgbPicture DecodeJpeg(const std::uint8_t* Data, std::size_t Size) {
-    Decompressor D;
+TRgbPicture DecodeJpeg(const std::uint8_t* Data, std::size_t Size) {
+    TDecompressor D;
     if (!ReadHeader(&D, Data, Size)) Throw(D);
 
     const std::int64_t Width = D.Info.output_width;
@@ -181,27 +181,29 @@ RgbPicture DecodeJpeg(const std::uint8_t* Data, std::size_t Size) {
     CheckPictureSize(Width, Height);
 
     if (!StartDecompress(&D)) Throw(D);
-    const int Expected = D.Layout == SampleLayout::Grey ? 1 : D.Layout == SampleLayout::Rgb ? 3 : 4;
-    if (D.Info.output_components != Expected) throw JpegError("Unsupported JPEG colour layout");
+    const int Expected = D.Layout == TSampleLayout::Grey  ? 1
+                         : D.Layout == TSampleLayout::Rgb ? 3
+                                                          : 4;
+    if (D.Info.output_components != Expected) throw EJpegError("Unsupported JPEG colour layout");
 
-    RgbPicture Picture(static_cast<int>(Width), static_cast<int>(Height));
+    TRgbPicture Picture(static_cast<int>(Width), static_cast<int>(Height));
     std::vector<std::uint8_t> Row(std::size_t(Width) * 4);
     if (!ReadRows(&D, Picture.Pixels.data(), Row.data())) Throw(D);
     return Picture;
 }
 
-RgbPicture DecodeJpeg(const std::vector<std::uint8_t>& Data) {
+TRgbPicture DecodeJpeg(const std::vector<std::uint8_t>& Data) {
     return DecodeJpeg(Data.data(), Data.size());
 }
 
-RgbPicture LoadJpegFile(const std::string& FileName) {
+TRgbPicture LoadJpegFile(const std::string& FileName) {
     std::vector<std::uint8_t> Bytes;
     std::string Unread;
-    if (!ReadPictureBytes(FileName, Bytes, Unread)) throw JpegError(Unread);
+    if (!ReadPictureBytes(FileName, Bytes, Unread)) throw EJpegError(Unread);
     try {
         return DecodeJpeg(Bytes);
-    } catch (const JpegError& Error) {
-        throw JpegError(FileName + ": " + Error.what());
+    } catch (const EJpegError& Error) {
+        throw EJpegError(FileName + ": " + Error.what());
     }
 }
 
@@ -214,16 +216,16 @@ void IgnoreMessage(j_common_ptr, int) {}
 
 // The compressor and the memory it writes into; the destructor frees both however far the
 // compression got.
-struct Compressor {
+struct TCompressor {
     jpeg_compress_struct Info{};
-    ErrorManager Errors{};
+    TErrorManager Errors{};
     unsigned char* Output = nullptr;
     unsigned long OutputSize = 0;
 
-    Compressor() = default;
-    Compressor(const Compressor&) = delete;
-    Compressor& operator=(const Compressor&) = delete;
-    ~Compressor() {
+    TCompressor() = default;
+    TCompressor(const TCompressor&) = delete;
+    TCompressor& operator=(const TCompressor&) = delete;
+    ~TCompressor() {
         jpeg_destroy_compress(&Info);
         std::free(Output);
     }
@@ -231,7 +233,7 @@ struct Compressor {
 
 // The only function that calls libjpeg's compressor; like the decoder's, it sets the jump
 // target itself and holds nothing with a destructor. On false, Errors.Message says why.
-bool Compress(Compressor* C, const RgbPicture* Picture, int Quality) {
+bool Compress(TCompressor* C, const TRgbPicture* Picture, int Quality) {
     C->Info.err = jpeg_std_error(&C->Errors.Base);
     C->Errors.Base.error_exit = ErrorExit;
     C->Errors.Base.emit_message = IgnoreMessage;
@@ -265,19 +267,19 @@ bool Compress(Compressor* C, const RgbPicture* Picture, int Quality) {
 
 } // namespace
 
-std::vector<std::uint8_t> EncodeJpeg(const RgbPicture& Picture, int Quality) {
+std::vector<std::uint8_t> EncodeJpeg(const TRgbPicture& Picture, int Quality) {
     if (Picture.Width <= 0 || Picture.Height <= 0 ||
         Picture.Pixels.size() != std::size_t(Picture.Width) * std::size_t(Picture.Height) * 3)
-        throw JpegError("Picture has no pixels to encode");
+        throw EJpegError("Picture has no pixels to encode");
     if (Picture.Width > JPEG_MAX_DIMENSION || Picture.Height > JPEG_MAX_DIMENSION)
-        throw JpegError("Picture too large for JPEG: " + std::to_string(Picture.Width) + " x " +
-                        std::to_string(Picture.Height) + " pixels");
-    Compressor C;
-    if (!Compress(&C, &Picture, std::clamp(Quality, 1, 100))) throw JpegError(C.Errors.Message);
+        throw EJpegError("Picture too large for JPEG: " + std::to_string(Picture.Width) + " x " +
+                         std::to_string(Picture.Height) + " pixels");
+    TCompressor C;
+    if (!Compress(&C, &Picture, std::clamp(Quality, 1, 100))) throw EJpegError(C.Errors.Message);
     return std::vector<std::uint8_t>(C.Output, C.Output + C.OutputSize);
 }
 
-void SaveJpegFile(const std::string& FileName, const RgbPicture& Picture, int Quality) {
+void SaveJpegFile(const std::string& FileName, const TRgbPicture& Picture, int Quality) {
     // Encoded first, so that a picture JPEG cannot hold never touches the file.
     const std::vector<std::uint8_t> Bytes = EncodeJpeg(Picture, Quality);
     ReplaceFile(FileName, [&Bytes](const ByteSink& Sink) { Sink(Bytes.data(), Bytes.size()); });

@@ -9,17 +9,17 @@
 
 #include "imaging/Report.h"
 
-const std::array<PaletteEntry, 256>& SystemPaletteEntries() {
-    static const std::array<PaletteEntry, 256> Entries = [] {
-        std::array<PaletteEntry, 256> E{};
-        const PaletteEntry Low[10] = {{0, 0, 0, 0},      {128, 0, 0, 0},     {0, 128, 0, 0},
-                                      {128, 128, 0, 0},  {0, 0, 128, 0},     {128, 0, 128, 0},
-                                      {0, 128, 128, 0},  {192, 192, 192, 0}, {192, 220, 192, 0},
-                                      {166, 202, 240, 0}};
-        const PaletteEntry High[10] = {{255, 251, 240, 0}, {160, 160, 164, 0}, {128, 128, 128, 0},
-                                       {255, 0, 0, 0},     {0, 255, 0, 0},     {255, 255, 0, 0},
-                                       {0, 0, 255, 0},     {255, 0, 255, 0},   {0, 255, 255, 0},
-                                       {255, 255, 255, 0}};
+const std::array<TPaletteEntry, 256>& SystemPaletteEntries() {
+    static const std::array<TPaletteEntry, 256> Entries = [] {
+        std::array<TPaletteEntry, 256> E{};
+        const TPaletteEntry Low[10] = {{0, 0, 0, 0},      {128, 0, 0, 0},     {0, 128, 0, 0},
+                                       {128, 128, 0, 0},  {0, 0, 128, 0},     {128, 0, 128, 0},
+                                       {0, 128, 128, 0},  {192, 192, 192, 0}, {192, 220, 192, 0},
+                                       {166, 202, 240, 0}};
+        const TPaletteEntry High[10] = {{255, 251, 240, 0}, {160, 160, 164, 0}, {128, 128, 128, 0},
+                                        {255, 0, 0, 0},     {0, 255, 0, 0},     {255, 255, 0, 0},
+                                        {0, 0, 255, 0},     {255, 0, 255, 0},   {0, 255, 255, 0},
+                                        {255, 255, 255, 0}};
         for (int i = 0; i < 10; ++i) {
             E[i] = Low[i];
             E[246 + i] = High[i];
@@ -36,7 +36,7 @@ TPxPalette::TPxPalette() {
 }
 
 void TPxPalette::Rebuild() {
-    std::array<RgbColor, 256> Colors;
+    std::array<TRgbColor, 256> Colors;
     for (int i = 0; i < 256; ++i)
         Colors[i] = Entries[i].Color();
     FullTable = std::make_shared<const TColorTable>(Colors);
@@ -44,7 +44,7 @@ void TPxPalette::Rebuild() {
 }
 
 TColorTablePtr TPxPalette::CreateMatchPalette() const {
-    std::array<RgbColor, 256> Colors;
+    std::array<TRgbColor, 256> Colors;
     for (int i = 0; i < 256; ++i)
         Colors[i] = Entries[i < UserColorCount ? FirstUserColor + i : FirstUserColor].Color();
     return std::make_shared<const TColorTable>(Colors);
@@ -56,9 +56,9 @@ namespace {
 
 // Reads a palette file the forgiving way the format has always been read: numbers separated
 // by any white space, the rest of a line after a colour ignored, unreadable colours skipped.
-class PaletteFileReader {
+class TPaletteFileReader {
 public:
-    explicit PaletteFileReader(std::FILE* File) : File(File) {}
+    explicit TPaletteFileReader(std::FILE* File) : File(File) {}
 
     // Skips blanks, tabs and line ends; false at the end of the file.
     bool SkipSpace() {
@@ -112,22 +112,22 @@ private:
     std::FILE* File;
 };
 
-struct FileCloser {
+struct TFileCloser {
     void operator()(std::FILE* File) const { std::fclose(File); }
 };
-using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
+using FileHandle = std::unique_ptr<std::FILE, TFileCloser>;
 
 } // namespace
 
-std::vector<RgbColor> ReadPaletteText(std::FILE* File, const std::string& FileName) {
-    PaletteFileReader Reader(File);
+std::vector<TRgbColor> ReadPaletteText(std::FILE* File, const std::string& FileName) {
+    TPaletteFileReader Reader(File);
     std::uint64_t Count;
     if (!Reader.ReadNumber(Count))
-        throw PaletteFileError("\"" + FileName +
-                               "\" is not a palette file: it does not start with a number.");
+        throw EPaletteFileError("\"" + FileName +
+                                "\" is not a palette file: it does not start with a number.");
     Reader.SkipLine();
 
-    std::vector<RgbColor> Colors;
+    std::vector<TRgbColor> Colors;
     while (Colors.size() < std::size_t(UserColorCount) && Reader.SkipSpace()) {
         std::uint64_t Red, Green, Blue;
         const bool Read =
@@ -136,34 +136,34 @@ std::vector<RgbColor> ReadPaletteText(std::FILE* File, const std::string& FileNa
         if (Read) Colors.push_back({std::uint8_t(Red), std::uint8_t(Green), std::uint8_t(Blue)});
     }
     if (std::ferror(File))
-        throw PaletteFileError("Cannot read the palette file \"" + FileName +
-                               "\": " + std::strerror(errno));
+        throw EPaletteFileError("Cannot read the palette file \"" + FileName +
+                                "\": " + std::strerror(errno));
     return Colors;
 }
 
 std::unique_ptr<TPxPalette> TPxPalette::CreateFromFile(const std::string& FileName) {
     FileHandle File(std::fopen(FileName.c_str(), "rb"));
     if (!File)
-        throw PaletteFileError("Cannot open the palette file \"" + FileName +
-                               "\": " + std::strerror(errno));
+        throw EPaletteFileError("Cannot open the palette file \"" + FileName +
+                                "\": " + std::strerror(errno));
     return CreateFromColorMap(ReadPaletteText(File.get(), FileName));
 }
 
 namespace {
 
-RgbColor PixelColor(const RgbPicture& Picture, std::size_t Pixel) {
+TRgbColor PixelColor(const TRgbPicture& Picture, std::size_t Pixel) {
     const std::uint8_t* P = &Picture.Pixels[Pixel * 3];
     return {P[0], P[1], P[2]};
 }
 
 // The user colours of a palette made from Picture, as CreateFromGraphic describes them.
-std::vector<RgbColor> PictureColors(const RgbPicture& Picture) {
+std::vector<TRgbColor> PictureColors(const TRgbPicture& Picture) {
     const std::size_t Pixels = Picture.Pixels.size() / 3;
-    std::vector<RgbColor> Used;
+    std::vector<TRgbColor> Used;
     std::unordered_set<COLORREF> Seen;
     COLORREF Last = CLR_INVALID;
     for (std::size_t i = 0; i < Pixels; ++i) {
-        const RgbColor Color = PixelColor(Picture, i);
+        const TRgbColor Color = PixelColor(Picture, i);
         if (Color.Ref() == Last) continue;
         Last = Color.Ref();
         if (!Seen.insert(Last).second) continue;
@@ -172,39 +172,39 @@ std::vector<RgbColor> PictureColors(const RgbPicture& Picture) {
         Used.push_back(Color);
     }
 
-    std::vector<RgbColor> Colors = Picture.Palette;
+    std::vector<TRgbColor> Colors = Picture.Palette;
     const std::unordered_set<COLORREF> InTable = [&] {
         std::unordered_set<COLORREF> Refs;
-        for (const RgbColor& Color : Picture.Palette)
+        for (const TRgbColor& Color : Picture.Palette)
             Refs.insert(Color.Ref());
         return Refs;
     }();
-    for (const RgbColor& Color : Used)
+    for (const TRgbColor& Color : Used)
         if (!InTable.count(Color.Ref())) Colors.push_back(Color);
     if (Colors.size() <= std::size_t(UserColorCount)) return Colors;
 
     std::unordered_set<COLORREF> Once;
     Colors.erase(
         std::remove_if(Colors.begin(), Colors.end(),
-                       [&](const RgbColor& Color) { return !Once.insert(Color.Ref()).second; }),
+                       [&](const TRgbColor& Color) { return !Once.insert(Color.Ref()).second; }),
         Colors.end());
     if (Colors.size() <= std::size_t(UserColorCount)) return Colors;
     Colors.erase(std::remove_if(Colors.begin(), Colors.end(),
-                                [&](const RgbColor& Color) { return !Seen.count(Color.Ref()); }),
+                                [&](const TRgbColor& Color) { return !Seen.count(Color.Ref()); }),
                  Colors.end());
     return Colors;
 }
 
 } // namespace
 
-std::unique_ptr<TPxPalette> TPxPalette::CreateFromGraphic(const RgbPicture& Graphic) {
+std::unique_ptr<TPxPalette> TPxPalette::CreateFromGraphic(const TRgbPicture& Graphic) {
     return CreateFromColorMap(PictureColors(Graphic));
 }
 
-std::unique_ptr<TPxPalette> TPxPalette::CreateFromColorMap(const std::vector<RgbColor>& ColorMap) {
+std::unique_ptr<TPxPalette> TPxPalette::CreateFromColorMap(const std::vector<TRgbColor>& ColorMap) {
     std::unique_ptr<TPxPalette> Palette(new TPxPalette());
     for (int k = 0; k < UserColorCount && k < int(ColorMap.size()); ++k) {
-        const RgbColor& C = ColorMap[k];
+        const TRgbColor& C = ColorMap[k];
         Palette->Entries[FirstUserColor + k] = {C.Red, C.Green, C.Blue, PC_NOCOLLAPSE};
     }
     Palette->Rebuild();
@@ -234,15 +234,15 @@ void TPxPalette::SaveToFile(const std::string& FileName) const {
         ReplaceFile(FileName, [&](const ByteSink& Sink) {
             Sink(reinterpret_cast<const std::uint8_t*>(Text.data()), Text.size());
         });
-    } catch (const FileWriteError& Error) {
-        throw PaletteFileError(Error.what());
+    } catch (const EFileWriteError& Error) {
+        throw EPaletteFileError(Error.what());
     }
 }
 
 void TPxPalette::WriteGifColorTable(const ByteSink& Sink) const {
     std::uint8_t Table[768] = {};
     for (int i = 0; i < UserColorCount; ++i) {
-        const PaletteEntry& E = Entries[FirstUserColor + i];
+        const TPaletteEntry& E = Entries[FirstUserColor + i];
         Table[3 * i] = E.Red;
         Table[3 * i + 1] = E.Green;
         Table[3 * i + 2] = E.Blue;
@@ -253,7 +253,7 @@ void TPxPalette::WriteGifColorTable(const ByteSink& Sink) const {
 // ---- colours -------------------------------------------------------------------------
 
 COLORREF TPxPalette::GetColor(int Index) const {
-    const PaletteEntry& E = Entries[Index & 0xFF];
+    const TPaletteEntry& E = Entries[Index & 0xFF];
     return PALETTERGB(E.Red, E.Green, E.Blue);
 }
 
@@ -267,9 +267,9 @@ void TPxPalette::SetColor(int Index, COLORREF Color) {
 }
 
 void TPxPalette::SwapColors(int IndexA, int IndexB) {
-    const PaletteEntry A = Entries[IndexA & 0xFF];
+    const TPaletteEntry A = Entries[IndexA & 0xFF];
     Entries[IndexA & 0xFF] = Entries[IndexB & 0xFF];
-    PaletteEntry& B = Entries[IndexB & 0xFF];
+    TPaletteEntry& B = Entries[IndexB & 0xFF];
     B.Red = A.Red;
     B.Green = A.Green;
     B.Blue = A.Blue;
@@ -277,8 +277,8 @@ void TPxPalette::SwapColors(int IndexA, int IndexB) {
 }
 
 void TPxPalette::CopyColor(int DestIndex, int SourceIndex) {
-    const PaletteEntry Source = Entries[SourceIndex & 0xFF];
-    PaletteEntry& Dest = Entries[DestIndex & 0xFF];
+    const TPaletteEntry Source = Entries[SourceIndex & 0xFF];
+    TPaletteEntry& Dest = Entries[DestIndex & 0xFF];
     Dest.Red = Source.Red;
     Dest.Green = Source.Green;
     Dest.Blue = Source.Blue;
@@ -289,8 +289,8 @@ void TPxPalette::MakeGradient(int IndexA, int IndexB) {
     const int Lo = std::min(IndexA, IndexB) & 0xFF;
     const int Hi = std::max(IndexA, IndexB) & 0xFF;
     if (Hi - Lo > 1) {
-        const PaletteEntry& L = Entries[Lo];
-        const PaletteEntry& H = Entries[Hi];
+        const TPaletteEntry& L = Entries[Lo];
+        const TPaletteEntry& H = Entries[Hi];
         const double Steps = Hi - Lo;
         const double StepR = (double(H.Red) - L.Red) / Steps;
         const double StepG = (double(H.Green) - L.Green) / Steps;
@@ -315,12 +315,12 @@ bool TPxPalette::Equals(const TPxPalette& Other) const {
     return true;
 }
 
-RgbColor TPxPalette::ColorOf(COLORREF Color) const {
+TRgbColor TPxPalette::ColorOf(COLORREF Color) const {
     if (IsPaletteIndex(Color)) return Entries[Color & 0xFF].Color();
-    return RgbColor::FromRef(Color);
+    return TRgbColor::FromRef(Color);
 }
 
-int TPxPalette::NearestUserIndex(RgbColor Color) const {
+int TPxPalette::NearestUserIndex(TRgbColor Color) const {
     return FirstUserColor + MatchTable->Nearest(Color);
 }
 

@@ -66,7 +66,7 @@ std::uint8_t Channel(long Value) {
 }
 
 // Red, green and blue at the start of a line (more may follow, such as a colour's name).
-bool RgbLine(Line L, RgbColor& Color) {
+bool RgbLine(Line L, TRgbColor& Color) {
     long Values[3];
     if (LeadingNumbers(L, Values) < 3) return false;
     Color = {Channel(Values[0]), Channel(Values[1]), Channel(Values[2])};
@@ -81,7 +81,7 @@ int HexDigit(char C) {
 }
 
 // "RRGGBB" or "#RRGGBB", the whole line.
-bool HexLine(Line L, RgbColor& Color) {
+bool HexLine(Line L, TRgbColor& Color) {
     const char* At = L.first;
     if (At < L.second && *At == '#') ++At;
     if (L.second - At != 6) return false;
@@ -95,16 +95,16 @@ bool HexLine(Line L, RgbColor& Color) {
     return true;
 }
 
-void Add(PaletteFileColors& File, RgbColor Color) {
+void Add(TPaletteFileColors& File, TRgbColor Color) {
     if (File.Colors.size() < MaxPaletteFileColors) File.Colors.push_back(Color);
 }
 
 // "GIMP Palette", then "Name:" and "Columns:" lines, comments after '#', and a colour a line
 // given by its red, green and blue, often followed by a name.
-void ReadGimp(const std::vector<Line>& Lines, PaletteFileColors& File) {
+void ReadGimp(const std::vector<Line>& Lines, TPaletteFileColors& File) {
     for (std::size_t i = 1; i < Lines.size(); ++i) {
         const std::string Text(Lines[i].first, Lines[i].second);
-        RgbColor Color;
+        TRgbColor Color;
         if (Text.compare(0, 5, "Name:") == 0 && File.Name.empty()) {
             const std::size_t Start = Text.find_first_not_of(" \t", 5);
             File.Name = Start == std::string::npos ? "" : Text.substr(Start);
@@ -116,7 +116,7 @@ void ReadGimp(const std::vector<Line>& Lines, PaletteFileColors& File) {
 
 // "JASC-PAL", a version line ("0100"), the number of colours, then red, green and blue a
 // line. The count ends the reading when it is sound; colour lines beyond it are not read.
-void ReadJasc(const std::vector<Line>& Lines, PaletteFileColors& File) {
+void ReadJasc(const std::vector<Line>& Lines, TPaletteFileColors& File) {
     std::size_t Limit = MaxPaletteFileColors;
     for (std::size_t i = 2; i < Lines.size() && File.Colors.size() < Limit; ++i) {
         long Values[3];
@@ -133,7 +133,7 @@ void ReadJasc(const std::vector<Line>& Lines, PaletteFileColors& File) {
 bool LooksLikeHex(const std::vector<Line>& Lines) {
     bool Found = false;
     for (const Line& L : Lines) {
-        RgbColor Color;
+        TRgbColor Color;
         long Values[3];
         if (LeadingNumbers(L, Values) == 3) return false;
         Found = Found || HexLine(L, Color);
@@ -152,7 +152,7 @@ bool LooksLikeText(const std::uint8_t* Data, std::size_t Size) {
 
 // 256 colours of red, green and blue bytes; the 772-byte form adds the number of colours
 // used (big-endian, 1 to 256) and a transparent index, which the editor has no use for.
-void ReadAct(const std::uint8_t* Data, std::size_t Size, PaletteFileColors& File) {
+void ReadAct(const std::uint8_t* Data, std::size_t Size, TPaletteFileColors& File) {
     std::size_t Count = 256;
     if (Size == 772) {
         const std::size_t Used = std::size_t(Data[768]) << 8 | Data[769];
@@ -164,7 +164,7 @@ void ReadAct(const std::uint8_t* Data, std::size_t Size, PaletteFileColors& File
 
 // The editor's own format, read by its own reader.
 void ReadVimbrel(const std::uint8_t* Data, std::size_t Size, const std::string& FileName,
-                 PaletteFileColors& File) {
+                 TPaletteFileColors& File) {
     if (Size == 0) return;
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> Stream(
         fmemopen(const_cast<std::uint8_t*>(Data), Size, "rb"), &std::fclose);
@@ -187,32 +187,32 @@ std::string Extension(const std::string& FileName) {
 }
 
 // The user colours worth writing: all up to the last that is not black (at least one).
-std::vector<RgbColor> WrittenColors(const TPxPalette& Palette) {
+std::vector<TRgbColor> WrittenColors(const TPxPalette& Palette) {
     int Last = LastUserColor;
-    while (Last > FirstUserColor && Palette.Entry(Last).Color() == RgbColor{})
+    while (Last > FirstUserColor && Palette.Entry(Last).Color() == TRgbColor{})
         --Last;
-    std::vector<RgbColor> Colors;
+    std::vector<TRgbColor> Colors;
     for (int Index = FirstUserColor; Index <= Last; ++Index)
         Colors.push_back(Palette.Entry(Index).Color());
     return Colors;
 }
 
-std::string HexCode(RgbColor Color) {
+std::string HexCode(TRgbColor Color) {
     char Code[8];
     std::snprintf(Code, sizeof Code, "%02x%02x%02x", Color.Red, Color.Green, Color.Blue);
     return Code;
 }
 
-std::string Decimal(RgbColor Color, const char* Between) {
+std::string Decimal(TRgbColor Color, const char* Between) {
     return std::to_string(Color.Red) + Between + std::to_string(Color.Green) + Between +
            std::to_string(Color.Blue);
 }
 
 } // namespace
 
-PaletteFileColors ParsePaletteFile(const std::uint8_t* Data, std::size_t Size,
-                                   const std::string& FileName) {
-    PaletteFileColors File;
+TPaletteFileColors ParsePaletteFile(const std::uint8_t* Data, std::size_t Size,
+                                    const std::string& FileName) {
+    TPaletteFileColors File;
     const std::size_t Whole = Size;
     const char* Text = reinterpret_cast<const char*>(Data);
     // A byte order mark is no part of a text palette.
@@ -223,50 +223,50 @@ PaletteFileColors ParsePaletteFile(const std::uint8_t* Data, std::size_t Size,
     const std::size_t TextSize = std::min(Size, MaxPaletteFileBytes);
     const bool ActSize = Whole == 768 || Whole == 772;
     if (StartsWith(Text, Size, "GIMP Palette")) {
-        File.Format = PaletteFormat::Gimp;
+        File.Format = TPaletteFormat::Gimp;
         ReadGimp(LinesOf(Text, TextSize), File);
     } else if (StartsWith(Text, Size, "JASC-PAL")) {
-        File.Format = PaletteFormat::Jasc;
+        File.Format = TPaletteFormat::Jasc;
         ReadJasc(LinesOf(Text, TextSize), File);
     } else if (ActSize && !LooksLikeText(Data, Whole)) {
-        File.Format = PaletteFormat::Act;
+        File.Format = TPaletteFormat::Act;
     } else if (const std::vector<Line> Lines = LinesOf(Text, TextSize); LooksLikeHex(Lines)) {
-        File.Format = PaletteFormat::Hex;
+        File.Format = TPaletteFormat::Hex;
         for (const Line& L : Lines) {
-            RgbColor Color;
+            TRgbColor Color;
             if (HexLine(L, Color)) Add(File, Color);
         }
     } else {
         try {
             ReadVimbrel(reinterpret_cast<const std::uint8_t*>(Text), TextSize, FileName, File);
-        } catch (const PaletteFileError&) {
+        } catch (const EPaletteFileError&) {
             // Text that does not start with a number holds no colour of any kind we read.
         }
     }
     // A colour table that happens to read as text is still a colour table.
-    if (File.Colors.empty() && ActSize && File.Format == PaletteFormat::Vimbrel)
-        File.Format = PaletteFormat::Act;
-    if (File.Format == PaletteFormat::Act) ReadAct(Data, Whole, File);
+    if (File.Colors.empty() && ActSize && File.Format == TPaletteFormat::Vimbrel)
+        File.Format = TPaletteFormat::Act;
+    if (File.Format == TPaletteFormat::Act) ReadAct(Data, Whole, File);
     if (File.Colors.empty())
-        throw PaletteFileError("\"" + FileName +
-                               "\" holds no colour: it is not a palette file of a kind the "
-                               "editor reads (its own .pal, GIMP .gpl, JASC-PAL .pal, .hex or "
-                               "Adobe .act).");
+        throw EPaletteFileError("\"" + FileName +
+                                "\" holds no colour: it is not a palette file of a kind the "
+                                "editor reads (its own .pal, GIMP .gpl, JASC-PAL .pal, .hex or "
+                                "Adobe .act).");
     return File;
 }
 
-PaletteFileColors ReadPaletteFile(const std::string& FileName) {
+TPaletteFileColors ReadPaletteFile(const std::string& FileName) {
     std::ifstream Stream(FileName, std::ios::binary);
     if (!Stream)
-        throw PaletteFileError("Cannot open the palette file \"" + FileName +
-                               "\": " + std::strerror(errno));
+        throw EPaletteFileError("Cannot open the palette file \"" + FileName +
+                                "\": " + std::strerror(errno));
     // Enough to tell a 772-byte colour table from a longer file, and every colour of a text
     // palette; the rest of a larger file is never looked at.
     std::vector<std::uint8_t> Bytes(MaxPaletteFileBytes + 1);
     Stream.read(reinterpret_cast<char*>(Bytes.data()), std::streamsize(Bytes.size()));
     if (Stream.bad())
-        throw PaletteFileError("Cannot read the palette file \"" + FileName +
-                               "\": " + std::strerror(errno));
+        throw EPaletteFileError("Cannot read the palette file \"" + FileName +
+                                "\": " + std::strerror(errno));
     Bytes.resize(std::size_t(Stream.gcount()));
     return ParsePaletteFile(Bytes.data(), Bytes.size(), FileName);
 }
@@ -275,25 +275,25 @@ std::unique_ptr<TPxPalette> LoadPaletteFile(const std::string& FileName) {
     return TPxPalette::CreateFromColorMap(ReadPaletteFile(FileName).Colors);
 }
 
-std::string FormatPaletteFile(const TPxPalette& Palette, PaletteFormat Format,
+std::string FormatPaletteFile(const TPxPalette& Palette, TPaletteFormat Format,
                               const std::string& Name) {
-    if (Format == PaletteFormat::Vimbrel) return Palette.FileText();
-    const std::vector<RgbColor> Colors = WrittenColors(Palette);
+    if (Format == TPaletteFormat::Vimbrel) return Palette.FileText();
+    const std::vector<TRgbColor> Colors = WrittenColors(Palette);
     std::string Out;
     switch (Format) {
-    case PaletteFormat::Gimp:
+    case TPaletteFormat::Gimp:
         Out = "GIMP Palette\nName: " + (Name.empty() ? std::string("Untitled") : Name) +
               "\nColumns: 16\n#\n";
-        for (const RgbColor& Color : Colors)
+        for (const TRgbColor& Color : Colors)
             Out += Decimal(Color, " ") + "\t#" + HexCode(Color) + "\n";
         break;
-    case PaletteFormat::Jasc:
+    case TPaletteFormat::Jasc:
         Out = "JASC-PAL\r\n0100\r\n" + std::to_string(Colors.size()) + "\r\n";
-        for (const RgbColor& Color : Colors)
+        for (const TRgbColor& Color : Colors)
             Out += Decimal(Color, " ") + "\r\n";
         break;
-    case PaletteFormat::Hex:
-        for (const RgbColor& Color : Colors)
+    case TPaletteFormat::Hex:
+        for (const TRgbColor& Color : Colors)
             Out += HexCode(Color) + "\n";
         break;
     default: {
@@ -313,7 +313,8 @@ std::string FormatPaletteFile(const TPxPalette& Palette, PaletteFormat Format,
     return Out;
 }
 
-void SavePaletteFile(const std::string& FileName, const TPxPalette& Palette, PaletteFormat Format) {
+void SavePaletteFile(const std::string& FileName, const TPxPalette& Palette,
+                     TPaletteFormat Format) {
     const std::string Base = BaseName(FileName);
     const std::string Text =
         FormatPaletteFile(Palette, Format, Base.substr(0, Base.find_last_of('.')));
@@ -321,15 +322,15 @@ void SavePaletteFile(const std::string& FileName, const TPxPalette& Palette, Pal
         ReplaceFile(FileName, [&](const ByteSink& Sink) {
             Sink(reinterpret_cast<const std::uint8_t*>(Text.data()), Text.size());
         });
-    } catch (const FileWriteError& Error) {
-        throw PaletteFileError(Error.what());
+    } catch (const EFileWriteError& Error) {
+        throw EPaletteFileError(Error.what());
     }
 }
 
-PaletteFormat PaletteFormatForFileName(const std::string& FileName) {
+TPaletteFormat PaletteFormatForFileName(const std::string& FileName) {
     const std::string Ext = Extension(FileName);
-    if (Ext == "gpl") return PaletteFormat::Gimp;
-    if (Ext == "hex") return PaletteFormat::Hex;
-    if (Ext == "act") return PaletteFormat::Act;
-    return PaletteFormat::Vimbrel;
+    if (Ext == "gpl") return TPaletteFormat::Gimp;
+    if (Ext == "hex") return TPaletteFormat::Hex;
+    if (Ext == "act") return TPaletteFormat::Act;
+    return TPaletteFormat::Vimbrel;
 }

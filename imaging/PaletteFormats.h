@@ -17,27 +17,27 @@
 #include "imaging/Color.h"
 #include "imaging/Palette.h"
 
-enum class PaletteFormat { Vimbrel, Gimp, Jasc, Hex, Act };
+enum class TPaletteFormat { Vimbrel, Gimp, Jasc, Hex, Act };
 
 // The most colours taken from one file: what the largest of these formats hold.
 constexpr std::size_t MaxPaletteFileColors = 256;
 // Only this much of a text palette is read; its colours always come far sooner.
 constexpr std::size_t MaxPaletteFileBytes = std::size_t(1) << 20;
 
-struct PaletteFileColors {
-    PaletteFormat Format = PaletteFormat::Vimbrel;
+struct TPaletteFileColors {
+    TPaletteFormat Format = TPaletteFormat::Vimbrel;
     // At least one colour, at most MaxPaletteFileColors, in file order.
-    std::vector<RgbColor> Colors;
+    std::vector<TRgbColor> Colors;
     // The name a GIMP palette gives itself; empty otherwise.
     std::string Name;
 };
 
-// The colours of a palette file's bytes. FileName only names the file in a PaletteFileError,
+// The colours of a palette file's bytes. FileName only names the file in a EPaletteFileError,
 // thrown when the bytes hold no colour.
-PaletteFileColors ParsePaletteFile(const std::uint8_t* Data, std::size_t Size,
-                                   const std::string& FileName);
-// The same for a file on disk; also throws PaletteFileError when it cannot be read.
-PaletteFileColors ReadPaletteFile(const std::string& FileName);
+TPaletteFileColors ParsePaletteFile(const std::uint8_t* Data, std::size_t Size,
+                                    const std::string& FileName);
+// The same for a file on disk; also throws EPaletteFileError when it cannot be read.
+TPaletteFileColors ReadPaletteFile(const std::string& FileName);
 // A palette of the file's colours.
 std::unique_ptr<TPxPalette> LoadPaletteFile(const std::string& FileName);
 
@@ -45,12 +45,12 @@ std::unique_ptr<TPxPalette> LoadPaletteFile(const std::string& FileName);
 // a palette read from fewer colours has black in the rest anyway, and other programs then
 // see the palette that was loaded (a 16-colour palette stays 16 colours). The editor's own
 // format always holds all 236. Name titles a GIMP palette.
-std::string FormatPaletteFile(const TPxPalette& Palette, PaletteFormat Format,
+std::string FormatPaletteFile(const TPxPalette& Palette, TPaletteFormat Format,
                               const std::string& Name);
 // Writes that file safely (a failed save leaves an existing file as it was); throws
-// PaletteFileError. A GIMP palette is named after the file.
-void SavePaletteFile(const std::string& FileName, const TPxPalette& Palette, PaletteFormat Format);
+// EPaletteFileError. A GIMP palette is named after the file.
+void SavePaletteFile(const std::string& FileName, const TPxPalette& Palette, TPaletteFormat Format);
 
 // The format a file name asks for when saving: .gpl, .hex, .act, and the editor's own for
 // .pal and anything else (a JASC file is chosen by name of format, not by extension).
-PaletteFormat PaletteFormatForFileName(const std::string& FileName);
+TPaletteFormat PaletteFormatForFileName(const std::string& FileName);

@@ -101,22 +101,23 @@ TPixelStore::TPixelStore(std::size_t BlockBytes)
     : Bytes(BlockBytes), Spacing(RoundUp(BlockBytes, CacheLine)) {}
 
 TPixelStore::~TPixelStore() {
-    for (const Mapping& M : Mappings)
+    for (const TMapping& M : Mappings)
         ::munmap(M.Start, M.Length);
 }
 
 TPixelBlock TPixelStore::TakeZeroed() {
     bool Fresh = false;
-    TPixelBlock Block;
-    Block.Bytes = Take(Fresh);
-    Block.Count = Bytes;
-    Block.Store = shared_from_this();
+    TPixelBlock Block = TakeBlock(Fresh);
     if (!Fresh) std::memset(Block.Bytes, 0, Bytes);
     return Block;
 }
 
 TPixelBlock TPixelStore::TakeUnwritten() {
     bool Fresh = false;
+    return TakeBlock(Fresh);
+}
+
+TPixelBlock TPixelStore::TakeBlock(bool& Fresh) {
     TPixelBlock Block;
     Block.Bytes = Take(Fresh);
     Block.Count = Bytes;

@@ -64,10 +64,12 @@ private:
 
     // A block and whether it is still as the system gave it (all zeros).
     std::uint8_t* Take(bool& Fresh);
+    // The same block handed out as a block that gives itself back.
+    TPixelBlock TakeBlock(bool& Fresh);
     void Give(std::uint8_t* Block);
     void Grow();
 
-    struct Mapping {
+    struct TMapping {
         void* Start;
         std::size_t Length;
     };
@@ -75,7 +77,7 @@ private:
     std::size_t Bytes;
     // The distance between blocks: whole cache lines, so no two bitmaps share one.
     std::size_t Spacing;
-    std::vector<Mapping> Mappings;
+    std::vector<TMapping> Mappings;
     std::size_t MappedBytes = 0;
     std::uint8_t* Unused = nullptr; // the next block never handed out
     std::uint8_t* UnusedEnd = nullptr;

@@ -34,17 +34,17 @@ void PutChunk(const ByteSink& Sink, const char (&Type)[5], const std::vector<std
 }
 
 // The deflate stream of the image data, cut into IDAT chunks as its output buffer fills.
-class ImageDataStream {
+class TImageDataStream {
 public:
-    explicit ImageDataStream(const ByteSink& Sink) : Sink(Sink), Buffer(BufferSize) {
+    explicit TImageDataStream(const ByteSink& Sink) : Sink(Sink), Buffer(BufferSize) {
         // Level 6 is zlib's own balance; the long runs of pixel art deflate well at any level.
         if (deflateInit(&Stream, 6) != Z_OK) throw std::bad_alloc();
         Stream.next_out = Buffer.data();
         Stream.avail_out = uInt(Buffer.size());
     }
-    ~ImageDataStream() { deflateEnd(&Stream); }
-    ImageDataStream(const ImageDataStream&) = delete;
-    ImageDataStream& operator=(const ImageDataStream&) = delete;
+    ~TImageDataStream() { deflateEnd(&Stream); }
+    TImageDataStream(const TImageDataStream&) = delete;
+    TImageDataStream& operator=(const TImageDataStream&) = delete;
 
     void Write(const std::uint8_t* Data, std::size_t Size) {
         Stream.next_in = const_cast<Bytef*>(Data);
@@ -83,7 +83,7 @@ private:
 
 } // namespace
 
-void WriteIndexedPng(const ByteSink& Sink, const IndexedPng& Image, const PngRowSource& Rows) {
+void WriteIndexedPng(const ByteSink& Sink, const TIndexedPng& Image, const PngRowSource& Rows) {
     if (Image.Width < 1 || Image.Height < 1)
         throw std::length_error("A PNG picture is at least 1 pixel wide and high, not " +
                                 std::to_string(Image.Width) + " x " + std::to_string(Image.Height));
@@ -105,7 +105,7 @@ void WriteIndexedPng(const ByteSink& Sink, const IndexedPng& Image, const PngRow
     PutChunk(Sink, "IHDR", Header);
 
     std::vector<std::uint8_t> Table;
-    for (const RgbColor& Color : Image.Palette)
+    for (const TRgbColor& Color : Image.Palette)
         Table.insert(Table.end(), {Color.Red, Color.Green, Color.Blue});
     PutChunk(Sink, "PLTE", Table);
 
@@ -116,7 +116,7 @@ void WriteIndexedPng(const ByteSink& Sink, const IndexedPng& Image, const PngRow
         PutChunk(Sink, "tRNS", Alpha);
     }
 
-    ImageDataStream Data(Sink);
+    TImageDataStream Data(Sink);
     // Filter type 0 on every row: indices are names, not quantities, so differences between
     // neighbours only break up the runs that deflate finds.
     std::vector<std::uint8_t> Row(std::size_t(Image.Width) + 1, 0);

@@ -15,11 +15,11 @@
 // The largest width or height a PNG file can state.
 constexpr std::int64_t MaxPngSide = 0x7FFFFFFF;
 
-struct IndexedPng {
+struct TIndexedPng {
     int Width = 0;
     int Height = 0;
     // 1 to 256 colours; every pixel is an index into it.
-    std::vector<RgbColor> Palette;
+    std::vector<TRgbColor> Palette;
     // The entry shown fully transparent, or -1 for none.
     int TransparentIndex = -1;
 };
@@ -30,4 +30,4 @@ using PngRowSource = std::function<void(int Y, std::uint8_t* Row)>;
 // The whole file, handed to Sink piece by piece. Throws std::length_error for a size a PNG
 // cannot state (below 1 pixel) and std::invalid_argument for a palette of no or more than
 // 256 colours or a transparent index outside it; Sink and Rows may throw to abandon it.
-void WriteIndexedPng(const ByteSink& Sink, const IndexedPng& Image, const PngRowSource& Rows);
+void WriteIndexedPng(const ByteSink& Sink, const TIndexedPng& Image, const PngRowSource& Rows);

@@ -52,13 +52,13 @@ void TPxBitmap::SetTransparentColor(COLORREF Color) {
 namespace {
 // The part of a W x H source that lands inside a TW x TH target when its top-left corner
 // is placed at (X, Y); empty when nothing does.
-struct Clip {
+struct TClip {
     int Sx0, Sy0, Sx1, Sy1; // inclusive source columns and rows
     bool Empty;
 };
 
-Clip ClipTo(int W, int H, int TW, int TH, int X, int Y) {
-    Clip C{};
+TClip ClipTo(int W, int H, int TW, int TH, int X, int Y) {
+    TClip C{};
     C.Empty = X > TW - 1 || Y > TH - 1 || X + W - 1 < 0 || Y + H - 1 < 0 || W <= 0 || H <= 0;
     if (C.Empty) return C;
     C.Sx0 = X < 0 ? -X : 0;
@@ -92,7 +92,7 @@ void CopySkipping(std::uint8_t* Dst, const std::uint8_t* Src, int Count, std::ui
 } // namespace
 
 void TPxBitmap::DrawTo(TPxBitmap& Target, int X, int Y) const {
-    const Clip C = ClipTo(PixelWidth, PixelHeight, Target.Width(), Target.Height(), X, Y);
+    const TClip C = ClipTo(PixelWidth, PixelHeight, Target.Width(), Target.Height(), X, Y);
     if (C.Empty) return;
     const int Count = C.Sx1 - C.Sx0 + 1;
     for (int sy = C.Sy0; sy <= C.Sy1; ++sy) {
@@ -108,7 +108,7 @@ void TPxBitmap::DrawTo(TPxBitmap& Target, int X, int Y) const {
 
 void TPxBitmap::Draw(TPxCanvas& Target, int X, int Y) const {
     TPxBitmap& Dest = Target.Bitmap();
-    const Clip C = ClipTo(PixelWidth, PixelHeight, Dest.Width(), Dest.Height(), X, Y);
+    const TClip C = ClipTo(PixelWidth, PixelHeight, Dest.Width(), Dest.Height(), X, Y);
     if (C.Empty) return;
     const auto& Lut = Table->TranslationTo(Dest.ColorTable());
     const bool Skipping = IsTransparent && TransparentIdx < 256;
@@ -153,7 +153,7 @@ void TPxBitmap::CopyRect(TPxCanvas& Target, const TRect& Rect) const {
 }
 
 void TPxBitmap::PasteIndexed(int X, int Y, int LastCol, int LastRow, const std::uint8_t* Data,
-                             const std::vector<RgbColor>& ColorMap, bool Transparent,
+                             const std::vector<TRgbColor>& ColorMap, bool Transparent,
                              COLORREF TransparentColor) {
     if (LastCol < 0 || LastRow < 0 || !Data) return;
     // Every source index maps to one user colour, so the matching is done once per index
@@ -190,8 +190,8 @@ void TPxBitmap::Remap(const std::array<std::uint8_t, 256>& Map, const TPxBitmap&
     }
 }
 
-RgbPicture TPxBitmap::ToBitmap() const {
-    RgbPicture Picture(PixelWidth, PixelHeight);
+TRgbPicture TPxBitmap::ToBitmap() const {
+    TRgbPicture Picture(PixelWidth, PixelHeight);
     Picture.Palette.assign(Table->Entries().begin(), Table->Entries().end());
     for (int y = 0; y < PixelHeight; ++y)
         for (int x = 0; x < PixelWidth; ++x)
@@ -203,7 +203,7 @@ RgbPicture TPxBitmap::ToBitmap() const {
 
 std::uint8_t TPxCanvas::MatchIndex(COLORREF Color) const {
     const TColorTable& Table = Owner.ColorTable();
-    const RgbColor Rgb = IsPaletteIndex(Color) ? Table[Color & 0xFF] : RgbColor::FromRef(Color);
+    const TRgbColor Rgb = IsPaletteIndex(Color) ? Table[Color & 0xFF] : TRgbColor::FromRef(Color);
     return Table.Nearest(Rgb);
 }
 
@@ -377,7 +377,8 @@ void TPxCanvas::FloodFill(int X, int Y, COLORREF Color) {
     const int W = Owner.Width(), H = Owner.Height();
     if (X < 0 || Y < 0 || X >= W || Y >= H || Brush.Style != bsSolid) return;
     const TColorTable& Table = Owner.ColorTable();
-    const RgbColor Surface = IsPaletteIndex(Color) ? Table[Color & 0xFF] : RgbColor::FromRef(Color);
+    const TRgbColor Surface =
+        IsPaletteIndex(Color) ? Table[Color & 0xFF] : TRgbColor::FromRef(Color);
     // The surface is every pixel showing that colour, whichever entry holds it.
     bool Inside[256];
     for (int k = 0; k < 256; ++k)

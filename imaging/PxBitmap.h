@@ -138,14 +138,14 @@ public:
     // when Transparent, pixels matching TransparentColor's user colour are skipped. A
     // source index beyond the end of ColorMap stands for black.
     void PasteIndexed(int X, int Y, int LastCol, int LastRow, const std::uint8_t* Data,
-                      const std::vector<RgbColor>& ColorMap, bool Transparent,
+                      const std::vector<TRgbColor>& ColorMap, bool Transparent,
                       COLORREF TransparentColor);
 
     // Every pixel := Map[Source pixel at the same place]. Source has the same size.
     void Remap(const std::array<std::uint8_t, 256>& Map, const TPxBitmap& Source);
 
     // The picture as plain RGB, carrying the 256 colours as its palette.
-    RgbPicture ToBitmap() const;
+    TRgbPicture ToBitmap() const;
 
 private:
     int Bpp;

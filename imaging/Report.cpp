@@ -14,9 +14,9 @@ ReportHandler SetReportHandler(ReportHandler Handler) {
 }
 
 void ShowMessage(const std::string& Text) {
-    if (CurrentHandler()) CurrentHandler()(ReportKind::Message, Text);
+    if (CurrentHandler()) CurrentHandler()(TReportKind::Message, Text);
 }
 
 void MessageBeep() {
-    if (CurrentHandler()) CurrentHandler()(ReportKind::Beep, std::string());
+    if (CurrentHandler()) CurrentHandler()(TReportKind::Beep, std::string());
 }

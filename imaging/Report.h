@@ -5,9 +5,9 @@
 #include <functional>
 #include <string>
 
-enum class ReportKind { Message, Beep };
+enum class TReportKind { Message, Beep };
 
-using ReportHandler = std::function<void(ReportKind Kind, const std::string& Text)>;
+using ReportHandler = std::function<void(TReportKind Kind, const std::string& Text)>;
 
 // Installs Handler and returns the one it replaces. User-interface thread only.
 ReportHandler SetReportHandler(ReportHandler Handler);
@@ -16,13 +16,13 @@ void ShowMessage(const std::string& Text);
 void MessageBeep();
 
 // Installs a handler for the lifetime of the object and puts the previous one back.
-class ScopedReportHandler {
+class TScopedReportHandler {
 public:
-    explicit ScopedReportHandler(ReportHandler Handler)
+    explicit TScopedReportHandler(ReportHandler Handler)
         : Previous(SetReportHandler(std::move(Handler))) {}
-    ~ScopedReportHandler() { SetReportHandler(std::move(Previous)); }
-    ScopedReportHandler(const ScopedReportHandler&) = delete;
-    ScopedReportHandler& operator=(const ScopedReportHandler&) = delete;
+    ~TScopedReportHandler() { SetReportHandler(std::move(Previous)); }
+    TScopedReportHandler(const TScopedReportHandler&) = delete;
+    TScopedReportHandler& operator=(const TScopedReportHandler&) = delete;
 
 private:
     ReportHandler Previous;

@@ -13,7 +13,7 @@
 
 #include "imaging/Limits.h"
 
-PictureTooLarge::PictureTooLarge(std::int64_t Width_, std::int64_t Height_)
+EPictureTooLarge::EPictureTooLarge(std::int64_t Width_, std::int64_t Height_)
     : std::runtime_error("Picture too large: " + std::to_string(Width_) + " x " +
                          std::to_string(Height_) + " pixels"),
       Width(Width_), Height(Height_) {}
@@ -21,17 +21,17 @@ PictureTooLarge::PictureTooLarge(std::int64_t Width_, std::int64_t Height_)
 void CheckPictureSize(std::int64_t Width, std::int64_t Height) {
     if (Width > MaxPictureSide || Height > MaxPictureSide ||
         std::uint64_t(Width) * std::uint64_t(Height) > MaxPicturePixels)
-        throw PictureTooLarge(Width, Height);
+        throw EPictureTooLarge(Width, Height);
 }
 
 namespace {
 
-RgbColor PixelColor(const RgbPicture& Picture, std::size_t Pixel) {
+TRgbColor PixelColor(const TRgbPicture& Picture, std::size_t Pixel) {
     const std::uint8_t* P = &Picture.Pixels[Pixel * 3];
     return {P[0], P[1], P[2]};
 }
 
-struct FileCloser {
+struct TFileCloser {
     void operator()(std::FILE* File) const { std::fclose(File); }
 };
 
@@ -39,7 +39,7 @@ struct FileCloser {
 
 bool ReadPictureBytes(const std::string& FileName, std::vector<std::uint8_t>& Bytes,
                       std::string& Error) {
-    std::unique_ptr<std::FILE, FileCloser> File(std::fopen(FileName.c_str(), "rb"));
+    std::unique_ptr<std::FILE, TFileCloser> File(std::fopen(FileName.c_str(), "rb"));
     Bytes.clear();
     if (File) {
         std::uint8_t Chunk[65536];
@@ -54,8 +54,8 @@ bool ReadPictureBytes(const std::string& FileName, std::vector<std::uint8_t>& By
 
 // A large picture is counted in a table of every possible colour (64 MB) rather than in a
 // node for each of its possibly millions of colours.
-std::vector<RgbColor> MostUsedColors(const RgbPicture& Picture, std::size_t Limit,
-                                     TColorOrder Order) {
+std::vector<TRgbColor> MostUsedColors(const TRgbPicture& Picture, std::size_t Limit,
+                                      TColorOrder Order) {
     const std::size_t Pixels = Picture.Pixels.size() / 3;
     // The Limit most used, kept in a heap whose top is the least of them.
     using TUse = std::pair<std::uint32_t, std::int64_t>; // count, minus the colour value
@@ -85,9 +85,9 @@ std::vector<RgbColor> MostUsedColors(const RgbPicture& Picture, std::size_t Limi
     std::unordered_map<COLORREF, std::uint32_t> Chosen;
     for (; !Kept.empty(); Kept.pop())
         Chosen.emplace(COLORREF(-Kept.top().second), Kept.top().first);
-    std::vector<std::pair<std::uint32_t, RgbColor>> Seen;
+    std::vector<std::pair<std::uint32_t, TRgbColor>> Seen;
     for (std::size_t i = 0; i < Pixels && !Chosen.empty(); ++i) {
-        const RgbColor Color = PixelColor(Picture, i);
+        const TRgbColor Color = PixelColor(Picture, i);
         const auto Found = Chosen.find(Color.Ref());
         if (Found == Chosen.end()) continue;
         Seen.emplace_back(Found->second, Color);
@@ -96,7 +96,7 @@ std::vector<RgbColor> MostUsedColors(const RgbPicture& Picture, std::size_t Limi
     if (Order == TColorOrder::MostUsed)
         std::stable_sort(Seen.begin(), Seen.end(),
                          [](const auto& A, const auto& B) { return A.first > B.first; });
-    std::vector<RgbColor> Colors;
+    std::vector<TRgbColor> Colors;
     Colors.reserve(Seen.size());
     for (const auto& Use : Seen)
         Colors.push_back(Use.second);

@@ -9,23 +9,23 @@
 
 #include "imaging/Color.h"
 
-struct RgbPicture {
+struct TRgbPicture {
     int Width = 0;
     int Height = 0;
     // Width * Height * 3 bytes: red, green, blue, rows top-down without padding.
     std::vector<std::uint8_t> Pixels;
     // The picture's own palette when it has one (an 8-bit BMP); empty otherwise.
-    std::vector<RgbColor> Palette;
+    std::vector<TRgbColor> Palette;
 
-    RgbPicture() = default;
-    RgbPicture(int Width_, int Height_)
+    TRgbPicture() = default;
+    TRgbPicture(int Width_, int Height_)
         : Width(Width_), Height(Height_), Pixels(std::size_t(Width_) * Height_ * 3, 0) {}
 
-    RgbColor At(int X, int Y) const {
+    TRgbColor At(int X, int Y) const {
         const std::uint8_t* p = &Pixels[(std::size_t(Y) * Width + X) * 3];
         return {p[0], p[1], p[2]};
     }
-    void Set(int X, int Y, RgbColor Color) {
+    void Set(int X, int Y, TRgbColor Color) {
         std::uint8_t* p = &Pixels[(std::size_t(Y) * Width + X) * 3];
         p[0] = Color.Red;
         p[1] = Color.Green;
@@ -35,14 +35,14 @@ struct RgbPicture {
 
 // A picture whose header claims more than the limits of imaging/Limits.h allow, refused
 // before its pixels are allocated. Width and Height are the claimed size.
-class PictureTooLarge : public std::runtime_error {
+class EPictureTooLarge : public std::runtime_error {
 public:
-    PictureTooLarge(std::int64_t Width, std::int64_t Height);
+    EPictureTooLarge(std::int64_t Width, std::int64_t Height);
     std::int64_t Width;
     std::int64_t Height;
 };
 
-// Throws PictureTooLarge when a picture of Width x Height pixels is over the limits.
+// Throws EPictureTooLarge when a picture of Width x Height pixels is over the limits.
 void CheckPictureSize(std::int64_t Width, std::int64_t Height);
 
 // The whole of a picture file, read at once, into Bytes. False when it cannot be read, with
@@ -56,5 +56,5 @@ enum class TColorOrder { MostUsed, FirstSeen };
 // The at most Limit colours that Picture uses most (ties to the lower colour value), the
 // most used first (ties in the order the pixels first show them), or all in the order the
 // pixels first show them.
-std::vector<RgbColor> MostUsedColors(const RgbPicture& Picture, std::size_t Limit,
-                                     TColorOrder Order = TColorOrder::MostUsed);
+std::vector<TRgbColor> MostUsedColors(const TRgbPicture& Picture, std::size_t Limit,
+                                      TColorOrder Order = TColorOrder::MostUsed);

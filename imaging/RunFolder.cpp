@@ -21,7 +21,7 @@ const char LockName[] = "lock";
 const char RunPrefix[] = "run-";
 
 [[noreturn]] void Fail(const std::string& What, int Error) {
-    throw FileWriteError(What + ": " + std::strerror(Error));
+    throw EFileWriteError(What + ": " + std::strerror(Error));
 }
 
 // The lock of Folder, held, or -1 when another program holds it or it is gone.
@@ -61,7 +61,7 @@ TRunFolder::TRunFolder(std::string Folder, int Lock) : Folder(std::move(Folder))
 std::unique_ptr<TRunFolder> TRunFolder::Create(const std::string& Area) {
     std::error_code Error;
     std::filesystem::create_directories(Area, Error);
-    if (Error) throw FileWriteError("Unable to make the folder " + Area + ": " + Error.message());
+    if (Error) throw EFileWriteError("Unable to make the folder " + Area + ": " + Error.message());
     // The folder is made and locked under a name that other programs pass over, and only
     // then takes its own, so nobody ever sees it unlocked.
     std::string Making = Area + "/.new-XXXXXX";

@@ -15,7 +15,7 @@
 class TRunFolder {
 public:
     // A new, empty run folder in Area (which is made when missing), locked by this object.
-    // Throws FileWriteError when it cannot be made.
+    // Throws EFileWriteError when it cannot be made.
     static std::unique_ptr<TRunFolder> Create(const std::string& Area);
     // The run folders in Area that no running program holds, oldest first, each locked by
     // its object now. Folders still being made are passed over.

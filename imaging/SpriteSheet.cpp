@@ -19,7 +19,7 @@ void CheckExportScale(int Scale) {
                                     " times, not " + std::to_string(Scale));
 }
 
-SheetLayout PlanSheet(int CelCount, int Width, int Height, const SheetOptions& Options) {
+TSheetLayout PlanSheet(int CelCount, int Width, int Height, const TSheetOptions& Options) {
     if (CelCount < 1) throw std::invalid_argument("There are no cels to lay out");
     if (Width < 1 || Height < 1) throw std::invalid_argument("The cels have no pixels");
     CheckExportScale(Options.Scale);
@@ -29,7 +29,7 @@ SheetLayout PlanSheet(int CelCount, int Width, int Height, const SheetOptions& O
     if (Options.Columns < 0)
         throw std::invalid_argument("A sheet cannot have " + std::to_string(Options.Columns) +
                                     " columns");
-    SheetLayout Layout;
+    TSheetLayout Layout;
     Layout.CelCount = CelCount;
     int Columns = Options.Columns;
     if (Columns == 0)
@@ -92,7 +92,7 @@ std::string BaseName(const std::string& FileName) {
 
 } // namespace
 
-std::string SheetDataJson(const SheetLayout& Layout, const std::vector<int>& Durations,
+std::string SheetDataJson(const TSheetLayout& Layout, const std::vector<int>& Durations,
                           const std::string& Image, int Loop) {
     const std::string Stem = Image.substr(0, Image.find_last_of('.'));
     std::string Text = "{\"frames\": [\n";
@@ -137,15 +137,15 @@ double Decimal(const char* Start, const char* End) {
     return Stop == Start ? 0 : Value;
 }
 
-struct JsonValue {
-    enum class Kind { Null, Boolean, Number, String, Array, Object };
-    Kind Type = Kind::Null;
+struct TJsonValue {
+    enum class TKind { Null, Boolean, Number, String, Array, Object };
+    TKind Type = TKind::Null;
     double Number = 0;
     std::string Text;
-    std::vector<JsonValue> Items;
-    std::vector<std::pair<std::string, JsonValue>> Members;
+    std::vector<TJsonValue> Items;
+    std::vector<std::pair<std::string, TJsonValue>> Members;
 
-    const JsonValue* Find(const char* Key) const {
+    const TJsonValue* Find(const char* Key) const {
         for (const auto& Member : Members)
             if (Member.first == Key) return &Member.second;
         return nullptr;
@@ -153,14 +153,14 @@ struct JsonValue {
 };
 
 // A strict JSON parser over a bounded text; tolerance lives in what is taken from the tree.
-class JsonParser {
+class TJsonParser {
 public:
-    JsonParser(const char* Text, std::size_t Size) : At(Text), Begin(Text), End(Text + Size) {
+    TJsonParser(const char* Text, std::size_t Size) : At(Text), Begin(Text), End(Text + Size) {
         // A byte order mark is no part of the text.
         if (Size >= 3 && std::memcmp(Text, "\xEF\xBB\xBF", 3) == 0) At += 3;
     }
 
-    bool ParseDocument(JsonValue& Value) {
+    bool ParseDocument(TJsonValue& Value) {
         if (!ParseValue(Value, 0)) return false;
         SkipSpace();
         return At == End || Fail("text after the end");
@@ -196,7 +196,7 @@ private:
         return true;
     }
 
-    bool ParseValue(JsonValue& Value, int Depth) {
+    bool ParseValue(TJsonValue& Value, int Depth) {
         if (Depth > MaxDepth) return Fail("nesting too deep");
         SkipSpace();
         if (At == End) return Fail("unexpected end");
@@ -206,11 +206,11 @@ private:
         case '[':
             return ParseArray(Value, Depth);
         case '"':
-            Value.Type = JsonValue::Kind::String;
+            Value.Type = TJsonValue::TKind::String;
             return ParseString(Value.Text);
         case 't':
         case 'f':
-            Value.Type = JsonValue::Kind::Boolean;
+            Value.Type = TJsonValue::TKind::Boolean;
             Value.Number = *At == 't';
             return Literal(*At == 't' ? "true" : "false") || Fail("unknown word");
         case 'n':
@@ -220,8 +220,8 @@ private:
         }
     }
 
-    bool ParseObject(JsonValue& Value, int Depth) {
-        Value.Type = JsonValue::Kind::Object;
+    bool ParseObject(TJsonValue& Value, int Depth) {
+        Value.Type = TJsonValue::TKind::Object;
         ++At;
         SkipSpace();
         if (At < End && *At == '}') return ++At, true;
@@ -233,7 +233,7 @@ private:
             SkipSpace();
             if (At == End || *At != ':') return Fail("':' expected");
             ++At;
-            Value.Members.emplace_back(std::move(Key), JsonValue{});
+            Value.Members.emplace_back(std::move(Key), TJsonValue{});
             if (!ParseValue(Value.Members.back().second, Depth + 1)) return false;
             SkipSpace();
             if (At < End && *At == ',') {
@@ -245,8 +245,8 @@ private:
         }
     }
 
-    bool ParseArray(JsonValue& Value, int Depth) {
-        Value.Type = JsonValue::Kind::Array;
+    bool ParseArray(TJsonValue& Value, int Depth) {
+        Value.Type = TJsonValue::TKind::Array;
         ++At;
         SkipSpace();
         if (At < End && *At == ']') return ++At, true;
@@ -355,7 +355,7 @@ private:
         return true;
     }
 
-    bool ParseNumber(JsonValue& Value) {
+    bool ParseNumber(TJsonValue& Value) {
         const char* Start = At;
         if (At < End && *At == '-') ++At;
         const char* Digits = At;
@@ -373,7 +373,7 @@ private:
             while (At < End && *At >= '0' && *At <= '9')
                 ++At;
         }
-        Value.Type = JsonValue::Kind::Number;
+        Value.Type = TJsonValue::TKind::Number;
         Value.Number = Decimal(Start, At);
         return true;
     }
@@ -387,15 +387,15 @@ private:
 
 // A whole number from a number or a numeric string, cut into the range of int; false when
 // the value holds none.
-bool WholeNumber(const JsonValue* Value, int& Out) {
+bool WholeNumber(const TJsonValue* Value, int& Out) {
     if (!Value) return false;
     double Number = Value->Number;
-    if (Value->Type == JsonValue::Kind::String) {
+    if (Value->Type == TJsonValue::TKind::String) {
         const char* Text = Value->Text.c_str();
         const char* End = Text + Value->Text.size();
         const auto [Stop, Error] = std::from_chars(Text, End, Number);
         if (Error != std::errc() || Stop != End) return false;
-    } else if (Value->Type != JsonValue::Kind::Number) {
+    } else if (Value->Type != TJsonValue::TKind::Number) {
         return false;
     }
     if (!std::isfinite(Number)) return false;
@@ -403,56 +403,57 @@ bool WholeNumber(const JsonValue* Value, int& Out) {
     return true;
 }
 
-bool ReadFrame(const JsonValue& Entry, SheetFrame& Frame) {
-    const JsonValue* Rect = Entry.Find("frame");
-    if (!Rect || Rect->Type != JsonValue::Kind::Object) return false;
+bool ReadFrame(const TJsonValue& Entry, TSheetFrame& Frame) {
+    const TJsonValue* Rect = Entry.Find("frame");
+    if (!Rect || Rect->Type != TJsonValue::TKind::Object) return false;
     if (!WholeNumber(Rect->Find("x"), Frame.X) || !WholeNumber(Rect->Find("y"), Frame.Y) ||
         !WholeNumber(Rect->Find("w"), Frame.W) || !WholeNumber(Rect->Find("h"), Frame.H) ||
         Frame.W < 1 || Frame.H < 1)
         return false;
     if (!WholeNumber(Entry.Find("duration"), Frame.Duration) || Frame.Duration < 0)
         Frame.Duration = -1;
-    if (const JsonValue* Name = Entry.Find("filename");
-        Name && Name->Type == JsonValue::Kind::String)
+    if (const TJsonValue* Name = Entry.Find("filename");
+        Name && Name->Type == TJsonValue::TKind::String)
         Frame.Name = Name->Text;
     return true;
 }
 
 } // namespace
 
-SheetDataResult ParseSheetData(const char* Text, std::size_t Size) {
-    SheetDataResult Result;
-    JsonValue Root;
-    JsonParser Parser(Text, Size);
+TSheetDataResult ParseSheetData(const char* Text, std::size_t Size) {
+    TSheetDataResult Result;
+    TJsonValue Root;
+    TJsonParser Parser(Text, Size);
     if (!Parser.ParseDocument(Root)) {
         Result.Error = "The sheet data is not JSON: " + Parser.Problem() + ".";
         return Result;
     }
-    SheetData& Data = Result.Data;
-    const JsonValue* Frames = Root.Find("frames");
-    auto Take = [&](const JsonValue& Entry, const std::string& Key) {
-        SheetFrame Frame;
-        if (Data.Frames.size() >= MaxSheetFrames || Entry.Type != JsonValue::Kind::Object ||
+    TSheetData& Data = Result.Data;
+    const TJsonValue* Frames = Root.Find("frames");
+    auto Take = [&](const TJsonValue& Entry, const std::string& Key) {
+        TSheetFrame Frame;
+        if (Data.Frames.size() >= MaxSheetFrames || Entry.Type != TJsonValue::TKind::Object ||
             !ReadFrame(Entry, Frame))
             return;
         if (Frame.Name.empty()) Frame.Name = Key;
         Data.Frames.push_back(std::move(Frame));
     };
-    if (Frames && Frames->Type == JsonValue::Kind::Array)
-        for (const JsonValue& Entry : Frames->Items)
+    if (Frames && Frames->Type == TJsonValue::TKind::Array)
+        for (const TJsonValue& Entry : Frames->Items)
             Take(Entry, {});
-    else if (Frames && Frames->Type == JsonValue::Kind::Object)
+    else if (Frames && Frames->Type == TJsonValue::TKind::Object)
         for (const auto& [Key, Entry] : Frames->Members)
             Take(Entry, Key);
     if (Data.Frames.empty()) {
         Result.Error = "The sheet data lists no frames.";
         return Result;
     }
-    if (const JsonValue* Meta = Root.Find("meta"); Meta && Meta->Type == JsonValue::Kind::Object) {
-        if (const JsonValue* Image = Meta->Find("image");
-            Image && Image->Type == JsonValue::Kind::String)
+    if (const TJsonValue* Meta = Root.Find("meta");
+        Meta && Meta->Type == TJsonValue::TKind::Object) {
+        if (const TJsonValue* Image = Meta->Find("image");
+            Image && Image->Type == TJsonValue::TKind::String)
             Data.Image = Image->Text;
-        if (const JsonValue* Size = Meta->Find("size")) {
+        if (const TJsonValue* Size = Meta->Find("size")) {
             WholeNumber(Size->Find("w"), Data.Width);
             WholeNumber(Size->Find("h"), Data.Height);
         }
@@ -462,8 +463,8 @@ SheetDataResult ParseSheetData(const char* Text, std::size_t Size) {
     return Result;
 }
 
-SheetDataResult ReadSheetDataFile(const std::string& FileName) {
-    SheetDataResult Result;
+TSheetDataResult ReadSheetDataFile(const std::string& FileName) {
+    TSheetDataResult Result;
     std::ifstream File(FileName, std::ios::binary);
     if (!File) {
         Result.Error = "Cannot open " + FileName + ": " + std::strerror(errno) + ".";
@@ -492,9 +493,9 @@ std::string SheetDataFileFor(const std::string& SheetFileName) {
     return (HasExtension ? SheetFileName.substr(0, Dot) : SheetFileName) + ".json";
 }
 
-int SheetFrameAt(const SheetData& Data, int X, int Y) {
+int SheetFrameAt(const TSheetData& Data, int X, int Y) {
     for (std::size_t Index = 0; Index < Data.Frames.size(); ++Index) {
-        const SheetFrame& F = Data.Frames[Index];
+        const TSheetFrame& F = Data.Frames[Index];
         if (X >= F.X && Y >= F.Y && (long long)X < (long long)F.X + F.W &&
             (long long)Y < (long long)F.Y + F.H)
             return int(Index);

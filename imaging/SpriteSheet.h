@@ -19,7 +19,7 @@ constexpr int MaxExportScale = 8;
 void CheckExportScale(int Scale);
 
 // What the user chooses for a sheet.
-struct SheetOptions {
+struct TSheetOptions {
     // Cels per row; 0 for the smallest square that holds them all. More columns than cels
     // give one row of them all.
     int Columns = 0;
@@ -32,7 +32,7 @@ struct SheetOptions {
 constexpr int MaxSheetSpacing = 1024;
 
 // Where every cel goes. CelWidth and CelHeight are the scaled cel size.
-struct SheetLayout {
+struct TSheetLayout {
     int CelCount = 0;
     int Columns = 1;
     int Rows = 1;
@@ -51,10 +51,10 @@ struct SheetLayout {
 
 // The layout of CelCount cels of Width x Height. Throws std::invalid_argument for options out
 // of range or no cels, std::length_error for a sheet wider or higher than a PNG can be.
-SheetLayout PlanSheet(int CelCount, int Width, int Height, const SheetOptions& Options);
+TSheetLayout PlanSheet(int CelCount, int Width, int Height, const TSheetOptions& Options);
 
 // One frame of the data file: its rectangle in the sheet and its display time.
-struct SheetFrame {
+struct TSheetFrame {
     std::string Name;
     int X = 0;
     int Y = 0;
@@ -64,8 +64,8 @@ struct SheetFrame {
     int Duration = -1;
 };
 
-struct SheetData {
-    std::vector<SheetFrame> Frames;
+struct TSheetData {
+    std::vector<TSheetFrame> Frames;
     // The sheet picture's file name, as the data file names it.
     std::string Image;
     int Width = 0;
@@ -78,15 +78,15 @@ struct SheetData {
 // The data file's text for a sheet of Layout whose cels show for Durations (ms, one per
 // cel), stored as Image. Frames are named after Image without its extension and numbered
 // from 0.
-std::string SheetDataJson(const SheetLayout& Layout, const std::vector<int>& Durations,
+std::string SheetDataJson(const TSheetLayout& Layout, const std::vector<int>& Durations,
                           const std::string& Image, int Loop);
 
 // Largest data file read, and most frames taken from one: far above any real sheet.
 constexpr std::size_t MaxSheetDataBytes = std::size_t(16) << 20;
 constexpr std::size_t MaxSheetFrames = 65536;
 
-struct SheetDataResult {
-    SheetData Data;
+struct TSheetDataResult {
+    TSheetData Data;
     // Why no frames could be read; empty when they could.
     std::string Error;
 
@@ -97,12 +97,12 @@ struct SheetDataResult {
 // of frames or an object of named ones (the "hash" form); unknown keys are ignored, a frame
 // without a usable rectangle is skipped, numbers may also come as numeric strings. Fails
 // only for text that is not JSON, nests deeper than 64 levels, or lists no usable frame.
-SheetDataResult ParseSheetData(const char* Text, std::size_t Size);
+TSheetDataResult ParseSheetData(const char* Text, std::size_t Size);
 // The same for a file, refused beyond MaxSheetDataBytes.
-SheetDataResult ReadSheetDataFile(const std::string& FileName);
+TSheetDataResult ReadSheetDataFile(const std::string& FileName);
 
 // The data file that belongs beside a sheet: the same name ending in .json instead.
 std::string SheetDataFileFor(const std::string& SheetFileName);
 
 // The first frame whose rectangle holds (X, Y), or -1.
-int SheetFrameAt(const SheetData& Data, int X, int Y);
+int SheetFrameAt(const TSheetData& Data, int X, int Y);

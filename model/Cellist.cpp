@@ -14,7 +14,7 @@ constexpr COLORREF White = RGB(255, 255, 255);
 constexpr COLORREF Grey = RGB(0x80, 0x80, 0x80);
 } // namespace
 
-TCelList::TCelList(StripSurface& Surface_, std::unique_ptr<TSprite> Sprite)
+TCelList::TCelList(TStripSurface& Surface_, std::unique_ptr<TSprite> Sprite)
     : Surface(Surface_), OwnedSprite(std::move(Sprite)), ListPalette(&OwnedSprite->Palette()) {
     OwnedSprite->SetCurrent(0);
     CurrentLeft = GridMarginX;

@@ -18,7 +18,7 @@
 #include "imaging/Color.h"
 #include "model/Spritez.h"
 
-class StripSurface;
+class TStripSurface;
 class TPxBitmap;
 class TPxBrush;
 class TPxPalette;
@@ -26,7 +26,7 @@ class TPxPalette;
 class TCelList {
 public:
     // Takes the sprite, which has at least one cel; its first cel becomes current.
-    TCelList(StripSurface& Surface, std::unique_ptr<TSprite> Sprite);
+    TCelList(TStripSurface& Surface, std::unique_ptr<TSprite> Sprite);
     TCelList(const TCelList&) = delete;
     TCelList& operator=(const TCelList&) = delete;
     virtual ~TCelList();
@@ -113,7 +113,7 @@ private:
     // and Bottom pixels from the slot's corner; -1 when none does.
     int SlotAt(int X, int Y, int Right, int Bottom, TPoint* Corner) const;
 
-    StripSurface& Surface;
+    TStripSurface& Surface;
     std::unique_ptr<TSprite> OwnedSprite;
     TPxPalette* ListPalette;
     int GridMarginX = 4;

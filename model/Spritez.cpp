@@ -20,7 +20,7 @@ IndexMap ColorMapBetween(const TPxBitmap& Source, const TPxBitmap& Target) {
 }
 
 // Which indices of a bitmap show exactly Color (several entries may hold the same colour).
-std::array<bool, 256> IndicesShowing(const TPxBitmap& Bitmap, RgbColor Color) {
+std::array<bool, 256> IndicesShowing(const TPxBitmap& Bitmap, TRgbColor Color) {
     std::array<bool, 256> Shows{};
     for (int i = 0; i < 256; ++i)
         Shows[i] = Bitmap.ColorTable()[i] == Color;
@@ -306,7 +306,7 @@ void TSprite::ChangeBackColor(COLORREF OldColor, COLORREF NewColor) {
     if (Cels.empty()) return;
     // The colour the old background actually shows as, which is what its pixels hold.
     const TPxBitmap& First = CelBitmap(0);
-    const RgbColor Shown = First.ColorTable()[First.Canvas().MatchIndex(OldColor)];
+    const TRgbColor Shown = First.ColorTable()[First.Canvas().MatchIndex(OldColor)];
     for (auto& Cel : Cels) {
         TPxBitmap& Bitmap = *Cel->Picture;
         ReplaceIndices(Bitmap, IndicesShowing(Bitmap, Shown), Bitmap.Canvas().MatchIndex(NewColor));
@@ -318,7 +318,7 @@ void TSprite::ReplaceColor(int Index, COLORREF OldColor, COLORREF NewColor) {
     // a plain colour, matched by the canvas.
     TPxBitmap& Bitmap = CelBitmap(Index);
     const std::uint8_t NewIndex = Bitmap.Canvas().MatchIndex(NewColor & 0xFFFFFFu);
-    ReplaceIndices(Bitmap, IndicesShowing(Bitmap, RgbColor::FromRef(OldColor)), NewIndex);
+    ReplaceIndices(Bitmap, IndicesShowing(Bitmap, TRgbColor::FromRef(OldColor)), NewIndex);
 }
 
 void TSprite::ReplaceColorAll(COLORREF OldColor, COLORREF NewColor) {
@@ -364,18 +364,18 @@ void TSprite::ImportCel(int Index, const TPxBitmap& Source) {
     }
 }
 
-void TSprite::ImportBitmap(int Index, const RgbPicture& Source) {
+void TSprite::ImportBitmap(int Index, const TRgbPicture& Source) {
     TPxBitmap& Target = CelBitmap(Index == -1 ? CurrentIndex : Index);
     const int Width = std::min(Source.Width, Target.Width());
     const int Height = std::min(Source.Height, Target.Height());
     // Pictures are mostly runs of one colour: remember the last match.
-    RgbColor LastColor = Source.Width > 0 && Source.Height > 0 ? Source.At(0, 0) : RgbColor{};
+    TRgbColor LastColor = Source.Width > 0 && Source.Height > 0 ? Source.At(0, 0) : TRgbColor{};
     std::uint8_t LastIndex =
         Target.Canvas().MatchIndex(SpritePalette->NearestIndexColor(LastColor.Ref()));
     for (int y = 0; y < Height; ++y) {
         std::uint8_t* To = Target.ScanLine(y);
         for (int x = 0; x < Width; ++x) {
-            const RgbColor Color = Source.At(x, y);
+            const TRgbColor Color = Source.At(x, y);
             if (Color != LastColor) {
                 LastColor = Color;
                 LastIndex =

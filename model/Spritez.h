@@ -174,7 +174,7 @@ public:
     // matched to the nearest user colour; the part of Source beyond the cel is dropped,
     // cel pixels beyond Source keep their value.
     void ImportCel(int Index, const TPxBitmap& Source);
-    void ImportBitmap(int Index, const RgbPicture& Source);
+    void ImportBitmap(int Index, const TRgbPicture& Source);
 
     // Stamps Brush centred on (X, Y).
     void DrawBrush(int X, int Y, const TPxBrush& Brush);

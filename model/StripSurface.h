@@ -10,9 +10,9 @@
 
 class TPxBitmap;
 
-class StripSurface {
+class TStripSurface {
 public:
-    virtual ~StripSurface() = default;
+    virtual ~TStripSurface() = default;
 
     // Size of the paint box in pixels.
     virtual int Width() const = 0;

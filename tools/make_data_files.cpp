@@ -47,17 +47,17 @@ struct Painter {
     TPxBitmap& Cel;
     const TPxPalette& Palette;
 
-    void Plot(int X, int Y, RgbColor Color) {
+    void Plot(int X, int Y, TRgbColor Color) {
         if (X >= 0 && Y >= 0 && X < Cel.Width() && Y < Cel.Height())
             Cel.ScanLine(Y)[X] = std::uint8_t(Palette.NearestUserIndex(Color));
     }
-    void Box(int Left, int Top, int Right, int Bottom, RgbColor Color) {
+    void Box(int Left, int Top, int Right, int Bottom, TRgbColor Color) {
         for (int Y = Top; Y < Bottom; ++Y)
             for (int X = Left; X < Right; ++X)
                 Plot(X, Y, Color);
     }
     // The pixels whose centres lie inside the ellipse around (Cx, Cy).
-    void Oval(double Cx, double Cy, double Rx, double Ry, RgbColor Color) {
+    void Oval(double Cx, double Cy, double Rx, double Ry, TRgbColor Color) {
         for (int Y = int(Cy - Ry) - 1; Y <= int(Cy + Ry) + 1; ++Y)
             for (int X = int(Cx - Rx) - 1; X <= int(Cx + Rx) + 1; ++X) {
                 const double Dx = (X + 0.5 - Cx) / Rx, Dy = (Y + 0.5 - Cy) / Ry;
@@ -69,9 +69,9 @@ struct Painter {
 struct Example {
     std::unique_ptr<TPxPalette> Palette;
     std::unique_ptr<TSprite> Sprite;
-    GifWriteSettings Settings;
+    TGifWriteSettings Settings;
 
-    Example(const TPxPalette& Default, int W, int H, RgbColor Back)
+    Example(const TPxPalette& Default, int W, int H, TRgbColor Back)
         : Palette(TPxPalette::CreateCopy(Default)),
           Sprite(TSprite::Create(W, H, *Palette, Back.Ref())) {}
 
@@ -88,7 +88,7 @@ struct Example {
     }
 };
 
-const RgbColor Sky{153, 204, 255}, Grass{0, 153, 0}, DarkGrass{0, 102, 0}, Red{255, 51, 0},
+const TRgbColor Sky{153, 204, 255}, Grass{0, 153, 0}, DarkGrass{0, 102, 0}, Red{255, 51, 0},
     Pink{255, 204, 204}, White{255, 255, 255}, Grey{102, 102, 102}, Gold{255, 204, 0},
     DarkGold{204, 153, 0}, Sun{255, 255, 102}, Brown{102, 51, 0}, Leaf{51, 204, 51};
 
@@ -157,9 +157,9 @@ Bytes Landscape(const TPxPalette& Default) {
     Painter P = E.Cel(100, 1);
     for (int Y = 0; Y < 24; ++Y)
         P.Box(0, Y, 64, Y + 1,
-              Y < 8    ? RgbColor{102, 153, 255}
-              : Y < 16 ? RgbColor{153, 204, 255}
-                       : RgbColor{204, 255, 255});
+              Y < 8    ? TRgbColor{102, 153, 255}
+              : Y < 16 ? TRgbColor{153, 204, 255}
+                       : TRgbColor{204, 255, 255});
     P.Oval(48, 10, 5, 5, Sun);
     for (int X = 0; X < 64; ++X) {
         const int Far = 26 - int(6 * std::sin(Pi * (X + 8) / 40.0));
@@ -182,7 +182,7 @@ Files CoinSheet(const TPxPalette& Default) {
         if (Width[Frame] > 2) P.Oval(8, 8, Width[Frame] - 1.5, 5, Gold);
         if (Width[Frame] > 4) P.Box(8, 5, 9, 11, DarkGold);
     }
-    const SheetLayout Layout = PlanSheet(6, 16, 16, {3, 1, 0});
+    const TSheetLayout Layout = PlanSheet(6, 16, 16, {3, 1, 0});
     Files Out;
     WriteSheetPng(Into(Out["data/images/coin-sheet.png"]), *E.Sprite, *E.Palette, false, Layout);
     Out["data/images/coin-sheet.json"] =
@@ -192,8 +192,8 @@ Files CoinSheet(const TPxPalette& Default) {
 
 // ---- palettes whose colours are standards ---------------------------------------------------
 
-std::vector<RgbColor> FromHex(const std::vector<std::uint32_t>& Codes) {
-    std::vector<RgbColor> Colors;
+std::vector<TRgbColor> FromHex(const std::vector<std::uint32_t>& Codes) {
+    std::vector<TRgbColor> Colors;
     for (const std::uint32_t Code : Codes)
         Colors.push_back({std::uint8_t(Code >> 16), std::uint8_t(Code >> 8), std::uint8_t(Code)});
     return Colors;
@@ -202,12 +202,12 @@ std::vector<RgbColor> FromHex(const std::vector<std::uint32_t>& Codes) {
 Files Palettes() {
     // The 16 colours of the first colour graphics cards for personal computers (red, green,
     // blue and intensity; colour 6 is brown rather than dark yellow).
-    const std::vector<RgbColor> Cga =
+    const std::vector<TRgbColor> Cga =
         FromHex({0x000000, 0x0000AA, 0x00AA00, 0x00AAAA, 0xAA0000, 0xAA00AA, 0xAA5500, 0xAAAAAA,
                  0x555555, 0x5555FF, 0x55FF55, 0x55FFFF, 0xFF5555, 0xFF55FF, 0xFFFF55, 0xFFFFFF});
     // Their successors' 64: two bits a channel, 0xAA for the high bit and 0x55 for the low
     // one, in the cards' own order (bits blue, green, red, then the low blue, green, red).
-    std::vector<RgbColor> Ega;
+    std::vector<TRgbColor> Ega;
     for (int Index = 0; Index < 64; ++Index) {
         const auto Level = [&](int High, int Low) {
             return std::uint8_t((Index >> High & 1) * 0xAA + (Index >> Low & 1) * 0x55);
@@ -216,29 +216,29 @@ Files Palettes() {
     }
     // The 16 colour names of HTML 4: black, silver, gray, white, maroon, red, purple,
     // fuchsia, green, lime, olive, yellow, navy, blue, teal, aqua.
-    const std::vector<RgbColor> Html =
+    const std::vector<TRgbColor> Html =
         FromHex({0x000000, 0xC0C0C0, 0x808080, 0xFFFFFF, 0x800000, 0xFF0000, 0x800080, 0xFF00FF,
                  0x008000, 0x00FF00, 0x808000, 0xFFFF00, 0x000080, 0x0000FF, 0x008080, 0x00FFFF});
     // The four shades of green of an early handheld console's screen, darkest first, as
     // they are usually written down.
-    const std::vector<RgbColor> Greens = FromHex({0x0F380F, 0x306230, 0x8BAC0F, 0x9BBC0F});
+    const std::vector<TRgbColor> Greens = FromHex({0x0F380F, 0x306230, 0x8BAC0F, 0x9BBC0F});
     // The 216 colours every browser once showed without dithering: six levels a channel.
-    std::vector<RgbColor> WebSafe;
+    std::vector<TRgbColor> WebSafe;
     for (int Index = 0; Index < 216; ++Index)
         WebSafe.push_back({std::uint8_t(Index / 36 * 51), std::uint8_t(Index / 6 % 6 * 51),
                            std::uint8_t(Index % 6 * 51)});
 
     Files Out;
     const auto Add = [&](const char* Name, const std::string& Title,
-                         const std::vector<RgbColor>& Colors, PaletteFormat Format) {
+                         const std::vector<TRgbColor>& Colors, TPaletteFormat Format) {
         Out[std::string("data/palettes/") + Name] =
             TextBytes(FormatPaletteFile(*TPxPalette::CreateFromColorMap(Colors), Format, Title));
     };
-    Add("cga16.hex", "", Cga, PaletteFormat::Hex);
-    Add("ega64.gpl", "EGA 64", Ega, PaletteFormat::Gimp);
-    Add("html16.gpl", "HTML 16", Html, PaletteFormat::Gimp);
-    Add("handheld-greens.pal", "", Greens, PaletteFormat::Jasc);
-    Add("websafe216.act", "", WebSafe, PaletteFormat::Act);
+    Add("cga16.hex", "", Cga, TPaletteFormat::Hex);
+    Add("ega64.gpl", "EGA 64", Ega, TPaletteFormat::Gimp);
+    Add("html16.gpl", "HTML 16", Html, TPaletteFormat::Gimp);
+    Add("handheld-greens.pal", "", Greens, TPaletteFormat::Jasc);
+    Add("websafe216.act", "", WebSafe, TPaletteFormat::Act);
     return Out;
 }
 
@@ -252,8 +252,8 @@ const char* const IconRows[16] = {
     ".kyyykkkkkkkeeek", ".kyyykkkkkkkeeek", ".kkkkkkkkkkkkkkk", ".kkkkkkkkkkkkkkk",
     ".kwwwkkpppkkccck", ".kwwwkkpppkkccck", ".kwwwkkpppkkccck", ".kkkkkkkkkkkkkkk"};
 
-const std::map<char, RgbColor>& IconColors() {
-    static const std::map<char, RgbColor> Colors = {
+const std::map<char, TRgbColor>& IconColors() {
+    static const std::map<char, TRgbColor> Colors = {
         {'k', {0, 0, 0}},       {'r', {192, 0, 0}},   {'g', {0, 128, 0}},
         {'b', {0, 0, 160}},     {'y', {224, 176, 0}}, {'e', {128, 128, 128}},
         {'w', {255, 255, 255}}, {'p', {160, 0, 160}}, {'c', {0, 160, 160}}};
@@ -261,7 +261,7 @@ const std::map<char, RgbColor>& IconColors() {
 }
 
 Files Icons() {
-    IndexedPng Image;
+    TIndexedPng Image;
     Image.Palette = {{0, 0, 0}};
     Image.TransparentIndex = 0;
     std::map<char, std::uint8_t> Index{{'.', 0}};
@@ -290,7 +290,7 @@ Files Icons() {
             while (End < 16 && IconRows[Y][End] == Char)
                 ++End;
             if (Char != '.') {
-                const RgbColor C = IconColors().at(Char);
+                const TRgbColor C = IconColors().at(Char);
                 char Rect[128];
                 std::snprintf(Rect, sizeof Rect,
                               "<rect x=\"%d\" y=\"%d\" width=\"%d\" height=\"1\" "

@@ -39,11 +39,11 @@ Outcome RunCli(const ScratchFolder& Folder, const std::vector<std::string>& Args
 }
 
 // The colours of the pixels of cel Index, row by row, as a PPM file holds them.
-std::string CelColors(const GifReadResult& Animation, int Index) {
+std::string CelColors(const TGifReadResult& Animation, int Index) {
     const TPxBitmap& Cel = Animation.Sprite->CelBitmap(Index);
     std::string Colors;
     for (int K = 0; K < Cel.Width() * Cel.Height(); ++K) {
-        const RgbColor& Color = Cel.ColorTable()[Cel.IndexAt(K % Cel.Width(), K / Cel.Width())];
+        const TRgbColor& Color = Cel.ColorTable()[Cel.IndexAt(K % Cel.Width(), K / Cel.Width())];
         Colors += {char(Color.Red), char(Color.Green), char(Color.Blue)};
     }
     return Colors;
@@ -77,7 +77,7 @@ TEST(Cli, InfoFramesAndResave) {
     ASSERT_EQ(Frames.Status, 0) << Frames.Err;
     EXPECT_EQ(Frames.Out, "Wrote 2 cels to " + Target.string() + "\n");
     EXPECT_EQ(ReadText(Target / "info.txt"), RunCli(Folder, {"info", Transparent.string()}).Out);
-    const GifReadResult Animation = ReadGifFile(Transparent.string());
+    const TGifReadResult Animation = ReadGifFile(Transparent.string());
     ASSERT_TRUE(Animation.Opened()) << Animation.Error;
     for (int Cel = 0; Cel < 2; ++Cel)
         EXPECT_EQ(ReadText(Target / ("cel-00" + std::to_string(Cel) + ".ppm")),
@@ -142,7 +142,7 @@ TEST(Cli, FailuresGoToStandardErrorWithAStatus) {
 TEST(Cli, ScaledCopiesSheetsAndPngCels) {
     ScratchFolder Folder;
     const fs::path Asis = Data / "fixtures" / "gs-disposal-asis.gif";
-    const GifReadResult Original = ReadGifFile(Asis.string());
+    const TGifReadResult Original = ReadGifFile(Asis.string());
     ASSERT_TRUE(Original.Opened()) << Original.Error;
     const std::string Large = (Folder / "large.gif").string();
     const Outcome Scaled = RunCli(Folder, {"scale", Asis.string(), Large, "4"});
@@ -151,7 +151,7 @@ TEST(Cli, ScaledCopiesSheetsAndPngCels) {
     std::string Told = RunCli(Folder, {"info", Asis.string()}).Out;
     Told.replace(0, Told.find('\n'), "Size: 32 x 32");
     EXPECT_EQ(RunCli(Folder, {"info", Large}).Out, Told);
-    const GifReadResult Copy = ReadGifFile(Large);
+    const TGifReadResult Copy = ReadGifFile(Large);
     ASSERT_TRUE(Copy.Opened()) << Copy.Error;
     for (int Cel = 0; Cel < 3; ++Cel) {
         std::string Replicated;
@@ -193,7 +193,7 @@ TEST(Cli, ScaledCopiesSheetsAndPngCels) {
         ASSERT_EQ(std::make_tuple(Png.Error, Png.Width, Png.Height), std::make_tuple("", 24, 24));
         std::string Shown;
         for (int K = 0; K < 8 * 8; ++K) {
-            const RgbColor Color = Png.Palette[Png.At(K % 8 * 3 + 2, K / 8 * 3 + 1)];
+            const TRgbColor Color = Png.Palette[Png.At(K % 8 * 3 + 2, K / 8 * 3 + 1)];
             Shown += {char(Color.Red), char(Color.Green), char(Color.Blue)};
         }
         EXPECT_EQ(Shown, CelColors(Original, Cel)) << Cel;

@@ -34,7 +34,7 @@ struct Animation {
     }
 };
 
-Bytes GifOf(const Animation& A, GifWriteSettings Settings, int Scale) {
+Bytes GifOf(const Animation& A, TGifWriteSettings Settings, int Scale) {
     Settings.Scale = Scale;
     Bytes Out;
     WriteGif(AppendTo(Out), *A.Sprite, *A.Palette, Settings);
@@ -79,7 +79,7 @@ TEST(Exchange, ScaledGifShowsEveryCelReplicatedWithItsSettings) {
     for (int I = 0; I < 4; ++I)
         for (int Y = 0; Y < 12; ++Y)
             for (int X = 0; X < 15; ++X) {
-                const RgbColor Want = A.Palette->Entry(Number(A, I, X / 3, Y / 3) + 10).Color();
+                const TRgbColor Want = A.Palette->Entry(Number(A, I, X / 3, Y / 3) + 10).Color();
                 const giflib_viewer::ViewedPixel& Got = Frames[I][std::size_t(Y) * 15 + X];
                 ASSERT_TRUE(Got.Drawn &&
                             Got.Color == (GifColorType{Want.Red, Want.Green, Want.Blue}))
@@ -88,7 +88,7 @@ TEST(Exchange, ScaledGifShowsEveryCelReplicatedWithItsSettings) {
 
     // With transparency, looping and comments: the same frames as the document's own file,
     // scaled, and the same extensions (delays, disposals, transparent colour, loop, comment).
-    GifWriteSettings Settings;
+    TGifWriteSettings Settings;
     Settings.BackgroundTransparent = true;
     Settings.LoopCount = 7;
     Settings.Comments = {"made by", std::string(300, 'c')};
@@ -128,7 +128,7 @@ TEST(Exchange, ScaledGifShowsEveryCelReplicatedWithItsSettings) {
     EXPECT_THROW(GifOf(A, {}, 9), std::invalid_argument);
     auto Wide = TSprite::Create(8192, 1, *A.Palette, 0);
     Wide->AddCel(0);
-    GifWriteSettings Eight;
+    TGifWriteSettings Eight;
     Eight.Scale = 8;
     Bytes Out;
     EXPECT_THROW(WriteGif(AppendTo(Out), *Wide, *A.Palette, Eight), std::length_error);
@@ -153,7 +153,7 @@ TEST(Exchange, CelAndSheetPngsHoldTheColourNumbersScaled) {
 
     // Four cels in the smallest square, 2 apart: the spacing is background.
     File.clear();
-    const SheetLayout Layout = PlanSheet(4, 5, 4, {0, 3, 2});
+    const TSheetLayout Layout = PlanSheet(4, 5, 4, {0, 3, 2});
     WriteSheetPng(AppendTo(File), *A.Sprite, *A.Palette, false, Layout);
     const DecodedPng Sheet = DecodeIndexedPng(File);
     ASSERT_EQ(Sheet.Error, "");
@@ -170,11 +170,11 @@ TEST(Exchange, CelAndSheetPngsHoldTheColourNumbersScaled) {
     // again as a grid import does, the sheet gives back every index.
     A.Sprite->DeleteCel(3);
     File.clear();
-    const SheetLayout Plain = PlanSheet(3, 5, 4, {2, 1, 0});
+    const TSheetLayout Plain = PlanSheet(3, 5, 4, {2, 1, 0});
     WriteSheetPng(AppendTo(File), *A.Sprite, *A.Palette, false, Plain);
     const DecodedPng Back = DecodeIndexedPng(File);
     ASSERT_EQ(std::make_pair(Back.Width, Back.Height), std::make_pair(10, 8));
-    RgbPicture Colors(Back.Width, Back.Height);
+    TRgbPicture Colors(Back.Width, Back.Height);
     for (int Y = 0; Y < Back.Height; ++Y)
         for (int X = 0; X < Back.Width; ++X)
             Colors.Set(X, Y, Back.Palette[Back.At(X, Y)]);
@@ -195,17 +195,17 @@ TEST(Exchange, CelAndSheetPngsHoldTheColourNumbersScaled) {
 TEST(Exchange, SavingASheetWritesPictureAndDataOrNothing) {
     const Animation A;
     ScratchFolder Folder;
-    GifWriteSettings Settings;
+    TGifWriteSettings Settings;
     Settings.LoopCount = 4;
     const std::string Png = (Folder / "walk.png").string(), Json = (Folder / "walk.json").string();
     const ExportResult Saved =
         SaveSpriteSheet(Png, Json, *A.Sprite, *A.Palette, Settings, {4, 1, 0});
     ASSERT_TRUE(Saved.Ok) << Saved.Reason;
     EXPECT_EQ(DecodeIndexedPng(ReadBytes(Png)).Width, 20);
-    const SheetDataResult Data = ReadSheetDataFile(Json);
+    const TSheetDataResult Data = ReadSheetDataFile(Json);
     ASSERT_TRUE(Data.Ok()) << Data.Error;
     std::vector<int> Durations;
-    for (const SheetFrame& Frame : Data.Data.Frames)
+    for (const TSheetFrame& Frame : Data.Data.Frames)
         Durations.push_back(Frame.Duration);
     EXPECT_EQ(Durations, (std::vector<int>{40, 170, 300, 430}));
     EXPECT_EQ(std::make_tuple(Data.Data.Image, Data.Data.Loop), std::make_tuple("walk.png", 4));
@@ -225,8 +225,8 @@ TEST(Exchange, ColoursOfAnAnimationMostUsedFirst) {
     // Entry 10 is black like the system black at 0: one colour, counted together (4 pixels,
     // as many as green, and ahead of it by its lower index).
     A.Sprite->CelBitmap(3).ScanLine(3)[0] = 10;
-    EXPECT_EQ(
-        MostUsedColors(*A.Sprite, 10),
-        (std::vector<RgbColor>{{255, 255, 255}, {255, 0, 0}, {0, 0, 255}, {0, 0, 0}, {0, 255, 0}}));
+    EXPECT_EQ(MostUsedColors(*A.Sprite, 10),
+              (std::vector<TRgbColor>{
+                  {255, 255, 255}, {255, 0, 0}, {0, 0, 255}, {0, 0, 0}, {0, 255, 0}}));
     EXPECT_EQ(MostUsedColors(*A.Sprite, 2).size(), 2u);
 }

@@ -35,8 +35,9 @@ Bytes Encoded(const Bytes& Data) {
 // giflib: its pixels, or nothing when giflib refuses it.
 Bytes DecodedByGiflib(const Bytes& ImageData, std::size_t Width) {
     const int W = int(Width);
-    const GifBytes File =
-        GifBuilder(W, 1, std::vector<RgbColor>(256)).ImageWithData(0, 0, W, 1, ImageData).Trailer();
+    const GifBytes File = GifBuilder(W, 1, std::vector<TRgbColor>(256))
+                              .ImageWithData(0, 0, W, 1, ImageData)
+                              .Trailer();
     const giflib_viewer::GiflibFile Gif = giflib_viewer::ReadWithGiflib(File);
     if (!Gif || Gif->ImageCount != 1) return {};
     return Bytes(Gif->SavedImages[0].RasterBits, Gif->SavedImages[0].RasterBits + Width);

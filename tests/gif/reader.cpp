@@ -9,30 +9,30 @@
 namespace {
 
 // GIF colours 0..7; palette entry 10 + k holds colour k.
-const std::vector<RgbColor> Colors = {{0, 0, 0},   {255, 255, 255}, {255, 0, 0},   {0, 255, 0},
-                                      {0, 0, 255}, {255, 255, 0},   {0, 255, 255}, {255, 0, 255}};
+const std::vector<TRgbColor> Colors = {{0, 0, 0},   {255, 255, 255}, {255, 0, 0},   {0, 255, 0},
+                                       {0, 0, 255}, {255, 255, 0},   {0, 255, 255}, {255, 0, 255}};
 enum : std::uint8_t { K, W, R, G, B, Y, C, M };
 const PictureLegend Legend = {{10, '.'}, {11, '#'}, {12, 'r'}, {13, 'g'},
                               {14, 'b'}, {15, 'y'}, {16, 'c'}, {17, 'm'}};
 
-GifReadResult Read(const GifBytes& File, std::size_t Limit = std::size_t(1) << 30) {
-    GifReadLimits Limits;
+TGifReadResult Read(const GifBytes& File, std::size_t Limit = std::size_t(1) << 30) {
+    TGifReadLimits Limits;
     Limits.MaxPictureBytes = Limit;
     return ReadGif(File.data(), File.size(), Limits);
 }
 
 // A file that must open: one that does not fails the test with its reason.
-GifReadResult Open(const GifBytes& File, std::size_t Limit = std::size_t(1) << 30) {
-    GifReadResult Result = Read(File, Limit);
+TGifReadResult Open(const GifBytes& File, std::size_t Limit = std::size_t(1) << 30) {
+    TGifReadResult Result = Read(File, Limit);
     if (!Result.Opened()) throw std::runtime_error("not opened: " + Result.Error);
     return Result;
 }
 
-int IndexAt(const GifReadResult& Result, int Cel, int X, int Y) {
+int IndexAt(const TGifReadResult& Result, int Cel, int X, int Y) {
     return Result.Sprite->CelBitmap(Cel).IndexAt(X, Y);
 }
 
-void ExpectCels(const GifReadResult& Result, const std::vector<Picture>& Pictures) {
+void ExpectCels(const TGifReadResult& Result, const std::vector<Picture>& Pictures) {
     ASSERT_EQ(Result.Sprite->CelCount(), int(Pictures.size()));
     for (int Cel = 0; Cel < Result.Sprite->CelCount(); ++Cel)
         EXPECT_PICTURE(Result.Sprite->CelBitmap(Cel), Legend, Pictures[std::size_t(Cel)]) << Cel;
@@ -43,16 +43,16 @@ void ExpectCels(const GifReadResult& Result, const std::vector<Picture>& Picture
 TEST(GifReader, ThePaletteAndBackgroundComeFromTheColourTables) {
     // Of 256 colours the palette keeps 236 from entry 10 on; the background (240, almost
     // red) becomes the nearest user colour, so do local colours (local 1 is near global 50).
-    std::vector<RgbColor> Table(256, RgbColor{0, 0, 0});
+    std::vector<TRgbColor> Table(256, TRgbColor{0, 0, 0});
     for (int k = 0; k < 236; ++k)
         Table[std::size_t(k)] = {std::uint8_t(k), 0, 100};
     Table[0] = {255, 0, 0};
     Table[240] = {250, 5, 0};
     GifBuilder Gif(2, 1, Table, 240);
     Gif.Image(0, 0, 2, 1, {240, 7}).GraphicControl(1, 0);
-    const GifReadResult Result =
+    const TGifReadResult Result =
         Open(Gif.Image(0, 0, 1, 1, {1}, {{0, 0, 0}, {50, 1, 99}}).Trailer());
-    EXPECT_EQ(Result.Palette->Entry(245).Color(), (RgbColor{235, 0, 100}));
+    EXPECT_EQ(Result.Palette->Entry(245).Color(), (TRgbColor{235, 0, 100}));
     EXPECT_EQ(Result.Sprite->BackColor(), PALETTERGB(255, 0, 0));
     EXPECT_TRUE(Result.Faults.empty());
     EXPECT_EQ(std::make_tuple(IndexAt(Result, 0, 0, 0), IndexAt(Result, 0, 1, 0),
@@ -70,7 +70,7 @@ TEST(GifReader, CelsAreComposedByDisposalPlaceAndTransparency) {
     Gif.GraphicControl(7, 3).Image(0, 2, 1, 1, {C}); // an unknown method keeps 2
     // No graphic control (this one is too short to be one): 2.
     Gif.Raw({0x21, 0xF9, 0x02, 0x04, 0x01, 0x00}).Image(3, 0, 1, 1, {M});
-    const GifReadResult Result = Open(Gif.Trailer());
+    const TGifReadResult Result = Open(Gif.Trailer());
     ExpectCels(Result, {{"####", "####", "####"},
                         {"rr##", "####", "####"},
                         {"rr##", "####", "###g"},
@@ -93,12 +93,12 @@ TEST(GifReader, CelsAreComposedByDisposalPlaceAndTransparency) {
     ExpectCels(Open(Placed.Trailer()), {{"rgb", "ycm"}, {"rgb", "y#."}, {"rgb", "y#."}});
     // The first picture's transparent colour becomes the background, filling the picture
     // first; colour 7 repeats colour 2 (red), so both show as the transparent colour.
-    std::vector<RgbColor> Table = Colors;
+    std::vector<TRgbColor> Table = Colors;
     Table[7] = Table[2];
     GifBuilder First(3, 2, Table, K);
     First.GraphicControl(1, 5, R).Image(1, 0, 2, 2, {W, 7, R, B});
     First.Image(0, 1, 3, 1, {G, R, G}); // no graphic control: disposal 2, still transparent
-    const GifReadResult FirstResult = Open(First.Trailer());
+    const TGifReadResult FirstResult = Open(First.Trailer());
     EXPECT_TRUE(FirstResult.BackgroundTransparent);
     ExpectCels(FirstResult, {{"r#r", "rrb"}, {"rrr", "grg"}});
     EXPECT_EQ(FirstResult.Sprite->BackColor(), PALETTERGB(255, 0, 0));
@@ -108,7 +108,7 @@ TEST(GifReader, CelsAreComposedByDisposalPlaceAndTransparency) {
     Later.GraphicControl(1, 5).Image(0, 0, 4, 1, {0, 1, 2, 3});
     Later.GraphicControl(1, 5, 0).Image(1, 0, 3, 1, {0, 0, 1});
     Later.Image(0, 0, 2, 1, {0, 2}); // still skips red, and clears to white first
-    const GifReadResult LaterResult = Open(Later.Trailer());
+    const TGifReadResult LaterResult = Open(Later.Trailer());
     EXPECT_FALSE(LaterResult.BackgroundTransparent);
     // Entries 10 to 13 are red, green, blue and white: the legend's ".", "#", "r", "g".
     ExpectCels(LaterResult, {{".#rg"}, {".#r#"}, {"grgg"}});
@@ -129,7 +129,7 @@ TEST(GifReader, CommentsLoopCountAndImagesWithoutPixels) {
     Gif.Comment(Text.substr(0, 255)).Comment(Text.substr(255)).Loop(1234);
     Gif.Image(0, 0, 1, 1, {W});
     Gif.Comment(" and more\r\nnext").Image(0, 0, 1, 1, {W});
-    const GifReadResult Result = Open(Gif.Trailer());
+    const TGifReadResult Result = Open(Gif.Trailer());
     EXPECT_EQ(Result.Comments, (std::vector<std::string>{"first line", std::string(250, 'a'),
                                                          "last line and more", "next"}));
     EXPECT_EQ(Result.LoopCount, 1234);
@@ -145,7 +145,7 @@ TEST(GifReader, CommentsLoopCountAndImagesWithoutPixels) {
     Empty.GraphicControl(1, 4).Image(0, 0, 2, 1, {R, R}).Comment("dropped");
     Empty.GraphicControl(1, 50, W).Loop(3).ImageWithData(1, 0, 0, 0, {2, 2, 0x44, 0x01, 0});
     Empty.Image(1, 0, 1, 1, {G}).Comment("from the empty image").ImageWithData(0, 0, 0, 0, {2, 0});
-    const GifReadResult EmptyResult = Open(Empty.Trailer());
+    const TGifReadResult EmptyResult = Open(Empty.Trailer());
     ExpectCels(EmptyResult, {{"rr"}, {".g"}});
     EXPECT_EQ(EmptyResult.Sprite->Cel(1).Delay(), 40);
     EXPECT_FALSE(EmptyResult.BackgroundTransparent || EmptyResult.LoopCount);
@@ -168,7 +168,7 @@ TEST(GifReader, DamagedFilesKeepWhatDecodedAndTheRecordsAfterIt) {
     Gif.ImageWithData(0, 0, 2, 2, {0x0C, 0x02, 0x10, 0x01, 0x00}).Comment("still read");
     Gif.GraphicControl(1, 4).Image(0, 0, 3, 40, Bytes(120, R));
     const GifBytes& Whole = Gif.WithoutTrailer();
-    const GifReadResult Result = Open(GifBytes(Whole.begin(), Whole.end() - 30));
+    const TGifReadResult Result = Open(GifBytes(Whole.begin(), Whole.end() - 30));
     EXPECT_EQ(Result.Faults, (std::vector<std::string>{
                                  "damaged image data (image 1)", "damaged image data (image 2)",
                                  "invalid LZW code size (image 3)",
@@ -213,7 +213,7 @@ TEST(GifReader, AbsurdFilesAreBoundedOrRefusedWithAReason) {
         .Image(0, 0, 1, 1, {W});
     for (int k = 0; k < 25; ++k)
         Long.ImageWithData(0, 0, 1, 1, {0x02, 0x02, 0xFF, 0xFF, 0x00});
-    const GifReadResult Result = Open(Long.Trailer());
+    const TGifReadResult Result = Open(Long.Trailer());
     ASSERT_EQ(Result.Comments.size(), 1u);
     EXPECT_EQ(Result.Comments[0].size(), MaxExtensionBytes);
     EXPECT_GT(Result.Comments[0].find('b'), 900000u);

@@ -15,7 +15,7 @@ using GifBytes = std::vector<std::uint8_t>;
 class GifBuilder {
 public:
     // A GIF89a file with the given logical screen; an empty Global writes no global table.
-    GifBuilder(int Width, int Height, const std::vector<RgbColor>& Global, int Background = 0) {
+    GifBuilder(int Width, int Height, const std::vector<TRgbColor>& Global, int Background = 0) {
         Raw({'G', 'I', 'F', '8', '9', 'a'}).Word(Width).Word(Height);
         Raw({std::uint8_t(Global.empty() ? 0 : 0xF0 | (TableBits(Global) - 1)),
              std::uint8_t(Background), 0});
@@ -38,7 +38,7 @@ public:
     }
     // An image whose indices are given top row first.
     GifBuilder& Image(int Left, int Top, int Width, int Height, const GifBytes& Indices,
-                      const std::vector<RgbColor>& Local = {}) {
+                      const std::vector<TRgbColor>& Local = {}) {
         int CodeSize = 2;
         while ((1 << CodeSize) <= *std::max_element(Indices.begin(), Indices.end()))
             ++CodeSize;
@@ -57,7 +57,7 @@ public:
     const GifBytes& WithoutTrailer() const { return Bytes; }
 
 private:
-    static int TableBits(const std::vector<RgbColor>& Colors) {
+    static int TableBits(const std::vector<TRgbColor>& Colors) {
         int Bits = 1;
         while ((std::size_t(1) << Bits) < Colors.size())
             ++Bits;
@@ -94,14 +94,14 @@ private:
     }
     GifBuilder& Word(int Value) { return Raw({std::uint8_t(Value), std::uint8_t(Value >> 8)}); }
     // The table padded with black to the power of two its size field says.
-    void Table(const std::vector<RgbColor>& Colors) {
+    void Table(const std::vector<TRgbColor>& Colors) {
         for (int k = 0; !Colors.empty() && k < (1 << TableBits(Colors)); ++k) {
-            const RgbColor C = k < int(Colors.size()) ? Colors[std::size_t(k)] : RgbColor{};
+            const TRgbColor C = k < int(Colors.size()) ? Colors[std::size_t(k)] : TRgbColor{};
             Raw({C.Red, C.Green, C.Blue});
         }
     }
     GifBuilder& Descriptor(int Left, int Top, int Width, int Height,
-                           const std::vector<RgbColor>& Local) {
+                           const std::vector<TRgbColor>& Local) {
         Raw({0x2C}).Word(Left).Word(Top).Word(Width).Word(Height);
         Raw({std::uint8_t(Local.empty() ? 0 : 0x80 | (TableBits(Local) - 1))});
         Table(Local);

@@ -12,21 +12,21 @@ const fs::path Data = VIMBREL_TEST_DATA;
 
 // Whether a cel shows the viewer's frame (RGBA from Offset of Rgba) as near as user colours
 // can; where the viewer shows nothing (alpha 0) the editor shows the background colour.
-::testing::AssertionResult CelShowsFrame(const GifReadResult& Result, int CelIndex,
+::testing::AssertionResult CelShowsFrame(const TGifReadResult& Result, int CelIndex,
                                          const Bytes& Rgba, std::size_t Offset = 0) {
     const TSprite& Sprite = *Result.Sprite;
     const int W = Sprite.Width(), Pixels = W * Sprite.Height();
     if (CelIndex >= Sprite.CelCount() || Rgba.size() < Offset + std::size_t(Pixels) * 4)
         return ::testing::AssertionFailure() << "no cel " << CelIndex << " or no frame for it";
-    auto UserColor = [&](RgbColor Color) {
+    auto UserColor = [&](TRgbColor Color) {
         return Result.Palette->Entry(Result.Palette->NearestUserIndex(Color)).Color();
     };
-    const RgbColor Background = UserColor(RgbColor::FromRef(Sprite.BackColor()));
+    const TRgbColor Background = UserColor(TRgbColor::FromRef(Sprite.BackColor()));
     const TPxBitmap& Cel = Sprite.CelBitmap(CelIndex);
     int Wrong = 0, First = -1;
     for (int K = 0; K < Pixels; ++K) {
         const std::uint8_t* P = &Rgba[Offset + std::size_t(K) * 4];
-        const RgbColor Expected = P[3] == 0 ? Background : UserColor({P[0], P[1], P[2]});
+        const TRgbColor Expected = P[3] == 0 ? Background : UserColor({P[0], P[1], P[2]});
         if (Cel.ColorTable()[Cel.IndexAt(K % W, K / W)] != Expected && Wrong++ == 0) First = K;
     }
     if (Wrong == 0) return ::testing::AssertionSuccess();
@@ -70,7 +70,7 @@ TEST(GifReaderFiles, PygifFilesOpenOrFailAndShowTheFramesWhereTheRulesAgree) {
         const std::string Name = ConfPath.stem().string();
         SCOPED_TRACE(Name);
         auto Conf = ReadConf(ConfPath);
-        const GifReadResult Result = ReadGifFile((Data / "pygif" / (Name + ".gif")).string());
+        const TGifReadResult Result = ReadGifFile((Data / "pygif" / (Name + ".gif")).string());
         if (!Result.Opened()) {
             EXPECT_FALSE(Result.Error.empty());
             Failed.insert(Name);
@@ -128,7 +128,7 @@ TEST(GifReaderFiles, PeterdnFilesShowTheFramesWhereTheRulesAgree) {
         std::string Name;
         Fields >> Name;
         SCOPED_TRACE(Name);
-        const GifReadResult Result = ReadGifFile((Data / "peterdn" / (Name + ".gif")).string());
+        const TGifReadResult Result = ReadGifFile((Data / "peterdn" / (Name + ".gif")).string());
         ASSERT_TRUE(Result.Opened()) << Result.Error;
         int Cel = 0;
         for (std::string Frame; Fields >> Frame; ++Cel) {
@@ -171,7 +171,7 @@ TEST(GifReaderFiles, DamagedFilesOpenWithWhatDecodedOrSayWhy) {
     EXPECT_EQ(Files.size(), Outcomes.size());
     for (const fs::path& File : Files) {
         SCOPED_TRACE(File.filename());
-        const GifReadResult Result = ReadGifFile(File.string());
+        const TGifReadResult Result = ReadGifFile(File.string());
         const std::string Outcome =
             !Result.Opened() ? Result.Error
                              : std::to_string(Result.Sprite->CelCount()) + " cels" +

@@ -33,15 +33,15 @@ struct Mismatches {
     }
 };
 
-RgbColor ColorOf(const GifColorType& Color) {
+TRgbColor ColorOf(const GifColorType& Color) {
     return {Color.Red, Color.Green, Color.Blue};
 }
 
 // Opened is what the reader made of Original.
-Mismatches CompareResaved(const giflib_viewer::Bytes& Original, const GifReadResult& Opened) {
+Mismatches CompareResaved(const giflib_viewer::Bytes& Original, const TGifReadResult& Opened) {
     const TSprite& Sprite = *Opened.Sprite;
     const TPxPalette& Palette = *Opened.Palette;
-    GifWriteSettings Settings;
+    TGifWriteSettings Settings;
     Settings.BackgroundTransparent = Opened.BackgroundTransparent;
     Settings.LoopCount = Opened.LoopCount;
     Settings.Comments = Opened.Comments;
@@ -63,7 +63,7 @@ Mismatches CompareResaved(const giflib_viewer::Bytes& Original, const GifReadRes
     const bool SameScreen = OriginalGif && OriginalGif->SWidth == Sprite.Width() &&
                             OriginalGif->SHeight == Sprite.Height();
 
-    const RgbColor Background = ColorOf(Gif->SColorMap->Colors[Gif->SBackGroundColor]);
+    const TRgbColor Background = ColorOf(Gif->SColorMap->Colors[Gif->SBackGroundColor]);
     const int W = Sprite.Width();
     for (int Cel = 0; Cel < Sprite.CelCount(); ++Cel) {
         const TPxBitmap& Bitmap = Sprite.CelBitmap(Cel);
@@ -71,7 +71,7 @@ Mismatches CompareResaved(const giflib_viewer::Bytes& Original, const GifReadRes
         const bool HasOriginal = SameScreen && Cel < int(OriginalFrames.size());
         for (int K = 0; K < W * Sprite.Height(); ++K) {
             const int X = K % W, Y = K / W;
-            const RgbColor Expected = Palette.Entry(Bitmap.IndexAt(X, Y)).Color();
+            const TRgbColor Expected = Palette.Entry(Bitmap.IndexAt(X, Y)).Color();
             const bool ExpectedTransparent = Opened.BackgroundTransparent && Expected == Background;
             const ViewedPixel& Shown = Frames[std::size_t(Cel)][std::size_t(K)];
             // Transparent pixels read as the background colour.
@@ -118,7 +118,7 @@ TEST(GifRoundTrip, EveryFileThatOpensSavesAsTheViewerShowedIt) {
             const std::string Name = std::string(Folder) + "/" + File.stem().string();
             SCOPED_TRACE(Name);
             const giflib_viewer::Bytes Original = ReadBytes(File);
-            const GifReadResult Result = ReadGif(Original.data(), Original.size());
+            const TGifReadResult Result = ReadGif(Original.data(), Original.size());
             if (!Result.Opened()) continue;
             Opened.insert(Name);
             const Mismatches Found = CompareResaved(Original, Result);

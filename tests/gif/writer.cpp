@@ -9,7 +9,7 @@ namespace {
 
 // A file whose global colour table holds the palette's user colours, padded with black.
 GifBuilder FileStart(int W, int H, int Background, const TPxPalette& Palette) {
-    std::vector<RgbColor> UserColors;
+    std::vector<TRgbColor> UserColors;
     for (int Index = 10; Index <= 245; ++Index)
         UserColors.push_back(Palette.Entry(Index).Color());
     return GifBuilder(W, H, UserColors, Background);
@@ -22,7 +22,7 @@ GifBytes Coded(const Bytes& Numbers) {
     return Out;
 }
 
-Bytes Written(const TSprite& Sprite, const TPxPalette& Palette, const GifWriteSettings& Settings) {
+Bytes Written(const TSprite& Sprite, const TPxPalette& Palette, const TGifWriteSettings& Settings) {
     Bytes Out;
     WriteGif(AppendTo(Out), Sprite, Palette, Settings);
     return Out;
@@ -45,7 +45,7 @@ TEST(GifWriter, StoresOnlyWhatChangedWithDelaysDisposalsAndComments) {
         PaintPicture(Sprite->CelBitmap(I), Legend,
                      I < 2 ? Picture{"rr..", ".b..", "...g"} : Picture{"rr..", ".bg.", "...g"});
     }
-    GifWriteSettings Settings;
+    TGifWriteSettings Settings;
     Settings.BackgroundTransparent = true;
     Settings.LoopCount = 1000;
     Settings.Comments = {std::string(148, 'x'), std::string(148, 'y')}; // 300 bytes with CR LF
@@ -96,7 +96,7 @@ TEST(GifWriter, ColourNumbersAndChangedRectanglesOfOddCels) {
     // Without cels the trailer follows the looping extension; a comment ends at its first
     // zero byte.
     auto Empty = TSprite::Create(5, 5, *Palette, RGB(0, 0, 0));
-    GifWriteSettings Settings;
+    TGifWriteSettings Settings;
     Settings.Comments = {std::string("ab\0cd", 5), "ef"};
     EXPECT_BYTES(Written(*Empty, *Palette, Settings),
                  FileStart(5, 5, 0, *Palette).Comment("ab").Loop(0).Trailer());

@@ -56,7 +56,7 @@ TEST(Bitmap, LayoutSnapshotsAndColourMatching) {
     EXPECT_EQ(Bitmap.CopyBits(), Bytes({30, 30, 0, CubeIndex(255, 255, 255)}));
     EXPECT_EQ(Bitmap.Canvas().Pixel(0, 0), RGB(1, 2, 3));
     EXPECT_EQ(Bitmap.Canvas().Pixel(4, 0), CLR_INVALID);
-    EXPECT_EQ(Bitmap.ToBitmap().At(3, 0), (RgbColor{255, 255, 255}));
+    EXPECT_EQ(Bitmap.ToBitmap().At(3, 0), (TRgbColor{255, 255, 255}));
     // A bitmap keeps the colours it was made with.
     Palette->SetColor(30, RGB(200, 0, 0));
     EXPECT_EQ(Bitmap.Canvas().Pixel(0, 0), RGB(1, 2, 3));
@@ -119,16 +119,16 @@ TEST(Bitmap, BlockOperationsClipAndGoByIndexOrColour) {
     EXPECT_PICTURE(*B, Legend, {"##....", "###...", "##...."});
     // Decoded GIF indices; 9 lies beyond the colour map and stands for black.
     const std::uint8_t Indices[] = {0, 1, 2, 9, 0, 0};
-    const std::vector<RgbColor> Map{{51, 102, 153}, {255, 0, 0}, {250, 5, 5}};
+    const std::vector<TRgbColor> Map{{51, 102, 153}, {255, 0, 0}, {250, 5, 5}};
     B->PasteIndexed(4, 1, 2, 1, Indices, Map, true, RedColor);
     B->PasteIndexed(-1, 0, 2, 1, Indices, Map, false, 0);
     EXPECT_PICTURE(*B, Legend, {"rr....", "###.#.", "##..k#"});
     // Each image's colour map is matched anew: one colour changed, then a shorter map.
-    const std::vector<RgbColor> First{{51, 102, 153}, {255, 0, 0}, {51, 102, 153}, {255, 0, 0}};
-    std::vector<RgbColor> Second = First;
+    const std::vector<TRgbColor> First{{51, 102, 153}, {255, 0, 0}, {51, 102, 153}, {255, 0, 0}};
+    std::vector<TRgbColor> Second = First;
     Second[1] = First[0];
     const std::uint8_t Four[] = {0, 1, 2, 3};
-    for (const auto& [Colors, Row] : std::vector<std::pair<std::vector<RgbColor>, std::string>>{
+    for (const auto& [Colors, Row] : std::vector<std::pair<std::vector<TRgbColor>, std::string>>{
              {First, "#r#r"},
              {Second, "###r"},
              {{{255, 0, 0}, {255, 0, 0}}, "rrkk"},

@@ -10,17 +10,17 @@ namespace {
 // A 5 x 3 picture (an odd width, so rows end inside a byte and need padding) of the
 // colours below, one hexadecimal digit a pixel.
 const Picture Indices{"01234", "50123", "45012"};
-const std::vector<RgbColor> Odd{{12, 34, 56}, {200, 1, 2},  {3, 201, 4},
-                                {5, 6, 202},  {70, 80, 90}, {255, 254, 253}};
+const std::vector<TRgbColor> Odd{{12, 34, 56}, {200, 1, 2},  {3, 201, 4},
+                                 {5, 6, 202},  {70, 80, 90}, {255, 254, 253}};
 // Colours every bit-field width holds exactly.
-const std::vector<RgbColor> Pure{{0, 0, 0},   {255, 0, 0},   {0, 255, 0},
-                                 {0, 0, 255}, {255, 255, 0}, {255, 255, 255}};
+const std::vector<TRgbColor> Pure{{0, 0, 0},   {255, 0, 0},   {0, 255, 0},
+                                  {0, 0, 255}, {255, 255, 0}, {255, 255, 255}};
 
 int Digit(char C) {
     return C <= '9' ? C - '0' : C - 'a' + 10;
 }
 
-::testing::AssertionResult Shows(const RgbPicture& Got, const std::vector<RgbColor>& Colors,
+::testing::AssertionResult Shows(const TRgbPicture& Got, const std::vector<TRgbColor>& Colors,
                                  const Picture& Rows) {
     Picture Drawn(std::size_t(Got.Height), std::string(std::size_t(Got.Width), '?'));
     for (int y = 0; y < Got.Height; ++y)
@@ -36,7 +36,7 @@ int Digit(char C) {
 }
 
 // Rows of colours stored Bits a pixel as Pack makes each pixel, bottom-up, padded.
-Bytes TrueColorRows(int Bits, const std::function<std::uint32_t(RgbColor)>& Pack) {
+Bytes TrueColorRows(int Bits, const std::function<std::uint32_t(TRgbColor)>& Pack) {
     Bytes Out;
     for (auto Row = Indices.rbegin(); Row != Indices.rend(); ++Row) {
         Bytes Stored;
@@ -67,15 +67,15 @@ const Bytes Rle8{0, 5, 4, 5, 0, 1, 2, 0, 0, 0, 1, 5, 0, 4, 0, 1,
 const Bytes Rle4{0,    5,    0x45, 0x01, 0x20, 0,    0, 0,    1, 0x50, 0, 4,
                  0x01, 0x23, 0,    0,    2,    0x01, 2, 0x23, 1, 0x40, 0, 1};
 
-RgbPicture Decode(const Bytes& Data) {
+TRgbPicture Decode(const Bytes& Data) {
     return DecodeBmp(Data.data(), Data.size());
 }
 
-// The text of the BmpError that decoding Data throws; empty when it decodes.
+// The text of the EBmpError that decoding Data throws; empty when it decodes.
 std::string Refusal(const Bytes& Data) {
     try {
         Decode(Data);
-    } catch (const BmpError& Error) {
+    } catch (const EBmpError& Error) {
         return Error.what();
     }
     return "";
@@ -85,12 +85,12 @@ std::string Refusal(const Bytes& Data) {
 
 TEST(Bmp, EveryKindReadsToItsColoursAndKeepsItsColourTable) {
     for (int Bits : {4, 8}) {
-        const RgbPicture Picture = Decode(IndexedBmp(Bits, Odd, Indices));
+        const TRgbPicture Picture = Decode(IndexedBmp(Bits, Odd, Indices));
         EXPECT_TRUE(Shows(Picture, Odd, Indices)) << Bits << " bits";
         EXPECT_EQ(Picture.Palette, Odd);
     }
     const Picture Mono{"0101100111", "1000000001", "0011111100"};
-    const RgbPicture One = Decode(IndexedBmp(1, {Odd[0], Odd[5]}, Mono));
+    const TRgbPicture One = Decode(IndexedBmp(1, {Odd[0], Odd[5]}, Mono));
     EXPECT_TRUE(Shows(One, {Odd[0], Odd[5]}, Mono));
 
     BmpFile Core;
@@ -105,7 +105,7 @@ TEST(Bmp, EveryKindReadsToItsColoursAndKeepsItsColourTable) {
     TopDown.Pixels = PackRows(Picture(Indices.rbegin(), Indices.rend()), 8);
     EXPECT_TRUE(Shows(Decode(TopDown.Encode()), Odd, Indices)) << "top-down";
     // Indices beyond the table are black.
-    const RgbPicture Short = Decode(IndexedBmp(8, {Odd[0], Odd[1]}, {"015"}));
+    const TRgbPicture Short = Decode(IndexedBmp(8, {Odd[0], Odd[1]}, {"015"}));
     EXPECT_TRUE(Shows(Short, {Odd[0], Odd[1], {0, 0, 0}}, {"012"}));
 
     // Runs, stored indices with their padding, the end of a row, a move and the end of the
@@ -117,32 +117,32 @@ TEST(Bmp, EveryKindReadsToItsColoursAndKeepsItsColourTable) {
         int Bits;
         std::uint32_t Compression;
         std::array<std::uint32_t, 3> Masks;
-        std::function<std::uint32_t(RgbColor)> Pack;
+        std::function<std::uint32_t(TRgbColor)> Pack;
     };
     const TTrueColor Kinds[] = {
-        {24, 0, {}, [](RgbColor C) { return std::uint32_t(C.Blue | C.Green << 8 | C.Red << 16); }},
+        {24, 0, {}, [](TRgbColor C) { return std::uint32_t(C.Blue | C.Green << 8 | C.Red << 16); }},
         {16,
          0,
          {},
-         [](RgbColor C) {
+         [](TRgbColor C) {
              return std::uint32_t(C.Red >> 3 << 10 | C.Green >> 3 << 5 | C.Blue >> 3);
          }},
         {16,
          3,
          {0xF800, 0x07E0, 0x001F},
-         [](RgbColor C) {
+         [](TRgbColor C) {
              return std::uint32_t(C.Red >> 3 << 11 | C.Green >> 2 << 5 | C.Blue >> 3);
          }},
         {32,
          0,
          {},
-         [](RgbColor C) {
+         [](TRgbColor C) {
              return std::uint32_t(C.Blue | C.Green << 8 | C.Red << 16 | 0xFFu << 24);
          }},
         {32,
          3,
          {0x000000FF, 0x0000FF00, 0x00FF0000},
-         [](RgbColor C) { return std::uint32_t(C.Red | C.Green << 8 | C.Blue << 16); }},
+         [](TRgbColor C) { return std::uint32_t(C.Red | C.Green << 8 | C.Blue << 16); }},
     };
     for (const TTrueColor& Kind : Kinds) {
         BmpFile File;
@@ -151,7 +151,7 @@ TEST(Bmp, EveryKindReadsToItsColoursAndKeepsItsColourTable) {
         File.Compression = Kind.Compression;
         File.Masks = Kind.Masks;
         File.Pixels = TrueColorRows(Kind.Bits, Kind.Pack);
-        const RgbPicture Picture = Decode(File.Encode());
+        const TRgbPicture Picture = Decode(File.Encode());
         EXPECT_TRUE(Shows(Picture, Pure, Indices))
             << Kind.Bits << " bits, kind " << Kind.Compression;
         EXPECT_TRUE(Picture.Palette.empty());
@@ -167,7 +167,7 @@ TEST(Bmp, DamagedFilesAndSizesOverTheLimitsAreRefused) {
         EXPECT_NE(Refusal(Bytes(Whole.begin(), Whole.begin() + std::ptrdiff_t(Length))), "")
             << "cut to " << Length;
     EXPECT_TRUE(Shows(Decode(Bytes(Whole.begin(), Whole.end() - 3)), Odd, Indices));
-    EXPECT_THROW(DecodeBmp(nullptr, 0), BmpError);
+    EXPECT_THROW(DecodeBmp(nullptr, 0), EBmpError);
 
     // Runs that stop before the picture is complete; ending without the end mark once the
     // last pixel is reached is whole, and an early end mark leaves the rest the first colour.
@@ -206,7 +206,7 @@ TEST(Bmp, DamagedFilesAndSizesOverTheLimitsAreRefused) {
         try {
             Decode(Runs(8, {0, 1}, Width, Height).Encode());
             ADD_FAILURE() << Width << " x " << Height << " was read";
-        } catch (const PictureTooLarge& Error) {
+        } catch (const EPictureTooLarge& Error) {
             EXPECT_EQ(std::make_pair(Error.Width, Error.Height),
                       std::make_pair(std::int64_t(Width), std::int64_t(Height)));
         }
@@ -216,7 +216,7 @@ TEST(Bmp, DamagedFilesAndSizesOverTheLimitsAreRefused) {
     try {
         LoadBmpFile("no such picture.bmp");
         ADD_FAILURE() << "a missing file was read";
-    } catch (const BmpError& Error) {
+    } catch (const EBmpError& Error) {
         EXPECT_EQ(std::string(Error.what()).rfind("no such picture.bmp: No such file", 0), 0u)
             << Error.what();
     }
@@ -234,7 +234,7 @@ TEST(Bmp, ACelIsWrittenWithItsUserColoursAndComesBackOnTheSamePalette) {
 
     const Bytes File = EncodeBmp(Cel);
     EXPECT_EQ(File.size(), 14u + 40 + 236 * 4 + 2 * 8);
-    const RgbPicture Read = Decode(File);
+    const TRgbPicture Read = Decode(File);
     ASSERT_EQ(Read.Palette.size(), std::size_t(UserColorCount));
     for (int i = 0; i < UserColorCount; ++i)
         ASSERT_EQ(Read.Palette[i], Palette->Entry(FirstUserColor + i).Color()) << i;

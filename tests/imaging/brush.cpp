@@ -70,8 +70,8 @@ TEST(Brush, StampsLandAroundTheCursor) {
         ->Stamp(Sheet->Canvas(), 4, 3);
     EXPECT_PICTURE(*Sheet, Legend, {"ww..##", "ww##.#", "..##..", "......", "...###"});
     int Beeps = 0;
-    ScopedReportHandler Scope(
-        [&](ReportKind Kind, const std::string&) { Beeps += Kind == ReportKind::Beep; });
+    TScopedReportHandler Scope(
+        [&](TReportKind Kind, const std::string&) { Beeps += Kind == TReportKind::Beep; });
     auto Custom = TPxBrush::Create(3, shCustom, InkColor, *Palette);
     EXPECT_EQ(Beeps, 1);
     EXPECT_EQ(Shape(*Custom), Picture(3, "..."));

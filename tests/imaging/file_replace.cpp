@@ -59,7 +59,7 @@ int InChild(const std::function<bool()>& Ready, const std::function<void()>& Bod
             Ends = Ready() ? (Body(), 0) : 77;
         } catch (const EncodingFailed&) {
             Ends = 1;
-        } catch (const FileWriteError&) {
+        } catch (const EFileWriteError&) {
             Ends = 2;
         }
         ::_exit(Ends);
@@ -70,16 +70,16 @@ int InChild(const std::function<bool()>& Ready, const std::function<void()>& Bod
 }
 
 // Stopped or killed at this step of a save, through the save's hook.
-SaveStep StopAt;
+TSaveStep StopAt;
 int StopWith;
-void StopHere(SaveStep Step) {
+void StopHere(TSaveStep Step) {
     if (Step == StopAt) ::raise(StopWith);
 }
 
 // A child that saves Text as Name, keeping old contents in Kept, and sends itself Signal at
 // Step (or half way through handing over the contents when there is no step). Its pid once
 // it stopped or ended, or -1 when it did neither by that signal.
-pid_t SaveInChild(const fs::path& Name, const std::string& Text, std::optional<SaveStep> Step,
+pid_t SaveInChild(const fs::path& Name, const std::string& Text, std::optional<TSaveStep> Step,
                   const fs::path& Kept, int Signal = SIGKILL) {
     const pid_t Child = ::fork();
     if (Child == 0) {
@@ -96,7 +96,7 @@ pid_t SaveInChild(const fs::path& Name, const std::string& Text, std::optional<S
                 if (!Step) ::raise(Signal);
                 Sink(Data + Text.size() / 2, Text.size() - Text.size() / 2);
             });
-        } catch (const FileWriteError&) {
+        } catch (const EFileWriteError&) {
         }
         ::_exit(0);
     }
@@ -223,19 +223,19 @@ TEST(FileReplace, AKillAtAnyStepLeavesTheOldFileTheNewOneOrOneThatCanBePutBack) 
     struct Case {
         const char* What;
         bool Linked; // rewritten in place
-        std::optional<SaveStep> Step;
+        std::optional<TSaveStep> Step;
         const std::string* Left; // null: neither, to be put back
     };
     const std::vector<Case> Cases = {
         {"writing a temporary", false, std::nullopt, &Before},
-        {"a temporary made", false, SaveStep::TemporaryCreated, &Before},
-        {"a temporary written", false, SaveStep::TemporaryWritten, &Before},
-        {"renamed", false, SaveStep::Renamed, &After},
+        {"a temporary made", false, TSaveStep::TemporaryCreated, &Before},
+        {"a temporary written", false, TSaveStep::TemporaryWritten, &Before},
+        {"renamed", false, TSaveStep::Renamed, &After},
         {"encoding for a rewrite", true, std::nullopt, &Before},
-        {"old contents kept", true, SaveStep::OldContentsKept, &Before},
-        {"written in place", true, SaveStep::WrittenInPlace, nullptr},
-        {"cut to length", true, SaveStep::CutToLength, &After},
-        {"synced in place", true, SaveStep::SyncedInPlace, &After},
+        {"old contents kept", true, TSaveStep::OldContentsKept, &Before},
+        {"written in place", true, TSaveStep::WrittenInPlace, nullptr},
+        {"cut to length", true, TSaveStep::CutToLength, &After},
+        {"synced in place", true, TSaveStep::SyncedInPlace, &After},
     };
     for (const Case& C : Cases) {
         SCOPED_TRACE(C.What);
@@ -245,7 +245,7 @@ TEST(FileReplace, AKillAtAnyStepLeavesTheOldFileTheNewOneOrOneThatCanBePutBack) 
         if (C.Linked) fs::create_hard_link(File, In / "other name");
         ASSERT_GT(SaveInChild(File, After, C.Step, Kept.Path), 0) << "the save reached the step";
 
-        const std::vector<InterruptedSave> Cut = FindInterruptedSaves(Kept.Path.string());
+        const std::vector<TInterruptedSave> Cut = FindInterruptedSaves(Kept.Path.string());
         if (C.Left) {
             EXPECT_EQ(ReadText(File), *C.Left);
             EXPECT_TRUE(Cut.empty());
@@ -282,15 +282,15 @@ TEST(FileReplace, ASaveRemovesOnlyItsOwnFilesStaleTemporaries) {
         ~Stopped() {
             if (Pid > 0) ::kill(Pid, SIGKILL), ::waitpid(Pid, nullptr, 0);
         }
-    } Writing{SaveInChild(File, "newer", SaveStep::TemporaryCreated, Kept.Path, SIGSTOP)};
+    } Writing{SaveInChild(File, "newer", TSaveStep::TemporaryCreated, Kept.Path, SIGSTOP)};
     ASSERT_GT(Writing.Pid, 0);
     std::vector<std::string> Names = In.Names();
     ASSERT_EQ(Names.size(), 3u);
     const std::string Live = Names[1];
     // Saves killed with their temporaries written, of the file and of another one, and a file
     // named like a temporary of the file that no save made.
-    ASSERT_GT(SaveInChild(File, "new", SaveStep::TemporaryWritten, Kept.Path), 0);
-    ASSERT_GT(SaveInChild(Other, "new", SaveStep::TemporaryWritten, Kept.Path), 0);
+    ASSERT_GT(SaveInChild(File, "new", TSaveStep::TemporaryWritten, Kept.Path), 0);
+    ASSERT_GT(SaveInChild(Other, "new", TSaveStep::TemporaryWritten, Kept.Path), 0);
     Put(In / "file.0badc0de.tmp", "someone else's");
     Names = In.Names();
     ASSERT_EQ(Names.size(), 6u);

@@ -11,9 +11,9 @@ namespace {
 const std::string DataDir = std::string(VIMBREL_TEST_DATA) + "/";
 
 // JPEG is lossy: flat areas come back close to, not equal to, what was stored.
-::testing::AssertionResult ColourNear(const RgbPicture& Picture, int X, int Y, RgbColor Want,
+::testing::AssertionResult ColourNear(const TRgbPicture& Picture, int X, int Y, TRgbColor Want,
                                       int Tolerance = 12) {
-    const RgbColor Got = Picture.At(X, Y);
+    const TRgbColor Got = Picture.At(X, Y);
     const int Off = std::max({std::abs(Got.Red - Want.Red), std::abs(Got.Green - Want.Green),
                               std::abs(Got.Blue - Want.Blue)});
     if (Off <= Tolerance) return ::testing::AssertionSuccess();
@@ -31,11 +31,11 @@ std::size_t FindMarker(const Bytes& Data, std::uint8_t Kind, bool Last = false) 
     return std::size_t(At - Data.begin());
 }
 
-// The text of the JpegError that decoding Data throws; empty when it decodes.
+// The text of the EJpegError that decoding Data throws; empty when it decodes.
 std::string Refusal(const Bytes& Data) {
     try {
         DecodeJpeg(Data);
-    } catch (const JpegError& Error) {
+    } catch (const EJpegError& Error) {
         return std::string(Error.what()) + " ";
     }
     return "";
@@ -47,7 +47,7 @@ TEST(Jpeg, EveryKindOfFileDecodesToRgb) {
     for (const char* Name :
          {"colour.jpg", "progressive.jpg", "cmyk.jpg", "ycck.jpg", "cmyk_plain.jpg"}) {
         SCOPED_TRACE(Name);
-        const RgbPicture Picture = LoadJpegFile(DataDir + Name);
+        const TRgbPicture Picture = LoadJpegFile(DataDir + Name);
         ASSERT_EQ(std::make_pair(Picture.Width, Picture.Height), std::make_pair(37, 21));
         EXPECT_TRUE(Picture.Palette.empty());
         for (auto [X, Y] : {std::pair{4, 4}, {11, 11}})
@@ -57,10 +57,10 @@ TEST(Jpeg, EveryKindOfFileDecodesToRgb) {
         for (auto [X, Y] : {std::pair{35, 4}, {4, 19}, {36, 20}})
             EXPECT_TRUE(ColourNear(Picture, X, Y, {0, 0, 255}));
     }
-    const RgbPicture Grey = LoadJpegFile(DataDir + "grey.jpg");
+    const TRgbPicture Grey = LoadJpegFile(DataDir + "grey.jpg");
     ASSERT_EQ(std::make_pair(Grey.Width, Grey.Height), std::make_pair(24, 16));
     for (int K = 0; K < 24 * 16; ++K) {
-        const RgbColor C = Grey.At(K % 24, K / 24);
+        const TRgbColor C = Grey.At(K % 24, K / 24);
         ASSERT_TRUE(C.Red == C.Green && C.Green == C.Blue) << K;
     }
     EXPECT_TRUE(ColourNear(Grey, 4, 4, {0, 0, 0}, 4));
@@ -84,7 +84,7 @@ TEST(Jpeg, DamagedAndHostileDataIsRefusedWithTheReason) {
             EXPECT_NE(Refusal(Bytes(Whole.begin(), Whole.begin() + std::ptrdiff_t(Length))), "")
                 << Name << " cut to " << Length;
     }
-    EXPECT_THROW(DecodeJpeg(nullptr, 0), JpegError);
+    EXPECT_THROW(DecodeJpeg(nullptr, 0), EJpegError);
     std::mt19937 Random(7);
     Bytes Garbage(4000);
     for (auto& Byte : Garbage)
@@ -108,11 +108,11 @@ TEST(Jpeg, DamagedAndHostileDataIsRefusedWithTheReason) {
         try {
             DecodeJpeg(Sized);
             ADD_FAILURE() << Width << " x " << Height << " decoded";
-        } catch (const PictureTooLarge& Error) {
+        } catch (const EPictureTooLarge& Error) {
             EXPECT_NE(Width, 1000);
             EXPECT_EQ(std::make_pair(Error.Width, Error.Height),
                       std::make_pair(std::int64_t(Width), std::int64_t(Height)));
-        } catch (const JpegError&) {
+        } catch (const EJpegError&) {
             EXPECT_EQ(Width, 1000);
         }
     }
@@ -133,11 +133,11 @@ TEST(Jpeg, DamagedAndHostileDataIsRefusedWithTheReason) {
         try {
             LoadJpegFile(DataDir + Name);
             ADD_FAILURE() << Name << " decoded";
-        } catch (const JpegError& Error) {
+        } catch (const EJpegError& Error) {
             EXPECT_NE(std::string(Error.what()).find(std::string(Name) + ": " + Says),
                       std::string::npos)
                 << Error.what();
         }
     }
-    EXPECT_THROW(LoadJpegFile(DataDir), JpegError) << "a folder opens but cannot be read";
+    EXPECT_THROW(LoadJpegFile(DataDir), EJpegError) << "a folder opens but cannot be read";
 }

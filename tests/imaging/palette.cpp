@@ -4,7 +4,7 @@
 #include "support/PictureAssert.h"
 
 namespace {
-RgbColor ColorAt(const TPxPalette& Palette, int Index) {
+TRgbColor ColorAt(const TPxPalette& Palette, int Index) {
     return Palette.Entry(Index).Color();
 }
 } // namespace
@@ -32,7 +32,7 @@ TEST(PaletteFiles, ReadingIsForgivingAndRefusesOnlyFilesWithoutACount) {
         return (Folder / "file.pal").string();
     };
     // Trailing words make the reader skip the rest of a line, where the line end matters.
-    std::vector<std::pair<std::string, std::vector<RgbColor>>> Files;
+    std::vector<std::pair<std::string, std::vector<TRgbColor>>> Files;
     for (const std::string End : {"\n", "\r\n", "\r"})
         Files.push_back({"236 colours" + End + "\t1\t2\t3" + End + "4 5 6 trailing words" + End +
                              "\t7\t8\t9" + End,
@@ -51,42 +51,42 @@ TEST(PaletteFiles, ReadingIsForgivingAndRefusesOnlyFilesWithoutACount) {
         auto Palette = TPxPalette::CreateFromFile(Write(Text));
         for (std::size_t k = 0; k < Colors.size(); ++k)
             EXPECT_EQ(ColorAt(*Palette, 10 + int(k)), Colors[k]);
-        EXPECT_EQ(ColorAt(*Palette, 10 + int(Colors.size())), (RgbColor{0, 0, 0}));
-        EXPECT_EQ(ColorAt(*Palette, 245), (RgbColor{0, 0, 0}));
+        EXPECT_EQ(ColorAt(*Palette, 10 + int(Colors.size())), (TRgbColor{0, 0, 0}));
+        EXPECT_EQ(ColorAt(*Palette, 245), (TRgbColor{0, 0, 0}));
     }
     // More lines than user colours: the rest is ignored.
     std::string Long = "300\r\n";
     for (int k = 0; k < 300; ++k)
         Long += "\t" + std::to_string(k % 256) + "\t1\t2\r\n";
     auto Full = TPxPalette::CreateFromFile(Write(Long));
-    EXPECT_EQ(ColorAt(*Full, 245), (RgbColor{235, 1, 2}));
+    EXPECT_EQ(ColorAt(*Full, 245), (TRgbColor{235, 1, 2}));
     EXPECT_EQ(ColorAt(*Full, 246), SystemPaletteEntries()[246].Color());
     for (const std::string Text :
          {"", "   \r\n", "JASC-PAL\r\n0100\r\n", "abc 1 2 3", "12abc\n1"}) {
         try {
             TPxPalette::CreateFromFile(Write(Text));
             ADD_FAILURE() << "accepted \"" << Text << "\"";
-        } catch (const PaletteFileError& Error) {
+        } catch (const EPaletteFileError& Error) {
             EXPECT_NE(std::string(Error.what()).find("not a palette file"), std::string::npos);
         }
     }
-    EXPECT_THROW(TPxPalette::CreateFromFile((Folder / "missing.pal").string()), PaletteFileError);
+    EXPECT_THROW(TPxPalette::CreateFromFile((Folder / "missing.pal").string()), EPaletteFileError);
     for (const char* Name : {"vimbrel.pal", "palettes/vimbrel.pal", "palettes/greys.pal",
                              "palettes/ramps.pal", "palettes/retro16.pal"}) {
         auto Shipped =
             TPxPalette::CreateFromFile(std::string(VIMBREL_SOURCE_DIR) + "/data/" + Name);
         SCOPED_TRACE(Name);
-        for (const RgbColor Color : {RgbColor{0, 0, 0}, RgbColor{255, 255, 255}})
+        for (const TRgbColor Color : {TRgbColor{0, 0, 0}, TRgbColor{255, 255, 255}})
             EXPECT_EQ(ColorAt(*Shipped, Shipped->NearestUserIndex(Color)), Color);
     }
 }
 
 TEST(Palette, EditsKeepToTheUserColours) {
     std::vector<std::string> Messages;
-    ScopedReportHandler Scope(
-        [&](ReportKind, const std::string& Text) { Messages.push_back(Text); });
+    TScopedReportHandler Scope(
+        [&](TReportKind, const std::string& Text) { Messages.push_back(Text); });
     auto Palette = MakeCubePalette();
-    const RgbColor Before = ColorAt(*Palette, 246);
+    const TRgbColor Before = ColorAt(*Palette, 246);
     Palette->SetColor(246, RGB(1, 2, 3));
     Palette->SetColor(9, RGB(1, 2, 3));
     Palette->SetColor(245, RGB(1, 2, 3));
@@ -98,13 +98,13 @@ TEST(Palette, EditsKeepToTheUserColours) {
     Palette->SetColor(10, RGB(0, 0, 0));
     Palette->SetColor(14, RGB(100, 0, 200));
     Palette->MakeGradient(14, 10);
-    EXPECT_EQ(ColorAt(*Palette, 11), (RgbColor{25, 0, 50}));
-    EXPECT_EQ(ColorAt(*Palette, 13), (RgbColor{75, 0, 150}));
+    EXPECT_EQ(ColorAt(*Palette, 11), (TRgbColor{25, 0, 50}));
+    EXPECT_EQ(ColorAt(*Palette, 13), (TRgbColor{75, 0, 150}));
     Palette->SetColor(20, RGB(100, 200, 100));
     Palette->SetColor(23, RGB(0, 0, 0));
     Palette->MakeGradient(20, 23);
-    EXPECT_EQ(ColorAt(*Palette, 21), (RgbColor{66, 133, 66}));
-    EXPECT_EQ(ColorAt(*Palette, 22), (RgbColor{33, 66, 33}));
+    EXPECT_EQ(ColorAt(*Palette, 21), (TRgbColor{66, 133, 66}));
+    EXPECT_EQ(ColorAt(*Palette, 22), (TRgbColor{33, 66, 33}));
 }
 
 TEST(Palette, MatchingGoesToTheLowestNearestUserColour) {
@@ -134,22 +134,23 @@ TEST(Palette, MatchingGoesToTheLowestNearestUserColour) {
 TEST(Palette, APictureKeepsItsOwnColoursFirstComeFirst) {
     // A small table comes from entry 10 on as it stands, colours no pixel uses and repeats
     // included; a colour the pixels use beyond the table follows it; the rest is black.
-    RgbPicture Small(3, 1);
+    TRgbPicture Small(3, 1);
     Small.Palette = {{9, 9, 9}, {200, 0, 0}, {9, 9, 9}, {0, 0, 200}};
     Small.Set(0, 0, {200, 0, 0});
     Small.Set(1, 0, {1, 2, 3});
     Small.Set(2, 0, {9, 9, 9});
     auto Made = TPxPalette::CreateFromGraphic(Small);
-    const std::vector<RgbColor> Expected{{9, 9, 9}, {200, 0, 0}, {9, 9, 9}, {0, 0, 200}, {1, 2, 3}};
+    const std::vector<TRgbColor> Expected{
+        {9, 9, 9}, {200, 0, 0}, {9, 9, 9}, {0, 0, 200}, {1, 2, 3}};
     for (int i = 0; i < UserColorCount; ++i)
         EXPECT_EQ(ColorAt(*Made, FirstUserColor + i),
-                  (i < int(Expected.size()) ? Expected[i] : RgbColor{0, 0, 0}))
+                  (i < int(Expected.size()) ? Expected[i] : TRgbColor{0, 0, 0}))
             << i;
-    EXPECT_EQ(ColorAt(*Made, 255), (RgbColor{255, 255, 255})) << "system entries as always";
+    EXPECT_EQ(ColorAt(*Made, 255), (TRgbColor{255, 255, 255})) << "system entries as always";
 
     // A table of 256 (the reserved colours around the user ones, as other programs write
     // them) loses its repeats, then the colours no pixel uses; every used colour stays.
-    RgbPicture Full(2, 1);
+    TRgbPicture Full(2, 1);
     for (int i = 0; i < 256; ++i)
         Full.Palette.push_back({std::uint8_t(i), std::uint8_t(i < 128 ? 0 : 1), 0});
     Full.Set(0, 0, Full.Palette[250]);
@@ -157,26 +158,26 @@ TEST(Palette, APictureKeepsItsOwnColoursFirstComeFirst) {
     Made = TPxPalette::CreateFromGraphic(Full);
     EXPECT_EQ(ColorAt(*Made, 10), Full.Palette[3]);
     EXPECT_EQ(ColorAt(*Made, 11), Full.Palette[250]);
-    EXPECT_EQ(ColorAt(*Made, 12), (RgbColor{0, 0, 0}));
-    Full.Palette.assign(256, RgbColor{7, 7, 7});
+    EXPECT_EQ(ColorAt(*Made, 12), (TRgbColor{0, 0, 0}));
+    Full.Palette.assign(256, TRgbColor{7, 7, 7});
     Full.Palette[40] = {40, 41, 42};
     Made = TPxPalette::CreateFromGraphic(Full);
-    EXPECT_EQ(ColorAt(*Made, 10), (RgbColor{7, 7, 7}));
-    EXPECT_EQ(ColorAt(*Made, 11), (RgbColor{40, 41, 42})) << "repeats went, unused colours stay";
+    EXPECT_EQ(ColorAt(*Made, 10), (TRgbColor{7, 7, 7}));
+    EXPECT_EQ(ColorAt(*Made, 11), (TRgbColor{40, 41, 42})) << "repeats went, unused colours stay";
 
     // More colours than the palette holds: the 236 most used, in the order they come; a
     // picture of over a million pixels is counted another way, to the same end.
     for (int Height : {2, 3600}) {
-        RgbPicture Many(300, Height);
+        TRgbPicture Many(300, Height);
         for (int x = 0; x < 300; ++x) {
-            const RgbColor Own{std::uint8_t(x / 256), std::uint8_t(x), 7};
+            const TRgbColor Own{std::uint8_t(x / 256), std::uint8_t(x), 7};
             Many.Set(x, 0, Own);
             for (int y = 1; y < Height; ++y)
-                Many.Set(x, y, x < 235 ? Own : RgbColor{9, 9, 9});
+                Many.Set(x, y, x < 235 ? Own : TRgbColor{9, 9, 9});
         }
         Made = TPxPalette::CreateFromGraphic(Many);
-        EXPECT_EQ(ColorAt(*Made, 10), (RgbColor{0, 0, 7}));
-        EXPECT_EQ(ColorAt(*Made, 244), (RgbColor{0, 234, 7}));
-        EXPECT_EQ(ColorAt(*Made, 245), (RgbColor{9, 9, 9})) << "the most used, seen last";
+        EXPECT_EQ(ColorAt(*Made, 10), (TRgbColor{0, 0, 7}));
+        EXPECT_EQ(ColorAt(*Made, 244), (TRgbColor{0, 234, 7}));
+        EXPECT_EQ(ColorAt(*Made, 245), (TRgbColor{9, 9, 9})) << "the most used, seen last";
     }
 }

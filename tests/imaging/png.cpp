@@ -21,7 +21,7 @@ int Occurrences(const Bytes& File, const std::string& Word) {
 TEST(Png, IndicesPaletteAndTransparencyReadBackByLibpng) {
     // Random indices deflate badly, so the data runs over several IDAT chunks.
     std::mt19937 Random(16);
-    IndexedPng Image;
+    TIndexedPng Image;
     Image.Width = 301;
     Image.Height = 257;
     for (int i = 0; i < 200; ++i)
@@ -61,7 +61,7 @@ TEST(Png, IndicesPaletteAndTransparencyReadBackByLibpng) {
     const auto Sink = AppendTo(File);
     EXPECT_THROW(WriteIndexedPng(Sink, {0, 5, {{}}, -1}, Fill), std::length_error);
     EXPECT_THROW(WriteIndexedPng(Sink, {5, 5, {}, -1}, Fill), std::invalid_argument);
-    EXPECT_THROW(WriteIndexedPng(Sink, {5, 5, std::vector<RgbColor>(257), -1}, Fill),
+    EXPECT_THROW(WriteIndexedPng(Sink, {5, 5, std::vector<TRgbColor>(257), -1}, Fill),
                  std::invalid_argument);
     EXPECT_THROW(WriteIndexedPng(Sink, {5, 5, {{}, {}}, 2}, Fill), std::invalid_argument);
 }

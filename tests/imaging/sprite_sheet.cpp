@@ -8,13 +8,13 @@
 
 namespace {
 
-SheetDataResult Parse(const std::string& Text) {
+TSheetDataResult Parse(const std::string& Text) {
     return ParseSheetData(Text.data(), Text.size());
 }
 
-std::vector<std::tuple<int, int, int, int, int>> Places(const SheetData& Data) {
+std::vector<std::tuple<int, int, int, int, int>> Places(const TSheetData& Data) {
     std::vector<std::tuple<int, int, int, int, int>> Out;
-    for (const SheetFrame& F : Data.Frames)
+    for (const TSheetFrame& F : Data.Frames)
         Out.emplace_back(F.X, F.Y, F.W, F.H, F.Duration);
     return Out;
 }
@@ -22,8 +22,8 @@ std::vector<std::tuple<int, int, int, int, int>> Places(const SheetData& Data) {
 } // namespace
 
 TEST(SpriteSheet, LayoutTakesTheSmallestSquareByDefault) {
-    const auto Shape = [](int Cels, SheetOptions Options) {
-        const SheetLayout L = PlanSheet(Cels, 10, 8, Options);
+    const auto Shape = [](int Cels, TSheetOptions Options) {
+        const TSheetLayout L = PlanSheet(Cels, 10, 8, Options);
         return std::make_tuple(L.Columns, L.Rows, L.Width, L.Height);
     };
     EXPECT_EQ(Shape(1, {}), std::make_tuple(1, 1, 10, 8));
@@ -32,26 +32,26 @@ TEST(SpriteSheet, LayoutTakesTheSmallestSquareByDefault) {
     EXPECT_EQ(Shape(10, {}), std::make_tuple(4, 3, 40, 24));
     EXPECT_EQ(Shape(4, {10, 1, 0}), std::make_tuple(4, 1, 40, 8));
     // Spacing lies between cels only; the cel size is scaled.
-    const SheetLayout Spaced = PlanSheet(5, 10, 8, {2, 2, 3});
+    const TSheetLayout Spaced = PlanSheet(5, 10, 8, {2, 2, 3});
     EXPECT_EQ(std::make_tuple(Spaced.Columns, Spaced.Rows, Spaced.CelWidth, Spaced.CelHeight,
                               Spaced.Width, Spaced.Height),
               std::make_tuple(2, 3, 20, 16, 43, 54));
     EXPECT_EQ(std::make_pair(Spaced.CelPlace(3).X, Spaced.CelPlace(3).Y), std::make_pair(23, 19));
 
-    for (const SheetOptions Wrong :
-         {SheetOptions{0, 0, 0}, SheetOptions{0, 9, 0}, SheetOptions{0, 1, -1},
-          SheetOptions{0, 1, 1025}, SheetOptions{-1, 1, 0}})
+    for (const TSheetOptions Wrong :
+         {TSheetOptions{0, 0, 0}, TSheetOptions{0, 9, 0}, TSheetOptions{0, 1, -1},
+          TSheetOptions{0, 1, 1025}, TSheetOptions{-1, 1, 0}})
         EXPECT_THROW(PlanSheet(3, 10, 8, Wrong), std::invalid_argument);
     EXPECT_THROW(PlanSheet(0, 10, 8, {}), std::invalid_argument);
     EXPECT_THROW(PlanSheet(5000, 65535, 1, {5000, 8, 0}), std::length_error);
 }
 
 TEST(SpriteSheet, DataReadsBackWhatWasWritten) {
-    const SheetLayout Layout = PlanSheet(5, 10, 8, {2, 2, 3});
-    const SheetDataResult Read =
+    const TSheetLayout Layout = PlanSheet(5, 10, 8, {2, 2, 3});
+    const TSheetDataResult Read =
         Parse(SheetDataJson(Layout, {100, 0, 65535, 30, 40}, "walk \"fast\".png", 3));
     ASSERT_TRUE(Read.Ok()) << Read.Error;
-    const SheetData& Data = Read.Data;
+    const TSheetData& Data = Read.Data;
     EXPECT_EQ(Places(Data),
               (std::vector<std::tuple<int, int, int, int, int>>{{0, 0, 20, 16, 100},
                                                                 {23, 0, 20, 16, 0},
@@ -72,7 +72,7 @@ TEST(SpriteSheet, DataReadsBackWhatWasWritten) {
 TEST(SpriteSheet, DataOfOtherProgramsIsReadTolerantly) {
     // The hash form, numbers as text or with fractions, unknown keys, frames without a
     // usable rectangle skipped, a frame without a duration.
-    const SheetDataResult Hash =
+    const TSheetDataResult Hash =
         Parse("\xEF\xBB\xBF{\"frames\": {\n"
               " \"a\\u00e9\\ud83d\\ude00\": {\"frame\": {\"x\": \"4\", "
               "\"y\": 0, \"w\": 8.4, \"h\": 8}, \"duration\": 99.6},\n"
@@ -99,7 +99,7 @@ TEST(SpriteSheet, DataOfOtherProgramsIsReadTolerantly) {
         {std::string(100, '[') + std::string(100, ']'), "nesting too deep"},
     };
     for (const auto& [Text, Says] : Refused) {
-        const SheetDataResult Result = Parse(Text);
+        const TSheetDataResult Result = Parse(Text);
         EXPECT_NE(Result.Error.find(Says), std::string::npos) << Text << ": " << Result.Error;
     }
     ScratchFolder Folder;

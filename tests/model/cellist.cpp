@@ -16,7 +16,7 @@ using Calls = std::vector<std::string>;
 
 // Writes every call down as a line ("frame 3,3,37,37 black", "cel 2 at 4,4"); the label
 // font is six pixels per character.
-class RecordingSurface : public StripSurface {
+class RecordingSurface : public TStripSurface {
 public:
     RecordingSurface(int Width_, int Height_) : BoxWidth(Width_), BoxHeight(Height_) {}
     int Width() const override { return BoxWidth; }

@@ -10,8 +10,8 @@ TPxUndoBlock Block(int Value) {
 
 TEST(Undo, RecordsKeepTheirContentsAndUndoKeepsTheNewest32) {
     std::vector<std::string> Messages;
-    ScopedReportHandler Scope(
-        [&](ReportKind, const std::string& Text) { Messages.push_back(Text); });
+    TScopedReportHandler Scope(
+        [&](TReportKind, const std::string& Text) { Messages.push_back(Text); });
     TPxUndo History;
     EXPECT_EQ(History.GetUndoNode(), nullptr);
     EXPECT_EQ(History.GetRedoNode(), nullptr);

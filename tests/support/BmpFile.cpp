@@ -41,7 +41,7 @@ Bytes BmpFile::Encode() const {
     if (Compression == 3)
         for (std::uint32_t Mask : Masks)
             Put(Out, Mask, 4);
-    for (const RgbColor& Color : Table) {
+    for (const TRgbColor& Color : Table) {
         Out.insert(Out.end(), {Color.Blue, Color.Green, Color.Red});
         if (!CoreHeader) Out.push_back(0);
     }
@@ -63,7 +63,7 @@ Bytes PackRows(const Picture& Rows, int Bits) {
     return Out;
 }
 
-Bytes IndexedBmp(int Bits, const std::vector<RgbColor>& Table, const Picture& Rows) {
+Bytes IndexedBmp(int Bits, const std::vector<TRgbColor>& Table, const Picture& Rows) {
     BmpFile File;
     File.Width = std::int32_t(Rows[0].size());
     File.Height = std::int32_t(Rows.size());

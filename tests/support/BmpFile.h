@@ -17,7 +17,7 @@ struct BmpFile {
     // 0 plain rows, 1 run-length 8 bits, 2 run-length 4 bits, 3 bit fields.
     std::uint32_t Compression = 0;
     // Written as it stands; its length is the header's count of colours used.
-    std::vector<RgbColor> Table;
+    std::vector<TRgbColor> Table;
     // Red, green and blue masks for bit fields, written after a 40-byte header.
     std::array<std::uint32_t, 3> Masks{};
     // The old 12-byte header, with three-byte table entries.
@@ -32,4 +32,4 @@ struct BmpFile {
 // into stored rows, each padded to whole 32-bit words, the last row first (bottom-up).
 Bytes PackRows(const Picture& Rows, int Bits);
 // An indexed file of Rows with Table, as PackRows stores them.
-Bytes IndexedBmp(int Bits, const std::vector<RgbColor>& Table, const Picture& Rows);
+Bytes IndexedBmp(int Bits, const std::vector<TRgbColor>& Table, const Picture& Rows);

@@ -53,7 +53,7 @@ void PaintPicture(TPxBitmap& Bitmap, const PictureLegend& Legend, const Picture&
 }
 
 std::unique_ptr<TPxPalette> MakeCubePalette() {
-    std::vector<RgbColor> Colors;
+    std::vector<TRgbColor> Colors;
     for (int k = 0; k < 216; ++k)
         Colors.push_back(
             {std::uint8_t(k / 36 * 51), std::uint8_t(k / 6 % 6 * 51), std::uint8_t(k % 6 * 51)});

@@ -10,7 +10,7 @@
 struct DecodedPng {
     int Width = 0;
     int Height = 0;
-    std::vector<RgbColor> Palette;
+    std::vector<TRgbColor> Palette;
     // One per palette entry; 255 for the entries that tRNS leaves out.
     std::vector<std::uint8_t> Alpha;
     // Width * Height indices, rows top-down.

@@ -6,7 +6,7 @@
 #include <QStringList>
 #include <deque>
 
-#include "ui/shell/Questions.h"
+#include "ui/common/Questions.h"
 
 class TScriptedQuestions : public TQuestions {
 public:

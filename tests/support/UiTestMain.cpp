@@ -11,7 +11,7 @@
 #include <string>
 
 #include "support/ScriptedQuestions.h"
-#include "ui/shell/Application.h"
+#include "ui/common/Application.h"
 
 int main(int argc, char** argv) {
     // A test that runs its own program as a child hands it its home folder.

@@ -25,8 +25,7 @@
 #include "model/Cellist.h"
 #include "model/Spritez.h"
 #include "model/undo.h"
-#include "support/PictureAssert.h"
-#include "support/ScriptedQuestions.h"
+#include "support/WindowTests.h"
 #include "ui/animation/f_animprops.h"
 #include "ui/animation/f_charanim.h"
 #include "ui/animation/f_new.h"
@@ -44,90 +43,19 @@ constexpr int Red = CubeIndex(255, 0, 0);
 constexpr int Blue = CubeIndex(0, 0, 255);
 const PictureLegend Legend{{White, '.'}, {Red, 'r'}, {Blue, 'b'}};
 
-// The program's once-only windows, made once for the whole test program.
-class TWindows : public ::testing::Environment {
-public:
-    void SetUp() override { Windows = std::make_unique<TApplicationWindows>(VIMBREL_APP_DIR); }
-    void TearDown() override { Windows.reset(); }
-    std::unique_ptr<TApplicationWindows> Windows;
-};
 const auto* const Installed = ::testing::AddGlobalTestEnvironment(new TWindows);
 
-void FlushDeletes() {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+// Each cel painted its own way: cel i has a red pixel at (i, 0).
+void MarkCels(TTestDocument& Document) {
+    for (int i = 0; i < Document.Sprite().CelCount(); ++i)
+        Document.Cel(i).ScanLine(0)[i % Document.Cel(i).Width()] = Red;
 }
-
-// One document made as the main window makes one: an animation window on the cube palette
-// and its painter, both in the MDI area, then Count white cels of Width x Height with
-// delays 200, 300, 400, ...
-struct TDocument {
-    QPointer<TfrmCharAnimation> Animation = new TfrmCharAnimation;
-    QPointer<TfrmPainter> Painter;
-
-    // Width 0 keeps the animation the New Animation dialog describes.
-    explicit TDocument(int Count = 4, int Width = 4, int Height = 3) {
-        frmSpriteMDI->MdiArea()->addSubWindow(Animation);
-        Animation->TakePalette(MakeCubePalette());
-        CurrentPalette = Animation->Palette();
-        Animation->SetCaption("Animation [1]");
-        Animation->NewAnimation(Count);
-        Painter = new TfrmPainter;
-        frmSpriteMDI->MdiArea()->addSubWindow(Painter);
-        Painter->Attach(Animation->Sprite(), Animation->Palette(), 0);
-        Animation->SetPainterWindow(Painter);
-        Painter->AnimationWindow = Animation;
-
-        if (Width > 0) {
-            auto Small = TSprite::Create(Width, Height, *Animation->Palette(), RGB(255, 255, 255));
-            for (int i = 0; i < Count; ++i)
-                Small->AddCel(200 + 100 * i);
-            Animation->SetSprite(std::move(Small));
-        }
-        Animation->show();
-        Painter->show();
-        Animation->FormActivate();
-        Animation->AnimationTimer()->stop();
-        Script().Clear();
-    }
-    ~TDocument() {
-        if (Animation) {
-            Animation->Modified = false;
-            Animation->close();
-        }
-        FlushDeletes();
-        frmSpriteMDI->PaintOnAll = false;
-    }
-
-    TSprite& Sprite() { return *Animation->Sprite(); }
-    TCelList& Cels() { return *Animation->CelList(); }
-    TPxBitmap& Cel(int Index) { return Sprite().CelBitmap(Index); }
-    TPxUndo& History() { return Painter->UndoHistory(); }
-    template <typename T> T* Find(const char* Name) {
-        T* Found = Animation->findChild<T*>(Name);
-        EXPECT_NE(Found, nullptr) << Name;
-        return Found;
-    }
-    QWidget* Strip() { return Find<QWidget>("imgCharAnim"); }
-    // The middle of cel Index's picture in the strip.
-    QPoint CelPoint(int Index) {
-        const TCelList& List = Cels();
-        const int Column = (Index - List.FirstVisible()) % List.Columns();
-        const int Row = (Index - List.FirstVisible()) / List.Columns();
-        return {List.MarginX() + Column * List.PitchX() + List.CelWidth() / 2,
-                List.MarginY() + Row * List.PitchY() + List.CelHeight() / 2};
-    }
-    // Each cel painted its own way: cel i has a red pixel at (i, 0).
-    void MarkCels() {
-        for (int i = 0; i < Sprite().CelCount(); ++i)
-            Cel(i).ScanLine(0)[i % Cel(i).Width()] = Red;
-    }
-};
 
 } // namespace
 
 TEST(AnimationWindow, InsertAppendAndDeleteRecordTheirUndoSteps) {
-    TDocument Document(3);
-    Document.MarkCels();
+    TTestDocument Document(3, 4, 3);
+    MarkCels(Document);
     Document.Cels().SetCurrent(1);
 
     Document.Animation->sbutInsertClick();
@@ -162,26 +90,26 @@ TEST(AnimationWindow, InsertAppendAndDeleteRecordTheirUndoSteps) {
     EXPECT_EQ(Document.History().UndoNodes().size(), 2u);
 
     // The only cel stays.
-    TDocument Single(1);
+    TTestDocument Single(1, 4, 3);
     Single.Animation->sbutDeleteClick();
     EXPECT_EQ(Single.Sprite().CelCount(), 1);
 }
 
 TEST(AnimationWindow, TransformsActOnTheCurrentCelOrWithPaintOnAllOnEveryCel) {
-    TDocument Document(3);
-    Document.MarkCels();
+    TTestDocument Document(3, 4, 3);
+    MarkCels(Document);
     Document.Cels().SetCurrent(1);
 
-    Document.Animation->FlipVertical();
+    Document.Animation->Transform(&TSprite::FlipVert);
     EXPECT_PICTURE(Document.Cel(1), Legend, {"..r.", "....", "...."});
     EXPECT_PICTURE(Document.Cel(0), Legend, {"r...", "....", "...."});
     ASSERT_EQ(Document.History().UndoNodes().size(), 1u);
     EXPECT_EQ(Document.History().UndoNodes().back()->Kind(), ukCelImage);
     EXPECT_TRUE(Document.Animation->Modified);
 
-    frmSpriteMDI->PaintOnAll = true;
+    frmSpriteMDI->State().PaintOnAll = true;
     const auto Before = Document.Sprite().SaveAllBits();
-    Document.Animation->FlipHorizontal();
+    Document.Animation->Transform(&TSprite::FlipHorz);
     EXPECT_PICTURE(Document.Cel(0), Legend, {"....", "....", "r..."});
     EXPECT_PICTURE(Document.Cel(1), Legend, {"....", "....", "..r."});
     EXPECT_PICTURE(Document.Cel(2), Legend, {"....", "....", "..r."});
@@ -194,18 +122,17 @@ TEST(AnimationWindow, TransformsActOnTheCurrentCelOrWithPaintOnAllOnEveryCel) {
 }
 
 TEST(AnimationWindow, ResizeCelsStretchesEveryCelAndDropsTheHistory) {
-    TDocument Document(2, 2, 2);
+    TTestDocument Document(2, 2, 2);
     Document.Cel(1).ScanLine(0)[0] = Red;
-    Document.Animation->ShiftUp();
+    Document.Animation->Transform(&TSprite::ShiftUp);
     ASSERT_TRUE(Document.History().CanUndo());
-    TdlgSize Dialog;
-    QTimer::singleShot(0, &Dialog, [&Dialog] {
-        EXPECT_EQ(Dialog.Width(), 2);
-        Dialog.SetSize(4, 4);
-        Dialog.SetStretch(true);
-        QTest::mouseClick(Dialog.findChild<QPushButton*>("butOk"), Qt::LeftButton);
+    QTimer::singleShot(0, dlgSize, [] {
+        EXPECT_EQ(dlgSize->Width(), 2);
+        dlgSize->SetSize(4, 4);
+        dlgSize->SetStretch(true);
+        QTest::mouseClick(dlgSize->findChild<QPushButton*>("butOk"), Qt::LeftButton);
     });
-    Document.Animation->ResizeCels(Dialog);
+    frmSpriteMDI->Command("sbutResize")->trigger();
     EXPECT_PICTURE(Document.Cel(1), Legend, {"rr..", "rr..", "....", "...."});
     EXPECT_EQ(Document.Cels().CelWidth(), 4);
     EXPECT_EQ(Document.Painter->ViewBitmap()->Width(), 4 * Document.Painter->Zoom());
@@ -214,7 +141,7 @@ TEST(AnimationWindow, ResizeCelsStretchesEveryCelAndDropsTheHistory) {
 }
 
 TEST(AnimationWindow, LeftClickSelectsACelRightClickOnlyOpensTheMenu) {
-    TDocument Document(3);
+    TTestDocument Document(3, 4, 3);
 
     QMenu* Menu = Document.Find<QMenu>("mnuPopup");
 
@@ -227,16 +154,15 @@ TEST(AnimationWindow, LeftClickSelectsACelRightClickOnlyOpensTheMenu) {
     EXPECT_EQ(Document.Cels().Current(), 2);
     EXPECT_EQ(Document.Animation->PreviewIndex, 2);
     EXPECT_EQ(Document.Find<QSpinBox>("spinFrameRate")->value(), 400);
-    EXPECT_EQ(frmSpriteMDI->DragSourceCel.Bitmap, &Document.Cel(2));
-    EXPECT_EQ(frmSpriteMDI->DragSourceCel.CelList, &Document.Cels());
+    EXPECT_EQ(frmSpriteMDI->State().DragSourceCel.Bitmap, &Document.Cel(2));
+    EXPECT_EQ(frmSpriteMDI->State().DragSourceCel.CelList, &Document.Cels());
     EXPECT_FALSE(Document.Animation->Modified);
-
 }
 
 TEST(AnimationWindow, CloseQueryAsksOnlyForChangesAndKeepsWorkUnlessSavedOrDropped) {
     QTemporaryDir Folder;
     {
-        TDocument Document;
+        TTestDocument Document(4, 4, 3);
         Document.Animation->Modified = true;
         // Cancel keeps the window.
         Script().Answer(TAnswer::Cancel);
@@ -265,13 +191,13 @@ TEST(AnimationWindow, CloseQueryAsksOnlyForChangesAndKeepsWorkUnlessSavedOrDropp
         FlushDeletes();
         EXPECT_TRUE(Document.Animation.isNull());
         EXPECT_TRUE(Document.Painter.isNull());
-        EXPECT_EQ(frmSpriteMDI->CurrentAnimation, nullptr);
-        EXPECT_EQ(frmSpriteMDI->CurrentPainter, nullptr);
-        EXPECT_EQ(CurrentPalette, nullptr);
+        EXPECT_EQ(frmSpriteMDI->State().CurrentAnimation, nullptr);
+        EXPECT_EQ(frmSpriteMDI->State().CurrentPainter, nullptr);
+        EXPECT_EQ(frmSpriteMDI->State().CurrentPalette, nullptr);
     }
     {
         // No closes without saving; an unmodified window closes without asking.
-        TDocument Changed, Unchanged;
+        TTestDocument Changed(4, 4, 3), Unchanged(4, 4, 3);
         Changed.Animation->Modified = true;
         Script().Answer(TAnswer::No);
         EXPECT_TRUE(Changed.Animation->close());
@@ -282,7 +208,7 @@ TEST(AnimationWindow, CloseQueryAsksOnlyForChangesAndKeepsWorkUnlessSavedOrDropp
 }
 
 TEST(AnimationWindow, PlaybackStepsEachCelForItsOwnDelayAndWraps) {
-    TDocument Document(3);
+    TTestDocument Document(3, 4, 3);
     TfrmCharAnimation& Window = *Document.Animation;
     Document.Sprite().Cel(1).SetDelay(1000);
     Document.Sprite().Cel(2).SetDelay(0);
@@ -328,7 +254,7 @@ TEST(AnimationWindow, PlaybackStepsEachCelForItsOwnDelayAndWraps) {
 }
 
 TEST(AnimationWindow, FrameRateFieldsChangeDelaysAndMarkTheDocument) {
-    TDocument Document(3);
+    TTestDocument Document(3, 4, 3);
     TfrmCharAnimation& Window = *Document.Animation;
     QSpinBox* Default = Document.Find<QSpinBox>("spinDefaultFrameRate");
     QSpinBox* Rate = Document.Find<QSpinBox>("spinFrameRate");
@@ -362,7 +288,7 @@ TEST(AnimationWindow, FrameRateFieldsChangeDelaysAndMarkTheDocument) {
 }
 
 TEST(AnimationWindow, PropertiesAndDisposalDialogsApplyOnlyOnOk) {
-    TDocument Document(3);
+    TTestDocument Document(3, 4, 3);
     TfrmCharAnimation& Window = *Document.Animation;
     Window.Comments = {"first"};
     Document.Cels().SetCurrent(1);
@@ -400,8 +326,8 @@ TEST(AnimationWindow, OpensAndSavesGifFilesWithTheirSettings) {
     QTemporaryDir Folder;
     const QString Saved = Folder.filePath("round.gif");
     {
-        TDocument Document(3);
-        Document.MarkCels();
+        TTestDocument Document(3, 4, 3);
+        MarkCels(Document);
         Document.Animation->Comments = {"hello"};
         Document.Animation->LoopCount = 3;
         Document.Animation->BackgroundTransparent = false;
@@ -412,7 +338,7 @@ TEST(AnimationWindow, OpensAndSavesGifFilesWithTheirSettings) {
         EXPECT_FALSE(Reason.isEmpty());
     }
 
-    TDocument Document;
+    TTestDocument Document(4, 4, 3);
     Document.Animation->Modified = true;
     std::vector<std::string> Faults{"left over"};
     ASSERT_TRUE(Document.Animation->LoadFromGIF(Saved, nullptr, &Faults));
@@ -424,11 +350,11 @@ TEST(AnimationWindow, OpensAndSavesGifFilesWithTheirSettings) {
     EXPECT_EQ(Document.Find<QSpinBox>("spinDefaultFrameRate")->value(), 400);
     EXPECT_EQ(Document.Sprite().CelCount(), 3);
     EXPECT_EQ(Document.Sprite().Cel(2).Disposal(), DisposalNone);
-    EXPECT_EQ(CurrentPalette, Document.Animation->Palette());
+    EXPECT_EQ(frmSpriteMDI->State().CurrentPalette, Document.Animation->Palette());
     EXPECT_EQ(&Document.Sprite().Palette(), Document.Animation->Palette());
     const TPxBitmap& Cel = Document.Cel(1);
-    EXPECT_EQ(Cel.ColorTable()[Cel.IndexAt(1, 0)], (RgbColor{255, 0, 0}));
-    EXPECT_EQ(Cel.ColorTable()[Cel.IndexAt(0, 0)], (RgbColor{255, 255, 255}));
+    EXPECT_EQ(Cel.ColorTable()[Cel.IndexAt(1, 0)], (TRgbColor{255, 0, 0}));
+    EXPECT_EQ(Cel.ColorTable()[Cel.IndexAt(0, 0)], (TRgbColor{255, 255, 255}));
 
     // A missing file fails and says why.
     QString Reason;

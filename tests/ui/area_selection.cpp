@@ -2,16 +2,17 @@
 // driven as a user drives them: main-window commands and real mouse events in the
 // painter's image, checked in the cels, the view and on screen.
 #include <QApplication>
+#include <QComboBox>
 #include <QScreen>
 #include <QTimer>
 #include <QToolButton>
 
 #include "gif/GifReader.h"
 #include "model/undo.h"
-#include "support/PainterDocument.h"
+#include "support/WindowTests.h"
+#include "ui/common/Cursors.h"
 #include "ui/painter/FlyPal.h"
 #include "ui/painter/frmTextSelection.h"
-#include "ui/shell/Cursors.h"
 
 using namespace painter_test;
 
@@ -34,10 +35,10 @@ int Count(const TPxBitmap& Cel, int Index) {
 } // namespace
 
 TEST(AreaSelection, AClickLiftsOnePixelAndMarksTheDocumentModified) {
-    TDocument Doc(1, 6, 4, 3);
+    TPaintDocument Doc(1, 6, 4, 3);
     PaintPicture(Doc.Cel(), Legend, {"......", "..#...", "......", "......"});
     Doc.Animation->ShowPainterCel();
-    Command("tbutSelectArea");
+    RunCommand("tbutSelectArea");
     EXPECT_FALSE(frmSpriteMDI->Command("sbutCreateBrush")->isEnabled());
 
     // While the button is held, a dotted band shows on screen over the view: its dots are
@@ -55,7 +56,7 @@ TEST(AreaSelection, AClickLiftsOnePixelAndMarksTheDocumentModified) {
     EXPECT_EQ(Shown(Doc.Image()).pixelColor(3, 3), QColor(255, 255, 255)) << "band gone";
 
     // A click selects the pixel under it.
-    TDocument Click(1, 6, 4, 3);
+    TPaintDocument Click(1, 6, 4, 3);
     PaintPicture(Click.Cel(), Legend, {"......", "..#...", "......", "......"});
     Click.Animation->ShowPainterCel();
     Click.Click(2, 1);
@@ -84,19 +85,19 @@ TEST(AreaSelection, AClickLiftsOnePixelAndMarksTheDocumentModified) {
     Click.Painter->timeSelectedAreaTimer();
     EXPECT_EQ(View.IndexAt(5, 2), Solid);
     EXPECT_EQ(View.IndexAt(7, 2), Dots);
-    Command("tbutBrush");
+    RunCommand("tbutBrush");
     EXPECT_TRUE(Click.ViewShowsCel()) << "dropped, the marquee is gone";
     EXPECT_PICTURE(Click.Cel(), Legend, {"......", "..#...", "......", "......"});
     EXPECT_FALSE(frmSpriteMDI->Command("sbutCreateBrush")->isEnabled());
 }
 
 TEST(AreaSelection, BandsAreHeldToTheCelAndThinSelectionsCannotBeGrabbed) {
-    TDocument Doc(1, 10, 6, 3);
+    TPaintDocument Doc(1, 10, 6, 3);
     PaintPicture(
         Doc.Cel(), Legend,
         {"..........", "..........", "..#.......", "......####", "......####", "......####"});
     Doc.Animation->ShowPainterCel();
-    Command("tbutSelectArea");
+    RunCommand("tbutSelectArea");
     // Dragged past the right and bottom edges, the band reaches the last column and row.
     Doc.Press(6, 3);
     QTest::mouseMove(Doc.Image(), QPoint(45, 40));
@@ -114,21 +115,21 @@ TEST(AreaSelection, BandsAreHeldToTheCelAndThinSelectionsCannotBeGrabbed) {
         Doc.Cel(), Legend,
         {"..........", "..........", "..........", "......####", "......####", "......####"});
     Doc.Press(2, 2);
-    EXPECT_EQ(frmSpriteMDI->CurrentTool, ptSelectArea) << "no drag starts";
+    EXPECT_EQ(frmSpriteMDI->State().CurrentTool, ptSelectArea) << "no drag starts";
     Doc.Release(2, 2);
     EXPECT_TRUE(Doc.Painter->SelectionFloating);
-    Command("tbutBrush");
+    RunCommand("tbutBrush");
     EXPECT_PICTURE(
         Doc.Cel(), Legend,
         {"..........", "..........", "..#.......", "......####", "......####", "......####"});
 }
 
 TEST(AreaSelection, AMovedSelectionKeepsWhatLiesUnderItsBackgroundAndOneUndoRestores) {
-    TDocument Doc(1, 8, 5, 3);
+    TPaintDocument Doc(1, 8, 5, 3);
     const Picture Before{"........", ".#...rr.", "..#..rr.", "........", "........"};
     PaintPicture(Doc.Cel(), Legend, Before);
     Doc.Animation->ShowPainterCel();
-    Command("tbutSelectArea");
+    RunCommand("tbutSelectArea");
     Doc.Drag({{1, 1}, {3, 3}});
     // Over the selection the cursor says it can be moved; beside it, that it selects.
     Doc.Hover(2, 2);
@@ -137,18 +138,18 @@ TEST(AreaSelection, AMovedSelectionKeepsWhatLiesUnderItsBackgroundAndOneUndoRest
     EXPECT_TRUE(Doc.Image()->cursor() == ToolCursor(CursorIdOf(ptSelectArea)));
 
     Doc.Press(2, 2);
-    EXPECT_EQ(frmSpriteMDI->CurrentTool, ptMoveArea);
+    EXPECT_EQ(frmSpriteMDI->State().CurrentTool, ptMoveArea);
     Doc.Move(4, 2);
     Doc.Move(6, 2);
     EXPECT_PICTURE(Doc.Cel(), Legend, {"........", ".....rr.", ".....rr.", "........", "........"})
         << "the cel waits for the drop";
     Doc.Release(6, 2);
-    EXPECT_EQ(frmSpriteMDI->CurrentTool, ptSelectArea);
+    EXPECT_EQ(frmSpriteMDI->State().CurrentTool, ptSelectArea);
     EXPECT_EQ(Doc.Painter->Selection().Left, 5);
     // While it floats, zooming and editing the palette are refused.
     Script().Clear();
     Doc.Painter->findChild<QComboBox*>("cboZoom")->setCurrentIndex(5);
-    Command("sbutPalette");
+    RunCommand("sbutPalette");
     EXPECT_EQ(Script().Messages(),
               QStringList({"Can't zoom when selecting an area or using a custom brush.  Select a "
                            "built in brush type before zooming.",
@@ -164,26 +165,26 @@ TEST(AreaSelection, AMovedSelectionKeepsWhatLiesUnderItsBackgroundAndOneUndoRest
     const std::string File = (Folder / "moved.gif").string();
     ASSERT_TRUE(Doc.Animation->SaveToGIF(QString::fromStdString(File)));
     EXPECT_FALSE(Doc.Painter->SelectionFloating);
-    const GifReadResult Saved = ReadGifFile(File);
+    const TGifReadResult Saved = ReadGifFile(File);
     ASSERT_TRUE(Saved.Opened());
     const TPxBitmap& SavedCel = Saved.Sprite->CelBitmap(0);
-    EXPECT_EQ(SavedCel.ColorTable()[SavedCel.IndexAt(5, 1)], (RgbColor{0, 0, 0}));
-    EXPECT_EQ(SavedCel.ColorTable()[SavedCel.IndexAt(1, 1)], (RgbColor{255, 255, 255}));
+    EXPECT_EQ(SavedCel.ColorTable()[SavedCel.IndexAt(5, 1)], (TRgbColor{0, 0, 0}));
+    EXPECT_EQ(SavedCel.ColorTable()[SavedCel.IndexAt(1, 1)], (TRgbColor{255, 255, 255}));
     EXPECT_PICTURE(Doc.Cel(), Legend, Dropped);
-    Command("tbutBrush");
+    RunCommand("tbutBrush");
     EXPECT_PICTURE(Doc.Cel(), Legend, Dropped);
     EXPECT_TRUE(Doc.ViewShowsCel());
 
     // Lifting, moving and dropping recorded nothing: one undo goes back to before.
-    Command("sbutUndo");
+    RunCommand("sbutUndo");
     EXPECT_PICTURE(Doc.Cel(), Legend, Before);
 }
 
 TEST(AreaSelection, ASelectionDraggedPartlyOutsideKeepsOnlyWhatLandsInside) {
-    TDocument Doc(1, 6, 4, 3);
+    TPaintDocument Doc(1, 6, 4, 3);
     PaintPicture(Doc.Cel(), Legend, {"......", ".##...", ".#r...", "......"});
     Doc.Animation->ShowPainterCel();
-    Command("tbutSelectArea");
+    RunCommand("tbutSelectArea");
     Doc.Drag({{1, 1}, {4, 4}});
     // Grabbed at view point (7, 7): the grab point lies 4 view pixels right of the
     // selection's left edge. Dragged to view x = 1 the selection starts at cel column -1.
@@ -194,23 +195,23 @@ TEST(AreaSelection, ASelectionDraggedPartlyOutsideKeepsOnlyWhatLandsInside) {
     QTest::mouseRelease(Doc.Image(), Qt::LeftButton, {}, QPoint(1, 4));
     EXPECT_EQ(Doc.Painter->Selection().Left, -1);
     EXPECT_EQ(Doc.Painter->Selection().Top, 0);
-    Command("tbutBrush");
+    RunCommand("tbutBrush");
     EXPECT_PICTURE(Doc.Cel(), Legend, {"#.....", "r.....", "......", "......"});
     EXPECT_TRUE(Doc.ViewShowsCel());
 }
 
 TEST(AreaSelection, LiftingOnAllCelsCutsEveryCelAndCarriesTheCurrentCelsPixels) {
-    TDocument Doc(3, 5, 3, 1);
+    TPaintDocument Doc(3, 5, 3, 1);
     PaintPicture(Doc.Cel(0), Legend, {".....", ".#...", "....."});
     PaintPicture(Doc.Cel(1), Legend, {".....", ".rr..", "....."});
     PaintPicture(Doc.Cel(2), Legend, {".....", "..#..", "...#."});
     Doc.Cels().SetCurrent(1);
-    Command("sbutPaintOnAll");
-    Command("tbutSelectArea");
+    RunCommand("sbutPaintOnAll");
+    RunCommand("tbutSelectArea");
     Doc.Drag({{1, 1}, {3, 2}});
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(PictureOf(Doc.Cel(i), Legend)[1].substr(1, 2), "..") << "hole in cel " << i;
-    Command("tbutBrush");
+    RunCommand("tbutBrush");
     EXPECT_PICTURE(Doc.Cel(0), Legend, {".....", ".rr..", "....."});
     EXPECT_PICTURE(Doc.Cel(1), Legend, {".....", ".rr..", "....."});
     EXPECT_PICTURE(Doc.Cel(2), Legend, {".....", ".rr..", "...#."});
@@ -219,7 +220,7 @@ TEST(AreaSelection, LiftingOnAllCelsCutsEveryCelAndCarriesTheCurrentCelsPixels) 
 TEST(AreaSelection, ACustomBrushFromAFiveByThreeSelectionIsHeldByItsMiddle) {
     for (const int Zoom : {1, 3, 10}) {
         SCOPED_TRACE(testing::Message() << "zoom " << Zoom);
-        TDocument Doc(1, 16, 14, Zoom);
+        TPaintDocument Doc(1, 16, 14, Zoom);
         // Without a selection ever made there is nothing to make a brush of.
         Doc.Painter->CreateCustomBrush();
         EXPECT_FALSE(Doc.Painter->CustomBrush);
@@ -227,10 +228,10 @@ TEST(AreaSelection, ACustomBrushFromAFiveByThreeSelectionIsHeldByItsMiddle) {
         Doc.Sprite().RectangleOnCel(1, 1, 5, 3, PALETTERGB(0, 0, 0), PALETTERGB(0, 0, 0), 0);
         Doc.Cel().ScanLine(2)[3] = White;
         Doc.Animation->ShowPainterCel();
-        Command("tbutSelectArea");
+        RunCommand("tbutSelectArea");
         Doc.Drag({{1, 1}, {6, 4}});
-        Command("sbutCreateBrush");
-        EXPECT_EQ(frmSpriteMDI->CurrentTool, ptBrush);
+        RunCommand("sbutCreateBrush");
+        EXPECT_EQ(frmSpriteMDI->State().CurrentTool, ptBrush);
         EXPECT_TRUE(frmSpriteMDI->Command("sbutCreateBrush")->isChecked());
         EXPECT_TRUE(Doc.Painter->CustomBrush);
         EXPECT_FALSE(Doc.Painter->SelectionFloating);
@@ -248,7 +249,7 @@ TEST(AreaSelection, ACustomBrushFromAFiveByThreeSelectionIsHeldByItsMiddle) {
 }
 
 TEST(AreaSelection, TextBrushesStampOnlyTheirGlyphsInEachButtonsColour) {
-    TDocument Doc(1, 90, 30, 1);
+    TPaintDocument Doc(1, 90, 30, 1);
     const auto Fill = [&](COLORREF Color) {
         Doc.Sprite().RectangleOnCel(0, 0, 89, 29, Color, Color, 0);
         Doc.Animation->ShowPainterCel();
@@ -257,7 +258,7 @@ TEST(AreaSelection, TextBrushesStampOnlyTheirGlyphsInEachButtonsColour) {
     // White text is drawn on pure red, so that it still stamps; none of the red comes along.
     Doc.Painter->SetDrawColor(Doc.Palette().GetColor(White), false);
     QTimer::singleShot(0, frmText, [] { frmText->OKBtnClick(); });
-    Command("tbutText");
+    RunCommand("tbutText");
     ASSERT_TRUE(Doc.Painter->TextBrush);
     Doc.Click(45, 15);
     EXPECT_GT(Count(Doc.Cel(), White), 20);
@@ -277,10 +278,10 @@ TEST(AreaSelection, TextBrushesStampOnlyTheirGlyphsInEachButtonsColour) {
 }
 
 TEST(FlyingPalette, PicksByButtonAndScrollsThePaintersStripToTheRow) {
-    TDocument Doc(1, 4, 4, 1);
+    TPaintDocument Doc(1, 4, 4, 1);
     const TPxPalette& Palette = Doc.Palette();
     const auto Color = [&](int Entry) {
-        const RgbColor C = Palette.Entry(Entry).Color();
+        const TRgbColor C = Palette.Entry(Entry).Color();
         return QColor(C.Red, C.Green, C.Blue);
     };
     auto* Button = Doc.Painter->findChild<QToolButton*>("sbutPalette");

@@ -27,12 +27,11 @@
 #include "model/Spritez.h"
 #include "model/undo.h"
 #include "support/BmpFile.h"
-#include "support/PictureAssert.h"
-#include "support/ScriptedQuestions.h"
+#include "support/WindowTests.h"
+#include "ui/animation/QSize.h"
 #include "ui/animation/f_charanim.h"
 #include "ui/painter/f_painter.h"
 #include "ui/shell/Forms.h"
-#include "ui/shell/QSize.h"
 #include "ui/shell/SpriteMDI.h"
 #include "ui/shell/frmimprt.h"
 
@@ -60,7 +59,7 @@ QList<QRgb> TableOf(const TPxPalette& Palette) {
 
 std::unique_ptr<TPxPalette> PaperPalette() {
     const std::unique_ptr<TPxPalette> Cube = MakeCubePalette();
-    std::vector<RgbColor> Colors;
+    std::vector<TRgbColor> Colors;
     for (int i = FirstUserColor; i <= LastUserColor; ++i)
         Colors.push_back(Cube->Entry(i).Color());
     Colors[0] = {255, 255, 255};
@@ -94,71 +93,16 @@ QString WriteBmp(const QString& FileName, const QList<QRgb>& Table, const Pictur
 
 // The colour the cel shows at (X, Y).
 QRgb ShownAt(const TPxBitmap& Cel, int X, int Y) {
-    const RgbColor c = Cel.ColorTable()[Cel.IndexAt(X, Y)];
+    const TRgbColor c = Cel.ColorTable()[Cel.IndexAt(X, Y)];
     return qRgb(c.Red, c.Green, c.Blue);
 }
 
-// The program's once-only windows, made once for the whole test program.
-class TWindows : public ::testing::Environment {
-public:
-    void SetUp() override { Windows = std::make_unique<TApplicationWindows>(VIMBREL_APP_DIR); }
-    void TearDown() override { Windows.reset(); }
-    std::unique_ptr<TApplicationWindows> Windows;
-};
 const auto* const Installed = ::testing::AddGlobalTestEnvironment(new TWindows);
 
-// One document made as the main window makes one, Count cels of Width x Height on Palette
-// (the paper palette unless given), active.
-struct TDocument {
-    QPointer<TfrmCharAnimation> Animation = new TfrmCharAnimation;
-    QPointer<TfrmPainter> Painter = new TfrmPainter;
-
-    TDocument(int Width, int Height, int Count = 3, std::unique_ptr<TPxPalette> Palette = {}) {
-        frmSpriteMDI->MdiArea()->addSubWindow(Animation);
-        frmSpriteMDI->MdiArea()->addSubWindow(Painter);
-        Animation->TakePalette(Palette ? std::move(Palette) : PaperPalette());
-        auto Sprite = TSprite::Create(Width, Height, *Animation->Palette(), RGB(255, 255, 255));
-        for (int i = 0; i < Count; ++i)
-            Sprite->AddCel(100);
-        Sprite->SetCurrent(0);
-        Animation->SetSprite(std::move(Sprite));
-        Painter->Attach(Animation->Sprite(), Animation->Palette(), 0);
-        Animation->SetPainterWindow(Painter);
-        Painter->AnimationWindow = Animation;
-        Animation->show();
-        Painter->show();
-        Activate();
-        Animation->AnimationTimer()->stop();
-        Script().Clear();
-    }
-    ~TDocument() {
-        if (Animation) {
-            Animation->Modified = false;
-            Animation->close();
-        }
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-    void Activate() { Animation->FormActivate(); }
-
-    TSprite& Sprite() { return *Animation->Sprite(); }
-    TCelList& Cels() { return *Animation->CelList(); }
-    TPxBitmap& Cel(int Index) { return Sprite().CelBitmap(Index); }
-    QWidget* Strip() { return Animation->findChild<QWidget*>("imgCharAnim"); }
-    // The middle of cel Index's picture in the strip.
-    QPoint CelPoint(int Index) {
-        const TCelList& List = Cels();
-        const int Column = Index % List.Columns(), Row = Index / List.Columns();
-        return {List.MarginX() + Column * List.PitchX() + List.CelWidth() / 2,
-                List.MarginY() + Row * List.PitchY() + List.CelHeight() / 2};
-    }
-    void Press(int Index) {
-        const QPoint At = CelPoint(Index);
-        Animation->imgCharAnimMouseDown(Qt::LeftButton, At.x(), At.y());
-    }
-    void Drop(const QMimeData* Data, int Index) {
-        const QPoint At = CelPoint(Index);
-        Animation->imgCharAnimDragDrop(Data, At.x(), At.y());
-    }
+// Count cels of Width x Height on the paper palette.
+struct TDocument : TTestDocument {
+    TDocument(int Width, int Height, int Count = 3)
+        : TTestDocument(Count, Width, Height, 3, PaperPalette()) {}
 };
 
 // Answers the size question, if it comes, with the resize choice or the other one, OK or
@@ -301,16 +245,16 @@ TEST_F(CelImport, ThePaletteQuestionMapsTheColoursOrCopiesThePalette) {
     TPxPalette& Now = *Document.Animation->Palette();
     EXPECT_EQ(TableOf(Now), Other);
     EXPECT_EQ(Document.Painter->DocumentPalette(), &Now);
-    EXPECT_EQ(CurrentPalette, &Now);
+    EXPECT_EQ(frmSpriteMDI->State().CurrentPalette, &Now);
     EXPECT_EQ(&Document.Cel(1).Palette(), &Now);
-    const RgbColor Shown = Document.Cel(0).ColorTable()[Document.Cel(0).IndexAt(0, 0)];
+    const TRgbColor Shown = Document.Cel(0).ColorTable()[Document.Cel(0).IndexAt(0, 0)];
     EXPECT_EQ(qRgb(Shown.Red, Shown.Green, Shown.Blue), qRgb(250, 10, 10));
     EXPECT_EQ(Document.Cel(1).IndexAt(0, 0), Red) << "the other cel moved onto the new palette";
 }
 
 TEST_F(CelImport, OnlyBmpAndJpgFilesAreTakenAndDamagedOrOversizedOnesChangeNothing) {
     TDocument Document(4, 3);
-    RgbPicture Solid(4, 3);
+    TRgbPicture Solid(4, 3);
     for (int y = 0; y < 3; ++y)
         for (int x = 0; x < 4; ++x)
             Solid.Set(x, y, {255, 0, 0});
@@ -375,14 +319,14 @@ TEST_F(CelImport, OnlyBmpAndJpgFilesAreTakenAndDamagedOrOversizedOnesChangeNothi
 TEST_F(CelImport, PicturesOfFewColoursKeepThemThroughImportPasteAndDrop) {
     // Yes to the palette question makes a picture's table the palette from entry 10 on, and
     // every pixel keeps its colour: a 1-bit, a 4-bit and an 8-bit picture with 16 colours.
-    std::vector<RgbColor> Sixteen;
+    std::vector<TRgbColor> Sixteen;
     for (int i = 0; i < 16; ++i)
         Sixteen.push_back({std::uint8_t(17 * i), std::uint8_t(255 - 13 * i), std::uint8_t(i * i)});
     const Picture Rows{"0123456789abcdef", "fedcba9876543210", "02468ace13579bdf",
                        "0000000011111111"};
     struct TKind {
         int Bits;
-        std::vector<RgbColor> Table;
+        std::vector<TRgbColor> Table;
         Picture Rows;
     };
     const TKind Kinds[] = {
@@ -403,7 +347,7 @@ TEST_F(CelImport, PicturesOfFewColoursKeepThemThroughImportPasteAndDrop) {
                 EXPECT_EQ(Now.Entry(FirstUserColor + int(i)).Color(), Kind.Table[i]) << i;
             for (int y = 0; y < 4; ++y)
                 for (int x = 0; x < 16; ++x) {
-                    const RgbColor& Want = Kind.Table[std::size_t(
+                    const TRgbColor& Want = Kind.Table[std::size_t(
                         std::stoi(std::string(1, Kind.Rows[y][x]), nullptr, 16))];
                     ASSERT_EQ(ShownAt(Document.Cel(0), x, y), qRgb(Want.Red, Want.Green, Want.Blue))
                         << x << ", " << y;
@@ -434,7 +378,7 @@ TEST_F(CelImport, PicturesOfFewColoursKeepThemThroughImportPasteAndDrop) {
             const std::unique_ptr<QMimeData> Piece(Window.SelectedCelMimeData());
             TDocument Document(16, 4);
             Script().Answer(TAnswer::Yes);
-            Document.Drop(Piece.get(), 0);
+            Document.DropOnCel(Piece.get(), 0);
             Check(Document, "grid piece");
         }
     }
@@ -443,7 +387,7 @@ TEST_F(CelImport, PicturesOfFewColoursKeepThemThroughImportPasteAndDrop) {
 TEST_F(CelImport, ExportWritesTheCelsColoursAsBmpOrJpegAndSaysWhenItCannot) {
     TDocument Document(4, 3);
     PaintPicture(Document.Cel(0), Legend, {"rr..", "rr..", "..bb"});
-    const RgbColor RedShown = Document.Cel(0).ColorTable()[Red];
+    const TRgbColor RedShown = Document.Cel(0).ColorTable()[Red];
 
     Script().AnswerFile(File("cel.bmp"));
     Document.Animation->ExportCel1Click();
@@ -485,9 +429,9 @@ TEST_F(CelImport, ExportWritesTheCelsColoursAsBmpOrJpegAndSaysWhenItCannot) {
 
 TEST_F(CelImport, ACelExportedOrCopiedComesBackExactlyOnTheDefaultPalette) {
     const std::string DefaultFile = std::string(VIMBREL_APP_DIR) + "/vimbrel.pal";
-    TDocument Document(6, 2, 3, TPxPalette::CreateFromFile(DefaultFile));
+    TTestDocument Document(3, 6, 2, 3, TPxPalette::CreateFromFile(DefaultFile));
     const std::unique_ptr<TPxPalette> Default = TPxPalette::CreateFromFile(DefaultFile);
-    ASSERT_EQ(Default->Entry(FirstUserColor).Color(), (RgbColor{0, 0, 0}));
+    ASSERT_EQ(Default->Entry(FirstUserColor).Color(), (TRgbColor{0, 0, 0}));
     // Painted as every tool paints, through the canvas, in colours of the palette; black,
     // white and red are reserved colours as well.
     const COLORREF Colors[] = {RGB(0, 0, 0),           RGB(255, 255, 255),
@@ -522,7 +466,7 @@ TEST_F(CelImport, PasteTakesTheClipboardsPictureWithinTheLimits) {
     PaintPicture(Document.Cel(0), Legend, {"r...", ".b..", "..r."});
     frmSpriteMDI->sbutCopyClick();
     PaintPicture(Document.Cel(0), Legend, {"bbbb", "bbbb", "bbbb"});
-    ASSERT_TRUE(frmSpriteMDI->ClipboardHasBitmap);
+    ASSERT_TRUE(frmSpriteMDI->State().ClipboardHasBitmap);
     frmSpriteMDI->sbutPasteClick();
     EXPECT_TRUE(Script().Asked.empty()) << "a copy brings its own palette";
     EXPECT_PICTURE(Document.Cel(0), Legend, {"r...", ".b..", "..r."});
@@ -569,10 +513,10 @@ TEST_F(CelImport, PasteTakesTheClipboardsPictureWithinTheLimits) {
 TEST_F(CelImport, ACelDroppedWithinItsStripCopiesItsPictureOntoTheCelUnderIt) {
     TDocument Document(4, 3, 4);
     PaintPicture(Document.Cel(0), Legend, {"r..b", "....", "b..r"});
-    Document.Press(0);
+    Document.PressCel(0);
     const std::unique_ptr<QMimeData> Data(Document.Animation->CelDragData());
 
-    Document.Drop(Data.get(), 0);
+    Document.DropOnCel(Data.get(), 0);
     EXPECT_TRUE(Document.Animation->Modified);
     EXPECT_FALSE(Document.Painter->UndoHistory().CanUndo()) << "dropped on itself: no change";
 
@@ -601,16 +545,16 @@ TEST_F(CelImport, ACelDroppedWithinItsStripCopiesItsPictureOntoTheCelUnderIt) {
 }
 
 TEST_F(CelImport, ACelFromAnotherWindowAsksForPaletteAndSize) {
-    TDocument Small(3, 2, 1, MakeCubePalette());
+    TTestDocument Small(1, 3, 2);
     PaintPicture(Small.Cel(0), CubeLegend, {"rb.", "brr"});
-    Small.Press(0);
+    Small.PressCel(0);
     const std::unique_ptr<QMimeData> Data(Small.Animation->CelDragData());
 
     TDocument Large(4, 3, 2);
     Script().Answer(TAnswer::No);
     {
         const TSizeAnswer Answer(false);
-        Large.Drop(Data.get(), 1);
+        Large.DropOnCel(Data.get(), 1);
         EXPECT_TRUE(Answer.Shown);
     }
     ASSERT_EQ(Script().Asked.size(), 1u);
@@ -624,7 +568,7 @@ TEST_F(CelImport, ACelFromAnotherWindowAsksForPaletteAndSize) {
     Script().Answer(TAnswer::No);
     {
         const TSizeAnswer Answer(true);
-        Large.Drop(Data.get(), 0);
+        Large.DropOnCel(Data.get(), 0);
     }
     EXPECT_EQ(Large.Sprite().Width(), 3);
     EXPECT_EQ(Large.Sprite().Height(), 2);
@@ -655,14 +599,14 @@ TEST_F(CelImport, AGridPieceFillsACelOfItsSizeOrAsksAboutTheSize) {
     Script().Answer(TAnswer::Yes);
     {
         const TSizeAnswer Answer(true);
-        Same.Drop(Data.get(), 1);
+        Same.DropOnCel(Data.get(), 1);
         EXPECT_FALSE(Answer.Shown);
     }
     EXPECT_EQ(Script().Asked.size(), 1u);
     const TPxBitmap& Cel = Same.Cel(1);
     for (int y = 0; y < 34; ++y)
         for (int x = 0; x < 34; ++x) {
-            const RgbColor c = Cel.ColorTable()[Cel.IndexAt(x, y)];
+            const TRgbColor c = Cel.ColorTable()[Cel.IndexAt(x, y)];
             ASSERT_EQ(qRgb(c.Red, c.Green, c.Blue), Sheet.pixel(34 + x, 34 + y)) << x << ", " << y;
         }
 
@@ -676,7 +620,7 @@ TEST_F(CelImport, AGridPieceFillsACelOfItsSizeOrAsksAboutTheSize) {
     std::unique_ptr<TQuestions> Kept = SetQuestions(std::make_unique<TFocusMovesOn>());
     {
         const TSizeAnswer Answer(false);
-        Smaller.Drop(Data.get(), 0);
+        Smaller.DropOnCel(Data.get(), 0);
         EXPECT_TRUE(Answer.Shown);
         EXPECT_TRUE(Answer.Modal);
         EXPECT_EQ(Answer.Owner, &Window);

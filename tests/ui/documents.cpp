@@ -10,7 +10,7 @@
 #include "imaging/PxBitmap.h"
 #include "model/Cellist.h"
 #include "model/Spritez.h"
-#include "support/ProgramWindows.h"
+#include "support/WindowTests.h"
 #include "ui/painter/f_painter.h"
 #include "ui/shell/f_palette.h"
 
@@ -35,7 +35,7 @@ giflib_viewer::Bytes FileBytes(const QString& FileName) {
 
 // The colour a cel pixel shows, as giflib reports it.
 GifColorType Gif(const TPxBitmap& Cel, int X, int Y) {
-    const RgbColor Color = RgbColor::FromRef(Cel.Canvas().Pixel(X, Y));
+    const TRgbColor Color = TRgbColor::FromRef(Cel.Canvas().Pixel(X, Y));
     return {Color.Red, Color.Green, Color.Blue};
 }
 
@@ -50,7 +50,7 @@ protected:
     TfrmCharAnimation* Open(const QString& FileName) {
         Script().AnswerFile(FileName);
         Command("Open1")->trigger();
-        return frmSpriteMDI->CurrentAnimation;
+        return frmSpriteMDI->State().CurrentAnimation;
     }
     void Save(const char* Name, const QStringList& Answers) {
         for (const QString& Answer : Answers)
@@ -141,11 +141,11 @@ TEST_F(Documents, SavedFilesHoldTheCelsAndOpenAsTheyWereSaved) {
     EXPECT_EQ(Opened->Sprite()->Width(), 64);
     EXPECT_EQ(Opened->Sprite()->Height(), 64);
     const auto Pixel = [Opened](int Cel, int X, int Y) {
-        return RgbColor::FromRef(Opened->Sprite()->CelBitmap(Cel).Canvas().Pixel(X, Y));
+        return TRgbColor::FromRef(Opened->Sprite()->CelBitmap(Cel).Canvas().Pixel(X, Y));
     };
-    EXPECT_EQ(Pixel(0, 1, 1), (RgbColor{Red.Red, Red.Green, Red.Blue}));
-    EXPECT_EQ(Pixel(2, 3, 5), (RgbColor{Blue.Red, Blue.Green, Blue.Blue}));
-    EXPECT_NE(Pixel(1, 1, 1), (RgbColor{Red.Red, Red.Green, Red.Blue}));
+    EXPECT_EQ(Pixel(0, 1, 1), (TRgbColor{Red.Red, Red.Green, Red.Blue}));
+    EXPECT_EQ(Pixel(2, 3, 5), (TRgbColor{Blue.Red, Blue.Green, Blue.Blue}));
+    EXPECT_NE(Pixel(1, 1, 1), (TRgbColor{Red.Red, Red.Green, Red.Blue}));
     EXPECT_FALSE(Opened->Modified);
 }
 
@@ -159,7 +159,7 @@ TEST_F(Documents, AFileThatIsNoGifShowsTheOpenErrorAndLeavesNoWindow) {
     EXPECT_EQ(Script().Messages(), QStringList{OpenFailed});
     EXPECT_EQ(Script().Asked.back().Kind, TBoxKind::Error);
     EXPECT_EQ(Windows(), 0);
-    EXPECT_EQ(frmSpriteMDI->CurrentAnimation, nullptr);
+    EXPECT_EQ(frmSpriteMDI->State().CurrentAnimation, nullptr);
     EXPECT_TRUE(frmSpriteMDI->RecentFiles().isEmpty());
     EXPECT_FALSE(Command("mniSave")->isEnabled());
 
@@ -169,8 +169,8 @@ TEST_F(Documents, AFileThatIsNoGifShowsTheOpenErrorAndLeavesNoWindow) {
     Open(Path("notes.gif"));
     EXPECT_EQ(Script().Messages(), QStringList{OpenFailed});
     EXPECT_EQ(Windows(), 2);
-    EXPECT_EQ(frmSpriteMDI->CurrentAnimation, Document);
-    EXPECT_EQ(CurrentPalette, Document->Palette());
+    EXPECT_EQ(frmSpriteMDI->State().CurrentAnimation, Document);
+    EXPECT_EQ(frmSpriteMDI->State().CurrentPalette, Document->Palette());
     EXPECT_EQ(Document->windowTitle(), "Animation [2]");
 }
 
@@ -217,8 +217,8 @@ TEST_F(Documents, RecentFilesKeepTheEightLatestFirstAcrossARestart) {
     Restart();
     EXPECT_EQ(frmSpriteMDI->RecentFiles(), Latest);
     Command("mruRecentFiles3")->trigger();
-    ASSERT_NE(frmSpriteMDI->CurrentAnimation, nullptr);
-    EXPECT_EQ(frmSpriteMDI->CurrentAnimation->windowTitle(), Saved[2]);
+    ASSERT_NE(frmSpriteMDI->State().CurrentAnimation, nullptr);
+    EXPECT_EQ(frmSpriteMDI->State().CurrentAnimation->windowTitle(), Saved[2]);
     EXPECT_TRUE(Command("mniSave")->isEnabled());
     EXPECT_EQ(frmSpriteMDI->RecentFiles().front(), Saved[2]);
     EXPECT_EQ(frmSpriteMDI->RecentFiles().size(), 8);
@@ -244,17 +244,17 @@ TEST_F(Documents, EditPaletteGivesTheDocumentTheEditedColoursOrRefusesDuringASel
     ASSERT_TRUE(Command("sbutUndo")->isEnabled());
     const TPxPalette* Before = Document->Palette();
     const auto Shown = [Document] {
-        return RgbColor::FromRef(Document->Sprite()->CelBitmap(0).Canvas().Pixel(61, 2));
+        return TRgbColor::FromRef(Document->Sprite()->CelBitmap(0).Canvas().Pixel(61, 2));
     };
 
-    const RgbColor Old = Shown();
+    const TRgbColor Old = Shown();
 
-    frmSpriteMDI->CurrentPainter->SelectionFloating = true;
+    frmSpriteMDI->State().CurrentPainter->SelectionFloating = true;
     Command("sbutPalette")->trigger();
     EXPECT_EQ(Script().Messages(),
               QStringList{"Can't modify palette when selecting an area or using a custom brush.  "
                           "Select a built in brush type before editing the palette."});
-    frmSpriteMDI->CurrentPainter->SelectionFloating = false;
+    frmSpriteMDI->State().CurrentPainter->SelectionFloating = false;
 
     QTimer::singleShot(0, frmPalette, [] { frmPalette->reject(); });
     Command("mniPalette")->trigger();
@@ -270,8 +270,8 @@ TEST_F(Documents, EditPaletteGivesTheDocumentTheEditedColoursOrRefusesDuringASel
     Command("sbutPalette")->trigger();
     const TPxPalette* After = Document->Palette();
     ASSERT_NE(After, Before);
-    EXPECT_EQ(CurrentPalette, After);
-    EXPECT_EQ(After->Entry(10).Color(), (RgbColor{200, 100, 50}));
+    EXPECT_EQ(frmSpriteMDI->State().CurrentPalette, After);
+    EXPECT_EQ(After->Entry(10).Color(), (TRgbColor{200, 100, 50}));
     // Every cel is on the new colours, and keeps its look as near as they allow.
     for (int Cel = 0; Cel < Document->CelList()->CelCount(); ++Cel)
         EXPECT_EQ(Document->Sprite()->CelBitmap(Cel).ColorTablePtr(), After->Handle()) << Cel;

@@ -4,16 +4,18 @@
 // refused with the limit named before anything is allocated.
 #include <QComboBox>
 #include <QMetaObject>
+#include <QMimeData>
 #include <QSpinBox>
 #include <functional>
 #include <stdexcept>
 
+#include "imaging/Palette.h"
 #include "imaging/PixelStore.h"
 #include "imaging/PxBitmap.h"
 #include "model/Cellist.h"
 #include "model/Spritez.h"
 #include "model/undo.h"
-#include "support/ProgramWindows.h"
+#include "support/WindowTests.h"
 #include "ui/painter/f_painter.h"
 #include "ui/painter/frmTextSelection.h"
 #include "ui/shell/Sizedlg.h"
@@ -68,6 +70,14 @@ TDocumentState Capture(TfrmCharAnimation& Animation) {
     return State;
 }
 
+// The middle of cel Index's picture in Animation's strip, where a drop lands on it.
+QPoint CelPoint(const TfrmCharAnimation& Animation, int Index) {
+    const TCelList& Cels = *Animation.CelList();
+    const int Column = Index % Cels.Columns(), Row = Index / Cels.Columns();
+    return {Cels.MarginX() + Column * Cels.PitchX() + Cels.CelWidth() / 2,
+            Cels.MarginY() + Row * Cels.PitchY() + Cels.CelHeight() / 2};
+}
+
 // Runs Command from the event loop, as a click or a key does, and lets the box that a
 // failure leaves behind show.
 void RunFromEventLoop(const std::function<void()>& Command) {
@@ -96,7 +106,7 @@ protected:
         Script().Clear();
         return Animation;
     }
-    TfrmPainter* Painter() const { return frmSpriteMDI->CurrentPainter; }
+    TfrmPainter* Painter() const { return frmSpriteMDI->State().CurrentPainter; }
     void Stroke(int X, int Y) {
         QWidget* Image = Painter()->findChild<QWidget*>("imgPainter");
         QTest::mousePress(Image, Qt::LeftButton, {}, {X, Y});
@@ -155,7 +165,7 @@ TEST_F(Failures, CelCommandsThatRunOutOfMemoryChangeNothingAndTheNextOneWorks) {
 
     // A turn of every cel, and a stroke on every cel, which snapshots them all first.
     Command("sbutPaintOnAll")->trigger();
-    ASSERT_TRUE(frmSpriteMDI->PaintOnAll);
+    ASSERT_TRUE(frmSpriteMDI->State().PaintOnAll);
     const TDocumentState Unturned = Capture(*Animation);
     After = SurvivesEveryFailure(*Animation, [] { Command("mniRotateClockwise")->trigger(); });
     EXPECT_NE(After.Cels, Unturned.Cels);
@@ -189,10 +199,53 @@ TEST_F(Failures, APaletteChangeThatRunsOutOfMemoryKeepsTheCelsOnTheOldPalette) {
         Command("mniPalette")->trigger();
     });
     EXPECT_TRUE(After.Undo.empty()) << "a palette change cannot be undone";
-    EXPECT_EQ(After.Palette, CurrentPalette);
+    EXPECT_EQ(After.Palette, frmSpriteMDI->State().CurrentPalette);
     // The brushes are on the new palette: a stroke paints with them.
     Stroke(40, 40);
     EXPECT_NE(Capture(*Animation).Cels, After.Cels);
+}
+
+TEST_F(Failures, ACelDroppedInItsOwnStripThatRunsOutOfMemoryKeepsTheRedoHistory) {
+    TfrmCharAnimation* Animation = EditedDocument();
+    const std::unique_ptr<QMimeData> Dragged(Animation->CelDragData());
+    const QPoint On = CelPoint(*Animation, 0);
+    const TDocumentState After = SurvivesEveryFailure(
+        *Animation, [&] { Animation->imgCharAnimDragDrop(Dragged.get(), On.x(), On.y()); });
+    EXPECT_EQ(std::make_tuple(std::get<0>(After.Undo.back()), std::get<1>(After.Undo.back()),
+                              After.Redo.size(), After.Current),
+              std::make_tuple(int(ukCelImage), 0, std::size_t(0), 0));
+    EXPECT_EQ(After.Cels[0], After.Cels[2]);
+}
+
+TEST_F(Failures, ACelDroppedWithItsPaletteKeepsTheCelsOnTheWindowsPaletteWhateverFails) {
+    // The target is edited and not the active document; the source has a colour of its own.
+    TfrmCharAnimation* Target = EditedDocument();
+    TfrmCharAnimation* Source = NewDocument();
+    std::unique_ptr<TPxPalette> Other = TPxPalette::CreateCopy(*Source->Palette());
+    Other->SetColor(FirstUserColor, RGB(1, 2, 3));
+    Source->ChangePalette(std::move(Other));
+    const std::unique_ptr<QMimeData> Dragged(Source->CelDragData());
+    const QPoint On = CelPoint(*Target, 0);
+    const TDocumentState Before = Capture(*Target);
+    // Until the cels are on the new palette a failure changes nothing; the copy of the picture
+    // that follows may still fail, but the palette change stays, as it cannot be undone.
+    for (int After = 0; After < 200 && !HasFailure(); ++After) {
+        Script().Clear();
+        SimulateOutOfMemory(After);
+        RunFromEventLoop([&] {
+            Script().Answer(TAnswer::Yes);
+            Target->imgCharAnimDragDrop(Dragged.get(), On.x(), On.y());
+        });
+        SimulateOutOfMemory(-1);
+        QCoreApplication::processEvents();
+        ASSERT_EQ(&Target->CelList()->Palette(), Target->Palette()) << "at allocation " << After;
+        const TDocumentState Now = Capture(*Target);
+        if (Now.Palette == Before.Palette) {
+            EXPECT_EQ(Now, Before) << "at allocation " << After;
+        }
+        if (Script().Messages().isEmpty()) break;
+    }
+    EXPECT_EQ(Target->Palette()->Entry(FirstUserColor).Color(), (TRgbColor{1, 2, 3}));
 }
 
 TEST_F(Failures, AnyExceptionEndsInOneErrorBoxEvenInsideAModalDialog) {

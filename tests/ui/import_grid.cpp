@@ -14,7 +14,7 @@
 #include "imaging/PxBitmap.h"
 #include "support/BmpFile.h"
 #include "support/ScriptedQuestions.h"
-#include "ui/shell/PieceDrag.h"
+#include "ui/common/PieceDrag.h"
 #include "ui/shell/frmimprt.h"
 
 namespace {
@@ -115,7 +115,7 @@ TEST_F(ImportGrid, PiecesKeepThePictureColoursWithoutGridAndAreBlackBeyondIt) {
     // The true-colour sheet's own colours, exactly, with no trace of the red grid or frame.
     for (int y = 0; y < 34; ++y)
         for (int x = 0; x < 34; ++x) {
-            const RgbColor c = Piece.ColorTable()[Piece.IndexAt(x, y)];
+            const TRgbColor c = Piece.ColorTable()[Piece.IndexAt(x, y)];
             ASSERT_EQ(qRgb(c.Red, c.Green, c.Blue), SpriteSheet().pixel(68 + x, 34 + y))
                 << x << ", " << y;
         }
@@ -128,7 +128,7 @@ TEST_F(ImportGrid, PiecesKeepThePictureColoursWithoutGridAndAreBlackBeyondIt) {
     ASSERT_EQ(Window.SelY(), 50);
     const TPxBitmap& Edge = Window.GetSelectedCel();
     auto ColorAt = [&](int X, int Y) {
-        const RgbColor c = Edge.ColorTable()[Edge.IndexAt(X, Y)];
+        const TRgbColor c = Edge.ColorTable()[Edge.IndexAt(X, Y)];
         return qRgb(c.Red, c.Green, c.Blue);
     };
     EXPECT_EQ(ColorAt(39, 17), CellColor(9, 1));
@@ -146,7 +146,7 @@ TEST_F(ImportGrid, DraggedPieceCarriesItsPixelsAndPalette) {
     ASSERT_TRUE(Piece);
     ASSERT_EQ(Piece->Picture.Width, 34);
     ASSERT_EQ(Piece->Picture.Height, 34);
-    EXPECT_EQ(Piece->Picture.At(0, 0), (RgbColor{25, 100, 10}));
+    EXPECT_EQ(Piece->Picture.At(0, 0), (TRgbColor{25, 100, 10}));
     EXPECT_TRUE(Piece->MakePalette()->Equals(Window.ImportPalette()));
     EXPECT_EQ(qvariant_cast<QImage>(Data->imageData()).pixel(5, 5), CellColor(1, 0))
         << "other programs get the piece as a picture";

@@ -10,10 +10,10 @@
 #include <QToolButton>
 
 #include "model/Cellist.h"
-#include "support/ProgramWindows.h"
+#include "support/WindowTests.h"
+#include "ui/common/Cursors.h"
 #include "ui/painter/f_painter.h"
 #include "ui/painter/frmTextSelection.h"
-#include "ui/shell/Cursors.h"
 
 namespace {
 
@@ -70,12 +70,12 @@ TEST_F(MainWindow, DocumentCommandsAreAvailableExactlyWhileADocumentIsOpen) {
               "Welcome to Ostra Vale Vimbrel");
     EXPECT_EQ(Enabled(false), QStringList());
     EXPECT_EQ(Unavailable(), QStringList());
-    EXPECT_EQ(frmSpriteMDI->CurrentAnimation, nullptr);
-    EXPECT_EQ(frmSpriteMDI->CurrentPainter, nullptr);
+    EXPECT_EQ(frmSpriteMDI->State().CurrentAnimation, nullptr);
+    EXPECT_EQ(frmSpriteMDI->State().CurrentPainter, nullptr);
 
     TfrmCharAnimation* First = NewDocument();
     ASSERT_NE(First, nullptr);
-    EXPECT_EQ(frmSpriteMDI->CurrentPainter, First->Painter());
+    EXPECT_EQ(frmSpriteMDI->State().CurrentPainter, First->Painter());
     EXPECT_EQ(Enabled(true, FollowingTheDocument), QStringList());
     for (const QString& Name : FollowingTheDocument)
         EXPECT_FALSE(frmSpriteMDI->Command(Name)->isEnabled()) << Name.toStdString();
@@ -96,7 +96,7 @@ TEST_F(MainWindow, DocumentCommandsAreAvailableExactlyWhileADocumentIsOpen) {
     First->close();
     FlushDeletes();
     EXPECT_TRUE(frmSpriteMDI->MdiArea()->subWindowList().isEmpty());
-    EXPECT_EQ(frmSpriteMDI->CurrentAnimation, nullptr);
+    EXPECT_EQ(frmSpriteMDI->State().CurrentAnimation, nullptr);
     EXPECT_EQ(Enabled(false), QStringList());
     EXPECT_EQ(Unavailable(), QStringList());
 }
@@ -112,49 +112,49 @@ TEST_F(MainWindow, BrushSizeBoxCorrectsWhatIsTypedAndTheMenuSetsIt) {
         QTest::keyClicks(Edit, Text);
     };
     EXPECT_EQ(Edit->text(), "2");
-    EXPECT_EQ(frmSpriteMDI->BrushSize, 2);
-    EXPECT_EQ(frmSpriteMDI->BrushShape, 0);
+    EXPECT_EQ(frmSpriteMDI->State().BrushSize, 2);
+    EXPECT_EQ(frmSpriteMDI->State().BrushShape, 0);
 
     Type("0");
     EXPECT_EQ(Edit->text(), "1");
-    EXPECT_EQ(frmSpriteMDI->BrushSize, 1);
+    EXPECT_EQ(frmSpriteMDI->State().BrushSize, 1);
     Type("45");
     EXPECT_EQ(Edit->text(), "30");
-    EXPECT_EQ(frmSpriteMDI->BrushSize, 30);
+    EXPECT_EQ(frmSpriteMDI->State().BrushSize, 30);
     EXPECT_EQ(frmSpriteMDI->BrushSizeText(), "30");
 
     Command("mniSize5")->trigger();
     EXPECT_EQ(Edit->text(), "5");
-    EXPECT_EQ(frmSpriteMDI->BrushSize, 5);
+    EXPECT_EQ(frmSpriteMDI->State().BrushSize, 5);
 
     // Not a number (yet): size 2, and the text is left to the user.
     Type("-");
     EXPECT_EQ(Edit->text(), "-");
-    EXPECT_EQ(frmSpriteMDI->BrushSize, 2);
+    EXPECT_EQ(frmSpriteMDI->State().BrushSize, 2);
 
     Command("mniVertLine")->trigger();
-    EXPECT_EQ(frmSpriteMDI->BrushShape, 3);
+    EXPECT_EQ(frmSpriteMDI->State().BrushShape, 3);
     EXPECT_TRUE(Command("mniVertLine")->isChecked());
     EXPECT_FALSE(Command("mniSquare")->isChecked());
 }
 
 TEST_F(MainWindow, ToolCommandsMoveTheRadioGroupsTheToolAndThePaintersCursor) {
     NewDocument();
-    QWidget* Image = frmSpriteMDI->CurrentPainter->findChild<QWidget*>("imgPainter");
+    QWidget* Image = frmSpriteMDI->State().CurrentPainter->findChild<QWidget*>("imgPainter");
     ASSERT_NE(Image, nullptr);
     EXPECT_TRUE(Button("tbutBrush")->isChecked());
     EXPECT_TRUE(Command("mniPaintBrush")->isChecked());
     EXPECT_EQ(Button("tbutText")->accessibleName(), "Create Text Brush");
 
     Command("mniFill")->trigger();
-    EXPECT_EQ(frmSpriteMDI->CurrentTool, ptFill);
+    EXPECT_EQ(frmSpriteMDI->State().CurrentTool, ptFill);
     EXPECT_TRUE(Button("tbutFill")->isChecked());
     EXPECT_FALSE(Button("tbutBrush")->isChecked());
     EXPECT_FALSE(Command("mniPaintBrush")->isChecked());
     EXPECT_EQ(Image->cursor(), ToolCursor(4));
 
     QTest::mouseClick(Button("tbutSolidCircle"), Qt::LeftButton);
-    EXPECT_EQ(frmSpriteMDI->CurrentTool, ptSolidCircle);
+    EXPECT_EQ(frmSpriteMDI->State().CurrentTool, ptSolidCircle);
     EXPECT_TRUE(Command("mniSolidCircle")->isChecked());
     EXPECT_FALSE(Button("tbutFill")->isChecked());
     EXPECT_EQ(Image->cursor(), ToolCursor(8));
@@ -162,7 +162,7 @@ TEST_F(MainWindow, ToolCommandsMoveTheRadioGroupsTheToolAndThePaintersCursor) {
     // Text without a confirmed text leaves the brush as the tool.
     QTimer::singleShot(0, frmText, [] { frmText->reject(); });
     QTest::mouseClick(Button("tbutText"), Qt::LeftButton);
-    EXPECT_EQ(frmSpriteMDI->CurrentTool, ptBrush);
+    EXPECT_EQ(frmSpriteMDI->State().CurrentTool, ptBrush);
     EXPECT_TRUE(Button("tbutBrush")->isChecked());
     EXPECT_TRUE(Command("mniPaintBrush")->isChecked());
     EXPECT_EQ(Image->cursor(), ToolCursor(1));
@@ -171,20 +171,20 @@ TEST_F(MainWindow, ToolCommandsMoveTheRadioGroupsTheToolAndThePaintersCursor) {
 TEST_F(MainWindow, PaintOnAllMenuItemAndButtonAlwaysAgree) {
     NewDocument();
     QTest::mouseClick(Button("sbutPaintOnAll"), Qt::LeftButton);
-    EXPECT_TRUE(frmSpriteMDI->PaintOnAll);
+    EXPECT_TRUE(frmSpriteMDI->State().PaintOnAll);
     EXPECT_TRUE(Button("sbutPaintOnAll")->isChecked());
     EXPECT_TRUE(Command("mniPaintOnAll")->isChecked());
 
     Command("mniPaintOnAll")->trigger();
-    EXPECT_FALSE(frmSpriteMDI->PaintOnAll);
+    EXPECT_FALSE(frmSpriteMDI->State().PaintOnAll);
     EXPECT_FALSE(Button("sbutPaintOnAll")->isChecked());
     EXPECT_FALSE(Command("mniPaintOnAll")->isChecked());
 
     Command("mniPaintOnAll")->trigger();
-    EXPECT_TRUE(frmSpriteMDI->PaintOnAll);
+    EXPECT_TRUE(frmSpriteMDI->State().PaintOnAll);
     EXPECT_TRUE(Button("sbutPaintOnAll")->isChecked());
     QTest::mouseClick(Button("sbutPaintOnAll"), Qt::LeftButton);
-    EXPECT_FALSE(frmSpriteMDI->PaintOnAll);
+    EXPECT_FALSE(frmSpriteMDI->State().PaintOnAll);
     EXPECT_FALSE(Command("mniPaintOnAll")->isChecked());
 }
 

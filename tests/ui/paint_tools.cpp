@@ -3,6 +3,7 @@
 // pixel in the cel and in the view; the brush-shape flyout and the Text command.
 #include <QCheckBox>
 #include <QFontComboBox>
+#include <QGuiApplication>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QTimer>
@@ -11,7 +12,7 @@
 
 #include "imaging/brush.h"
 #include "model/undo.h"
-#include "support/PainterDocument.h"
+#include "support/WindowTests.h"
 #include "ui/painter/brushfly.h"
 #include "ui/painter/frmTextSelection.h"
 
@@ -21,7 +22,7 @@ namespace {
 const auto* const Installed = ::testing::AddGlobalTestEnvironment(new TWindows);
 
 // The black pixels of the document's first cel.
-int InkedPixels(TDocument& Doc) {
+int InkedPixels(TPaintDocument& Doc) {
     int Inked = 0;
     for (int y = 0; y < Doc.Cel().Height(); ++y)
         for (int x = 0; x < Doc.Cel().Width(); ++x)
@@ -40,13 +41,13 @@ TEST(PaintTools, LineClicksStampOnceAndDragsFollowTheWalkEitherWay) {
                                "###...##..", //
                                "...#...#.#", //
                                ".........#"};
-        TDocument Doc(1, 10, 7, Zoom);
-        Command("tbutLine");
-        ASSERT_EQ(frmSpriteMDI->CurrentTool, ptLine);
+        TPaintDocument Doc(1, 10, 7, Zoom);
+        RunCommand("tbutLine");
+        ASSERT_EQ(frmSpriteMDI->State().CurrentTool, ptLine);
         // A click stamps the size-2 brush once.
-        Command("mniSize2");
+        RunCommand("mniSize2");
         Doc.Click(8, 1);
-        Command("mniSize1");
+        RunCommand("mniSize1");
         EXPECT_TRUE(Doc.Animation->Modified);
         // The walk examples, the second one dragged about (and back over its start) before
         // it is let go; a one-pixel diagonal ends where the button was released.
@@ -58,11 +59,11 @@ TEST(PaintTools, LineClicksStampOnceAndDragsFollowTheWalkEitherWay) {
         EXPECT_TRUE(Doc.ViewShowsCel()) << "previews leave no trace";
 
         // Dragged leftwards and upwards, the same lines cover the same pixels.
-        TDocument Back(1, 10, 7, Zoom);
-        Command("tbutLine");
-        Command("mniSize2");
+        TPaintDocument Back(1, 10, 7, Zoom);
+        RunCommand("tbutLine");
+        RunCommand("mniSize2");
         Back.Click(8, 1);
-        Command("mniSize1");
+        RunCommand("mniSize1");
         Back.Drag({{5, 2}, {1, 0}});
         Back.Drag({{3, 5}, {0, 4}});
         Back.Drag({{7, 5}, {6, 4}});
@@ -74,12 +75,12 @@ TEST(PaintTools, LineClicksStampOnceAndDragsFollowTheWalkEitherWay) {
 TEST(PaintTools, RectanglesOutlineWithTheBrushAndFillInTheRightColour) {
     for (const int Zoom : {1, 3}) {
         SCOPED_TRACE(testing::Message() << "zoom " << Zoom);
-        TDocument Doc(1, 12, 8, Zoom);
-        Command("tbutRectangle");
+        TPaintDocument Doc(1, 12, 8, Zoom);
+        RunCommand("tbutRectangle");
         // A click stamps the brush (four times) on the one pixel.
         Doc.Click(0, 7);
         Doc.Drag({{1, 1}, {9, 7}, {5, 4}});
-        Command("tbutSolidRectangle");
+        RunCommand("tbutSolidRectangle");
         Doc.Click(11, 0);
         Doc.Click(11, 2, Qt::RightButton);
         // Dragged from the bottom right, the fill is the right colour inside a black outline.
@@ -96,9 +97,9 @@ TEST(PaintTools, RectanglesOutlineWithTheBrushAndFillInTheRightColour) {
         EXPECT_TRUE(Doc.ViewShowsCel());
 
         // A size-2 brush stamps its outline two pixels wide, up and to the left of each point.
-        TDocument Wide(1, 7, 6, Zoom);
-        Command("mniSize2");
-        Command("tbutRectangle");
+        TPaintDocument Wide(1, 7, 6, Zoom);
+        RunCommand("mniSize2");
+        RunCommand("tbutRectangle");
         Wide.Drag({{1, 1}, {5, 4}});
         EXPECT_PICTURE(Wide.Cel(), Legend,
                        {"######.", //
@@ -113,16 +114,16 @@ TEST(PaintTools, RectanglesOutlineWithTheBrushAndFillInTheRightColour) {
 TEST(PaintTools, EllipsesUseTheBrushSizeAsTheirOutlineAndPreviewWithoutTraces) {
     for (const int Zoom : {1, 3}) {
         SCOPED_TRACE(testing::Message() << "zoom " << Zoom);
-        TDocument Doc(1, 20, 12, Zoom);
-        Command("mniSize2");
-        Command("tbutCircle");
+        TPaintDocument Doc(1, 20, 12, Zoom);
+        RunCommand("mniSize2");
+        RunCommand("tbutCircle");
         Doc.Press(1, 1);
         Doc.Move(12, 11);
         Doc.Move(9, 9);
         EXPECT_FALSE(Doc.ViewShowsCel()) << "the outline is previewed in the view";
         EXPECT_PICTURE(Doc.Cel(), Legend, Blank(20, 12)) << "the cel waits for the release";
         Doc.Release(9, 9);
-        Command("tbutSolidCircle");
+        RunCommand("tbutSolidCircle");
         Doc.Drag({{19, 11}, {11, 2}}, Qt::LeftButton);
         EXPECT_TRUE(Doc.ViewShowsCel());
 
@@ -144,11 +145,11 @@ TEST(PaintTools, EllipsesUseTheBrushSizeAsTheirOutlineAndPreviewWithoutTraces) {
 TEST(PaintTools, FillPickupAndPolylines) {
     for (const int Zoom : {1, 3}) {
         SCOPED_TRACE(testing::Message() << "zoom " << Zoom);
-        TDocument Doc(1, 8, 5, Zoom);
+        TPaintDocument Doc(1, 8, 5, Zoom);
         PaintPicture(Doc.Cel(), Legend,
                      {"..#.....", "..#.....", "###.....", "........", "...r...."});
         Doc.Animation->ShowPainterCel();
-        Command("tbutFill");
+        RunCommand("tbutFill");
         // On a pixel that already has the colour nothing changes.
         Doc.Click(2, 0);
         EXPECT_PICTURE(Doc.Cel(), Legend,
@@ -161,7 +162,7 @@ TEST(PaintTools, FillPickupAndPolylines) {
 
         // Pickup with the right button: only the right colour changes, and the right
         // button's brush paints in it at once.
-        Command("tbutPickupColor");
+        RunCommand("tbutPickupColor");
         const COLORREF LeftBefore = Doc.Painter->LeftColor();
         const std::size_t Records = Doc.Painter->UndoHistory().UndoNodes().size();
         Doc.Painter->SetDrawColor(Doc.Palette().GetColor(White), true);
@@ -169,14 +170,14 @@ TEST(PaintTools, FillPickupAndPolylines) {
         EXPECT_EQ(Doc.Painter->RightColor(), Doc.Palette().GetColor(Red));
         EXPECT_EQ(Doc.Painter->LeftColor(), LeftBefore);
         EXPECT_EQ(Doc.Painter->UndoHistory().UndoNodes().size(), Records) << "nothing to undo";
-        Command("tbutBrush");
+        RunCommand("tbutBrush");
         Doc.Click(7, 4, Qt::RightButton);
         EXPECT_EQ(Doc.Cel().IndexAt(7, 4), Red);
 
         // Three clicks of a polyline commit two segments, each undone on its own; the
         // moving end is previewed between the clicks, buttons up.
-        TDocument Poly(1, 8, 5, Zoom);
-        Command("tbutLines");
+        TPaintDocument Poly(1, 8, 5, Zoom);
+        RunCommand("tbutLines");
         Poly.Click(1, 0);
         EXPECT_PICTURE(Poly.Cel(), Legend, Blank(8, 5)) << "the first click commits nothing";
         Poly.Hover(6, 3);
@@ -190,11 +191,11 @@ TEST(PaintTools, FillPickupAndPolylines) {
         EXPECT_PICTURE(Poly.Cel(), Legend,
                        {".#####..", "......#.", ".......#", "........", "........"});
         EXPECT_TRUE(Poly.Painter->PolylineActive());
-        Command("sbutUndo");
+        RunCommand("sbutUndo");
         EXPECT_PICTURE(Poly.Cel(), Legend,
                        {".#####..", "........", "........", "........", "........"});
         // Choosing a tool ends the polyline: the next click starts a new one.
-        Command("tbutLines");
+        RunCommand("tbutLines");
         EXPECT_FALSE(Poly.Painter->PolylineActive());
         Poly.Click(0, 4);
         EXPECT_PICTURE(Poly.Cel(), Legend,
@@ -204,40 +205,40 @@ TEST(PaintTools, FillPickupAndPolylines) {
 }
 
 TEST(PaintTools, PaintOnAllPaintsEveryCelAndOneUndoRestoresThemAll) {
-    TDocument Doc(3, 6, 4, 3);
-    Command("sbutPaintOnAll");
-    ASSERT_TRUE(frmSpriteMDI->PaintOnAll);
+    TPaintDocument Doc(3, 6, 4, 3);
+    RunCommand("sbutPaintOnAll");
+    ASSERT_TRUE(frmSpriteMDI->State().PaintOnAll);
     Doc.Animation->CelList()->SetCurrent(1);
     PaintPicture(Doc.Cel(2), Legend, {"......", "...r..", "......", "......"});
-    Command("tbutSolidRectangle");
+    RunCommand("tbutSolidRectangle");
     Doc.Drag({{1, 0}, {4, 3}});
     EXPECT_PICTURE(Doc.Cel(0), Legend, {".####.", ".#rr#.", ".#rr#.", ".####."});
     EXPECT_PICTURE(Doc.Cel(1), Legend, {".####.", ".#rr#.", ".#rr#.", ".####."});
     // The fill works on each cel's own region: cel 2's red pixel is no wall for it.
-    Command("tbutFill");
+    RunCommand("tbutFill");
     Doc.Click(0, 0);
     for (int i = 0; i < 3; ++i)
         EXPECT_PICTURE(Doc.Cel(i), Legend, {"#####.", "##rr#.", "##rr#.", "#####."}) << i;
 
-    Command("sbutUndo");
+    RunCommand("sbutUndo");
     for (int i = 0; i < 2; ++i)
         EXPECT_PICTURE(Doc.Cel(i), Legend, {".####.", ".#rr#.", ".#rr#.", ".####."}) << i;
-    Command("sbutUndo");
+    RunCommand("sbutUndo");
     EXPECT_PICTURE(Doc.Cel(0), Legend, Blank(6, 4));
     EXPECT_PICTURE(Doc.Cel(1), Legend, Blank(6, 4));
     EXPECT_PICTURE(Doc.Cel(2), Legend, {"......", "...r..", "......", "......"});
-    Command("sbutPaintOnAll");
+    RunCommand("sbutPaintOnAll");
 }
 
 TEST(PaintTools, BrushShapeFlyoutStaysOnScreenAndChoosesTheShape) {
-    TDocument Doc(1, 9, 9, 1);
+    TPaintDocument Doc(1, 9, 9, 1);
     const QRect Screen = QGuiApplication::primaryScreen()->availableGeometry();
     EXPECT_EQ(KeepOnScreen({Screen.right() - 10, Screen.bottom() - 5}, {74, 51}, Screen),
               QPoint(Screen.right() + 1 - 74, Screen.bottom() + 1 - 51));
     EXPECT_EQ(KeepOnScreen({Screen.x() + 5, Screen.y() + 7}, {74, 51}, Screen),
               QPoint(Screen.x() + 5, Screen.y() + 7));
 
-    Command("sbutBrushShape");
+    RunCommand("sbutBrushShape");
     ASSERT_TRUE(frmBrushFly->isVisible());
     EXPECT_TRUE(Screen.contains(frmBrushFly->frameGeometry()));
     EXPECT_EQ(frmBrushFly->width(), 74) << "the custom-brush button lies outside";
@@ -247,7 +248,7 @@ TEST(PaintTools, BrushShapeFlyoutStaysOnScreenAndChoosesTheShape) {
 
     QTest::mouseClick(frmBrushFly->ShapeButton(shHorzLine), Qt::LeftButton);
     EXPECT_FALSE(frmBrushFly->isVisible());
-    EXPECT_EQ(frmSpriteMDI->BrushShape, shHorzLine);
+    EXPECT_EQ(frmSpriteMDI->State().BrushShape, shHorzLine);
     EXPECT_TRUE(frmSpriteMDI->Command("mniHorzLine")->isChecked());
     // The painter's brush follows: a size-1 horizontal line covers three pixels.
     Doc.Click(4, 4);
@@ -255,24 +256,24 @@ TEST(PaintTools, BrushShapeFlyoutStaysOnScreenAndChoosesTheShape) {
                    {".........", ".........", ".........", ".........", "...###...", ".........",
                     ".........", ".........", "........."});
     // The menu's choice shows as the flyout's pressed button next time.
-    Command("mniRound");
+    RunCommand("mniRound");
     frmBrushFly->PopupAt({0, 0});
     EXPECT_TRUE(frmBrushFly->ShapeButton(shCircle)->isChecked());
     frmBrushFly->hide();
 }
 
 TEST(PaintTools, TextCommandCancelledKeepsTheBrushAndConfirmedMakesATextBrush) {
-    TDocument Doc(1, 60, 30, 1);
-    Command("tbutLine");
+    TPaintDocument Doc(1, 60, 30, 1);
+    RunCommand("tbutLine");
     QTimer::singleShot(0, frmText, [] { frmText->reject(); });
-    Command("tbutText");
-    EXPECT_EQ(frmSpriteMDI->CurrentTool, ptBrush);
+    RunCommand("tbutText");
+    EXPECT_EQ(frmSpriteMDI->State().CurrentTool, ptBrush);
     EXPECT_TRUE(frmSpriteMDI->Command("tbutBrush")->isChecked());
     EXPECT_FALSE(Doc.Painter->TextBrush);
 
     QTimer::singleShot(0, frmText, [] { frmText->OKBtnClick(); });
-    Command("tbutText");
-    EXPECT_EQ(frmSpriteMDI->CurrentTool, ptBrush);
+    RunCommand("tbutText");
+    EXPECT_EQ(frmSpriteMDI->State().CurrentTool, ptBrush);
     EXPECT_TRUE(frmSpriteMDI->Command("tbutText")->isChecked());
     EXPECT_TRUE(frmSpriteMDI->Command("mniText")->isChecked());
     EXPECT_TRUE(Doc.Painter->TextBrush);
@@ -280,7 +281,7 @@ TEST(PaintTools, TextCommandCancelledKeepsTheBrushAndConfirmedMakesATextBrush) {
     Doc.Click(30, 15);
     EXPECT_GT(InkedPixels(Doc), 10) << "\"Type Here!\" is stamped";
     // Any tool ends the text brush.
-    Command("tbutBrush");
+    RunCommand("tbutBrush");
     EXPECT_FALSE(Doc.Painter->TextBrush);
     EXPECT_FALSE(Doc.Painter->CustomBrush);
 }
@@ -346,7 +347,7 @@ TEST(PaintTools, TextDialogKeepsItsTextAndConfirmedSizeAndRendersTheChosenStyle)
 }
 
 TEST(PaintTools, ATextBrushAtZoomTenStampsTheViewAsItStampsTheCel) {
-    TDocument Doc(1, 60, 30, 10);
+    TPaintDocument Doc(1, 60, 30, 10);
     auto* Sizes = frmText->findChild<QComboBox*>("cboSizes");
     auto* Memo = frmText->findChild<QPlainTextEdit*>("memString");
     const QString Text = frmText->Text(), Confirmed = QString::number(frmText->FontSize());
@@ -356,13 +357,13 @@ TEST(PaintTools, ATextBrushAtZoomTenStampsTheViewAsItStampsTheCel) {
         Sizes->setEditText("12");
         frmText->OKBtnClick();
     });
-    Command("tbutText");
+    RunCommand("tbutText");
     ASSERT_TRUE(Doc.Painter->TextBrush);
     Doc.Click(30, 15);
     EXPECT_GT(InkedPixels(Doc), 8 * 12);
     EXPECT_LT(InkedPixels(Doc), 50 * 25);
     EXPECT_TRUE(Doc.ViewShowsCel()) << "the view's blocks land where the cel's pixels did";
-    Command("tbutBrush");
+    RunCommand("tbutBrush");
     Memo->setPlainText(Text);
     QTimer::singleShot(0, frmText, [&] {
         Sizes->setEditText(Confirmed);

@@ -1,158 +1,24 @@
 // The painter window: the zoomed view and its coordinates, the palette strip and swatches,
 // the zoom list, brush strokes from real mouse events, the hover preview, and undo and
-// redo. A painter on its own paints through a cel list of its own; the tests that need
-// the main window's switches or the animation window's cel commands use a whole document.
-#include <QAction>
+// redo, in a document made as the main window makes one.
 #include <QComboBox>
 #include <QImage>
 #include <QLabel>
-#include <QMdiArea>
-#include <QPointer>
 #include <QSpinBox>
-#include <QTest>
-#include <gtest/gtest.h>
 
 #include "imaging/Palette.h"
 #include "imaging/PxBitmap.h"
-#include "model/Cellist.h"
-#include "model/Spritez.h"
-#include "model/StripSurface.h"
 #include "model/undo.h"
-#include "support/PictureAssert.h"
-#include "support/ScriptedQuestions.h"
-#include "ui/animation/f_charanim.h"
-#include "ui/painter/f_painter.h"
-#include "ui/shell/Forms.h"
-#include "ui/shell/SpriteMDI.h"
+#include "support/WindowTests.h"
+
+using namespace painter_test;
 
 namespace {
 
-// Drawing in black writes the lowest entry showing black: the system black, entry 0.
-constexpr int Black = 0;
-constexpr int White = CubeIndex(255, 255, 255);
-constexpr int Red = CubeIndex(255, 0, 0);
-const PictureLegend Legend{{White, '.'}, {Black, '#'}, {Red, 'r'}};
-
-// The program's once-only windows, made once for the whole test program: the painter reads
-// the tool, brush and paint-on-all switch from the main window.
-class TWindows : public ::testing::Environment {
-public:
-    void SetUp() override { Windows = std::make_unique<TApplicationWindows>(VIMBREL_APP_DIR); }
-    void TearDown() override { Windows.reset(); }
-    std::unique_ptr<TApplicationWindows> Windows;
-};
 const auto* const Installed = ::testing::AddGlobalTestEnvironment(new TWindows);
 
-// A strip that shows nothing: the painter's cel list needs one to draw on.
-class TNoStrip : public StripSurface {
-public:
-    int Width() const override { return 200; }
-    int Height() const override { return 100; }
-    COLORREF ButtonFace() const override { return RGB(192, 192, 192); }
-    void Fill(const TRect&, COLORREF) override {}
-    void Frame(const TRect&, COLORREF) override {}
-    void Line(TPoint, TPoint, COLORREF) override {}
-    void SetFont(const std::string&, int, bool) override {}
-    int TextWidth(const std::string&) override { return 0; }
-    void Text(const TRect&, int, int, const std::string&, COLORREF) override {}
-    void DrawCel(const TPxBitmap&, int, int) override {}
-    void SetScrollRange(int, int) override {}
-    int ScrollPosition() const override { return 0; }
-    void ArmDrag() override {}
-    void Update() override {}
-};
-
-// A painter on its own over Count white cels of Width x Height on the cube palette.
-struct TLonePainter {
-    std::unique_ptr<TPxPalette> Palette = MakeCubePalette();
-    TNoStrip Strip;
-    std::unique_ptr<TCelList> Cels;
-    std::unique_ptr<TfrmPainter> Painter;
-
-    TLonePainter(int Width, int Height, int Count = 1) {
-        auto Sprite = TSprite::Create(Width, Height, *Palette, RGB(255, 255, 255));
-        for (int i = 0; i < Count; ++i)
-            Sprite->AddCel(100);
-        Cels = std::make_unique<TCelList>(Strip, std::move(Sprite));
-        Painter = std::make_unique<TfrmPainter>();
-        Painter->setAttribute(Qt::WA_DeleteOnClose, false);
-        Painter->SetCelList(Cels.get());
-        Painter->Attach(&Cels->Sprite(), Palette.get(), 0);
-        Painter->resize(400, 300);
-        Painter->show();
-    }
-    ~TLonePainter() {
-        // An activated painter made its palette the current one; the palette goes now.
-        if (frmSpriteMDI && frmSpriteMDI->CurrentPainter == Painter.get())
-            frmSpriteMDI->CurrentPainter = nullptr;
-        Painter.reset();
-        if (CurrentPalette == Palette.get()) CurrentPalette = nullptr;
-    }
-    TSprite& Sprite() { return Cels->Sprite(); }
-    TPxBitmap& Cel(int Index = 0) { return Sprite().CelBitmap(Index); }
-    QWidget* Image() const { return Painter->findChild<QWidget*>("imgPainter"); }
-    QComboBox* ZoomList() const { return Painter->findChild<QComboBox*>("cboZoom"); }
-    void SetZoom(int Zoom) { ZoomList()->setCurrentIndex(Zoom - 1); }
-
-    // A press, moves through Points and a release, as the mouse makes them.
-    void Stroke(Qt::MouseButton Button, const std::vector<QPoint>& Points) {
-        QTest::mousePress(Image(), Button, {}, Points.front());
-        for (std::size_t i = 1; i < Points.size(); ++i)
-            QTest::mouseMove(Image(), Points[i]);
-        QTest::mouseRelease(Image(), Button, {}, Points.back());
-    }
-    void Click(QPoint At) { Stroke(Qt::LeftButton, {At}); }
-};
-
-// A document made as the main window makes one: an animation window of Count white cels
-// of Width x Height on the cube palette and its painter at zoom 1, both in the MDI area.
-struct TDocument {
-    QPointer<TfrmCharAnimation> Animation = new TfrmCharAnimation;
-    QPointer<TfrmPainter> Painter = new TfrmPainter;
-
-    TDocument(int Count, int Width, int Height) {
-        frmSpriteMDI->MdiArea()->addSubWindow(Animation);
-        Animation->TakePalette(MakeCubePalette());
-        CurrentPalette = Animation->Palette();
-        Animation->SetCaption("Animation [1]");
-        frmSpriteMDI->MdiArea()->addSubWindow(Painter);
-        Animation->SetPainterWindow(Painter);
-        Painter->AnimationWindow = Animation;
-        auto Sprite = TSprite::Create(Width, Height, *Animation->Palette(), RGB(255, 255, 255));
-        for (int i = 0; i < Count; ++i)
-            Sprite->AddCel(200);
-        Animation->SetSprite(std::move(Sprite));
-        Animation->show();
-        Painter->show();
-        Animation->FormActivate();
-        Painter->findChild<QComboBox*>("cboZoom")->setCurrentIndex(0);
-        Script().Clear();
-    }
-    ~TDocument() {
-        if (Animation) {
-            Animation->Modified = false;
-            Animation->close();
-        }
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        frmSpriteMDI->PaintOnAll = false;
-    }
-    TSprite& Sprite() { return *Animation->Sprite(); }
-    TCelList& Cels() { return *Animation->CelList(); }
-    TPxBitmap& Cel(int Index) { return Sprite().CelBitmap(Index); }
-    TPxUndo& History() { return Painter->UndoHistory(); }
-    QWidget* Image() const { return Painter->findChild<QWidget*>("imgPainter"); }
-    void Stroke(const std::vector<QPoint>& Points) {
-        QTest::mousePress(Image(), Qt::LeftButton, {}, Points.front());
-        for (std::size_t i = 1; i < Points.size(); ++i)
-            QTest::mouseMove(Image(), Points[i]);
-        QTest::mouseRelease(Image(), Qt::LeftButton, {}, Points.back());
-    }
-    bool UndoEnabled() const { return frmSpriteMDI->Command("sbutUndo")->isEnabled(); }
-    bool RedoEnabled() const { return frmSpriteMDI->Command("sbutRedo")->isEnabled(); }
-};
-
 QColor ColorOfEntry(const TPxPalette& Palette, int Index) {
-    const RgbColor C = Palette.Entry(Index).Color();
+    const TRgbColor C = Palette.Entry(Index).Color();
     return QColor(C.Red, C.Green, C.Blue);
 }
 
@@ -164,7 +30,7 @@ QImage Shown(QWidget* Widget) {
 } // namespace
 
 TEST(Painter, ViewEnlargesTheCelAndMapsPointsByTruncating) {
-    TLonePainter Doc(4, 3);
+    TTestDocument Doc(1, 4, 3);
     PaintPicture(Doc.Cel(), Legend, {"#..r", ".#..", "..#."});
     Doc.Painter->ShowPainterCel();
     EXPECT_EQ(Doc.Painter->Zoom(), 3) << "a painter attaches at zoom 3";
@@ -184,25 +50,25 @@ TEST(Painter, ViewEnlargesTheCelAndMapsPointsByTruncating) {
             ASSERT_EQ(View.IndexAt(x, y), Doc.Cel().IndexAt(x / 10, y / 10)) << x << "," << y;
     // On screen the blocks keep their edges: no smoothing between cel pixels.
     const QImage Screen = Shown(Doc.Image());
-    EXPECT_EQ(Screen.pixelColor(39, 0), ColorOfEntry(*Doc.Palette, Red));
-    EXPECT_EQ(Screen.pixelColor(30, 9), ColorOfEntry(*Doc.Palette, Red));
-    EXPECT_EQ(Screen.pixelColor(29, 9), ColorOfEntry(*Doc.Palette, White));
-    EXPECT_EQ(Screen.pixelColor(10, 10), ColorOfEntry(*Doc.Palette, Black));
+    EXPECT_EQ(Screen.pixelColor(39, 0), ColorOfEntry(Doc.Palette(), Red));
+    EXPECT_EQ(Screen.pixelColor(30, 9), ColorOfEntry(Doc.Palette(), Red));
+    EXPECT_EQ(Screen.pixelColor(29, 9), ColorOfEntry(Doc.Palette(), White));
+    EXPECT_EQ(Screen.pixelColor(10, 10), ColorOfEntry(Doc.Palette(), Black));
 
     // View point (19, 9) is cel pixel (1, 0); a size-2 brush covers (0..1, -1..0).
-    Doc.Click({19, 9});
+    Doc.ImageStroke({{19, 9}});
     EXPECT_PICTURE(Doc.Cel(), Legend, {"##.r", ".#..", "..#."});
 
-    TLonePainter Dot(1, 1);
+    TTestDocument Dot(1, 1, 1);
     Dot.SetZoom(10);
     EXPECT_EQ(Dot.Image()->size(), QSize(10, 10));
-    Dot.Click({9, 9});
+    Dot.ImageStroke({{9, 9}});
     EXPECT_PICTURE(Dot.Cel(), Legend, {"#"});
-    EXPECT_EQ(Shown(Dot.Image()).pixelColor(9, 9), ColorOfEntry(*Dot.Palette, Black));
+    EXPECT_EQ(Shown(Dot.Image()).pixelColor(9, 9), ColorOfEntry(Dot.Palette(), Black));
 }
 
 TEST(Painter, StripAndSwatchesPickAndShowTheDrawingColours) {
-    TLonePainter Doc(4, 4);
+    TTestDocument Doc(1, 4, 4);
     QWidget* Strip = Doc.Painter->findChild<QWidget*>("imgPalette");
     QWidget* Swatches = Doc.Painter->findChild<QWidget*>("imgDrawColors");
     ASSERT_TRUE(Strip && Swatches);
@@ -213,42 +79,42 @@ TEST(Painter, StripAndSwatchesPickAndShowTheDrawingColours) {
 
     // Column 3 of the first row is entry 13; the right button on row 2, column 0 is 26.
     QTest::mouseClick(Strip, Qt::LeftButton, {}, {3 * 8 + 4, 5});
-    EXPECT_EQ(Doc.Painter->LeftColor(), Doc.Palette->GetColor(13));
+    EXPECT_EQ(Doc.Painter->LeftColor(), Doc.Palette().GetColor(13));
     EXPECT_EQ(Doc.Painter->RightColor(), RightBefore);
     QTest::mouseClick(Strip, Qt::RightButton, {}, {4, 15});
-    EXPECT_EQ(Doc.Painter->RightColor(), Doc.Palette->GetColor(26));
-    EXPECT_EQ(Doc.Painter->LeftColor(), Doc.Palette->GetColor(13));
+    EXPECT_EQ(Doc.Painter->RightColor(), Doc.Palette().GetColor(26));
+    EXPECT_EQ(Doc.Painter->LeftColor(), Doc.Palette().GetColor(13));
     QTest::mouseClick(Strip, Qt::MiddleButton, {}, {60, 5});
-    EXPECT_EQ(Doc.Painter->LeftColor(), Doc.Palette->GetColor(13));
-    EXPECT_EQ(Doc.Painter->RightColor(), Doc.Palette->GetColor(26));
+    EXPECT_EQ(Doc.Painter->LeftColor(), Doc.Palette().GetColor(13));
+    EXPECT_EQ(Doc.Painter->RightColor(), Doc.Palette().GetColor(26));
 
     const QImage Colors = Shown(Swatches);
-    EXPECT_EQ(Colors.pixelColor(12, 10), ColorOfEntry(*Doc.Palette, 13));
-    EXPECT_EQ(Colors.pixelColor(32, 10), ColorOfEntry(*Doc.Palette, 26));
+    EXPECT_EQ(Colors.pixelColor(12, 10), ColorOfEntry(Doc.Palette(), 13));
+    EXPECT_EQ(Colors.pixelColor(32, 10), ColorOfEntry(Doc.Palette(), 26));
     EXPECT_EQ(Colors.pixelColor(6, 5), QColor(Qt::black)) << "outlined";
-    EXPECT_EQ(Colors.pixelColor(48, 19), ColorOfEntry(*Doc.Palette, White)) << "background";
+    EXPECT_EQ(Colors.pixelColor(48, 19), ColorOfEntry(Doc.Palette(), White)) << "background";
 
     // The new colour paints: a left click in the image stamps entry 13.
     Doc.SetZoom(1);
-    Doc.Click({2, 2});
+    Doc.ImageStroke({{2, 2}});
     EXPECT_EQ(Doc.Cel().IndexAt(1, 1), 13);
 
     // Rows 13 and 14: entries 218..233, then 234..245 in the first twelve places.
     Doc.Painter->SetPaletteTopRow(13);
     const QImage Rows = Shown(Strip);
-    EXPECT_EQ(Rows.pixelColor(4, 5), ColorOfEntry(*Doc.Palette, 218));
-    EXPECT_EQ(Rows.pixelColor(15 * 8 + 4, 5), ColorOfEntry(*Doc.Palette, 233));
-    EXPECT_EQ(Rows.pixelColor(4, 15), ColorOfEntry(*Doc.Palette, 234));
-    EXPECT_EQ(Rows.pixelColor(11 * 8 + 4, 15), ColorOfEntry(*Doc.Palette, 245));
+    EXPECT_EQ(Rows.pixelColor(4, 5), ColorOfEntry(Doc.Palette(), 218));
+    EXPECT_EQ(Rows.pixelColor(15 * 8 + 4, 5), ColorOfEntry(Doc.Palette(), 233));
+    EXPECT_EQ(Rows.pixelColor(4, 15), ColorOfEntry(Doc.Palette(), 234));
+    EXPECT_EQ(Rows.pixelColor(11 * 8 + 4, 15), ColorOfEntry(Doc.Palette(), 245));
     EXPECT_EQ(Rows.pixelColor(12 * 8 + 4, 15), QColor(Qt::black)) << "no entry past 245";
     QTest::mouseClick(Strip, Qt::LeftButton, {}, {14 * 8 + 4, 15});
-    EXPECT_EQ(Doc.Painter->LeftColor(), Doc.Palette->GetColor(245)) << "clicks past the end";
+    EXPECT_EQ(Doc.Painter->LeftColor(), Doc.Palette().GetColor(245)) << "clicks past the end";
     Doc.Painter->SetPaletteTopRow(20);
     EXPECT_EQ(Doc.Painter->PaletteTopRow(), 13);
 }
 
 TEST(Painter, ZoomIsRefusedWhileASelectionFloatsOrACustomBrushIsInUse) {
-    TLonePainter Doc(5, 5);
+    TTestDocument Doc(1, 5, 5);
     for (bool* Flag : {&Doc.Painter->SelectionFloating, &Doc.Painter->CustomBrush}) {
         Script().Clear();
         *Flag = true;
@@ -268,55 +134,50 @@ TEST(Painter, ZoomIsRefusedWhileASelectionFloatsOrACustomBrushIsInUse) {
 }
 
 TEST(Painter, BrushStrokesPaintExactlyTheWalkedPixelsInTheButtonsColour) {
-    TLonePainter Doc(12, 8);
-    Doc.SetZoom(1);
     // Size 2, square: each stamp covers the point and the pixels above and to the left.
-    Doc.Stroke(Qt::LeftButton, {{2, 2}, {5, 2}, {8, 5}});
-    Doc.Painter->SetDrawColor(Doc.Palette->GetColor(Red), true);
-    Doc.Stroke(Qt::RightButton, {{11, 7}, {10, 7}});
-    EXPECT_PICTURE(Doc.Cel(), Legend,
-                   {"............", //
-                    ".#####......", //
-                    ".######.....", //
-                    ".....###....", //
-                    "......###...", //
-                    ".......##...", //
-                    ".........rrr", //
-                    ".........rrr"});
-    EXPECT_EQ(Doc.Painter->DrawColor(), Doc.Palette->GetColor(Red));
+    const Picture Walked{"............", //
+                         ".#####......", //
+                         ".######.....", //
+                         ".....###....", //
+                         "......###...", //
+                         ".......##...", //
+                         "............", //
+                         "............"};
+    TTestDocument Doc(1, 12, 8);
+    Doc.SetZoom(1);
+    Doc.ImageStroke({{2, 2}, {5, 2}, {8, 5}}, Qt::LeftButton);
+    EXPECT_PICTURE(Doc.Cel(), Legend, Walked);
+    Doc.Painter->SetDrawColor(Doc.Palette().GetColor(Red), true);
+    Doc.ImageStroke({{11, 7}, {10, 7}}, Qt::RightButton);
+    Picture Both = Walked;
+    Both[6] = Both[7] = ".........rrr";
+    EXPECT_PICTURE(Doc.Cel(), Legend, Both);
+    EXPECT_EQ(Doc.Painter->DrawColor(), Doc.Palette().GetColor(Red));
 
     // At zoom 10 the same stroke lands on the same cel pixels and the view shows them.
-    TLonePainter Big(12, 8);
+    TTestDocument Big(1, 12, 8);
     Big.SetZoom(10);
-    Big.Stroke(Qt::LeftButton, {{25, 25}, {55, 29}, {89, 59}});
-    EXPECT_PICTURE(Big.Cel(), Legend,
-                   {"............", //
-                    ".#####......", //
-                    ".######.....", //
-                    ".....###....", //
-                    "......###...", //
-                    ".......##...", //
-                    "............", //
-                    "............"});
+    Big.ImageStroke({{25, 25}, {55, 29}, {89, 59}}, Qt::LeftButton);
+    EXPECT_PICTURE(Big.Cel(), Legend, Walked);
     const QImage Screen = Shown(Big.Image());
     for (int y = 0; y < 8; ++y)
         for (int x = 0; x < 12; ++x)
             ASSERT_EQ(Screen.pixelColor(x * 10 + 5, y * 10 + 5),
-                      ColorOfEntry(*Big.Palette, Big.Cel().IndexAt(x, y)))
+                      ColorOfEntry(Big.Palette(), Big.Cel().IndexAt(x, y)))
                 << x << "," << y;
 }
 
 TEST(Painter, HoverPreviewShowsTheBrushInTheViewOnly) {
-    TLonePainter Doc(6, 6);
+    TTestDocument Doc(1, 6, 6);
     Doc.SetZoom(2);
-    QTest::mouseMove(Doc.Image(), {5, 5});
+    Doc.Hover(2, 2);
     EXPECT_EQ(frmSpriteMDI->findChild<QLabel*>("pnlStatusPosition")->text(), "X:2  Y:2");
     const TPxBitmap& View = *Doc.Painter->ViewBitmap();
     // Cel point (2, 2): the size-2 brush covers cel pixels 1..2, view pixels 2..5.
     EXPECT_EQ(View.IndexAt(2, 2), Black);
     EXPECT_EQ(View.IndexAt(5, 5), Black);
     EXPECT_EQ(View.IndexAt(6, 6), White);
-    QTest::mouseMove(Doc.Image(), {11, 11});
+    Doc.Hover(5, 5);
     EXPECT_EQ(View.IndexAt(2, 2), White) << "the last preview is taken away";
     EXPECT_EQ(View.IndexAt(9, 9), Black);
     EXPECT_EQ(Doc.Cel().IndexAt(4, 4), White) << "the cel is not painted";
@@ -327,13 +188,13 @@ TEST(Painter, HoverPreviewShowsTheBrushInTheViewOnly) {
 }
 
 TEST(Painter, HistoryKeepsThe32NewestEditsAndANewEditEndsRedo) {
-    TLonePainter Doc(70, 2);
+    TTestDocument Doc(1, 70, 2);
     Doc.SetZoom(1);
-    TPxUndo& History = Doc.Painter->UndoHistory();
+    const TPxUndo& History = Doc.Painter->UndoHistory();
     EXPECT_FALSE(History.CanUndo());
     // 33 clicks, each stamping its own 2 x 2 square at x = 2k .. 2k + 1.
     for (int k = 0; k < 33; ++k)
-        Doc.Click({2 * k + 1, 1});
+        Doc.ImageStroke({{2 * k + 1, 1}});
     EXPECT_EQ(History.UndoNodes().size(), 32u);
     for (int k = 0; k < 32; ++k)
         Doc.Painter->sbutUndoClick();
@@ -349,7 +210,7 @@ TEST(Painter, HistoryKeepsThe32NewestEditsAndANewEditEndsRedo) {
     EXPECT_EQ(Doc.Cel().IndexAt(5, 0), Black);
     EXPECT_EQ(Doc.Cel().IndexAt(6, 0), White);
     EXPECT_TRUE(History.CanRedo());
-    Doc.Click({40, 1});
+    Doc.ImageStroke({{40, 1}});
     EXPECT_FALSE(History.CanRedo()) << "a new edit empties the redo stack";
     Doc.Painter->Redo();
     EXPECT_EQ(Doc.Cel().IndexAt(6, 0), White);
@@ -359,9 +220,9 @@ TEST(Painter, HistoryKeepsThe32NewestEditsAndANewEditEndsRedo) {
 }
 
 TEST(Painter, RedoIsRefusedWhileACustomBrushIsInUse) {
-    TLonePainter Doc(4, 4);
+    TTestDocument Doc(1, 4, 4);
     Doc.SetZoom(1);
-    Doc.Click({1, 1});
+    Doc.ImageStroke({{1, 1}});
     Doc.Painter->sbutUndoClick();
     ASSERT_EQ(Doc.Cel().IndexAt(0, 0), White);
     Script().Clear();
@@ -375,10 +236,10 @@ TEST(Painter, RedoIsRefusedWhileACustomBrushIsInUse) {
 }
 
 TEST(PainterDocument, PaintOnAllStrokeIsUndoneAndRedoneOnEveryCel) {
-    TDocument Doc(3, 6, 3);
-    frmSpriteMDI->PaintOnAll = true;
+    TTestDocument Doc(3, 6, 3, 1);
+    frmSpriteMDI->State().PaintOnAll = true;
     Doc.Cels().SetCurrent(1);
-    Doc.Stroke({{1, 1}, {4, 1}});
+    Doc.ImageStroke({{1, 1}, {4, 1}});
     const Picture Painted{"#####.", "#####.", "......"};
     for (int i = 0; i < 3; ++i)
         EXPECT_PICTURE(Doc.Cel(i), Legend, Painted);
@@ -402,7 +263,7 @@ TEST(PainterDocument, PaintOnAllStrokeIsUndoneAndRedoneOnEveryCel) {
 }
 
 TEST(PainterDocument, DeletingTheLastCelIsUndoneAndRedoneWithoutNewRecords) {
-    TDocument Doc(3, 4, 2);
+    TTestDocument Doc(3, 4, 2, 1);
     Doc.Cel(2).ScanLine(1)[3] = Red;
     Doc.Cels().SetCurrent(2);
     Doc.Animation->sbutDeleteClick();
@@ -437,9 +298,9 @@ TEST(PainterDocument, DeletingTheLastCelIsUndoneAndRedoneWithoutNewRecords) {
 }
 
 TEST(PainterDocument, PaletteResizeAndNewBackgroundDiscardTheHistory) {
-    TDocument Doc(2, 5, 5);
+    TTestDocument Doc(2, 5, 5, 1);
     const auto Paint = [&] {
-        Doc.Stroke({{2, 2}});
+        Doc.ImageStroke({{2, 2}});
         ASSERT_TRUE(Doc.History().CanUndo());
         ASSERT_TRUE(Doc.UndoEnabled());
     };

@@ -18,7 +18,7 @@ namespace {
 constexpr int Pitch = TfrmPalette::SwatchWidth + TfrmPalette::SwatchGap;
 constexpr int Rise = TfrmPalette::SwatchHeight + TfrmPalette::SwatchGap;
 
-RgbColor Rgb(QRgb c) {
+TRgbColor Rgb(QRgb c) {
     return {std::uint8_t(qRed(c)), std::uint8_t(qGreen(c)), std::uint8_t(qBlue(c))};
 }
 
@@ -46,8 +46,8 @@ protected:
     void Press(const char* Button) {
         QTest::mouseClick(Control<QPushButton>(Button), Qt::LeftButton);
     }
-    RgbColor Working(int Index) const { return Editor.WorkingPalette().Entry(Index).Color(); }
-    void SetWorking(int Index, RgbColor Color) {
+    TRgbColor Working(int Index) const { return Editor.WorkingPalette().Entry(Index).Color(); }
+    void SetWorking(int Index, TRgbColor Color) {
         auto Changed = TPxPalette::CreateCopy(Editor.WorkingPalette());
         Changed->SetColor(Index, Color.Ref());
         Editor.SetWorkingPalette(*Changed);
@@ -84,12 +84,11 @@ TEST_F(PaletteEditor, ClicksChooseTheEntriesAndTheSlidersFollowTheLeftOne) {
     // Past the last swatch of the eighth row.
     Editor.imgUserColorsMouseDown(Qt::LeftButton, 380, 7 * Rise + 5);
     EXPECT_EQ(Editor.LeftIndex(), 245);
-    const RgbColor Last = Working(245);
+    const TRgbColor Last = Working(245);
     EXPECT_EQ(Sliders(), QStringList({QString::number(Last.Red), QString::number(Last.Green),
                                       QString::number(Last.Blue)}));
     EXPECT_EQ(Boxes(), Sliders());
     EXPECT_TRUE(Editor.WorkingPalette().Equals(*Original)) << "choosing changes no colour";
-
 }
 
 TEST_F(PaletteEditor, GradientsSpaceTheEntriesBetweenLAndRTruncated) {
@@ -100,10 +99,10 @@ TEST_F(PaletteEditor, GradientsSpaceTheEntriesBetweenLAndRTruncated) {
     Click(14);
     Click(10, Qt::RightButton);
     Press("butGradient");
-    EXPECT_EQ(Working(11), (RgbColor{25, 0, 0}));
-    EXPECT_EQ(Working(12), (RgbColor{50, 0, 0}));
-    EXPECT_EQ(Working(13), (RgbColor{75, 0, 0}));
-    EXPECT_EQ(Working(14), (RgbColor{100, 0, 0}));
+    EXPECT_EQ(Working(11), (TRgbColor{25, 0, 0}));
+    EXPECT_EQ(Working(12), (TRgbColor{50, 0, 0}));
+    EXPECT_EQ(Working(13), (TRgbColor{75, 0, 0}));
+    EXPECT_EQ(Working(14), (TRgbColor{100, 0, 0}));
     EXPECT_EQ(Rgb(Editor.UserColorsImage().pixel(2 * Pitch + 2 + 5, 2 + 6)), Working(12))
         << "the swatch shows the new colour";
 
@@ -125,7 +124,7 @@ TEST_F(PaletteEditor, GradientsSpaceTheEntriesBetweenLAndRTruncated) {
 }
 
 TEST_F(PaletteEditor, SwapAndCopyMoveColoursBetweenTheMarkedEntries) {
-    const RgbColor A = Original->Entry(50).Color(), B = Original->Entry(90).Color();
+    const TRgbColor A = Original->Entry(50).Color(), B = Original->Entry(90).Color();
     Click(50);
     Click(90, Qt::RightButton);
     Press("butSwap");
@@ -176,9 +175,9 @@ TEST_F(PaletteEditor, LoadAndSavePaletteFiles) {
     Script().AnswerFile(Good);
     Press("butLoad");
     EXPECT_EQ(Script().Asked.front().What, "dlgOpenPalette");
-    EXPECT_EQ(Working(10), (RgbColor{1, 2, 3}));
-    EXPECT_EQ(Working(12), (RgbColor{7, 8, 9}));
-    EXPECT_EQ(Working(13), (RgbColor{0, 0, 0}));
+    EXPECT_EQ(Working(10), (TRgbColor{1, 2, 3}));
+    EXPECT_EQ(Working(12), (TRgbColor{7, 8, 9}));
+    EXPECT_EQ(Working(13), (TRgbColor{0, 0, 0}));
 
     // Save writes the colours the editor shows.
     const QString Saved = Folder.filePath("saved.pal");

@@ -24,7 +24,7 @@
 #include "model/Cellist.h"
 #include "model/Spritez.h"
 #include "support/PictureAssert.h"
-#include "support/ProgramWindows.h"
+#include "support/WindowTests.h"
 #include "ui/painter/f_painter.h"
 #include "ui/shell/Recovery.h"
 
@@ -85,7 +85,7 @@ std::vector<std::string> Seen(TfrmCharAnimation* Document) {
     std::vector<std::string> Lines{Document->Caption().toStdString()};
     const TPxPalette& Palette = *Document->Palette();
     for (int Index = FirstUserColor; Index <= LastUserColor; ++Index) {
-        const RgbColor Color = Palette.Entry(Index).Color();
+        const TRgbColor Color = Palette.Entry(Index).Color();
         Lines.push_back("colour " + std::to_string(Index) + ": " + std::to_string(Color.Red) + " " +
                         std::to_string(Color.Green) + " " + std::to_string(Color.Blue));
     }
@@ -99,7 +99,7 @@ std::vector<std::string> Seen(TfrmCharAnimation* Document) {
             std::ostringstream Row;
             Row << "cel " << Cel << " row " << Y << ":" << std::hex;
             for (int X = 0; X < Bitmap.Width(); ++X) {
-                const RgbColor& Color = Bitmap.ColorTable()[Bitmap.IndexAt(X, Y)];
+                const TRgbColor& Color = Bitmap.ColorTable()[Bitmap.IndexAt(X, Y)];
                 Row << " " << (Color.Red << 16 | Color.Green << 8 | Color.Blue);
             }
             Lines.push_back(Row.str());
@@ -293,8 +293,8 @@ TEST_F(Recovery, AKilledProgramsWorkComesBackAsItWasOnScreen) {
             for (const std::string& Line : Seen(Document))
                 Out << Line << "\n";
         Out.close();
-        SetSaveStepHook([](SaveStep Step) {
-            if (Step == SaveStep::WrittenInPlace) ::raise(SIGKILL);
+        SetSaveStepHook([](TSaveStep Step) {
+            if (Step == TSaveStep::WrittenInPlace) ::raise(SIGKILL);
         });
         Command("sbutSave")->trigger();
         FAIL() << "the save went on";

@@ -7,7 +7,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include "ui/shell/QSize.h"
+#include "ui/animation/QSize.h"
 #include "ui/shell/Sizedlg.h"
 
 namespace {

@@ -7,19 +7,7 @@
 #include <QVBoxLayout>
 
 #include "model/Spritez.h"
-
-void NameControl(QWidget* Control, const QString& Name, const QString& Caption) {
-    Control->setObjectName(Name);
-    Control->setAccessibleName(QString(Caption).remove('&'));
-}
-
-QPushButton* MakeButton(const QString& Name, const QString& Caption, QWidget* Parent) {
-    auto* Button = new QPushButton(Caption, Parent);
-    NameControl(Button, Name, Caption);
-    // Only the designed default button answers Enter.
-    Button->setAutoDefault(false);
-    return Button;
-}
+#include "ui/common/DialogParts.h"
 
 TDisposalChoice::TDisposalChoice(const QString& Name, const QString& Title, QWidget* Parent)
     : QGroupBox(Title, Parent), Buttons(new QButtonGroup(this)) {

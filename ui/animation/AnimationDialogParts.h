@@ -1,7 +1,6 @@
 #pragma once
-// Pieces that the animation dialogs share: the group of four disposal-method radio buttons
-// and the naming of controls (designed name as objectName, what a person reads as the
-// accessible name). User-interface thread only.
+// The group of four disposal-method radio buttons that the animation dialogs share.
+// User-interface thread only.
 #include <QGroupBox>
 #include <QString>
 #include <cstdint>
@@ -9,12 +8,6 @@
 class QButtonGroup;
 class QPushButton;
 class QWidget;
-
-// Gives Control its designed name and the name a person reads ("&" marks dropped).
-void NameControl(QWidget* Control, const QString& Name, const QString& Caption);
-
-// A push button named and captioned as designed ("&Ok", "&Cancel", "&Help", ...).
-QPushButton* MakeButton(const QString& Name, const QString& Caption, QWidget* Parent);
 
 // A group box holding radUnspecified, radNoDisposal, radRestoreBG and radOverwrite, one of
 // which is always chosen. Owns its buttons (as children).

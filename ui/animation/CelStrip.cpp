@@ -11,7 +11,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "ui/animation/CelImage.h"
+#include "ui/common/CelImage.h"
 
 namespace {
 
@@ -31,7 +31,7 @@ int PixelsOfPoints(int Points) {
 } // namespace
 
 TCelStrip::TCelStrip(QScrollBar& ScrollBar, QWidget* Parent) : QWidget(Parent), Bar(ScrollBar) {
-    RegisterAccessibleRole("TCelStrip", QAccessible::List);
+    SetAccessibleRole(*this, QAccessible::List);
     setObjectName("imgCharAnim");
     setAccessibleName("Cels");
     setAttribute(Qt::WA_OpaquePaintEvent);

@@ -18,7 +18,7 @@
 class QPainter;
 class QScrollBar;
 
-class TCelStrip : public QWidget, public StripSurface {
+class TCelStrip : public QWidget, public TStripSurface {
     Q_OBJECT
 public:
     TCelStrip(QScrollBar& ScrollBar, QWidget* Parent = nullptr);
@@ -27,7 +27,7 @@ public:
     // The strip as drawn so far (for tests and benchmarks).
     const QImage& Picture() const { return Backing; }
 
-    // ---- StripSurface ----
+    // ---- TStripSurface ----
     int Width() const override { return Backing.width(); }
     int Height() const override { return Backing.height(); }
     COLORREF ButtonFace() const override;

@@ -5,10 +5,10 @@
 #include <algorithm>
 
 #include "imaging/PxBitmap.h"
-#include "ui/animation/CelImage.h"
+#include "ui/common/CelImage.h"
 
 TPreviewBox::TPreviewBox(QWidget* Parent) : QWidget(Parent) {
-    RegisterAccessibleRole("TPreviewBox", QAccessible::Graphic);
+    SetAccessibleRole(*this, QAccessible::Graphic);
     setObjectName("imgRunAnimation");
     setAccessibleName("Preview");
     setAttribute(Qt::WA_OpaquePaintEvent);

@@ -13,7 +13,10 @@
 
 #include "gif/GifReader.h"
 #include "ui/animation/AnimationDialogParts.h"
-#include "ui/shell/Help.h"
+#include "ui/common/DialogParts.h"
+#include "ui/common/Help.h"
+
+TfrmAnimProps* frmAnimProps = nullptr;
 
 namespace {
 
@@ -31,9 +34,7 @@ QString LineText(const std::string& Line) {
 } // namespace
 
 TfrmAnimProps::TfrmAnimProps(QWidget* Parent) : QDialog(Parent) {
-    setObjectName("frmAnimProps");
-    setWindowTitle("Animation Properties");
-    setAccessibleName(windowTitle());
+    NameWindow(*this, "frmAnimProps", "Animation Properties");
 
     Disposals = new TDisposalChoice("grpDisposal", "Cel Disposal Method", this);
 
@@ -56,29 +57,15 @@ TfrmAnimProps::TfrmAnimProps(QWidget* Parent) : QDialog(Parent) {
     AnimationLayout->addRow(lblComments);
     AnimationLayout->addRow(memComments);
 
-    auto* butOk = MakeButton("butOk", "&Ok", this);
-    butOk->setDefault(true);
-    auto* butCancel = MakeButton("butCancel", "&Cancel", this);
-    auto* butReset = MakeButton("butReset", "&Reset", this);
-    auto* butHelp = MakeButton("butHelp", "&Help", this);
-    auto* Buttons = new QHBoxLayout;
-    Buttons->addWidget(butHelp);
-    Buttons->addWidget(butReset);
-    Buttons->addStretch();
-    Buttons->addWidget(butOk);
-    Buttons->addWidget(butCancel);
+    QHBoxLayout* Buttons = OkCancelHelpRow(*this, HelpContext, "butReset", "&Reset");
 
     auto* Layout = new QVBoxLayout(this);
     Layout->addWidget(Disposals);
     Layout->addWidget(Animation, 1);
     Layout->addLayout(Buttons);
 
-    connect(butOk, &QPushButton::clicked, this, &QDialog::accept);
-    connect(butCancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(butReset, &QPushButton::clicked, this, [this] { butResetClick(); });
-    connect(butHelp, &QPushButton::clicked, this, [this] { butHelpClick(); });
-    connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this,
-            [this] { butHelpClick(); });
+    connect(findChild<QPushButton*>("butReset"), &QPushButton::clicked, this,
+            [this] { butResetClick(); });
     butResetClick();
 }
 
@@ -129,8 +116,4 @@ void TfrmAnimProps::butResetClick() {
     SetTransparent(GivenTransparent);
     SetLoopCount(GivenLoopCount);
     SetComments(GivenComments);
-}
-
-void TfrmAnimProps::butHelpClick() {
-    ShowHelp(HelpContext);
 }

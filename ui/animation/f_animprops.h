@@ -33,7 +33,6 @@ public:
     void SetComments(const std::vector<std::string>& Lines);
 
     void butResetClick();
-    void butHelpClick();
 
 private:
     TDisposalChoice* Disposals = nullptr;
@@ -49,3 +48,7 @@ private:
     // GivenComments as the comment box shows them.
     QString ShownComments;
 };
+
+// The program's one Animation Properties dialog, made at start-up with the other once-only
+// windows; null before and after.
+extern TfrmAnimProps* frmAnimProps;

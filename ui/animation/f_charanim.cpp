@@ -28,6 +28,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <utility>
 
 #include "gif/GifReader.h"
 #include "gif/GifWriter.h"
@@ -41,11 +42,9 @@
 #include "ui/animation/f_charanim_controls.h"
 #include "ui/animation/f_new.h"
 #include "ui/animation/f_progress.h"
+#include "ui/common/Files.h"
+#include "ui/common/Questions.h"
 #include "ui/painter/f_painter.h"
-#include "ui/shell/Forms.h"
-#include "ui/shell/Questions.h"
-#include "ui/shell/Sizedlg.h"
-#include "ui/shell/SpriteMDI.h"
 
 namespace {
 
@@ -55,9 +54,6 @@ constexpr int DefaultHeight = 64;
 constexpr COLORREF DefaultBackground = RGB(255, 255, 255);
 constexpr bool DefaultTransparent = true;
 constexpr int DefaultFrameRate = 200;
-
-const QString SaveFailedText =
-    "Error:  Unable to save the file.  There may be a drive error or the drive is out of space.";
 
 enum class TGlyph { Reverse, FrameBackward, Stop, FrameForward, Play };
 
@@ -131,8 +127,8 @@ QAction* MenuItem(QMenu* Menu, const char* Name, const QString& Text) {
 
 } // namespace
 
-TfrmCharAnimation::TfrmCharAnimation(QWidget* Parent)
-    : QMdiSubWindow(Parent), Controls(std::make_unique<TControls>()) {
+TfrmCharAnimation::TfrmCharAnimation(TDocumentHost& Host, QWidget* Parent)
+    : QMdiSubWindow(Parent), Host(Host), Controls(std::make_unique<TControls>()) {
     setObjectName("frmCharAnimation");
     setAttribute(Qt::WA_DeleteOnClose);
     BuildControls();
@@ -150,8 +146,8 @@ TfrmCharAnimation::~TfrmCharAnimation() {
     if (Closed) ForgetDragSource();
     Cels.reset();
     Comments.clear();
-    if (Closed && frmSpriteMDI) frmSpriteMDI->UpdateCommandStates();
-    if (CurrentPalette == OwnedPalette.get()) CurrentPalette = nullptr;
+    if (Closed) Host.UpdateCommandStates();
+    if (Editing().CurrentPalette == OwnedPalette.get()) Editing().CurrentPalette = nullptr;
     OwnedPalette.reset();
 }
 
@@ -294,23 +290,29 @@ void TfrmCharAnimation::BuildControls() {
     connect(C.imgCharAnim, &TCelStrip::Scrolled, this, [this] {
         if (Cels) Cels->Scroll();
     });
-    connect(C.sbutPlayReverse, &QToolButton::clicked, this, [this] { sbutPlayReverseClick(); });
-    connect(C.sbutFrameBackwards, &QToolButton::clicked, this,
-            [this] { sbutFrameBackwardsClick(); });
-    connect(C.sbutAnimStop, &QToolButton::clicked, this, [this] { sbutAnimStopClick(); });
-    connect(C.sbutFrameForward, &QToolButton::clicked, this, [this] { sbutFrameForwardClick(); });
-    connect(C.sbutPlay, &QToolButton::clicked, this, [this] { sbutPlayClick(); });
-    connect(C.cboxStretch, &QCheckBox::clicked, this, [this] { cboxStretchClick(); });
-    connect(C.butProperties, &QPushButton::clicked, this, [this] { butPropertiesClick(); });
+    using T = TfrmCharAnimation;
+    const std::pair<QAbstractButton*, void (T::*)()> Buttons[] = {
+        {C.sbutPlayReverse, &T::sbutPlayReverseClick},
+        {C.sbutFrameBackwards, &T::sbutFrameBackwardsClick},
+        {C.sbutAnimStop, &T::sbutAnimStopClick},
+        {C.sbutFrameForward, &T::sbutFrameForwardClick},
+        {C.sbutPlay, &T::sbutPlayClick},
+        {C.cboxStretch, &T::cboxStretchClick},
+        {C.butProperties, &T::butPropertiesClick},
+    };
+    for (const auto& [Button, Click] : Buttons)
+        connect(Button, &QAbstractButton::clicked, this,
+                [this, Click = Click] { (this->*Click)(); });
+    const std::pair<QAction*, void (T::*)()> Items[] = {
+        {C.mitemDelete, &T::sbutDeleteClick},    {C.mitemInsert, &T::sbutInsertClick},
+        {C.mitemappend, &T::sbutAppendCelClick}, {C.mniCut, &T::mniCutClick},
+        {C.mniCopy, &T::mniCopyClick},           {C.mniPaste, &T::mniPasteClick},
+    };
+    for (const auto& [Item, Click] : Items)
+        connect(Item, &QAction::triggered, this, [this, Click = Click] { (this->*Click)(); });
     connect(C.spinFrameRate, &QSpinBox::textChanged, this, [this] { spinFrameRateChange(); });
     connect(C.spinDefaultFrameRate, &QSpinBox::textChanged, this,
             [this] { spinDefaultFrameRateChange(); });
-    connect(C.mitemDelete, &QAction::triggered, this, [this] { sbutDeleteClick(); });
-    connect(C.mitemInsert, &QAction::triggered, this, [this] { sbutInsertClick(); });
-    connect(C.mitemappend, &QAction::triggered, this, [this] { sbutAppendCelClick(); });
-    connect(C.mniCut, &QAction::triggered, this, [this] { mniCutClick(); });
-    connect(C.mniCopy, &QAction::triggered, this, [this] { mniCopyClick(); });
-    connect(C.mniPaste, &QAction::triggered, this, [this] { mniPasteClick(); });
     BuildTransfer();
     connect(timeAnimation, &QTimer::timeout, this, [this] { timeAnimationTimer(); });
     connect(C.splitAnimation, &QSplitter::splitterMoved, this,
@@ -376,8 +378,20 @@ void TfrmCharAnimation::TakePalette(std::unique_ptr<TPxPalette> Palette) {
     OwnedPalette = std::move(Palette);
 }
 
-std::unique_ptr<TPxPalette> TfrmCharAnimation::ReleasePalette() {
-    return std::move(OwnedPalette);
+void TfrmCharAnimation::ChangePalette(std::unique_ptr<TPxPalette> Palette) {
+    if (!Palette) return;
+    // The cels move first: when they cannot, nothing has changed. Once they have, the window
+    // owns the palette they are on before anything else can fail, and the old one goes last.
+    if (Cels) Cels->SetPalette(*Palette);
+    const std::unique_ptr<TPxPalette> Previous = std::exchange(OwnedPalette, std::move(Palette));
+    if (Editing().CurrentPalette == Previous.get()) Editing().CurrentPalette = OwnedPalette.get();
+    TfrmPainter* Shown = Painter();
+    if (Shown) Shown->SetPalette(*OwnedPalette);
+    SetPalette(*OwnedPalette);
+    if (Shown) {
+        Shown->RefreshView();
+        Shown->RebuildColorBitmaps();
+    }
 }
 
 QString TfrmCharAnimation::Caption() const {
@@ -390,29 +404,8 @@ void TfrmCharAnimation::SetCaption(const QString& Text) {
     if (TfrmPainter* Shown = Painter()) Shown->setWindowTitle("Painter : " + Text);
 }
 
-void TfrmCharAnimation::EnsurePalette() {
-    if (OwnedPalette) return;
-    if (CurrentPalette) {
-        OwnedPalette = TPxPalette::CreateCopy(*CurrentPalette);
-        return;
-    }
-    const QString Beside = QCoreApplication::applicationDirPath() + "/vimbrel.pal";
-    try {
-        OwnedPalette = TPxPalette::CreateFromFile(QFile::encodeName(Beside).toStdString());
-        return;
-    } catch (const PaletteFileError&) {
-    }
-    // Without any palette file: a colour cube, so that a new animation still has colours.
-    std::vector<RgbColor> Cube;
-    for (int r = 0; r < 6; ++r)
-        for (int g = 0; g < 6; ++g)
-            for (int b = 0; b < 6; ++b)
-                Cube.push_back({std::uint8_t(r * 51), std::uint8_t(g * 51), std::uint8_t(b * 51)});
-    OwnedPalette = TPxPalette::CreateFromColorMap(Cube);
-}
-
 void TfrmCharAnimation::NewAnimation(int CelCount) {
-    EnsurePalette();
+    if (!OwnedPalette) return;
     const int Width = frmNew ? frmNew->AnimationWidth() : DefaultWidth;
     const int Height = frmNew ? frmNew->AnimationHeight() : DefaultHeight;
     const COLORREF Background = frmNew ? frmNew->BackgroundColor() : DefaultBackground;
@@ -448,8 +441,8 @@ void TfrmCharAnimation::SetSprite(std::unique_ptr<TSprite> Sprite) {
 
 bool TfrmCharAnimation::LoadFromGIF(const QString& FileName, QString* Reason,
                                     std::vector<std::string>* Faults) {
-    const TWaitCursor Wait;
-    GifReadResult Read = ReadGifFile(QFile::encodeName(FileName).toStdString());
+    const THourglass Wait;
+    TGifReadResult Read = ReadGifFile(CorePath(FileName));
     if (!Read.Opened()) {
         if (Reason) *Reason = QString::fromStdString(Read.Error);
         return false;
@@ -459,7 +452,7 @@ bool TfrmCharAnimation::LoadFromGIF(const QString& FileName, QString* Reason,
     // The old sprite refers to the old palette until the cel list lets it go.
     std::unique_ptr<TPxPalette> Previous = std::move(OwnedPalette);
     OwnedPalette = std::move(Read.Palette);
-    CurrentPalette = OwnedPalette.get();
+    Editing().CurrentPalette = OwnedPalette.get();
     const COLORREF Background = Read.Sprite->BackColor();
     TakeSprite(std::move(Read.Sprite));
     if (TfrmPainter* Shown = Painter()) {
@@ -497,8 +490,8 @@ bool TfrmCharAnimation::SaveToGIF(const QString& FileName, QString* Reason) {
     // A floating selection has left a hole in its cel: saving without it would store the
     // hole and lose the lifted pixels.
     if (TfrmPainter* Editing = Painter()) Editing->DropSelection();
-    const TWaitCursor Wait;
-    const GifWriteSettings Settings = WriteSettings();
+    const THourglass Wait;
+    const TGifWriteSettings Settings = WriteSettings();
     const auto Progress = [](int Position, int Maximum) {
         if (!frmProgress) return;
         if (Position == 0)
@@ -506,10 +499,10 @@ bool TfrmCharAnimation::SaveToGIF(const QString& FileName, QString* Reason) {
         else
             frmProgress->SetPosition(Position);
     };
-    GifWriteResult Written;
+    TGifWriteResult Written;
     try {
-        Written = SaveGifFile(QFile::encodeName(FileName).toStdString(), Cels->Sprite(),
-                              Cels->Palette(), Settings, Progress);
+        Written =
+            SaveGifFile(CorePath(FileName), Cels->Sprite(), Cels->Palette(), Settings, Progress);
     } catch (const std::exception& Failure) {
         Written.Ok = false;
         Written.Reason = Failure.what();
@@ -519,8 +512,8 @@ bool TfrmCharAnimation::SaveToGIF(const QString& FileName, QString* Reason) {
     return bool(Written);
 }
 
-GifWriteSettings TfrmCharAnimation::WriteSettings() const {
-    GifWriteSettings Settings;
+TGifWriteSettings TfrmCharAnimation::WriteSettings() const {
+    TGifWriteSettings Settings;
     Settings.BackgroundTransparent = BackgroundTransparent;
     Settings.LoopCount = LoopCount;
     Settings.Comments = Comments;
@@ -536,7 +529,7 @@ void TfrmCharAnimation::SetPalette(TPxPalette&) {
 
 void TfrmCharAnimation::ResizeAnimation(int Width, int Height, bool Stretch) {
     if (!Cels || Width < 1 || Height < 1) return;
-    const TWaitCursor Wait;
+    const THourglass Wait;
     // The painter's view of the new size is made before any cel changes, so that running
     // out of memory for either leaves both as they were.
     TfrmPainter* Shown = Painter();
@@ -554,26 +547,23 @@ void TfrmCharAnimation::ResizeAnimation(int Width, int Height, bool Stretch) {
     ShowCurrentCel();
 }
 
-void TfrmCharAnimation::ResizeCels(TdlgSize& Dialog) {
+void TfrmCharAnimation::ResizeCels(int Width, int Height, bool Stretch) {
     if (!Cels) return;
-    Dialog.SetSize(Cels->Sprite().Width(), Cels->Sprite().Height());
-    if (Dialog.exec() != QDialog::Accepted || !Cels) return;
-    if (Dialog.Width() != Cels->Sprite().Width() || Dialog.Height() != Cels->Sprite().Height()) {
-        const std::uint64_t Bytes =
-            AnimationBytes(Dialog.Width(), Dialog.Height(), std::uint64_t(Cels->CelCount()));
+    if (Width != Cels->Sprite().Width() || Height != Cels->Sprite().Height()) {
+        const std::uint64_t Bytes = AnimationBytes(Width, Height, std::uint64_t(Cels->CelCount()));
         if (Bytes > MaxAnimationBytes) {
             Questions().Message(TBoxKind::Error,
                                 QString("Error:  %1 cels of %2 x %3 pixels would take %4 MiB, and "
                                         "the cels of an animation can take at most %5 MiB.  "
                                         "Choose a smaller size.")
                                     .arg(Cels->CelCount())
-                                    .arg(Dialog.Width())
-                                    .arg(Dialog.Height())
+                                    .arg(Width)
+                                    .arg(Height)
                                     .arg((Bytes + (1u << 20) - 1) >> 20)
                                     .arg(MaxAnimationBytes >> 20));
             return;
         }
-        ResizeAnimation(Dialog.Width(), Dialog.Height(), Dialog.Stretch());
+        ResizeAnimation(Width, Height, Stretch);
         if (TfrmPainter* Shown = Painter()) Shown->ResetUndo();
         Modified = true;
     }
@@ -582,8 +572,7 @@ void TfrmCharAnimation::ResizeCels(TdlgSize& Dialog) {
 }
 
 void TfrmCharAnimation::ForgetDragSource() {
-    if (frmSpriteMDI && Cels && frmSpriteMDI->DragSourceCel.CelList == Cels.get())
-        frmSpriteMDI->DragSourceCel = {};
+    if (Cels && Editing().DragSourceCel.CelList == Cels.get()) Editing().DragSourceCel = {};
 }
 
 // ---- Lifecycle ----
@@ -601,11 +590,9 @@ void TfrmCharAnimation::FormActivate() {
         Shown->raise();
         raise();
     }
-    if (OwnedPalette) CurrentPalette = OwnedPalette.get();
-    if (frmSpriteMDI) {
-        frmSpriteMDI->CurrentAnimation = this;
-        frmSpriteMDI->CurrentPainter = Shown;
-    }
+    if (OwnedPalette) Editing().CurrentPalette = OwnedPalette.get();
+    Editing().CurrentAnimation = this;
+    Editing().CurrentPainter = Shown;
     ShowCurrentCel();
 }
 
@@ -620,13 +607,12 @@ bool TfrmCharAnimation::FormCloseQuery() {
     default:
         return false;
     }
-    if (!frmSpriteMDI) return false;
     // An untitled document offers no name; one opened from a file offers that file.
     const QString Offered = Caption().contains("Animation [") ? QString() : Caption();
-    const QString Target = frmSpriteMDI->AskSaveAnimationName(Offered);
+    const QString Target = Host.AskSaveAnimationName(Offered);
     if (Target.isEmpty()) return false;
     if (!SaveToGIF(Target)) {
-        Questions().Message(TBoxKind::Error, SaveFailedText);
+        Questions().Message(TBoxKind::Error, FileErrors::Save);
         return false;
     }
     Modified = false;
@@ -642,11 +628,9 @@ void TfrmCharAnimation::FormClose() {
         Shown->AllowClose = true;
         Shown->close();
     }
-    if (frmSpriteMDI) {
-        if (frmSpriteMDI->CurrentAnimation == this) frmSpriteMDI->CurrentAnimation = nullptr;
-        if (frmSpriteMDI->CurrentPainter && frmSpriteMDI->CurrentPainter == Shown)
-            frmSpriteMDI->CurrentPainter = nullptr;
-    }
+    if (Editing().CurrentAnimation == this) Editing().CurrentAnimation = nullptr;
+    if (Editing().CurrentPainter && Editing().CurrentPainter == Shown)
+        Editing().CurrentPainter = nullptr;
     ForgetDragSource();
     Cels.reset();
 }
@@ -694,10 +678,10 @@ void TfrmCharAnimation::imgCharAnimMouseDown(Qt::MouseButton Button, int X, int 
     }
     TfrmPainter* Shown = Painter();
     if (Shown) Shown->DropSelection();
-    if (frmSpriteMDI && frmSpriteMDI->CurrentTool == ptSelectArea) frmSpriteMDI->tbutBrushClick();
+    if (Editing().CurrentTool == ptSelectArea) Host.SelectBrushTool();
     Cels->SelectAt(X, Y);
     ShowPainterCel();
-    if (frmSpriteMDI) frmSpriteMDI->DragSourceCel = {&Cels->CurrentBitmap(), Cels.get()};
+    Editing().DragSourceCel = {&Cels->CurrentBitmap(), Cels.get()};
     PreviewIndex = Cels->Current();
     ShowCurrentCel();
     ShowCelDelay();

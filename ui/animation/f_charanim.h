@@ -20,6 +20,7 @@
 #include "gif/GifWriter.h"
 #include "imaging/Color.h"
 #include "model/undo.h"
+#include "ui/common/DocumentHost.h"
 
 class QCheckBox;
 class QLineEdit;
@@ -34,9 +35,8 @@ class TCelList;
 class TPxBitmap;
 class TPxPalette;
 class TSprite;
-class TdlgSize;
 class TfrmPainter;
-struct RgbPicture;
+struct TRgbPicture;
 
 // Whether a document has unsaved changes. Every change sets it, so it also counts them:
 // whoever keeps a copy of the unsaved work can tell when that copy has fallen behind.
@@ -64,7 +64,7 @@ public:
     // GIF files allow) plays as fast as this instead of keeping a processor core busy.
     static constexpr int MinimumInterval = 10;
 
-    explicit TfrmCharAnimation(QWidget* Parent = nullptr);
+    explicit TfrmCharAnimation(TDocumentHost& Host, QWidget* Parent = nullptr);
     ~TfrmCharAnimation() override;
 
     // ---- Document settings ----
@@ -90,9 +90,10 @@ public:
     // Takes Palette as the window's palette without moving any cel onto it (a new window,
     // or after the cel list has moved its cels over).
     void TakePalette(std::unique_ptr<TPxPalette> Palette);
-    // Gives up the palette (the main window's SetPalette keeps the old one alive until the
-    // cels have moved onto the new one).
-    std::unique_ptr<TPxPalette> ReleasePalette();
+    // Makes Palette the document's palette: every cel moves onto it, the painter, the strip
+    // and the preview show it, and the document counts as modified. A failure on the way
+    // leaves the cels on the old palette.
+    void ChangePalette(std::unique_ptr<TPxPalette> Palette);
     // Null once the painter window is gone.
     TfrmPainter* Painter() const;
     void SetPainterWindow(TfrmPainter* Painter);
@@ -103,7 +104,7 @@ public:
     void SetCaption(const QString& Caption);
 
     // A new animation of CelCount blank cels with the New Animation dialog's size and
-    // background colour, on the current palette.
+    // background colour, on the window's palette (none without one).
     void NewAnimation(int CelCount);
     // Opens a GIF file into this window. False with Reason when it cannot be read; Faults
     // lists what was wrong with a damaged file that opened all the same.
@@ -113,7 +114,7 @@ public:
     // cannot be written (the file on disk is then as it was).
     bool SaveToGIF(const QString& FileName, QString* Reason = nullptr);
     // What a saved file carries besides the cels and the palette.
-    GifWriteSettings WriteSettings() const;
+    TGifWriteSettings WriteSettings() const;
     // Hands a sprite to the cel list and the painter.
     void SetSprite(std::unique_ptr<TSprite> Sprite);
     // After the palette changed: rebuilds the backdrop, redraws painter and preview, and
@@ -121,22 +122,18 @@ public:
     void SetPalette(TPxPalette& Palette);
     // Every cel to Width x Height, stretched or cropped; the painter takes the new size.
     void ResizeAnimation(int Width, int Height, bool Stretch);
-    // The Resize Cels command: Dialog shows the animation's size; on OK with another size
-    // the cels take it and the undo history is dropped (its snapshots no longer fit).
-    void ResizeCels(TdlgSize& Dialog);
+    // The Resize Cels command once its dialog was confirmed: with another size the cels
+    // take it (stretched or cropped) and the undo history is dropped (its snapshots no
+    // longer fit); a size whose cels would exceed the limits is refused with the error box.
+    void ResizeCels(int Width, int Height, bool Stretch);
 
     // ---- Commands ----
     void sbutInsertClick();
     void sbutAppendCelClick();
     void sbutDeleteClick();
-    void ShiftUp();
-    void ShiftRight();
-    void ShiftDown();
-    void ShiftLeft();
-    void FlipVertical();   // side to side
-    void FlipHorizontal(); // top to bottom
-    void RotateClockwise();
-    void RotateCounterClockwise();
+    // Operation (a shift, turn or flip of TSprite) on the current cel or, with Paint on All,
+    // on every cel, with its undo record.
+    void Transform(void (TSprite::*Operation)(bool All));
     void ReplaceColors();
     void ChangeBackgroundColor();
     void SetDisposalForAll();
@@ -185,7 +182,7 @@ public:
     // Picture into the current cel after the palette and size questions (also the main
     // window's Paste); the picture stays the caller's. False when a question was cancelled
     // or the picture has no pixels: then nothing has changed.
-    bool ImportFromBitmap(const RgbPicture& Picture);
+    bool ImportFromBitmap(const TRgbPicture& Picture);
     // A drag carrying Data at strip position (X, Y): accepted over a cel's picture when it
     // carries a cel of an animation window or a piece of the import-from-grid window.
     bool imgCharAnimDragOver(const QMimeData* Data, int X, int Y) const;
@@ -202,6 +199,7 @@ protected:
     bool eventFilter(QObject* Watched, QEvent* Event) override;
 
 private:
+    TEditingState& Editing() const { return Host.State(); }
     void BuildControls();
     void FormCreate();
     bool FormCloseQuery();
@@ -209,19 +207,17 @@ private:
     void splitAnimationSplitChange();
     // The cel list over Sprite, made on first use.
     void TakeSprite(std::unique_ptr<TSprite> Sprite);
-    // The palette a new animation starts on when the main window gave none.
-    void EnsurePalette();
     // The main window's drag source must not point at cels that are gone.
     void ForgetDragSource();
     bool PaintOnAll() const;
+    // The cel list and the painter that keeps its history: every command needs both (the
+    // painter goes only while the document closes).
+    bool Whole() const { return Cels && Painter(); }
     // A colour value as the palette colour it stands for (PALETTERGB).
     COLORREF PaletteRgb(COLORREF Color) const;
-    void Transform(void (TSprite::*Operation)(bool All));
-    // The painter's record of a cel about to be inserted or deleted at Index (none while an
-    // undo step runs), and adding it to the history once the cels have changed.
-    std::unique_ptr<TPxUndoNode> CelRecord(TPxUndoKind Kind, int Index) const;
-    void RecordCelUndo(std::unique_ptr<TPxUndoNode> Record);
     void SetTimerInterval(int Milliseconds);
+    // Stops playback and shows the next (Way 1) or the previous cel (Way -1) in the preview.
+    void StepPreview(int Way);
     // Only Down stays down; null releases every playback button.
     void SetPlayButtons(QToolButton* Down);
     void UpdatePreviewSize();
@@ -235,11 +231,8 @@ private:
     // what the answers ask for: the palette copied in, the cels stretched to the picture.
     // False when either question was cancelled; nothing has changed then.
     bool TakeSource(const TPxPalette& SourcePalette, int Width, int Height);
-    // Makes Palette this window's palette and moves every cel onto it.
-    void AdoptPalette(std::unique_ptr<TPxPalette> Palette);
-    // Target's picture is about to be replaced: its snapshot goes into the painter's history.
-    void SaveUndoOf(int Target);
 
+    TDocumentHost& Host;
     struct TControls;
     std::unique_ptr<TControls> Controls;
     std::unique_ptr<TPxPalette> OwnedPalette;

@@ -18,30 +18,23 @@
 #include "ui/animation/f_charanim_controls.h"
 #include "ui/animation/f_new.h"
 #include "ui/animation/frmGlobDisposal.h"
+#include "ui/common/Files.h"
+#include "ui/common/Questions.h"
 #include "ui/painter/f_painter.h"
-#include "ui/shell/Forms.h"
-#include "ui/shell/Questions.h"
-#include "ui/shell/SpriteMDI.h"
 
 namespace {
 
 const QString BackgroundQuestion = "The Background Color will be set to the Left Mouse Drawing "
                                    "Color.  Note:  This action can not be Undone.";
-const QString PaletteSaveFailedText = "Error:  Unable to save the palette file.  There may be a "
-                                      "drive error or the drive is out of space.";
-
-void SelectBrushTool() {
-    if (frmSpriteMDI) frmSpriteMDI->tbutBrushClick();
-}
 
 } // namespace
 
 bool TfrmCharAnimation::PaintOnAll() const {
-    return frmSpriteMDI && frmSpriteMDI->PaintOnAll;
+    return Editing().PaintOnAll;
 }
 
 COLORREF TfrmCharAnimation::PaletteRgb(COLORREF Color) const {
-    const RgbColor Shown = Cels->Palette().ColorOf(Color);
+    const TRgbColor Shown = Cels->Palette().ColorOf(Color);
     return PALETTERGB(Shown.Red, Shown.Green, Shown.Blue);
 }
 
@@ -60,108 +53,54 @@ void TfrmCharAnimation::ShowPainterCel() {
 
 // ---- Cels in and out ----
 
-// Each command makes its undo record first and adds it once the cels have changed: a cel
-// that cannot be had leaves the strip and the history as they were.
-std::unique_ptr<TPxUndoNode> TfrmCharAnimation::CelRecord(TPxUndoKind Kind, int Index) const {
-    TfrmPainter* Shown = Painter();
-    if (!Shown || Shown->Undoing) return nullptr;
-    if (Kind == ukCelDeleted)
-        return std::make_unique<TPxUndoNode>(Kind, Index,
-                                             Cels->Sprite().CelBitmap(Index).CopyBits());
-    return std::make_unique<TPxUndoNode>(Kind, Index);
-}
-
-void TfrmCharAnimation::RecordCelUndo(std::unique_ptr<TPxUndoNode> Record) {
-    if (TfrmPainter* Shown = Painter()) Shown->RecordUndo(std::move(Record));
-}
-
 void TfrmCharAnimation::sbutInsertClick() {
-    if (!Cels) return;
-    SelectBrushTool();
+    if (!Whole()) return;
+    Host.SelectBrushTool();
     // The new cel takes the current position.
-    std::unique_ptr<TPxUndoNode> Record = CelRecord(ukCelInserted, Cels->Current());
-    Cels->InsertCel(DefaultDelay);
-    RecordCelUndo(std::move(Record));
+    Painter()->RecordCelInserted(Cels->Current(), [&] { Cels->InsertCel(DefaultDelay); });
     CelsChanged();
 }
 
 void TfrmCharAnimation::sbutAppendCelClick() {
-    if (!Cels) return;
-    std::unique_ptr<TPxUndoNode> Record = CelRecord(ukCelInserted, Cels->CelCount());
-    Cels->AppendCel(DefaultDelay);
-    RecordCelUndo(std::move(Record));
+    if (!Whole()) return;
+    Painter()->RecordCelInserted(Cels->CelCount(), [&] { Cels->AppendCel(DefaultDelay); });
     CelsChanged();
 }
 
 void TfrmCharAnimation::sbutDeleteClick() {
-    if (!Cels) return;
-    SelectBrushTool();
+    if (!Whole()) return;
+    Host.SelectBrushTool();
     // The only cel stays. Recording its deletion all the same would make Undo insert a
     // copy of a cel that was never deleted, so nothing is recorded or marked modified.
     if (Cels->CelCount() <= 1) return;
-    std::unique_ptr<TPxUndoNode> Record = CelRecord(ukCelDeleted, Cels->Current());
-    RecordCelUndo(std::move(Record));
-    if (frmSpriteMDI && frmSpriteMDI->DragSourceCel.Bitmap == &Cels->CurrentBitmap())
-        frmSpriteMDI->DragSourceCel = {};
-    Cels->DeleteCel();
+    Painter()->RecordCelDeleted(Cels->Current(), [&] {
+        if (Editing().DragSourceCel.Bitmap == &Cels->CurrentBitmap()) Editing().DragSourceCel = {};
+        Cels->DeleteCel();
+    });
     CelsChanged();
 }
 
 // ---- Pictures ----
 
 void TfrmCharAnimation::Transform(void (TSprite::*Operation)(bool All)) {
-    if (!Cels) return;
-    TfrmPainter* Shown = Painter();
-    std::unique_ptr<TPxUndoNode> Record = Shown ? Shown->UndoSnapshot() : nullptr;
-    (Cels->Sprite().*Operation)(PaintOnAll());
-    if (Shown) Shown->RecordUndo(std::move(Record));
+    if (!Whole()) return;
+    Painter()->RecordCel([&] { (Cels->Sprite().*Operation)(PaintOnAll()); });
     Cels->RedrawCels();
     CelsChanged();
 }
 
-void TfrmCharAnimation::ShiftUp() {
-    Transform(&TSprite::ShiftUp);
-}
-
-void TfrmCharAnimation::ShiftRight() {
-    Transform(&TSprite::ShiftRight);
-}
-
-void TfrmCharAnimation::ShiftDown() {
-    Transform(&TSprite::ShiftDown);
-}
-
-void TfrmCharAnimation::ShiftLeft() {
-    Transform(&TSprite::ShiftLeft);
-}
-
-void TfrmCharAnimation::FlipVertical() {
-    Transform(&TSprite::FlipVert);
-}
-
-void TfrmCharAnimation::FlipHorizontal() {
-    Transform(&TSprite::FlipHorz);
-}
-
-void TfrmCharAnimation::RotateClockwise() {
-    Transform(&TSprite::RotateClockwise);
-}
-
-void TfrmCharAnimation::RotateCounterClockwise() {
-    Transform(&TSprite::RotateCClockwise);
-}
-
 void TfrmCharAnimation::ReplaceColors() {
     TfrmPainter* Shown = Painter();
-    if (!Cels || !Shown) return;
-    const TWaitCursor Wait;
-    Shown->SaveUndo();
+    if (!Whole()) return;
+    const THourglass Wait;
     const COLORREF From = PaletteRgb(Shown->LeftColor());
     const COLORREF To = PaletteRgb(Shown->RightColor());
-    if (PaintOnAll())
-        Cels->Sprite().ReplaceColorAll(From, To);
-    else
-        Cels->Sprite().ReplaceColor(Cels->Current(), From, To);
+    Shown->RecordCel([&] {
+        if (PaintOnAll())
+            Cels->Sprite().ReplaceColorAll(From, To);
+        else
+            Cels->Sprite().ReplaceColor(Cels->Current(), From, To);
+    });
     Cels->RedrawCels();
     ShowPainterCel();
     ShowCurrentCel();
@@ -172,7 +111,7 @@ void TfrmCharAnimation::ChangeBackgroundColor() {
     TfrmPainter* Shown = Painter();
     if (!Cels || !Shown) return;
     if (!Questions().OkCancel(TBoxKind::Information, BackgroundQuestion)) return;
-    const TWaitCursor Wait;
+    const THourglass Wait;
     const COLORREF New = PaletteRgb(Shown->LeftColor());
     Cels->Sprite().ChangeBackColor(Cels->BackColor(), New);
     Cels->SetBackColor(New);
@@ -209,45 +148,29 @@ void TfrmCharAnimation::butPropertiesClick() {
 
 void TfrmCharAnimation::SavePalette() {
     const TPxPalette* Saved = Cels ? &Cels->Palette() : OwnedPalette.get();
-    if (!Saved) return;
-    TFileDialog Dialog;
-    Dialog.Name = "dlgSavePalette";
-    Dialog.Save = true;
-    Dialog.Title = "Save Palette";
-    // Both spellings, so that the palettes shipped in lower case are listed too.
-    Dialog.Filter = "Palette Files (*.PAL *.pal)";
-    Dialog.DefaultSuffix = "pal";
-    Dialog.ConfirmOverwrite = true;
-    // The folder the New Animation dialog offers palettes from.
-    if (frmNew) Dialog.Folder = frmNew->PaletteDir();
-    const QString Target = Questions().AskFile(Dialog);
-    if (Target.isEmpty()) return;
-    try {
-        Saved->SaveToFile(QFile::encodeName(Target).toStdString());
-    } catch (const PaletteFileError&) {
-        Questions().Message(TBoxKind::Error, PaletteSaveFailedText);
-    }
+    // The dialog starts in the folder the New Animation dialog offers palettes from.
+    if (Saved)
+        SavePaletteAs(*Saved, frmNew ? frmNew->PaletteDir() : QString(),
+                      FileErrors::SaveDocumentPalette);
 }
 
 // ---- Clipboard ----
 
 void TfrmCharAnimation::SetCopyPasteButtons() {
-    const bool CanPaste = frmSpriteMDI && frmSpriteMDI->ClipboardHasBitmap;
-    if (frmSpriteMDI) {
-        frmSpriteMDI->SetCutCopyEnabled(true);
-        frmSpriteMDI->SetPasteEnabled(CanPaste);
-    }
+    const bool CanPaste = Editing().ClipboardHasBitmap;
+    Host.SetCutCopyEnabled(true);
+    Host.SetPasteEnabled(CanPaste);
     Controls->mniPaste->setEnabled(CanPaste);
 }
 
 void TfrmCharAnimation::mniCutClick() {
-    if (frmSpriteMDI) frmSpriteMDI->sbutCutClick();
+    Host.CutCel();
 }
 
 void TfrmCharAnimation::mniCopyClick() {
-    if (frmSpriteMDI) frmSpriteMDI->sbutCopyClick();
+    Host.CopyCel();
 }
 
 void TfrmCharAnimation::mniPasteClick() {
-    if (frmSpriteMDI) frmSpriteMDI->sbutPasteClick();
+    Host.PasteCel();
 }

@@ -6,6 +6,7 @@
 #include <QApplication>
 
 #include "ui/animation/f_charanim.h"
+#include "ui/common/DialogParts.h"
 
 class QAction;
 class QFrame;
@@ -40,12 +41,4 @@ struct TfrmCharAnimation::TControls {
     QAction* mniPaste = nullptr;
     QAction* Importcel1 = nullptr;
     QAction* ExportCel1 = nullptr;
-};
-
-// Keeps the hourglass up for a scope, however it is left.
-struct TWaitCursor {
-    TWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~TWaitCursor() { QApplication::restoreOverrideCursor(); }
-    TWaitCursor(const TWaitCursor&) = delete;
-    TWaitCursor& operator=(const TWaitCursor&) = delete;
 };

@@ -9,25 +9,28 @@
 #include <QTimer>
 #include <QToolButton>
 #include <algorithm>
+#include <optional>
 
 #include "model/Cellist.h"
 #include "model/Spritez.h"
 #include "ui/animation/PreviewBox.h"
 #include "ui/animation/f_charanim.h"
 #include "ui/animation/f_charanim_controls.h"
-#include "ui/shell/Forms.h"
-#include "ui/shell/SpriteMDI.h"
 
 namespace {
 
-// The number a frame-rate field's text stands for; false for an empty text or one that is
-// not a number in the fields' range.
-bool ParseDelay(const QString& Text, int& Delay) {
+// The delay typed into a frame-rate field: none while its text is empty, and none, after
+// Restore has shown the stored delay again, for a text that is not a number in the fields'
+// range.
+template <typename TRestore>
+std::optional<int> TypedDelay(const QSpinBox& Field, TRestore&& Restore) {
+    const QString Text = Field.text().trimmed();
+    if (Text.isEmpty()) return std::nullopt;
     bool Number = false;
-    const int Value = Text.trimmed().toInt(&Number);
-    if (!Number || Value < 0 || Value > 99999) return false;
-    Delay = Value;
-    return true;
+    const int Value = Text.toInt(&Number);
+    if (Number && Value >= 0 && Value <= 99999) return Value;
+    Restore();
+    return std::nullopt;
 }
 
 } // namespace
@@ -86,20 +89,20 @@ void TfrmCharAnimation::sbutAnimStopClick() {
 }
 
 void TfrmCharAnimation::sbutFrameForwardClick() {
-    Playing = false;
-    SetPlayButtons(nullptr);
-    if (!Cels) return;
-    const TSprite& Shown = Cels->Sprite();
-    PreviewIndex = Shown.NextIndex(std::clamp(PreviewIndex, 0, Shown.CelCount() - 1));
-    ShowCurrentCel();
+    StepPreview(1);
 }
 
 void TfrmCharAnimation::sbutFrameBackwardsClick() {
+    StepPreview(-1);
+}
+
+void TfrmCharAnimation::StepPreview(int Way) {
     Playing = false;
     SetPlayButtons(nullptr);
     if (!Cels) return;
     const TSprite& Shown = Cels->Sprite();
-    PreviewIndex = Shown.PrevIndex(std::clamp(PreviewIndex, 0, Shown.CelCount() - 1));
+    const int From = std::clamp(PreviewIndex, 0, Shown.CelCount() - 1);
+    PreviewIndex = Way == 1 ? Shown.NextIndex(From) : Shown.PrevIndex(From);
     ShowCurrentCel();
 }
 
@@ -141,7 +144,7 @@ void TfrmCharAnimation::cboxStretchClick() {
     Controls->imgRunAnimation->SetStretch(StretchImage());
     UpdatePreviewSize();
     RefreshPreview();
-    if (frmSpriteMDI) frmSpriteMDI->SetStretchChecked(StretchImage());
+    Host.SetStretchChecked(StretchImage());
 }
 
 // ---- Frame-rate fields ----
@@ -162,13 +165,11 @@ void TfrmCharAnimation::ShowDefaultDelay() {
 }
 
 void TfrmCharAnimation::spinFrameRateChange() {
-    const QString Text = Controls->spinFrameRate->text();
-    if (!Cels || Text.trimmed().isEmpty()) return;
-    int Delay = 0;
-    if (!ParseDelay(Text, Delay)) {
-        ShowCelDelay();
-        return;
-    }
+    if (!Cels) return;
+    const std::optional<int> Typed =
+        TypedDelay(*Controls->spinFrameRate, [this] { ShowCelDelay(); });
+    if (!Typed) return;
+    const int Delay = *Typed;
     TCel& Cel = Cels->Sprite().Cel(Cels->Current());
     // A new delay is written to the file, so it is a change worth asking about on close.
     if (Cel.Delay() != Delay) {
@@ -179,13 +180,11 @@ void TfrmCharAnimation::spinFrameRateChange() {
 }
 
 void TfrmCharAnimation::spinDefaultFrameRateChange() {
-    const QString Text = Controls->spinDefaultFrameRate->text();
-    if (!Cels || Text.trimmed().isEmpty()) return;
-    int Delay = 0;
-    if (!ParseDelay(Text, Delay)) {
-        ShowDefaultDelay();
-        return;
-    }
+    if (!Cels) return;
+    const std::optional<int> Typed =
+        TypedDelay(*Controls->spinDefaultFrameRate, [this] { ShowDefaultDelay(); });
+    if (!Typed) return;
+    const int Delay = *Typed;
     TSprite& Changed = Cels->Sprite();
     for (int i = 0; i < Changed.CelCount(); ++i) {
         TCel& Cel = Changed.Cel(i);

@@ -23,18 +23,17 @@
 #include "model/Cellist.h"
 #include "model/Spritez.h"
 #include "model/undo.h"
-#include "ui/animation/CelImage.h"
 #include "ui/animation/CelStrip.h"
 #include "ui/animation/PreviewBox.h"
+#include "ui/animation/QSize.h"
 #include "ui/animation/f_charanim.h"
 #include "ui/animation/f_charanim_controls.h"
+#include "ui/common/CelImage.h"
+#include "ui/common/Files.h"
+#include "ui/common/PictureSources.h"
+#include "ui/common/PieceDrag.h"
+#include "ui/common/Questions.h"
 #include "ui/painter/f_painter.h"
-#include "ui/shell/Forms.h"
-#include "ui/shell/PictureSources.h"
-#include "ui/shell/PieceDrag.h"
-#include "ui/shell/QSize.h"
-#include "ui/shell/Questions.h"
-#include "ui/shell/SpriteMDI.h"
 
 namespace {
 
@@ -43,8 +42,6 @@ const QString WrongExtensionText =
     "its own animation window, then drag and drop it into the proper cel.";
 const QString PaletteQuestion = "The source and destination color palettes are different.  Do "
                                 "you want to copy the source palette to the animation?";
-const QString SaveFailedText = "Error:  Unable to save to file.  The file may be invalid or "
-                               "there may be a drive error.";
 const QString ExportExtensionText = "You may only export a cel as a .BMP or .JPG file.";
 
 // The folder the import and export dialogs open in: at first the pictures beside the
@@ -54,9 +51,9 @@ QString PictureFolder;
 // Asks for a cel picture file with Dialog in the picture folder and remembers the folder
 // chosen. Returns the name's extension in capitals, "BMP" or "JPG", with the name in
 // FileName; empty when the dialog was cancelled, or after Refusal for another extension.
-QString AskPictureFile(TFileDialog Dialog, const QString& Refusal, QString& FileName) {
-    Dialog.Folder =
-        PictureFolder.isEmpty() && frmSpriteMDI ? frmSpriteMDI->AppDir + "/images" : PictureFolder;
+QString AskPictureFile(TFileDialog Dialog, const QString& AppDir, const QString& Refusal,
+                       QString& FileName) {
+    Dialog.Folder = PictureFolder.isEmpty() ? AppDir + "/images" : PictureFolder;
     // A name typed without an extension becomes a bitmap file, in the lower case that file
     // names on this system use.
     Dialog.DefaultSuffix = "bmp";
@@ -99,14 +96,13 @@ bool CarriesCelPicture(const QMimeData* Data) {
 
 // The bitmap a cel drag from Source brings: the cel pressed last in any strip, which is
 // Source's own unless the drag data outlived the press.
-const TPxBitmap* DraggedCel(TfrmCharAnimation& Source) {
+const TPxBitmap* DraggedCel(TfrmCharAnimation& Source, const TEditingState::TDragSource& Pressed) {
     TCelList* Cels = Source.CelList();
     if (!Cels) return nullptr;
-    if (frmSpriteMDI && frmSpriteMDI->DragSourceCel.CelList == Cels) {
+    if (Pressed.CelList == Cels) {
         const TSprite& Sprite = Cels->Sprite();
         for (int i = 0; i < Sprite.CelCount(); ++i)
-            if (&Sprite.CelBitmap(i) == frmSpriteMDI->DragSourceCel.Bitmap)
-                return &Sprite.CelBitmap(i);
+            if (&Sprite.CelBitmap(i) == Pressed.Bitmap) return &Sprite.CelBitmap(i);
     }
     return &Cels->CurrentBitmap();
 }
@@ -181,18 +177,16 @@ void TfrmCharAnimation::BuildTransfer() {
 
 void TfrmCharAnimation::Importcel1Click() {
     if (!Cels) return;
-    TFileDialog Dialog;
-    Dialog.Name = "dlgImport";
-    Dialog.Title = "Import Cel";
-    Dialog.Filter = "Bitmaps (*.bmp *.BMP);;JPEG Files (*.jpg *.JPG);;All Files (*)";
-    Dialog.MustExist = true;
+    TFileDialog Dialog("dlgImport", "Import Cel",
+                       "Bitmaps (*.bmp *.BMP);;JPEG Files (*.jpg *.JPG);;All Files (*)");
     QString FileName;
-    const QString Extension = AskPictureFile(Dialog, WrongExtensionText, FileName);
+    const QString Extension =
+        AskPictureFile(Dialog, Editing().AppDir, WrongExtensionText, FileName);
     if (Extension.isEmpty()) return;
-    std::optional<RgbPicture> Picture;
+    std::optional<TRgbPicture> Picture;
     QString Refusal;
     {
-        const TWaitCursor Wait;
+        const THourglass Wait;
         Picture = ReadPictureFile(FileName, Extension == "JPG", Refusal);
     }
     if (!Picture) {
@@ -202,14 +196,13 @@ void TfrmCharAnimation::Importcel1Click() {
     ImportFromBitmap(*Picture);
 }
 
-bool TfrmCharAnimation::ImportFromBitmap(const RgbPicture& Picture) {
-    if (!Cels || Picture.Width <= 0 || Picture.Height <= 0) return false;
+bool TfrmCharAnimation::ImportFromBitmap(const TRgbPicture& Picture) {
+    if (!Whole() || Picture.Width <= 0 || Picture.Height <= 0) return false;
     const std::unique_ptr<TPxPalette> Source = TPxPalette::CreateFromGraphic(Picture);
     if (!TakeSource(*Source, Picture.Width, Picture.Height)) return false;
-    if (TfrmPainter* Shown = Painter()) Shown->SaveUndo();
     {
-        const TWaitCursor Wait;
-        Cels->Sprite().ImportBitmap(-1, Picture);
+        const THourglass Wait;
+        Painter()->RecordCel([&] { Cels->Sprite().ImportBitmap(-1, Picture); });
         Cels->RedrawCels();
     }
     // The cel has changed like after any other edit: closing now must ask to save it.
@@ -247,13 +240,7 @@ bool TfrmCharAnimation::TakeSource(const TPxPalette& SourcePalette, int Width, i
         }
     }
 
-    if (CopyPalette) {
-        std::unique_ptr<TPxPalette> Copy = TPxPalette::CreateCopy(SourcePalette);
-        if (frmSpriteMDI && frmSpriteMDI->CurrentAnimation == this)
-            frmSpriteMDI->SetPalette(std::move(Copy));
-        else
-            AdoptPalette(std::move(Copy));
-    }
+    if (CopyPalette) ChangePalette(TPxPalette::CreateCopy(SourcePalette));
     if (Resize) {
         ResizeAnimation(Width, Height, true);
         // Snapshots of the old size could never be put back.
@@ -262,52 +249,23 @@ bool TfrmCharAnimation::TakeSource(const TPxPalette& SourcePalette, int Width, i
     return true;
 }
 
-void TfrmCharAnimation::AdoptPalette(std::unique_ptr<TPxPalette> Palette) {
-    if (!Cels || !Palette) return;
-    TfrmPainter* Shown = Painter();
-    if (Shown) Shown->SetPalette(*Palette);
-    // The cels refer to the old palette until the cel list has moved them over.
-    std::unique_ptr<TPxPalette> Previous = ReleasePalette();
-    TakePalette(std::move(Palette));
-    if (CurrentPalette == Previous.get()) CurrentPalette = OwnedPalette.get();
-    Cels->SetPalette(*OwnedPalette);
-    SetPalette(*OwnedPalette);
-    if (Shown) {
-        Shown->RefreshView();
-        Shown->RebuildColorBitmaps();
-    }
-}
-
-void TfrmCharAnimation::SaveUndoOf(int Target) {
-    TfrmPainter* Shown = Painter();
-    if (!Shown || !Cels || Target < 0 || Target >= Cels->CelCount()) return;
-    if (!Shown->Undoing) {
-        Shown->UndoHistory().ClearRedo();
-        Shown->UndoHistory().AddUndoCel(Target, Cels->Sprite().CelBitmap(Target).CopyBits());
-    }
-    Shown->UpdateUndoButtons();
-}
-
 // ---- Export ----
 
 void TfrmCharAnimation::ExportCel1Click() {
     if (!Cels) return;
-    TFileDialog Dialog;
-    Dialog.Name = "dlgExport";
-    Dialog.Save = true;
-    Dialog.Title = "Export Cel";
-    Dialog.Filter = "Bitmap Files (*.bmp *.BMP);;JPEG Files (*.jpg *.JPG)";
-    Dialog.ConfirmOverwrite = true;
+    TFileDialog Dialog("dlgExport", "Export Cel",
+                       "Bitmap Files (*.bmp *.BMP);;JPEG Files (*.jpg *.JPG)", true);
     // Writing nothing without a word would leave the user believing the cel was saved, so
     // another extension is refused aloud.
     QString FileName;
-    const QString Extension = AskPictureFile(Dialog, ExportExtensionText, FileName);
+    const QString Extension =
+        AskPictureFile(Dialog, Editing().AppDir, ExportExtensionText, FileName);
     if (Extension.isEmpty()) return;
     const TPxBitmap& Cel = Cels->CurrentBitmap();
     bool Saved = false;
     {
-        const TWaitCursor Wait;
-        const std::string Name = QFile::encodeName(FileName).toStdString();
+        const THourglass Wait;
+        const std::string Name = CorePath(FileName);
         try {
             // A BMP keeps the palette's user colours as its table, so that importing it back
             // makes the same palette and asks nothing.
@@ -316,11 +274,11 @@ void TfrmCharAnimation::ExportCel1Click() {
             else
                 SaveJpegFile(Name, Cel.ToBitmap());
             Saved = true;
-        } catch (const JpegError&) {
-        } catch (const FileWriteError&) {
+        } catch (const EJpegError&) {
+        } catch (const EFileWriteError&) {
         }
     }
-    if (!Saved) Questions().Message(TBoxKind::Error, SaveFailedText);
+    if (!Saved) Questions().Message(TBoxKind::Error, FileErrors::Export);
 }
 
 // ---- Drag and drop ----
@@ -346,14 +304,13 @@ bool TfrmCharAnimation::imgCharAnimDragOver(const QMimeData* Data, int X, int Y)
 }
 
 void TfrmCharAnimation::imgCharAnimDragDrop(const QMimeData* Data, int X, int Y) {
-    if (!imgCharAnimDragOver(Data, X, Y)) return;
+    if (!Whole() || !imgCharAnimDragOver(Data, X, Y)) return;
     const int Target = Cels->CelAt(X, Y);
     TfrmCharAnimation* Source = CelDragSource(Data);
 
     if (Source == this) {
         if (Target != Cels->Current()) {
-            SaveUndoOf(Target);
-            Cels->DragDrop(X, Y);
+            Painter()->RecordCel(Target, [&] { Cels->DragDrop(X, Y); });
             Cels->SetCurrent(Target);
         }
         CelsChanged();
@@ -362,10 +319,10 @@ void TfrmCharAnimation::imgCharAnimDragDrop(const QMimeData* Data, int X, int Y)
 
     // Copies of the picture and its palette: the source window may close while a question
     // is open.
-    RgbPicture Picture;
+    TRgbPicture Picture;
     std::unique_ptr<TPxPalette> SourcePalette;
     if (Source) {
-        const TPxBitmap* Cel = DraggedCel(*Source);
+        const TPxBitmap* Cel = DraggedCel(*Source, Editing().DragSourceCel);
         if (!Cel) return;
         Picture = Cel->ToBitmap();
         SourcePalette = TPxPalette::CreateCopy(Source->CelList()->Palette());
@@ -376,9 +333,8 @@ void TfrmCharAnimation::imgCharAnimDragDrop(const QMimeData* Data, int X, int Y)
         SourcePalette = Piece->MakePalette();
     }
     if (!TakeSource(*SourcePalette, Picture.Width, Picture.Height)) return;
-    SaveUndoOf(Target);
     // By colour, as the cel list imports a cel: each colour becomes its nearest user colour.
-    Cels->Sprite().ImportBitmap(Target, Picture);
+    Painter()->RecordCel(Target, [&] { Cels->Sprite().ImportBitmap(Target, Picture); });
     Cels->Refresh();
     Controls->imgRunAnimation->RebuildBackdrop();
     Cels->SetCurrent(Target);

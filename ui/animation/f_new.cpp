@@ -16,8 +16,11 @@
 #include <algorithm>
 
 #include "ui/animation/AnimationDialogParts.h"
-#include "ui/shell/Help.h"
-#include "ui/shell/Questions.h"
+#include "ui/common/DialogParts.h"
+#include "ui/common/Help.h"
+#include "ui/common/Questions.h"
+
+TfrmNew* frmNew = nullptr;
 
 namespace {
 
@@ -64,9 +67,7 @@ QSpinBox* MakeSpin(const QString& Name, const QString& Caption, int Low, int Hig
 
 TfrmNew::TfrmNew(const QString& PaletteFolder, QWidget* Parent)
     : QDialog(Parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
-    setObjectName("frmNew");
-    setWindowTitle("New Animation");
-    setAccessibleName(windowTitle());
+    NameWindow(*this, "frmNew", "New Animation");
 
     auto* Dimension = new QGroupBox("Dimension  (in pixels)", this);
     NameControl(Dimension, "grpDimension", Dimension->title());
@@ -106,15 +107,7 @@ TfrmNew::TfrmNew(const QString& PaletteFolder, QWidget* Parent)
     CelLayout->addRow("Number of Cels (Frames)", spinNumCels);
     CelLayout->addRow("Default Frame Rate (1/1000 sec)", spinFrameRate);
 
-    auto* butOk = MakeButton("butOk", "&Ok", this);
-    butOk->setDefault(true);
-    auto* butCancel = MakeButton("butCancel", "&Cancel", this);
-    auto* butHelp = MakeButton("butHelp", "&Help", this);
-    auto* Buttons = new QHBoxLayout;
-    Buttons->addWidget(butHelp);
-    Buttons->addStretch();
-    Buttons->addWidget(butOk);
-    Buttons->addWidget(butCancel);
+    QHBoxLayout* Buttons = OkCancelHelpRow(*this, HelpContext);
 
     auto* Layout = new QVBoxLayout(this);
     Layout->addWidget(Dimension);
@@ -125,11 +118,6 @@ TfrmNew::TfrmNew(const QString& PaletteFolder, QWidget* Parent)
 
     connect(cboPalette, &QComboBox::currentIndexChanged, this, [this] { UpdatePath(); });
     connect(butGetPaletteFile, &QPushButton::clicked, this, [this] { butGetPaletteFileClick(); });
-    connect(butOk, &QPushButton::clicked, this, &QDialog::accept);
-    connect(butCancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(butHelp, &QPushButton::clicked, this, [this] { butHelpClick(); });
-    connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this,
-            [this] { butHelpClick(); });
 
     ListPalettes(PaletteFolder, "vimbrel.pal");
     Kept = Settings();
@@ -180,20 +168,13 @@ void TfrmNew::ListPalettes(const QString& NewFolder, const QString& FileName) {
 }
 
 void TfrmNew::butGetPaletteFileClick() {
-    TFileDialog Dialog;
-    Dialog.Name = "dlgOpenPalette";
-    Dialog.Title = "Locate Palette File";
-    Dialog.Filter = "Palette Files (*.pal)";
+    TFileDialog Dialog("dlgOpenPalette", "Locate Palette File", "Palette Files (*.pal)");
     Dialog.Folder = Folder;
     Dialog.DefaultSuffix = "pal";
     const QString FileName = Questions().AskFile(Dialog);
     if (FileName.isEmpty()) return;
     const QFileInfo File(FileName);
     ListPalettes(File.absolutePath(), File.fileName());
-}
-
-void TfrmNew::butHelpClick() {
-    ShowHelp(HelpContext);
 }
 
 void TfrmNew::done(int Result) {

@@ -34,7 +34,6 @@ public:
     // Lists Folder's palette files and chooses FileName among them, if present.
     void ListPalettes(const QString& Folder, const QString& FileName);
     void butGetPaletteFileClick();
-    void butHelpClick();
 
     void done(int Result) override;
 
@@ -70,3 +69,7 @@ private:
     QString Folder;
     QString Path;
 };
+
+// The program's one New Animation dialog, made at start-up with the other once-only
+// windows; null before and after.
+extern TfrmNew* frmNew;

@@ -6,6 +6,9 @@
 #include <QProgressBar>
 
 #include "ui/animation/AnimationDialogParts.h"
+#include "ui/common/DialogParts.h"
+
+TfrmProgress* frmProgress = nullptr;
 
 namespace {
 
@@ -49,9 +52,7 @@ protected:
 TfrmProgress::TfrmProgress(QWidget* Parent)
     : QDialog(Parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowStaysOnTopHint) {
-    setObjectName("frmProgress");
-    setWindowTitle("Progress");
-    setAccessibleName(windowTitle());
+    NameWindow(*this, "frmProgress", "Progress");
     setFixedSize(340, 72);
 
     lblCaption = new QLabel(this);

@@ -31,3 +31,7 @@ private:
     QLabel* lblCaption = nullptr;
     QProgressBar* progProgress = nullptr;
 };
+
+// The program's one progress window, made at start-up with the other once-only
+// windows; null before and after.
+extern TfrmProgress* frmProgress;

@@ -6,36 +6,23 @@
 #include <QVBoxLayout>
 
 #include "ui/animation/AnimationDialogParts.h"
-#include "ui/shell/Help.h"
+#include "ui/common/DialogParts.h"
+#include "ui/common/Help.h"
+
+TfrmGlobDisp* frmGlobDisp = nullptr;
 
 TfrmGlobDisp::TfrmGlobDisp(QWidget* Parent) : QDialog(Parent) {
-    setObjectName("frmGlobDisp");
-    setWindowTitle("Set Disposal Method for All Cels");
-    setAccessibleName(windowTitle());
+    NameWindow(*this, "frmGlobDisp", "Set Disposal Method for All Cels");
 
     Disposals = new TDisposalChoice("grpDisposal", "Cel Disposal Method for All Cels", this);
     Kept = Disposals->Disposal();
 
-    auto* butOk = MakeButton("butOk", "&Ok", this);
-    butOk->setDefault(true);
-    auto* butCancel = MakeButton("butCancel", "&Cancel", this);
-    auto* butHelp = MakeButton("butHelp", "&Help", this);
-    auto* Buttons = new QHBoxLayout;
-    Buttons->addWidget(butHelp);
-    Buttons->addStretch();
-    Buttons->addWidget(butOk);
-    Buttons->addWidget(butCancel);
+    QHBoxLayout* Buttons = OkCancelHelpRow(*this, HelpContext);
 
     auto* Layout = new QVBoxLayout(this);
     Layout->addWidget(Disposals);
     Layout->addLayout(Buttons);
     Layout->setSizeConstraint(QLayout::SetFixedSize);
-
-    connect(butOk, &QPushButton::clicked, this, &QDialog::accept);
-    connect(butCancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(butHelp, &QPushButton::clicked, this, [this] { butHelpClick(); });
-    connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this,
-            [this] { butHelpClick(); });
 }
 
 std::uint8_t TfrmGlobDisp::Disposal() const {
@@ -45,10 +32,6 @@ std::uint8_t TfrmGlobDisp::Disposal() const {
 void TfrmGlobDisp::SetDisposal(std::uint8_t Disposal) {
     Disposals->SetDisposal(Disposal);
     Kept = Disposals->Disposal();
-}
-
-void TfrmGlobDisp::butHelpClick() {
-    ShowHelp(HelpContext);
 }
 
 void TfrmGlobDisp::done(int Result) {

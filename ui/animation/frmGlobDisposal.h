@@ -19,10 +19,13 @@ public:
     std::uint8_t Disposal() const;
     void SetDisposal(std::uint8_t Disposal);
 
-    void butHelpClick();
     void done(int Result) override;
 
 private:
     TDisposalChoice* Disposals = nullptr;
     std::uint8_t Kept;
 };
+
+// The program's one disposal-for-all dialog, made at start-up with the other once-only
+// windows; null before and after.
+extern TfrmGlobDisp* frmGlobDisp;

@@ -2,26 +2,26 @@
 
 #include <QAccessible>
 #include <QEvent>
-#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QScreen>
 #include <algorithm>
 
 #include "imaging/Palette.h"
+#include "ui/common/CelImage.h"
 #include "ui/painter/PainterWidgets.h"
 #include "ui/painter/brushfly.h"
 #include "ui/painter/f_painter.h"
-#include "ui/shell/Forms.h"
+
+TfrmPalFly* frmPalFly = nullptr;
 
 // imgPalette: the picture of the swatches, handing clicks to its window.
 class TFlyingSwatches : public QWidget {
 public:
     TFlyingSwatches(TfrmPalFly& Window, QWidget* Parent) : QWidget(Parent), Window(Window) {
+        SetAccessibleRole(*this, QAccessible::Table);
         setObjectName("imgPalette");
         setAccessibleName("Palette");
         setToolTip("Left click: left colour; right click: right colour");
-        SetAccessibleRole(*this, QAccessible::Table);
         setAttribute(Qt::WA_OpaquePaintEvent);
     }
 
@@ -42,10 +42,7 @@ constexpr int Rows = 15;
 constexpr int LastTopRow = 13;
 } // namespace
 
-TfrmPalFly::TfrmPalFly(QWidget* Parent)
-    : QWidget(Parent, Qt::Popup | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
-    setObjectName("frmPalFly");
-    setAccessibleName("Flying Palette");
+TfrmPalFly::TfrmPalFly(QWidget* Parent) : TFlyout("frmPalFly", "Flying Palette", Parent) {
     setFixedSize(130, 152);
     imgPalette = new TFlyingSwatches(*this, this);
     imgPalette->setGeometry(0, 0, 129, 151);
@@ -68,7 +65,7 @@ void TfrmPalFly::DrawSwatches() {
         for (int Column = 0; Column < Columns; ++Column) {
             const int Entry = Row * Columns + Column + FirstUserColor;
             if (Entry > LastUserColor) break;
-            const RgbColor C = Palette->Entry(Entry).Color();
+            const TRgbColor C = Palette->Entry(Entry).Color();
             const QRect Cell(Column * SwatchWidth, Row * SwatchHeight, SwatchWidth, SwatchHeight);
             Painter.fillRect(Cell, Qt::black);
             Painter.fillRect(Cell.adjusted(1, 1, -1, -1), QColor(C.Red, C.Green, C.Blue));
@@ -80,14 +77,8 @@ void TfrmPalFly::Popup(TfrmPainter& Painter, QPoint TopLeft) {
     // The colours of the document may have been edited since the picture was drawn.
     Palette = nullptr;
     SetPalette(Colors);
-    CurrentPalette = Colors;
     Owner = &Painter;
-    const QScreen* Screen = QGuiApplication::screenAt(TopLeft);
-    if (!Screen) Screen = QGuiApplication::primaryScreen();
-    move(Screen ? KeepOnScreen(TopLeft, size(), Screen->availableGeometry()) : TopLeft);
-    show();
-    raise();
-    activateWindow();
+    PopupAt(TopLeft);
 }
 
 void TfrmPalFly::imgPaletteMouseDown(Qt::MouseButton Button, int X, int Y) {
@@ -106,10 +97,5 @@ void TfrmPalFly::imgPaletteMouseDown(Qt::MouseButton Button, int X, int Y) {
 
 void TfrmPalFly::showEvent(QShowEvent* Event) {
     PickedButton = 2;
-    QWidget::showEvent(Event);
-}
-
-bool TfrmPalFly::event(QEvent* Event) {
-    if (Event->type() == QEvent::WindowDeactivate) hide();
-    return QWidget::event(Event);
+    TFlyout::showEvent(Event);
 }

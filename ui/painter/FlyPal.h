@@ -12,11 +12,12 @@
 #include <QWidget>
 #include <cstdint>
 
+#include "ui/painter/brushfly.h"
 #include "ui/painter/f_painter.h"
 
 class TPxPalette;
 
-class TfrmPalFly : public QWidget {
+class TfrmPalFly : public TFlyout {
     Q_OBJECT
 public:
     static constexpr int SwatchWidth = 8;
@@ -41,7 +42,6 @@ public:
 
 protected:
     void showEvent(QShowEvent* Event) override;
-    bool event(QEvent* Event) override;
 
 private:
     friend class TFlyingSwatches;
@@ -52,3 +52,7 @@ private:
     TPxPalette* Palette = nullptr;
     QPointer<TfrmPainter> Owner;
 };
+
+// The program's one flying palette, made at start-up with the other once-only
+// windows; null before and after.
+extern TfrmPalFly* frmPalFly;

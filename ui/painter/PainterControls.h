@@ -11,19 +11,17 @@ class QScrollArea;
 class QTimer;
 class QToolButton;
 class QWidget;
-class TDrawColors;
-class TPainterImage;
-class TPaletteStrip;
+class TPainterBox;
 
 struct TfrmPainter::TControls {
     QWidget* Form = nullptr;
     QWidget* Panel1 = nullptr;
-    TDrawColors* imgDrawColors = nullptr;
-    TPaletteStrip* imgPalette = nullptr;
+    TPainterBox* imgDrawColors = nullptr;
+    TPainterBox* imgPalette = nullptr;
     QToolButton* sbutPalette = nullptr;
     QComboBox* cboZoom = nullptr;
     QScrollArea* sboxPainter = nullptr;
-    TPainterImage* imgPainter = nullptr;
+    TPainterBox* imgPainter = nullptr;
     QTimer* timeSelectedArea = nullptr;
     // The palette's 256 colours as the screen shows them: the colour table the indexed
     // view is drawn with.

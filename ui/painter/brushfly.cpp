@@ -1,6 +1,5 @@
 #include "ui/painter/brushfly.h"
 
-#include <QAction>
 #include <QButtonGroup>
 #include <QEvent>
 #include <QGuiApplication>
@@ -8,9 +7,9 @@
 #include <QToolButton>
 #include <algorithm>
 
-#include "ui/shell/Forms.h"
-#include "ui/shell/Glyphs.h"
-#include "ui/shell/SpriteMDI.h"
+#include "ui/common/Glyphs.h"
+
+TfrmBrushFly* frmBrushFly = nullptr;
 
 QPoint KeepOnScreen(QPoint TopLeft, QSize Size, const QRect& Screen) {
     int X = TopLeft.x(), Y = TopLeft.y();
@@ -41,10 +40,7 @@ const TShapeButton ShapeButtons[] = {
 constexpr int CustomButton = 6;
 } // namespace
 
-TfrmBrushFly::TfrmBrushFly(QWidget* Parent)
-    : QFrame(Parent, Qt::Popup | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
-    setObjectName("frmBrushFly");
-    setAccessibleName("Brush Shape");
+TfrmBrushFly::TfrmBrushFly(QWidget* Parent) : TFlyout("frmBrushFly", "Brush Shape", Parent) {
     setFrameStyle(QFrame::Panel | QFrame::Raised);
     setLineWidth(1);
     Buttons = new QButtonGroup(this);
@@ -73,24 +69,22 @@ QToolButton* TfrmBrushFly::ShapeButton(int Shape) const {
 }
 
 void TfrmBrushFly::ShapeClick(int Shape) {
-    if (QAbstractButton* Button = Buttons->button(Shape)) Button->setChecked(true);
-    if (frmSpriteMDI) {
-        if (Shape == CustomButton) {
-            if (QAction* ShapeCommand = frmSpriteMDI->Command("sbutBrushShape"))
-                ShapeCommand->setIcon(Glyph("CreateBrush"));
-        } else {
-            frmSpriteMDI->SetBrushShape(Shape);
-        }
-    }
+    ShowShape(Shape);
+    emit ShapeChosen(Shape);
     hide();
 }
 
-void TfrmBrushFly::Popup() {
-    QWidget* Button = frmSpriteMDI ? frmSpriteMDI->findChild<QWidget*>("sbutBrushShape") : nullptr;
-    PopupAt(Button ? Button->mapToGlobal(QPoint(0, 0)) : QPoint(0, 0));
+void TfrmBrushFly::ShowShape(int Shape) {
+    if (QAbstractButton* Button = Buttons->button(Shape)) Button->setChecked(true);
 }
 
-void TfrmBrushFly::PopupAt(QPoint TopLeft) {
+TFlyout::TFlyout(const QString& Name, const QString& Caption, QWidget* Parent)
+    : QFrame(Parent, Qt::Popup | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+    setObjectName(Name);
+    setAccessibleName(Caption);
+}
+
+void TFlyout::PopupAt(QPoint TopLeft) {
     const QScreen* Screen = QGuiApplication::screenAt(TopLeft);
     if (!Screen) Screen = QGuiApplication::primaryScreen();
     move(Screen ? KeepOnScreen(TopLeft, size(), Screen->availableGeometry()) : TopLeft);
@@ -99,15 +93,7 @@ void TfrmBrushFly::PopupAt(QPoint TopLeft) {
     activateWindow();
 }
 
-void TfrmBrushFly::showEvent(QShowEvent* Event) {
-    // The Brush Shape menu may have chosen another shape since the flyout last showed.
-    if (frmSpriteMDI)
-        if (QAbstractButton* Button = Buttons->button(frmSpriteMDI->BrushShape))
-            Button->setChecked(true);
-    QFrame::showEvent(Event);
-}
-
-bool TfrmBrushFly::event(QEvent* Event) {
+bool TFlyout::event(QEvent* Event) {
     if (Event->type() == QEvent::WindowDeactivate) hide();
     return QFrame::event(Event);
 }

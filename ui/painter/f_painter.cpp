@@ -26,22 +26,20 @@
 #include "model/Spritez.h"
 #include "model/undo.h"
 #include "ui/animation/f_charanim.h"
+#include "ui/common/Application.h"
+#include "ui/common/Cursors.h"
+#include "ui/common/Questions.h"
 #include "ui/painter/FlyPal.h"
 #include "ui/painter/PainterControls.h"
 #include "ui/painter/PainterWidgets.h"
-#include "ui/shell/Application.h"
-#include "ui/shell/Cursors.h"
-#include "ui/shell/Forms.h"
-#include "ui/shell/Questions.h"
-#include "ui/shell/SpriteMDI.h"
 
 namespace {
 constexpr int ZoomSteps = 10;
 constexpr int TopRowLimit = 13;
 } // namespace
 
-TfrmPainter::TfrmPainter(QWidget* Parent)
-    : QMdiSubWindow(Parent), Controls(std::make_unique<TControls>()),
+TfrmPainter::TfrmPainter(TDocumentHost& Host, QWidget* Parent)
+    : QMdiSubWindow(Parent), Host(Host), Controls(std::make_unique<TControls>()),
       History(std::make_unique<TPxUndo>()) {
     setObjectName("frmPainter");
     setAttribute(Qt::WA_DeleteOnClose);
@@ -61,10 +59,10 @@ TfrmPainter::TfrmPainter(QWidget* Parent)
     C.Panel1->setMinimumWidth(260);
     Column->addWidget(C.Panel1);
 
-    C.imgDrawColors = new TDrawColors(*this, C.Panel1);
+    C.imgDrawColors = new TPainterBox(TPainterBox::TPart::Colors, *this, C.Panel1);
     C.imgDrawColors->setGeometry(4, 4, 51, 22);
 
-    C.imgPalette = new TPaletteStrip(*this, C.Panel1);
+    C.imgPalette = new TPainterBox(TPainterBox::TPart::Strip, *this, C.Panel1);
     C.imgPalette->setGeometry(59, 5, 129, 20);
 
     C.sbutPalette = new QToolButton(C.Panel1);
@@ -93,9 +91,9 @@ TfrmPainter::TfrmPainter(QWidget* Parent)
     C.sboxPainter->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Column->addWidget(C.sboxPainter, 1);
 
-    C.imgPainter = new TPainterImage(*this, nullptr);
+    C.imgPainter = new TPainterBox(TPainterBox::TPart::Image, *this, nullptr);
     C.sboxPainter->setWidget(C.imgPainter);
-    C.imgPainter->setCursor(ToolCursor(CursorIdOf(ptBrush)));
+    SetToolCursor(CursorIdOf(ptBrush));
 
     C.timeSelectedArea = new QTimer(this);
     C.timeSelectedArea->setObjectName("timeSelectedArea");
@@ -117,7 +115,7 @@ TfrmPainter::TfrmPainter(QWidget* Parent)
                 if ((Old & Qt::WindowActive) && !(New & Qt::WindowActive)) FormDeactivate();
             });
 
-    Palette = CurrentPalette;
+    Palette = Editing().CurrentPalette;
     ViewZoom = C.cboZoom->currentIndex() + 1;
     if (Palette) {
         Left = Palette->GetColor(Palette->NearestUserIndex({0, 0, 0}));
@@ -135,36 +133,31 @@ TfrmPainter::TfrmPainter(QWidget* Parent)
 
 TfrmPainter::~TfrmPainter() = default;
 
-// ---- Settings read from the main window ----
+// ---- The editing state ----
 
 TPaintTool TfrmPainter::CurrentTool() const {
-    return frmSpriteMDI ? frmSpriteMDI->CurrentTool : ptBrush;
+    return Editing().CurrentTool;
 }
 
 bool TfrmPainter::PaintOnAll() const {
-    return frmSpriteMDI && frmSpriteMDI->PaintOnAll;
+    return Editing().PaintOnAll;
 }
 
 int TfrmPainter::BrushSize() const {
-    if (!frmSpriteMDI) return 2;
-    bool Ok = false;
-    const int Typed = frmSpriteMDI->BrushSizeText().trimmed().toInt(&Ok);
-    // A field being typed into may hold anything: the last accepted size serves then.
-    return std::clamp(Ok ? Typed : frmSpriteMDI->BrushSize, 1, 30);
+    return std::clamp(Editing().BrushSize, 1, 30);
 }
 
 int TfrmPainter::BrushShape() const {
-    return frmSpriteMDI ? frmSpriteMDI->BrushShape : shSquare;
+    return Editing().BrushShape;
 }
 
 TCelList* TfrmPainter::Cels() const {
-    if (AnimationWindow && AnimationWindow->CelList()) return AnimationWindow->CelList();
-    return StandaloneCels;
+    return AnimationWindow ? AnimationWindow->CelList() : nullptr;
 }
 
 int TfrmPainter::CurrentCel() const {
-    if (TCelList* List = Cels()) return List->Current();
-    return Sprite ? Sprite->Current() : -1;
+    const TCelList* List = Cels();
+    return List ? List->Current() : -1;
 }
 
 // ---- Life cycle ----
@@ -202,32 +195,22 @@ void TfrmPainter::closeEvent(QCloseEvent* Event) {
     QMdiSubWindow::closeEvent(Event);
 }
 
-void TfrmPainter::changeEvent(QEvent* Event) {
-    QMdiSubWindow::changeEvent(Event);
-    // A painter outside an MDI area (on its own) is activated as a top-level window.
-    if (Event->type() == QEvent::ActivationChange && !mdiArea()) {
-        if (isActiveWindow())
-            FormActivate();
-        else
-            FormDeactivate();
-    }
-}
-
 bool TfrmPainter::eventFilter(QObject* Watched, QEvent* Event) {
     if (Event->type() == QEvent::MouseMove) ClearPreview();
     return QMdiSubWindow::eventFilter(Watched, Event);
 }
 
 void TfrmPainter::FormActivate() {
-    if (frmSpriteMDI) {
-        frmSpriteMDI->CurrentPainter = this;
-        frmSpriteMDI->CurrentAnimation = AnimationWindow;
-        if (CurrentTool() != ptMoveArea)
-            Controls->imgPainter->setCursor(ToolCursor(CursorIdOf(CurrentTool())));
-    }
-    if (Palette) CurrentPalette = Palette;
+    Editing().CurrentPainter = this;
+    Editing().CurrentAnimation = AnimationWindow;
+    if (CurrentTool() != ptMoveArea) SetToolCursor(CursorIdOf(CurrentTool()));
+    if (Palette) Editing().CurrentPalette = Palette;
     UpdateBrush();
     UpdateUndoButtons();
+}
+
+void TfrmPainter::SetToolCursor(int Id) {
+    Controls->imgPainter->setCursor(ToolCursor(Id));
 }
 
 void TfrmPainter::FormDeactivate() {
@@ -262,16 +245,13 @@ void TfrmPainter::SetPalette(TPxPalette& NewPalette) {
     RebuildColorBitmaps();
     // Drawing colours are PALETTERGB values, so their RGB survives the old palette.
     const auto Nearest = [&](COLORREF Color) {
-        return NewPalette.GetColor(NewPalette.NearestUserIndex(RgbColor::FromRef(Color)));
+        return NewPalette.GetColor(NewPalette.NearestUserIndex(TRgbColor::FromRef(Color)));
     };
     Left = Nearest(Left);
     Right = Nearest(Right);
     Draw = Nearest(Draw);
     Background = Nearest(Background);
-    if (TCelList* List = Cels())
-        List->SetBackColor(Background);
-    else if (Sprite)
-        Sprite->SetBackColor(Background);
+    if (TCelList* List = Cels()) List->SetBackColor(Background);
     // The cels are on the new palette already and the old one goes once this returns: no
     // brush may be left on it. Brushes that cannot be made now are made at the next press.
     try {
@@ -324,6 +304,7 @@ void TfrmPainter::imgPaletteMouseDown(Qt::MouseButton Button, int X, int Y) {
 
 void TfrmPainter::sbutPaletteClick() {
     if (!frmPalFly || !Palette) return;
+    Editing().CurrentPalette = Palette;
     frmPalFly->Popup(*this, Controls->imgPalette->mapToGlobal(QPoint(0, 0)));
 }
 
@@ -370,9 +351,6 @@ void TfrmPainter::cboZoomChange() {
     } else {
         ViewZoom = Wanted;
     }
-    if (AnimationWindow)
-        AnimationWindow->ShowPainterCel();
-    else
-        ShowPainterCel();
+    ShowPainterCel();
     UpdateBrush();
 }

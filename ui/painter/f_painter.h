@@ -9,11 +9,13 @@
 // only minimises it. User-interface thread only.
 #include <QMdiSubWindow>
 #include <QString>
+#include <functional>
 #include <memory>
 
 #include "imaging/Color.h"
 #include "imaging/ViewMarks.h"
-#include "ui/shell/EditingState.h"
+#include "model/undo.h"
+#include "ui/common/DocumentHost.h"
 
 class QPainter;
 class QRect;
@@ -21,8 +23,6 @@ class TCelList;
 class TPxBitmap;
 class TPxBrush;
 class TPxPalette;
-class TPxUndo;
-class TPxUndoNode;
 struct TTextMask;
 class TSprite;
 class TfrmCharAnimation;
@@ -30,26 +30,26 @@ class TfrmCharAnimation;
 class TfrmPainter : public QMdiSubWindow {
     Q_OBJECT
 public:
-    explicit TfrmPainter(QWidget* Parent = nullptr);
+    explicit TfrmPainter(TDocumentHost& Host, QWidget* Parent = nullptr);
     ~TfrmPainter() override;
 
     // Set by the animation window before it closes the painter with itself.
     bool AllowClose = false;
-    // Applying an undo or redo step: nothing is recorded meanwhile.
-    bool Undoing = false;
     // An area is selected and floats above the cel; a custom or text brush is in use.
     bool SelectionFloating = false;
     bool CustomBrush = false;
     bool TextBrush = false;
+    // Whether a selection floats or a brush cut from an area or made from text is in use:
+    // then undo, redo, zooming and editing the palette wait.
+    bool SelectionOrCustomBrush() const { return SelectionFloating || CustomBrush; }
+    // Shows the tool cursor Id (ToolCursors in EditingState.h) over the image.
+    void SetToolCursor(int Id);
 
     TfrmCharAnimation* AnimationWindow = nullptr;
 
     // Shows cel CelIndex of Sprite at zoom 3. Ignored without a sprite or with a negative
     // index.
     void Attach(TSprite* Sprite, TPxPalette* Palette, int CelIndex);
-    // The cel list painted through while the painter has no animation window (a painter
-    // on its own, as tests and benchmarks build it). Not owned.
-    void SetCelList(TCelList* CelList) { StandaloneCels = CelList; }
     // The view takes the sprite's size times the zoom, or the largest zoom whose view
     // stays within MaxViewPixels.
     void ResizeView();
@@ -130,14 +130,20 @@ public:
     void sbutPaletteClick();
 
     // ---- Undo ----
-    TPxUndo& UndoHistory() { return *History; }
-    // Snapshots the current cel (every cel with Paint on All) before an edit.
-    void SaveUndo();
-    // The same in two steps, for an edit that may fail: the snapshot (none while an undo
-    // step runs), made before anything changes, and recording it once the edit is done,
-    // which cannot fail. Recording nothing only updates the buttons.
-    std::unique_ptr<TPxUndoNode> UndoSnapshot() const;
-    void RecordUndo(std::unique_ptr<TPxUndoNode> Record);
+    const TPxUndo& UndoHistory() const { return *History; }
+    // The records of the animation window's changes. Each record is made before Change
+    // runs and added once it has returned, which cannot fail: a change that fails leaves
+    // the history as it was. Nothing is recorded while an undo or redo step runs (the
+    // step itself inserts and deletes cels through the animation window).
+    // A cel inserted or appended at Index:
+    void RecordCelInserted(int Index, const std::function<void()>& Change);
+    // Cel Index deleted, with its pixels:
+    void RecordCelDeleted(int Index, const std::function<void()>& Change);
+    // The pixels of cel Index changed:
+    void RecordCel(int Index, const std::function<void()>& Change);
+    // The pixels of the cels an edit reaches changed: the current one, or every cel with
+    // Paint on All.
+    void RecordCel(const std::function<void()>& Change);
     // The main window's Undo and Redo follow the history.
     void UpdateUndoButtons();
     // Discards the history (a palette change, a resize, a new background colour).
@@ -150,20 +156,26 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* Event) override;
-    void changeEvent(QEvent* Event) override;
     bool eventFilter(QObject* Watched, QEvent* Event) override;
 
 private:
     // What a paint tool does on button down, on a move to a new cel point and on button
-    // up; a step may be missing. The common routing runs around these.
+    // up; a step may be missing. The common routing runs around these. A shape tool (line,
+    // connected lines, the rectangles and the ellipses) has a picture between the point the
+    // button went down on and the current one: its preview, drawn over the view while the
+    // button is held, and its commit, painted into the cels on release; each returns the
+    // view rectangle it drew.
     struct TToolSteps {
         void (TfrmPainter::*Down)() = nullptr;
         void (TfrmPainter::*Move)() = nullptr;
         void (TfrmPainter::*Up)() = nullptr;
+        TRect (*Preview)(TfrmPainter&) = nullptr;
+        TRect (*Commit)(TfrmPainter&) = nullptr;
     };
     static TToolSteps StepsOf(TPaintTool Tool);
 
-    // ---- Settings of the main window, with defaults for a painter on its own ----
+    // ---- The editing state ----
+    TEditingState& Editing() const { return Host.State(); }
     TPaintTool CurrentTool() const;
     bool PaintOnAll() const;
     int BrushSize() const;
@@ -179,9 +191,7 @@ private:
     void SetZoomItem();
     // The swatches show the drawing colours and the background colour anew.
     void SwatchesChanged();
-    friend class TPainterImage;
-    friend class TPaletteStrip;
-    friend class TDrawColors;
+    friend class TPainterBox;
     void PaintImage(QPainter& Painter, const QRect& Area) const;
     void PaintStrip(QPainter& Painter) const;
     void PaintColors(QPainter& Painter) const;
@@ -212,24 +222,13 @@ private:
     TRect CommitSolidRectangle();
     TRect PreviewEllipse(bool Solid);
     TRect CommitEllipse(bool Solid);
-    void LineDown();
-    void LineMove();
-    void LineUp();
+    // The three steps of every shape tool.
+    void ShapeDown();
+    void ShapeMove();
+    void ShapeUp();
     void LinesDown();
     void LinesMove();
     void FillDown();
-    void RectangleDown();
-    void RectangleMove();
-    void RectangleUp();
-    void SolidRectangleDown();
-    void SolidRectangleMove();
-    void SolidRectangleUp();
-    void CircleDown();
-    void CircleMove();
-    void CircleUp();
-    void SolidCircleDown();
-    void SolidCircleMove();
-    void SolidCircleUp();
     void PickupDown();
 
     // ---- Area selection (f_painter_selection.cpp) ----
@@ -247,14 +246,21 @@ private:
     void PaintBand(QPainter& Painter, const QRect& Area) const;
     // The floating pixels drawn into the view at the selection's place, and marked.
     TRect DrawFloating();
-    // The selected pixels stamped at their place onto Target's current cel, or every cel
-    // with Paint on All.
-    void StampSelection(TSprite& Target) const;
     void StopMarquee();
     // Ends a selection, polyline or brush cut from a selection without stamping anything.
     void ForgetAreaState();
 
     // ---- Undo ----
+    // Snapshots the current cel (every cel with Paint on All) before an edit.
+    void SaveUndo();
+    // The same in two steps, for an edit that may fail: the snapshot (none while an undo
+    // step runs), made before anything changes, and recording it once the edit is done,
+    // which cannot fail. Recording nothing only updates the buttons.
+    std::unique_ptr<TPxUndoNode> UndoSnapshot() const;
+    void RecordUndo(std::unique_ptr<TPxUndoNode> Record);
+    // A record of Kind holding the pixels of cel Index; none while an undo step runs.
+    std::unique_ptr<TPxUndoNode> CelSnapshot(TPxUndoKind Kind, int Index) const;
+    void RecordAround(std::unique_ptr<TPxUndoNode> Record, const std::function<void()>& Change);
     void StepHistory(bool Back);
     std::unique_ptr<TPxUndoNode> ApplyRecord(const TPxUndoNode& Node, bool Back);
     void SetCurrent(int Index);
@@ -263,11 +269,11 @@ private:
     void SetPreviewIndex(int Index);
     void AfterUndoStep();
 
+    TDocumentHost& Host;
     struct TControls;
     std::unique_ptr<TControls> Controls;
     TSprite* Sprite = nullptr;
     TPxPalette* Palette = nullptr;
-    TCelList* StandaloneCels = nullptr;
     int ViewZoom = 3;
     int CelWidth = 0;
     int CelHeight = 0;
@@ -282,6 +288,8 @@ private:
     static constexpr int SwatchHeight = 10;
     std::unique_ptr<TPxBitmap> View;
     std::unique_ptr<TPxUndo> History;
+    // Applying an undo or redo step: nothing is recorded meanwhile.
+    bool Undoing = false;
     std::unique_ptr<TPxBrush> LeftBrush, RightBrush;
     // A floating selection or custom brush, when one exists.
     std::unique_ptr<TPxBrush> AreaBrush;

@@ -12,8 +12,6 @@
 #include "ui/animation/f_charanim.h"
 #include "ui/painter/PainterControls.h"
 #include "ui/painter/PainterWidgets.h"
-#include "ui/shell/Forms.h"
-#include "ui/shell/SpriteMDI.h"
 
 namespace {
 
@@ -33,29 +31,40 @@ void Grow(TRect& Into, const TRect& R) {
 
 TfrmPainter::TToolSteps TfrmPainter::StepsOf(TPaintTool Tool) {
     using P = TfrmPainter;
+    const auto Shape = [](TRect (*Preview)(P&), TRect (*Commit)(P&)) {
+        return TToolSteps{&P::ShapeDown, &P::ShapeMove, &P::ShapeUp, Preview, Commit};
+    };
+    const auto PreviewLine = [](P& It) {
+        return It.PreviewWalk(It.LastX, It.LastY, It.CurX, It.CurY);
+    };
     switch (Tool) {
     case ptBrush:
-        return {&P::BrushDown, &P::BrushMove, nullptr};
+        return {&P::BrushDown, &P::BrushMove};
     case ptLine:
-        return {&P::LineDown, &P::LineMove, &P::LineUp};
+        return Shape(PreviewLine,
+                     [](P& It) { return It.CommitWalk(It.LastX, It.LastY, It.CurX, It.CurY); });
     case ptLines:
-        return {&P::LinesDown, &P::LinesMove, nullptr};
+        return {&P::LinesDown, &P::LinesMove, nullptr, PreviewLine};
     case ptFill:
-        return {&P::FillDown, nullptr, nullptr};
+        return {&P::FillDown};
     case ptSelectArea:
         return {&P::SelectDown, &P::SelectMove, &P::SelectUp};
     case ptMoveArea:
         return {nullptr, &P::MoveAreaMove, &P::MoveAreaUp};
     case ptRectangle:
-        return {&P::RectangleDown, &P::RectangleMove, &P::RectangleUp};
+        return Shape([](P& It) { return It.PreviewOutline(It.LastX, It.LastY, It.CurX, It.CurY); },
+                     [](P& It) { return It.CommitOutline(It.LastX, It.LastY, It.CurX, It.CurY); });
     case ptSolidRectangle:
-        return {&P::SolidRectangleDown, &P::SolidRectangleMove, &P::SolidRectangleUp};
+        return Shape([](P& It) { return It.PreviewSolidRectangle(); },
+                     [](P& It) { return It.CommitSolidRectangle(); });
     case ptCircle:
-        return {&P::CircleDown, &P::CircleMove, &P::CircleUp};
+        return Shape([](P& It) { return It.PreviewEllipse(false); },
+                     [](P& It) { return It.CommitEllipse(false); });
     case ptSolidCircle:
-        return {&P::SolidCircleDown, &P::SolidCircleMove, &P::SolidCircleUp};
+        return Shape([](P& It) { return It.PreviewEllipse(true); },
+                     [](P& It) { return It.CommitEllipse(true); });
     case ptPickupColor:
-        return {&P::PickupDown, nullptr, nullptr};
+        return {&P::PickupDown};
     }
     return {};
 }
@@ -93,8 +102,7 @@ void TfrmPainter::imgPainterMouseDown(Qt::MouseButton Button, int X, int Y) {
 // The buttons are followed through LeftDown and RightDown, which the presses set.
 void TfrmPainter::imgPainterMouseMove(Qt::MouseButtons, int X, int Y) {
     const int Cx = FloorDiv(X, ViewZoom), Cy = FloorDiv(Y, ViewZoom);
-    if (frmSpriteMDI)
-        frmSpriteMDI->SetStatusText(1, "X:" + QString::number(Cx) + "  Y:" + QString::number(Cy));
+    Host.SetStatusText(1, "X:" + QString::number(Cx) + "  Y:" + QString::number(Cy));
     if (!Sprite || !View) return;
     const TPaintTool Tool = CurrentTool();
     const bool Held = LeftDown || RightDown;
@@ -138,13 +146,7 @@ void TfrmPainter::imgPainterMouseUp(Qt::MouseButton Button, int, int) {
 TRect TfrmPainter::CommitStamp(int X, int Y) {
     const TPxBrush* Brush = StrokeBrush();
     if (!Brush) return {};
-    if (TCelList* List = Cels())
-        List->DrawBrush(X, Y, *Brush, PaintOnAll());
-    else if (PaintOnAll())
-        for (int i = 0; i < Sprite->CelCount(); ++i)
-            Sprite->DrawBrushOnCel(X, Y, i, *Brush);
-    else
-        Sprite->DrawBrush(X, Y, *Brush);
+    Cels()->DrawBrush(X, Y, *Brush, PaintOnAll());
     return StampViewBrush(*Brush, X, Y);
 }
 

@@ -17,9 +17,6 @@
 #include "ui/painter/PainterControls.h"
 #include "ui/painter/PainterWidgets.h"
 #include "ui/painter/frmTextSelection.h"
-#include "ui/shell/Cursors.h"
-#include "ui/shell/Forms.h"
-#include "ui/shell/SpriteMDI.h"
 
 namespace {
 // Length in view pixels of the dots of the rubber band and of the marquee.
@@ -32,31 +29,21 @@ void TfrmPainter::DropSelection() {
     if (!SelectionFloating) return;
     SelectionFloating = false;
     StopMarquee();
-    if (AreaBrush && Sprite) {
-        if (TCelList* List = Cels())
-            List->DrawBrush(SelLeft, SelTop, *AreaBrush, PaintOnAll());
-        else
-            StampSelection(*Sprite);
+    if (TCelList* List = Cels(); AreaBrush && List) {
+        List->DrawBrush(SelLeft, SelTop, *AreaBrush, PaintOnAll());
         MarkModified();
     }
-    if (AnimationWindow) {
-        AnimationWindow->ShowPainterCel();
-        AnimationWindow->ShowCurrentCel();
-    } else {
-        ShowPainterCel();
-    }
+    ShowPainterCel();
+    if (AnimationWindow) AnimationWindow->ShowCurrentCel();
 }
 
 void TfrmPainter::DrawFloatingSelection(TSprite& Copy) const {
-    if (SelectionFloating && AreaBrush) StampSelection(Copy);
-}
-
-void TfrmPainter::StampSelection(TSprite& Target) const {
+    if (!SelectionFloating || !AreaBrush) return;
     if (PaintOnAll())
-        for (int i = 0; i < Target.CelCount(); ++i)
-            Target.DrawBrushOnCel(SelLeft, SelTop, i, *AreaBrush);
+        for (int i = 0; i < Copy.CelCount(); ++i)
+            Copy.DrawBrushOnCel(SelLeft, SelTop, i, *AreaBrush);
     else
-        Target.DrawBrush(SelLeft, SelTop, *AreaBrush);
+        Copy.DrawBrush(SelLeft, SelTop, *AreaBrush);
 }
 
 void TfrmPainter::CancelSelection() {
@@ -69,12 +56,9 @@ void TfrmPainter::CancelSelection() {
     TextBrushMask.reset();
     AreaBrush.reset();
     HideBand();
-    if (frmSpriteMDI) frmSpriteMDI->SetCreateCustomBrushEnabled(false);
+    Host.SetCreateCustomBrushEnabled(false);
     UpdateBrush();
-    if (AnimationWindow)
-        AnimationWindow->ShowPainterCel();
-    else
-        ShowPainterCel();
+    ShowPainterCel();
 }
 
 void TfrmPainter::ForgetAreaState() {
@@ -88,8 +72,7 @@ void TfrmPainter::ForgetAreaState() {
     if (!TextBrush) {
         CustomBrush = false;
         HotSpotX = HotSpotY = 0;
-        if (frmSpriteMDI && frmSpriteMDI->CurrentPainter == this)
-            frmSpriteMDI->SetCreateCustomBrushEnabled(false);
+        if (Editing().CurrentPainter == this) Host.SetCreateCustomBrushEnabled(false);
     }
 }
 
@@ -117,7 +100,7 @@ void TfrmPainter::SelectDown() {
         HotSpotY = PointY - SelTop * ViewZoom;
         RepaintView(DrawFloating());
         SetTool(ptMoveArea);
-        Controls->imgPainter->setCursor(ToolCursor(CursorIdOf(ptMoveArea)));
+        SetToolCursor(CursorIdOf(ptMoveArea));
         return;
     }
     if (SelectionFloating) DropSelection();
@@ -152,14 +135,8 @@ void TfrmPainter::SelectUp() {
     // paints.
     const TPxBitmap& Source = Sprite->CelBitmap(CurrentCel());
     AreaBrush = TPxBrush::CreateFromArea(Source, Area, Background, 1);
-    if (TCelList* List = Cels())
-        List->Rectangle(SelLeft, SelTop, SelRight - 1, SelBottom - 1, Background, Background,
-                        PaintOnAll());
-    else
-        for (int i = 0; i < Sprite->CelCount(); ++i)
-            if (PaintOnAll() || i == CurrentCel())
-                Sprite->RectangleOnCel(SelLeft, SelTop, SelRight - 1, SelBottom - 1, Background,
-                                       Background, i);
+    Cels()->Rectangle(SelLeft, SelTop, SelRight - 1, SelBottom - 1, Background, Background,
+                      PaintOnAll());
     const TRect Shown = ViewRectOf(Area, ViewZoom);
     RestoreViewArea(Shown);
     RepaintView(UnionOf(Shown, DrawFloating()));
@@ -167,7 +144,7 @@ void TfrmPainter::SelectUp() {
     CustomBrush = true;
     // The hole is in the cel now: closing without saving must ask.
     MarkModified();
-    if (frmSpriteMDI) frmSpriteMDI->SetCreateCustomBrushEnabled(true);
+    Host.SetCreateCustomBrushEnabled(true);
     MarqueePhase = false;
     Controls->timeSelectedArea->start();
 }
@@ -199,7 +176,7 @@ void TfrmPainter::MoveAreaUp() {
 void TfrmPainter::SelectHover(int X, int Y) {
     if (!SelectionFloating) return;
     const TPaintTool Shown = StrictlyInside(Selection(), X, Y) ? ptMoveArea : ptSelectArea;
-    Controls->imgPainter->setCursor(ToolCursor(CursorIdOf(Shown)));
+    SetToolCursor(CursorIdOf(Shown));
 }
 
 // ---- The rubber band ----
@@ -269,10 +246,7 @@ void TfrmPainter::CreateCustomBrush() {
     DropSelection();
     SelectionFloating = false;
     UpdateBrush();
-    if (AnimationWindow)
-        AnimationWindow->ShowPainterCel();
-    else
-        ShowPainterCel();
+    ShowPainterCel();
     // The brush is held by its middle.
     HotSpotX = ((SelRight - SelLeft) * ViewZoom) / 2;
     HotSpotY = ((SelBottom - SelTop) * ViewZoom) / 2;

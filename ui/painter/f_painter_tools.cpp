@@ -1,8 +1,9 @@
 // The paint tools besides the brush: line, connected lines, fill, the two rectangles, the
-// two ellipses and the colour pickup. Each has a down, move and up step that the common
-// routing of f_painter_mouse.cpp runs. Previews go into the view only and are marked as
-// they are drawn, so that the next step puts back just the marked pixels from the cel;
-// commits go through the cel list, on every cel with Paint on All.
+// two ellipses and the colour pickup. The routing of f_painter_mouse.cpp runs their down,
+// move and up steps; the shape tools share three steps around a preview and a commit of
+// their own (StepsOf). Previews go into the view only and are marked as they are drawn, so
+// that the next step puts back just the marked pixels from the cel; commits go through the
+// cel list, on every cel with Paint on All.
 #include <QApplication>
 
 #include "imaging/Palette.h"
@@ -11,12 +12,11 @@
 #include "imaging/brush.h"
 #include "model/Cellist.h"
 #include "model/Spritez.h"
+#include "ui/common/DialogParts.h"
 #include "ui/painter/f_painter.h"
-#include "ui/shell/Forms.h"
-#include "ui/shell/SpriteMDI.h"
 
 void TfrmPainter::SetTool(TPaintTool Tool) {
-    if (frmSpriteMDI) frmSpriteMDI->CurrentTool = Tool;
+    Editing().CurrentTool = Tool;
 }
 
 // ---- Previews ----
@@ -67,22 +67,6 @@ TRect Whole(const TRect& Area, int Zoom) {
     return ViewRectOf({Area.Left, Area.Top, Area.Right + 1, Area.Bottom + 1}, Zoom);
 }
 
-// Paints the commit target of a painter without a cel list of its own: the current cel, or
-// every cel with All.
-template <typename PaintFn> void OnTargetCels(TSprite& Sprite, bool All, PaintFn&& Paint) {
-    for (int i = 0; i < Sprite.CelCount(); ++i)
-        if (All || i == Sprite.Current()) Paint(i);
-}
-
-// The hourglass for as long as the fill runs.
-class TWaitCursor {
-public:
-    TWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~TWaitCursor() { QApplication::restoreOverrideCursor(); }
-    TWaitCursor(const TWaitCursor&) = delete;
-    TWaitCursor& operator=(const TWaitCursor&) = delete;
-};
-
 } // namespace
 
 TRect TfrmPainter::PreviewSolidRectangle() {
@@ -103,12 +87,7 @@ TRect TfrmPainter::CommitSolidRectangle() {
     const TRect Area = SpanOf(LastX, LastY, CurX, CurY);
     const COLORREF Color = Draw;
     // The fill is always the right button's colour, whichever button drew the outline.
-    if (TCelList* List = Cels())
-        List->Rectangle(Area.Left, Area.Top, Area.Right, Area.Bottom, Color, Right, PaintOnAll());
-    else
-        OnTargetCels(*Sprite, PaintOnAll(), [&](int i) {
-            Sprite->RectangleOnCel(Area.Left, Area.Top, Area.Right, Area.Bottom, Color, Right, i);
-        });
+    Cels()->Rectangle(Area.Left, Area.Top, Area.Right, Area.Bottom, Color, Right, PaintOnAll());
     RestoreViewArea(Whole(Area, ViewZoom));
     return UnionOf(Whole(Area, ViewZoom),
                    CommitOutline(Area.Left, Area.Top, Area.Right, Area.Bottom));
@@ -130,41 +109,32 @@ TRect TfrmPainter::PreviewEllipse(bool Solid) {
 TRect TfrmPainter::CommitEllipse(bool Solid) {
     // The brush size is the outline's width: ellipses do not stamp the brush.
     const int PenWidth = BrushSize();
-    if (TCelList* List = Cels()) {
-        if (Solid)
-            List->SolidEllipse(LastX, LastY, CurX, CurY, Draw, Right, PenWidth, PaintOnAll());
-        else
-            List->Ellipse(LastX, LastY, CurX, CurY, Draw, Right, PenWidth, PaintOnAll());
-    } else {
-        OnTargetCels(*Sprite, PaintOnAll(), [&](int i) {
-            if (Solid)
-                Sprite->SolidEllipseOnCel(LastX, LastY, CurX, CurY, Draw, Right, PenWidth, i);
-            else
-                Sprite->EllipseOnCel(LastX, LastY, CurX, CurY, Draw, Right, PenWidth, i);
-        });
-    }
+    if (Solid)
+        Cels()->SolidEllipse(LastX, LastY, CurX, CurY, Draw, Right, PenWidth, PaintOnAll());
+    else
+        Cels()->Ellipse(LastX, LastY, CurX, CurY, Draw, Right, PenWidth, PaintOnAll());
     const TRect Box = ViewRectOf(SpanOf(LastX, LastY, CurX, CurY), ViewZoom);
     RestoreViewArea(Box);
     return Box;
 }
 
-// ---- Line ----
+// ---- Shapes ----
 
-void TfrmPainter::LineDown() {
+void TfrmPainter::ShapeDown() {
     MarkModified();
-    RepaintView(PreviewWalk(CelX, CelY, CelX, CelY));
+    RepaintView(StepsOf(CurrentTool()).Preview(*this));
 }
 
-void TfrmPainter::LineMove() {
+void TfrmPainter::ShapeMove() {
     const TRect Restored = RefreshMarks();
     CurX = CelX;
     CurY = CelY;
-    RepaintView(UnionOf(Restored, PreviewWalk(LastX, LastY, CurX, CurY)));
+    RepaintView(UnionOf(Restored, StepsOf(CurrentTool()).Preview(*this)));
 }
 
-void TfrmPainter::LineUp() {
+void TfrmPainter::ShapeUp() {
     const TRect Restored = RefreshMarks();
-    RepaintView(UnionOf(Restored, CommitWalk(LastX, LastY, CurX, CurY)));
+    RepaintView(UnionOf(Restored, StepsOf(CurrentTool()).Commit(*this)));
 }
 
 // ---- Connected lines ----
@@ -189,11 +159,7 @@ void TfrmPainter::LinesDown() {
 }
 
 void TfrmPainter::LinesMove() {
-    if (!LinesActive) return;
-    const TRect Restored = RefreshMarks();
-    CurX = CelX;
-    CurY = CelY;
-    RepaintView(UnionOf(Restored, PreviewWalk(LastX, LastY, CurX, CurY)));
+    if (LinesActive) ShapeMove();
 }
 
 // ---- Fill ----
@@ -201,98 +167,17 @@ void TfrmPainter::LinesMove() {
 void TfrmPainter::FillDown() {
     MarkModified();
     {
-        const TWaitCursor Wait;
-        if (TCelList* List = Cels())
-            List->FloodFill(CelX, CelY, Draw, PaintOnAll());
-        else
-            OnTargetCels(*Sprite, PaintOnAll(),
-                         [&](int i) { Sprite->FloodFillCel(CelX, CelY, i, Draw); });
+        const THourglass Wait;
+        Cels()->FloodFill(CelX, CelY, Draw, PaintOnAll());
     }
     ShowPainterCel();
-}
-
-// ---- Rectangles ----
-
-void TfrmPainter::RectangleDown() {
-    MarkModified();
-    RepaintView(PreviewOutline(CelX, CelY, CelX, CelY));
-}
-
-void TfrmPainter::RectangleMove() {
-    const TRect Restored = RefreshMarks();
-    CurX = CelX;
-    CurY = CelY;
-    RepaintView(UnionOf(Restored, PreviewOutline(LastX, LastY, CurX, CurY)));
-}
-
-void TfrmPainter::RectangleUp() {
-    const TRect Restored = RefreshMarks();
-    RepaintView(UnionOf(Restored, CommitOutline(LastX, LastY, CurX, CurY)));
-}
-
-void TfrmPainter::SolidRectangleDown() {
-    MarkModified();
-    RepaintView(PreviewSolidRectangle());
-}
-
-void TfrmPainter::SolidRectangleMove() {
-    const TRect Restored = RefreshMarks();
-    CurX = CelX;
-    CurY = CelY;
-    RepaintView(UnionOf(Restored, PreviewSolidRectangle()));
-}
-
-void TfrmPainter::SolidRectangleUp() {
-    const TRect Restored = RefreshMarks();
-    RepaintView(UnionOf(Restored, CommitSolidRectangle()));
-}
-
-// ---- Ellipses ----
-
-void TfrmPainter::CircleDown() {
-    MarkModified();
-    RepaintView(PreviewEllipse(false));
-}
-
-void TfrmPainter::CircleMove() {
-    const TRect Restored = RefreshMarks();
-    CurX = CelX;
-    CurY = CelY;
-    RepaintView(UnionOf(Restored, PreviewEllipse(false)));
-}
-
-void TfrmPainter::CircleUp() {
-    const TRect Restored = RefreshMarks();
-    RepaintView(UnionOf(Restored, CommitEllipse(false)));
-}
-
-void TfrmPainter::SolidCircleDown() {
-    MarkModified();
-    RepaintView(PreviewEllipse(true));
-}
-
-void TfrmPainter::SolidCircleMove() {
-    const TRect Restored = RefreshMarks();
-    CurX = CelX;
-    CurY = CelY;
-    RepaintView(UnionOf(Restored, PreviewEllipse(true)));
-}
-
-void TfrmPainter::SolidCircleUp() {
-    const TRect Restored = RefreshMarks();
-    RepaintView(UnionOf(Restored, CommitEllipse(true)));
 }
 
 // ---- Pickup ----
 
 void TfrmPainter::PickupDown() {
     // The pickup always reads the current cel, also with Paint on All.
-    COLORREF Color = CLR_INVALID;
-    if (TCelList* List = Cels())
-        Color = List->GetPixelColor(CelX, CelY);
-    else if (const COLORREF Rgb = Sprite->CurrentBitmap().Canvas().Pixel(CelX, CelY);
-             Rgb != CLR_INVALID)
-        Color = 0x02000000u | Rgb;
+    const COLORREF Color = Cels()->GetPixelColor(CelX, CelY);
     if (Color == CLR_INVALID) return;
     (StrokeRight ? Right : Left) = Color;
     SwatchesChanged();

@@ -7,10 +7,9 @@
 #include "model/Spritez.h"
 #include "model/undo.h"
 #include "ui/animation/f_charanim.h"
+#include "ui/common/DialogParts.h"
+#include "ui/common/Questions.h"
 #include "ui/painter/PainterControls.h"
-#include "ui/shell/Forms.h"
-#include "ui/shell/Questions.h"
-#include "ui/shell/SpriteMDI.h"
 
 namespace {
 
@@ -18,19 +17,14 @@ namespace {
 // deletions made by the step out of the history; both end however the step ends.
 class TUndoStep {
 public:
-    explicit TUndoStep(bool& Undoing) : Flag(Undoing) {
-        Flag = true;
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-    }
-    ~TUndoStep() {
-        QApplication::restoreOverrideCursor();
-        Flag = false;
-    }
+    explicit TUndoStep(bool& Undoing) : Flag(Undoing) { Flag = true; }
+    ~TUndoStep() { Flag = false; }
     TUndoStep(const TUndoStep&) = delete;
     TUndoStep& operator=(const TUndoStep&) = delete;
 
 private:
     bool& Flag;
+    const THourglass Wait;
 };
 
 } // namespace
@@ -56,11 +50,38 @@ void TfrmPainter::SaveUndo() {
     RecordUndo(UndoSnapshot());
 }
 
+void TfrmPainter::RecordAround(std::unique_ptr<TPxUndoNode> Record,
+                               const std::function<void()>& Change) {
+    Change();
+    RecordUndo(std::move(Record));
+}
+
+void TfrmPainter::RecordCelInserted(int Index, const std::function<void()>& Change) {
+    RecordAround(Undoing ? nullptr : std::make_unique<TPxUndoNode>(ukCelInserted, Index), Change);
+}
+
+std::unique_ptr<TPxUndoNode> TfrmPainter::CelSnapshot(TPxUndoKind Kind, int Index) const {
+    if (Undoing || !Sprite) return nullptr;
+    return std::make_unique<TPxUndoNode>(Kind, Index, Sprite->CelBitmap(Index).CopyBits());
+}
+
+void TfrmPainter::RecordCelDeleted(int Index, const std::function<void()>& Change) {
+    RecordAround(CelSnapshot(ukCelDeleted, Index), Change);
+}
+
+void TfrmPainter::RecordCel(int Index, const std::function<void()>& Change) {
+    RecordAround(CelSnapshot(ukCelImage, Index), Change);
+}
+
+void TfrmPainter::RecordCel(const std::function<void()>& Change) {
+    RecordAround(UndoSnapshot(), Change);
+}
+
 void TfrmPainter::UpdateUndoButtons() {
-    if (!frmSpriteMDI) return;
     // Another document's history never speaks for the active one's buttons.
-    if (frmSpriteMDI->CurrentPainter && frmSpriteMDI->CurrentPainter != this) return;
-    frmSpriteMDI->SetUndoRedoEnabled(History->CanUndo(), History->CanRedo());
+    const TfrmPainter* Active = Editing().CurrentPainter;
+    if (Active && Active != this) return;
+    Host.SetUndoRedoEnabled(History->CanUndo(), History->CanRedo());
 }
 
 void TfrmPainter::ResetUndo() {
@@ -69,13 +90,11 @@ void TfrmPainter::ResetUndo() {
 }
 
 void TfrmPainter::sbutUndoClick() {
-    if (!History->CanUndo() || !Sprite) return;
+    if (!History->CanUndo() || !Cels()) return;
     // A floating selection or a custom brush ends first, as choosing the brush tool ends it.
     if (SelectionFloating || CustomBrush || TextBrush) {
-        if (frmSpriteMDI)
-            frmSpriteMDI->tbutBrushClick();
-        else
-            CancelSelection();
+        CancelSelection();
+        Host.SelectBrushTool();
     }
     ClearPreview();
     {
@@ -86,7 +105,7 @@ void TfrmPainter::sbutUndoClick() {
 }
 
 void TfrmPainter::Redo() {
-    if (!History->CanRedo() || !Sprite) return;
+    if (!History->CanRedo() || !Cels()) return;
     if (SelectionFloating || CustomBrush || TextBrush) {
         Questions().Message(TBoxKind::Information,
                             "Can't Redo when selecting an area or using a custom brush.  Select "
@@ -181,59 +200,34 @@ std::unique_ptr<TPxUndoNode> TfrmPainter::ApplyRecord(const TPxUndoNode& Node, b
 }
 
 void TfrmPainter::SetCurrent(int Index) {
-    if (TCelList* List = Cels())
-        List->SetCurrent(Index);
-    else
-        Sprite->SetCurrent(Index);
+    Cels()->SetCurrent(Index);
 }
 
-// A blank cel at Index: inserted before the cel there, or appended after the last one.
+// A blank cel at Index, through the animation window's own commands: inserted before the cel
+// there, or appended after the last one.
 void TfrmPainter::InsertCelAt(int Index) {
-    const bool Append = Index >= Sprite->CelCount();
-    if (!Append) SetCurrent(Index);
-    if (AnimationWindow) {
-        if (Append)
-            AnimationWindow->sbutAppendCelClick();
-        else
-            AnimationWindow->sbutInsertClick();
+    if (Index >= Sprite->CelCount()) {
+        AnimationWindow->sbutAppendCelClick();
         return;
     }
-    const int Delay = Sprite->CelCount() > 0 ? Sprite->Cel(0).Delay() : 200;
-    if (TCelList* List = Cels()) {
-        Append ? List->AppendCel(Delay) : List->InsertCel(Delay);
-    } else if (Append) {
-        Sprite->AddCel(Delay);
-    } else {
-        Sprite->InsertCel(Delay);
-    }
+    SetCurrent(Index);
+    AnimationWindow->sbutInsertClick();
 }
 
 void TfrmPainter::DeleteCelAt(int Index) {
     SetCurrent(Index);
-    if (AnimationWindow) {
-        AnimationWindow->sbutDeleteClick();
-        return;
-    }
-    if (TCelList* List = Cels()) {
-        List->DeleteCel();
-    } else if (Sprite->CelCount() > 1) {
-        Sprite->DeleteCel(Index);
-        Sprite->SetCurrent(std::min(Index, Sprite->CelCount() - 1));
-    }
+    AnimationWindow->sbutDeleteClick();
 }
 
 void TfrmPainter::SetPreviewIndex(int Index) {
-    if (AnimationWindow) AnimationWindow->PreviewIndex = Index;
+    AnimationWindow->PreviewIndex = Index;
 }
 
 void TfrmPainter::AfterUndoStep() {
-    if (TCelList* List = Cels()) List->RedrawCels();
+    Cels()->RedrawCels();
     // The pictures now differ from what was last saved, whichever way the step went.
     MarkModified();
-    if (AnimationWindow)
-        AnimationWindow->ShowPainterCel();
-    else
-        ShowPainterCel();
+    ShowPainterCel();
     UpdateUndoButtons();
-    if (AnimationWindow) AnimationWindow->ShowCurrentCel();
+    AnimationWindow->ShowCurrentCel();
 }

@@ -1,7 +1,6 @@
 // The painter's view: the zoomed cel in ViewBitmap, how it reaches the screen, the brush
 // preview under the cursor, and the paint boxes of the strip and the swatches.
 #include <QAccessible>
-#include <QAccessibleWidget>
 #include <QComboBox>
 #include <QImage>
 #include <QMouseEvent>
@@ -15,21 +14,13 @@
 #include "imaging/ViewZoom.h"
 #include "imaging/brush.h"
 #include "model/Spritez.h"
+#include "ui/common/Application.h"
+#include "ui/common/CelImage.h"
+#include "ui/common/DialogParts.h"
 #include "ui/painter/PainterControls.h"
 #include "ui/painter/PainterWidgets.h"
-#include "ui/shell/Application.h"
 
 namespace {
-
-const char* const RoleProperty = "vimbrelAccessibleRole";
-
-QAccessibleInterface* RoleFactory(const QString&, QObject* Object) {
-    auto* Widget = qobject_cast<QWidget*>(Object);
-    if (!Widget) return nullptr;
-    const QVariant Role = Widget->property(RoleProperty);
-    if (!Role.isValid()) return nullptr;
-    return new QAccessibleWidget(Widget, QAccessible::Role(Role.toInt()));
-}
 
 TRect Intersect(const TRect& A, const TRect& B) {
     return {std::max(A.Left, B.Left), std::max(A.Top, B.Top), std::min(A.Right, B.Right),
@@ -48,20 +39,11 @@ TRect Unite(const TRect& A, const TRect& B) {
 }
 
 QColor ScreenColor(const TPxPalette* Palette, COLORREF Color) {
-    const RgbColor C = Palette ? Palette->ColorOf(Color) : RgbColor::FromRef(Color);
+    const TRgbColor C = Palette ? Palette->ColorOf(Color) : TRgbColor::FromRef(Color);
     return QColor(C.Red, C.Green, C.Blue);
 }
 
 } // namespace
-
-void SetAccessibleRole(QWidget& Widget, int Role) {
-    static const bool Installed = [] {
-        QAccessible::installFactory(RoleFactory);
-        return true;
-    }();
-    (void)Installed;
-    Widget.setProperty(RoleProperty, Role);
-}
 
 // ---- The view ----
 
@@ -166,7 +148,7 @@ void TfrmPainter::RebuildColorBitmaps() {
     QVector<QRgb>& Table = Controls->ColorTable;
     Table.resize(256);
     for (int i = 0; i < 256; ++i) {
-        const RgbColor C = Palette ? Palette->Entry(i).Color() : RgbColor{};
+        const TRgbColor C = Palette ? Palette->Entry(i).Color() : TRgbColor{};
         Table[i] = qRgb(C.Red, C.Green, C.Blue);
     }
     Controls->imgPainter->update();
@@ -175,7 +157,7 @@ void TfrmPainter::RebuildColorBitmaps() {
 }
 
 void TfrmPainter::SwatchesChanged() {
-    TDrawColors& Swatches = *Controls->imgDrawColors;
+    TPainterBox& Swatches = *Controls->imgDrawColors;
     // A screen reader says which colour each button paints with.
     Swatches.LeftSwatch->setAccessibleDescription(ScreenColor(Palette, Left).name());
     Swatches.RightSwatch->setAccessibleDescription(ScreenColor(Palette, Right).name());
@@ -207,7 +189,7 @@ void TfrmPainter::PaintStrip(QPainter& Painter) const {
         for (int Column = 0; Column < 16; ++Column) {
             const int Entry = Row * 16 + Column + FirstUserColor;
             if (Entry > LastUserColor) break;
-            const RgbColor C = Palette->Entry(Entry).Color();
+            const TRgbColor C = Palette->Entry(Entry).Color();
             // The black box shows between the swatches as their outlines.
             Painter.fillRect(Column * SwatchWidth + 1, (Row - TopRow) * SwatchHeight + 1,
                              SwatchWidth - 1, SwatchHeight - 1, QColor(C.Red, C.Green, C.Blue));
@@ -228,86 +210,85 @@ void TfrmPainter::PaintColors(QPainter& Painter) const {
 
 // ---- The paint boxes ----
 
-TPainterImage::TPainterImage(TfrmPainter& Painter, QWidget* Parent)
-    : QWidget(Parent), Painter(Painter) {
-    setObjectName("imgPainter");
-    setAccessibleName("Picture");
-    SetAccessibleRole(*this, QAccessible::Canvas);
-    setMouseTracking(true);
+namespace {
+
+// A swatch of the drawing colours: a child of the box that shows it, for its name only.
+QWidget* Swatch(QWidget* Box, const char* Name, const char* Caption, int X) {
+    auto* Shown = new QWidget(Box);
+    SetAccessibleRole(*Shown, QAccessible::Graphic);
+    Shown->setObjectName(Name);
+    Shown->setAccessibleName(Caption);
+    Shown->setToolTip(Caption);
+    Shown->setGeometry(X, 5, 18, 13);
+    Shown->setAttribute(Qt::WA_TransparentForMouseEvents);
+    return Shown;
+}
+
+} // namespace
+
+TPainterBox::TPainterBox(TPart Part, TfrmPainter& Painter, QWidget* Parent)
+    : QWidget(Parent), Part(Part), Painter(Painter) {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    switch (Part) {
+    case TPart::Image:
+        SetAccessibleRole(*this, QAccessible::Canvas);
+        NameControl(this, "imgPainter", "Picture");
+        setMouseTracking(true);
+        break;
+    case TPart::Strip:
+        SetAccessibleRole(*this, QAccessible::Table);
+        NameControl(this, "imgPalette", "Palette");
+        setToolTip("Left click: left colour; right click: right colour");
+        break;
+    case TPart::Colors:
+        SetAccessibleRole(*this, QAccessible::Graphic);
+        NameControl(this, "imgDrawColors", "Drawing Colors");
+        LeftSwatch = Swatch(this, "LeftColor", "Left Color", 6);
+        RightSwatch = Swatch(this, "RightColor", "Right Color", 26);
+        break;
+    }
 }
 
-void TPainterImage::paintEvent(QPaintEvent* Event) {
+void TPainterBox::paintEvent(QPaintEvent* Event) {
     QPainter P(this);
-    Painter.PaintImage(P, Event->rect());
+    if (Part == TPart::Image)
+        Painter.PaintImage(P, Event->rect());
+    else if (Part == TPart::Strip)
+        Painter.PaintStrip(P);
+    else
+        Painter.PaintColors(P);
 }
 
-void TPainterImage::mousePressEvent(QMouseEvent* Event) {
+void TPainterBox::mousePressEvent(QMouseEvent* Event) {
     const QPoint At = Event->position().toPoint();
-    RunGuarded([&] { Painter.imgPainterMouseDown(Event->button(), At.x(), At.y()); });
+    if (Part == TPart::Image)
+        RunGuarded([&] { Painter.imgPainterMouseDown(Event->button(), At.x(), At.y()); });
+    else if (Part == TPart::Strip)
+        RunGuarded([&] { Painter.imgPaletteMouseDown(Event->button(), At.x(), At.y()); });
+    else
+        QWidget::mousePressEvent(Event);
 }
 
-void TPainterImage::mouseMoveEvent(QMouseEvent* Event) {
+void TPainterBox::mouseMoveEvent(QMouseEvent* Event) {
+    if (Part != TPart::Image) return QWidget::mouseMoveEvent(Event);
     const QPoint At = Event->position().toPoint();
     RunGuarded([&] { Painter.imgPainterMouseMove(Event->buttons(), At.x(), At.y()); });
 }
 
-void TPainterImage::mouseReleaseEvent(QMouseEvent* Event) {
+void TPainterBox::mouseReleaseEvent(QMouseEvent* Event) {
+    if (Part != TPart::Image) return QWidget::mouseReleaseEvent(Event);
     const QPoint At = Event->position().toPoint();
     RunGuarded([&] { Painter.imgPainterMouseUp(Event->button(), At.x(), At.y()); });
 }
 
-void TPainterImage::leaveEvent(QEvent* Event) {
-    Painter.ClearPreview();
+void TPainterBox::leaveEvent(QEvent* Event) {
+    if (Part == TPart::Image) Painter.ClearPreview();
     QWidget::leaveEvent(Event);
 }
 
-TPaletteStrip::TPaletteStrip(TfrmPainter& Painter, QWidget* Parent)
-    : QWidget(Parent), Painter(Painter) {
-    setObjectName("imgPalette");
-    setAccessibleName("Palette");
-    setToolTip("Left click: left colour; right click: right colour");
-    SetAccessibleRole(*this, QAccessible::Table);
-    setAttribute(Qt::WA_OpaquePaintEvent);
-}
-
-void TPaletteStrip::paintEvent(QPaintEvent*) {
-    QPainter P(this);
-    Painter.PaintStrip(P);
-}
-
-void TPaletteStrip::mousePressEvent(QMouseEvent* Event) {
-    const QPoint At = Event->position().toPoint();
-    RunGuarded([&] { Painter.imgPaletteMouseDown(Event->button(), At.x(), At.y()); });
-}
-
-void TPaletteStrip::wheelEvent(QWheelEvent* Event) {
+void TPainterBox::wheelEvent(QWheelEvent* Event) {
+    if (Part != TPart::Strip) return QWidget::wheelEvent(Event);
     const int Notches = Event->angleDelta().y() / 120;
     if (Notches != 0) Painter.SetPaletteTopRow(Painter.PaletteTopRow() - Notches);
     Event->accept();
-}
-
-TDrawColors::TDrawColors(TfrmPainter& Painter, QWidget* Parent)
-    : QWidget(Parent), Painter(Painter) {
-    setObjectName("imgDrawColors");
-    setAccessibleName("Drawing Colors");
-    SetAccessibleRole(*this, QAccessible::Graphic);
-    setAttribute(Qt::WA_OpaquePaintEvent);
-    const auto Swatch = [this](const char* Name, const char* Caption, int X) {
-        auto* W = new QWidget(this);
-        W->setObjectName(Name);
-        W->setAccessibleName(Caption);
-        W->setToolTip(Caption);
-        W->setGeometry(X, 5, 18, 13);
-        W->setAttribute(Qt::WA_TransparentForMouseEvents);
-        SetAccessibleRole(*W, QAccessible::Graphic);
-        return W;
-    };
-    LeftSwatch = Swatch("LeftColor", "Left Color", 6);
-    RightSwatch = Swatch("RightColor", "Right Color", 26);
-}
-
-void TDrawColors::paintEvent(QPaintEvent*) {
-    QPainter P(this);
-    Painter.PaintColors(P);
 }

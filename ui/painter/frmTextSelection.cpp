@@ -18,7 +18,9 @@
 #include <QVBoxLayout>
 
 #include "imaging/Limits.h"
-#include "ui/shell/Questions.h"
+#include "ui/common/Questions.h"
+
+TfrmText* frmText = nullptr;
 
 namespace {
 // 96 pixels per inch, as dots per metre.

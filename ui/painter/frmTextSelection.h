@@ -70,3 +70,7 @@ private:
     mutable QFont RenderedFont;
     mutable QString RenderedLine;
 };
+
+// The program's one text-brush dialog, made at start-up with the other once-only
+// windows; null before and after.
+extern TfrmText* frmText;

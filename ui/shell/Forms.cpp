@@ -3,33 +3,24 @@
 #include <QCoreApplication>
 #include <QString>
 
+#include "ui/animation/QSize.h"
 #include "ui/animation/f_animprops.h"
 #include "ui/animation/f_new.h"
 #include "ui/animation/f_progress.h"
 #include "ui/animation/frmGlobDisposal.h"
+#include "ui/common/Questions.h"
 #include "ui/painter/FlyPal.h"
 #include "ui/painter/brushfly.h"
 #include "ui/painter/frmTextSelection.h"
-#include "ui/shell/QSize.h"
-#include "ui/shell/Questions.h"
 #include "ui/shell/Sizedlg.h"
 #include "ui/shell/SpriteMDI.h"
 #include "ui/shell/f_palette.h"
 #include "ui/shell/frmimprt.h"
 
 TfrmSpriteMDI* frmSpriteMDI = nullptr;
-TfrmProgress* frmProgress = nullptr;
-TfrmAnimProps* frmAnimProps = nullptr;
-TfrmNew* frmNew = nullptr;
-TfrmGlobDisp* frmGlobDisp = nullptr;
 TdlgSize* dlgSize = nullptr;
 TfrmImport* frmImport = nullptr;
 TfrmPalette* frmPalette = nullptr;
-TfrmQSize* frmQSize = nullptr;
-TfrmBrushFly* frmBrushFly = nullptr;
-TfrmPalFly* frmPalFly = nullptr;
-TfrmText* frmText = nullptr;
-TPxPalette* CurrentPalette = nullptr;
 
 namespace {
 
@@ -53,14 +44,16 @@ TApplicationWindows::TApplicationWindows(const QString& AppDir) {
     frmSpriteMDI = new TfrmSpriteMDI(AppDir);
     frmProgress = new TfrmProgress(frmSpriteMDI);
     frmBrushFly = new TfrmBrushFly(frmSpriteMDI);
+    QObject::connect(frmBrushFly, &TfrmBrushFly::ShapeChosen, frmSpriteMDI,
+                     [](int Shape) { frmSpriteMDI->SetBrushShape(Shape); });
     dlgSize = new TdlgSize(frmSpriteMDI);
-    frmImport = new TfrmImport(frmSpriteMDI->AppDir + "/vimbrel.pal", frmSpriteMDI);
+    frmImport = new TfrmImport(frmSpriteMDI->State().AppDir + "/vimbrel.pal", frmSpriteMDI);
     frmPalFly = new TfrmPalFly(frmSpriteMDI);
     frmAnimProps = new TfrmAnimProps(frmSpriteMDI);
     frmText = new TfrmText(frmSpriteMDI);
     frmPalette = new TfrmPalette(frmSpriteMDI);
     frmQSize = new TfrmQSize(frmSpriteMDI);
-    frmNew = new TfrmNew(frmSpriteMDI->AppDir + "/palettes", frmSpriteMDI);
+    frmNew = new TfrmNew(frmSpriteMDI->State().AppDir + "/palettes", frmSpriteMDI);
     frmGlobDisp = new TfrmGlobDisp(frmSpriteMDI);
 }
 
@@ -78,5 +71,4 @@ TApplicationWindows::~TApplicationWindows() {
     Destroy(frmProgress);
     Destroy(frmSpriteMDI);
     SetQuestionsParent(nullptr);
-    CurrentPalette = nullptr;
 }

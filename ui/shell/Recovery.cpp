@@ -20,8 +20,9 @@
 #include "model/Cellist.h"
 #include "model/Spritez.h"
 #include "ui/animation/f_charanim.h"
+#include "ui/common/Files.h"
+#include "ui/common/Questions.h"
 #include "ui/painter/f_painter.h"
-#include "ui/shell/Questions.h"
 #include "ui/shell/SpriteMDI.h"
 
 namespace {
@@ -35,10 +36,6 @@ const char PutBackText[] =
     "Saving %1 was cut short, so the file may be damaged.  Its contents from before that save "
     "were kept.\n\nDo you want to put the old file back?  Yes puts it back, No discards the "
     "kept contents, and Cancel keeps them until the program starts again.";
-
-std::string PathOf(const QString& Name) {
-    return QFile::encodeName(Name).toStdString();
-}
 
 QString Native(const QString& Name) {
     return QDir::toNativeSeparators(Name);
@@ -78,7 +75,7 @@ bool HoldsWork(const std::string& Name) {
 struct TRecovery::TSnapshot {
     std::unique_ptr<TPxPalette> Palette;
     std::unique_ptr<TSprite> Sprite;
-    GifWriteSettings Settings;
+    TGifWriteSettings Settings;
 };
 
 TRecovery::TRecovery(TfrmSpriteMDI& Owner) : Owner(Owner) {
@@ -86,7 +83,7 @@ TRecovery::TRecovery(TfrmSpriteMDI& Owner) : Owner(Owner) {
     if (!Data.isEmpty()) AreaFolder = Data + "/recovery";
     Worker.setMaxThreadCount(1);
     SetKeptCopyFolder([this]() -> std::string {
-        return AreaFolder.isEmpty() ? std::string() : PathOf(EnsureRunFolder());
+        return AreaFolder.isEmpty() ? std::string() : CorePath(EnsureRunFolder());
     });
     Timer.setInterval(Interval);
     connect(&Timer, &QTimer::timeout, this, &TRecovery::WriteCopies);
@@ -113,8 +110,8 @@ QString TRecovery::RunFolder() const {
 QString TRecovery::EnsureRunFolder() {
     const std::lock_guard<std::mutex> Hold(RunLock);
     if (!Run) {
-        if (AreaFolder.isEmpty()) throw FileWriteError("There is no folder for recovery data.");
-        Run = TRunFolder::Create(PathOf(AreaFolder));
+        if (AreaFolder.isEmpty()) throw EFileWriteError("There is no folder for recovery data.");
+        Run = TRunFolder::Create(CorePath(AreaFolder));
     }
     return QFile::decodeName(Run->Path().c_str());
 }
@@ -173,7 +170,7 @@ void TRecovery::WriteCopies() {
         }
         try {
             EnsureRunFolder();
-        } catch (const FileWriteError& Failure) {
+        } catch (const EFileWriteError& Failure) {
             ReportFailure(Failure.what());
             return;
         }
@@ -205,8 +202,8 @@ void TRecovery::WriteCopies() {
         Copy.Copied = Changes;
         Copy.Written = true;
         Copy.Busy = true;
-        const std::string GifFile = PathOf(GifName(Copy.Number));
-        const std::string InfoFile = PathOf(InfoName(Copy.Number));
+        const std::string GifFile = CorePath(GifName(Copy.Number));
+        const std::string InfoFile = CorePath(InfoName(Copy.Number));
         const QObject* Key = Document;
         Worker.start([this, Key, Snapshot, GifFile, InfoFile, Info] {
             QString Failure;
@@ -255,8 +252,8 @@ void TRecovery::ReportFailure(const QString& Failure) {
 }
 
 void TRecovery::RemoveCopy(TCopy& Copy) {
-    const std::string GifFile = PathOf(GifName(Copy.Number));
-    const std::string InfoFile = PathOf(InfoName(Copy.Number));
+    const std::string GifFile = CorePath(GifName(Copy.Number));
+    const std::string InfoFile = CorePath(InfoName(Copy.Number));
     // After any write of the same copy still on its way.
     Worker.start([GifFile, InfoFile] {
         QFile::remove(QFile::decodeName(GifFile.c_str()));
@@ -286,8 +283,8 @@ void TRecovery::Adopt(TfrmCharAnimation* Document, const QString& GifFile,
     try {
         EnsureRunFolder();
         // The caption first, as for any copy: a kill in between leaves the old copy whole.
-        WriteBytes(PathOf(InfoName(Copy.Number)), InfoText(Caption));
-    } catch (const FileWriteError&) {
+        WriteBytes(CorePath(InfoName(Copy.Number)), InfoText(Caption));
+    } catch (const EFileWriteError&) {
         // The copy stays where it was, and is offered again at the next start.
         return;
     }
@@ -301,18 +298,18 @@ void TRecovery::Adopt(TfrmCharAnimation* Document, const QString& GifFile,
 void TRecovery::OfferLeftBehind() {
     if (AreaFolder.isEmpty()) return;
     const std::vector<std::unique_ptr<TRunFolder>> Claimed =
-        TRunFolder::ClaimLeftBehind(PathOf(AreaFolder));
+        TRunFolder::ClaimLeftBehind(CorePath(AreaFolder));
     if (Claimed.empty()) return;
 
     for (const auto& Folder : Claimed)
-        for (const InterruptedSave& Save : FindInterruptedSaves(Folder->Path())) {
+        for (const TInterruptedSave& Save : FindInterruptedSaves(Folder->Path())) {
             const QString FileName = Native(QFile::decodeName(Save.FileName.c_str()));
             switch (
                 Questions().YesNoCancel(TBoxKind::Warning, QString(PutBackText).arg(FileName))) {
             case TAnswer::Yes:
                 try {
                     PutBackOldContents(Save);
-                } catch (const FileWriteError& Failure) {
+                } catch (const EFileWriteError& Failure) {
                     Questions().Message(TBoxKind::Error,
                                         "Error:  Unable to put back the old contents of " +
                                             FileName + ".  " +

@@ -79,7 +79,7 @@ private:
     };
 
     TCopy& Entry(TfrmCharAnimation* Document);
-    // The run folder, made the first time it is needed; throws FileWriteError.
+    // The run folder, made the first time it is needed; throws EFileWriteError.
     QString EnsureRunFolder();
     QString GifName(int Number) const;
     QString InfoName(int Number) const;

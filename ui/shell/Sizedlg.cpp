@@ -10,15 +10,9 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-#include "ui/shell/Help.h"
+#include "ui/common/DialogParts.h"
 
 namespace {
-
-template <class TControl> TControl* Named(TControl* Control, const char* Name, QString Caption) {
-    Control->setObjectName(Name);
-    Control->setAccessibleName(Caption.remove('&'));
-    return Control;
-}
 
 QSpinBox* SizeBox(const char* Name, const QString& Caption, int Maximum, QWidget* Parent) {
     auto* Box = Named(new QSpinBox(Parent), Name, Caption);
@@ -30,9 +24,7 @@ QSpinBox* SizeBox(const char* Name, const QString& Caption, int Maximum, QWidget
 } // namespace
 
 TdlgSize::TdlgSize(QWidget* Parent) : QDialog(Parent) {
-    setObjectName("dlgSize");
-    setWindowTitle("Resize Cels");
-    setAccessibleName(windowTitle());
+    NameWindow(*this, "dlgSize", "Resize Cels");
     QFont Bold = font();
     Bold.setBold(true);
     setFont(Bold);
@@ -70,7 +62,7 @@ TdlgSize::TdlgSize(QWidget* Parent) : QDialog(Parent) {
     auto* butOk = Named(new QPushButton("&Ok", this), "butOk", "&Ok");
     auto* butCancel = Named(new QPushButton("&Cancel", this), "butCancel", "&Cancel");
     auto* butHelp = Named(new QPushButton("&Help", this), "butHelp", "&Help");
-    butOk->setDefault(true);
+    WireDialogButtons(*this, butOk, butCancel, butHelp, HelpContext);
     auto* Buttons = new QVBoxLayout;
     for (QPushButton* Button : {butOk, butCancel, butRestore, butHelp})
         Buttons->addWidget(Button);
@@ -85,12 +77,7 @@ TdlgSize::TdlgSize(QWidget* Parent) : QDialog(Parent) {
     Layout->addLayout(Buttons);
     Layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    connect(butOk, &QPushButton::clicked, this, &QDialog::accept);
-    connect(butCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(butRestore, &QPushButton::clicked, this, [this] { butRestoreClick(); });
-    connect(butHelp, &QPushButton::clicked, this, [this] { butHelpClick(); });
-    connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this,
-            [this] { butHelpClick(); });
 }
 
 void TdlgSize::SetSize(int Width, int Height) {
@@ -117,10 +104,6 @@ void TdlgSize::SetStretch(bool Stretch) {
 void TdlgSize::butRestoreClick() {
     SetSize(RestoreWidth, RestoreHeight);
     SetStretch(RestoreStretch);
-}
-
-void TdlgSize::butHelpClick() {
-    ShowHelp(HelpContext);
 }
 
 void TdlgSize::showEvent(QShowEvent* Event) {

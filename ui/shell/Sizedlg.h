@@ -27,7 +27,6 @@ public:
 
     // Puts back the size and choice the dialog showed when it was opened.
     void butRestoreClick();
-    void butHelpClick();
     void done(int Result) override;
 
 protected:

@@ -20,12 +20,12 @@
 
 #include "imaging/Palette.h"
 #include "ui/animation/f_charanim.h"
+#include "ui/common/Cursors.h"
+#include "ui/common/Help.h"
+#include "ui/common/PictureSources.h"
+#include "ui/common/Questions.h"
 #include "ui/painter/f_painter.h"
-#include "ui/shell/Cursors.h"
 #include "ui/shell/Forms.h"
-#include "ui/shell/Help.h"
-#include "ui/shell/PictureSources.h"
-#include "ui/shell/Questions.h"
 #include "ui/shell/Recovery.h"
 #include "ui/shell/SpriteMDI_controls.h"
 
@@ -76,9 +76,9 @@ TfrmSpriteMDI::TfrmSpriteMDI(const QString& Folder, QWidget* Parent)
     // A picture copied in another program while this one stays active counts as well.
     connect(QApplication::clipboard(), &QClipboard::dataChanged, this, [this] {
         const QMimeData* Data = QApplication::clipboard()->mimeData();
-        ClipboardHasBitmap = CarriesPicture(Data);
-        if (CurrentAnimation && Activated && Area->subWindowList().size() > 1)
-            CurrentAnimation->SetCopyPasteButtons();
+        Editing.ClipboardHasBitmap = CarriesPicture(Data);
+        if (Editing.CurrentAnimation && Activated && Area->subWindowList().size() > 1)
+            Editing.CurrentAnimation->SetCopyPasteButtons();
     });
 
     BuildWindow();
@@ -86,18 +86,19 @@ TfrmSpriteMDI::TfrmSpriteMDI(const QString& Folder, QWidget* Parent)
     BuildToolBars();
     RestoreToolBars();
 
-    AppDir = QDir::cleanPath(QDir(Folder).absolutePath());
-    QDir::setCurrent(AppDir);
+    Editing.AppDir = QDir::cleanPath(QDir(Folder).absolutePath());
+    QDir::setCurrent(Editing.AppDir);
+    SetHelpFolder(Editing.AppDir);
     UntitledCount = 0;
     Activated = false;
     LoadDefaultPalette();
     RegisterToolCursors();
-    BrushSize = 2;
+    Editing.BrushSize = 2;
     Controls->txtSize->SetText("2");
-    BrushShape = 0;
-    CurrentTool = ptBrush;
-    PaintOnAll = false;
-    OpenFolder = AppDir + "/images";
+    Editing.BrushShape = 0;
+    Editing.CurrentTool = ptBrush;
+    Editing.PaintOnAll = false;
+    OpenFolder = Editing.AppDir + "/images";
     LoadRecentFiles();
     KeptWork = std::make_unique<TRecovery>(*this);
 }
@@ -115,9 +116,9 @@ TfrmSpriteMDI::~TfrmSpriteMDI() {
         delete Window.data();
     for (const QPointer<QMdiSubWindow>& Window : Animations)
         delete Window.data();
-    CurrentAnimation = nullptr;
-    CurrentPainter = nullptr;
-    if (CurrentPalette == DefaultPalette.get()) CurrentPalette = nullptr;
+    Editing.CurrentAnimation = nullptr;
+    Editing.CurrentPainter = nullptr;
+    if (Editing.CurrentPalette == DefaultPalette.get()) Editing.CurrentPalette = nullptr;
 }
 
 void TfrmSpriteMDI::BuildWindow() {
@@ -176,9 +177,10 @@ void TfrmSpriteMDI::EnableCommands(bool Enable) {
     // The finer owners' say comes straight after, so that no button is left enabled that
     // has nothing to act on: Paste follows the clipboard, Undo and Redo the history, and
     // Create Custom Brush a selected area.
-    SetPasteEnabled(ClipboardHasBitmap);
-    SetCreateCustomBrushEnabled(CurrentPainter && CurrentPainter->SelectionFloating);
-    if (CurrentPainter) CurrentPainter->UpdateUndoButtons();
+    SetPasteEnabled(Editing.ClipboardHasBitmap);
+    SetCreateCustomBrushEnabled(Editing.CurrentPainter &&
+                                Editing.CurrentPainter->SelectionFloating);
+    if (Editing.CurrentPainter) Editing.CurrentPainter->UpdateUndoButtons();
 }
 
 void TfrmSpriteMDI::SetCutCopyEnabled(bool Enabled) {
@@ -232,8 +234,8 @@ void TfrmSpriteMDI::FormActivate() {
 
 void TfrmSpriteMDI::AppOnActivate() {
     const QMimeData* Data = QApplication::clipboard()->mimeData();
-    ClipboardHasBitmap = CarriesPicture(Data);
-    if (CurrentAnimation) CurrentAnimation->FormActivate();
+    Editing.ClipboardHasBitmap = CarriesPicture(Data);
+    if (Editing.CurrentAnimation) Editing.CurrentAnimation->FormActivate();
 }
 
 bool TfrmSpriteMDI::event(QEvent* Event) {
@@ -243,8 +245,8 @@ bool TfrmSpriteMDI::event(QEvent* Event) {
 }
 
 bool TfrmSpriteMDI::eventFilter(QObject* Watched, QEvent* Event) {
-    if (Event->type() == QEvent::MouseMove && Watched == Area->viewport() && CurrentPainter)
-        CurrentPainter->ClearPreview();
+    if (Event->type() == QEvent::MouseMove && Watched == Area->viewport() && Editing.CurrentPainter)
+        Editing.CurrentPainter->ClearPreview();
     return QMainWindow::eventFilter(Watched, Event);
 }
 
@@ -259,12 +261,4 @@ void TfrmSpriteMDI::closeEvent(QCloseEvent* Event) {
             return;
         }
     Event->accept();
-}
-
-THourglass::THourglass() {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-}
-
-THourglass::~THourglass() {
-    QApplication::restoreOverrideCursor();
 }

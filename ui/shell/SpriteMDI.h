@@ -2,8 +2,8 @@
 // The program's frame window: the multiple-document area that holds every document (an
 // animation window and its painter window), the menu bar, the three dockable tool bars and
 // the status bar. It edits nothing itself: it keeps the program-wide editing state that the
-// document windows read and write, decides which commands are available, and routes every
-// command to the active document.
+// document windows read and write, is their host (DocumentHost.h), decides which commands
+// are available, and routes every command to the active document.
 //
 // Owns its menus, tool bars, the default palette and the document windows (as children of
 // its MDI area; they delete themselves when they close). User-interface thread only.
@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "imaging/Color.h"
-#include "ui/shell/EditingState.h"
+#include "ui/common/DocumentHost.h"
 
 class QAction;
 class QLabel;
@@ -29,11 +29,12 @@ class QToolButton;
 class TCelList;
 class TPxBitmap;
 class TPxPalette;
+class TSprite;
 class TfrmCharAnimation;
 class TfrmPainter;
 class TRecovery;
 
-class TfrmSpriteMDI : public QMainWindow {
+class TfrmSpriteMDI : public QMainWindow, public TDocumentHost {
     Q_OBJECT
 public:
     explicit TfrmSpriteMDI(QWidget* Parent = nullptr);
@@ -43,53 +44,39 @@ public:
     explicit TfrmSpriteMDI(const QString& AppDir, QWidget* Parent = nullptr);
     ~TfrmSpriteMDI() override;
 
-    // ---- The editing state; read and written directly by the document windows ----
-
-    // The document that commands go to, and its painter; null when none is active.
-    TfrmCharAnimation* CurrentAnimation = nullptr;
-    TfrmPainter* CurrentPainter = nullptr;
-    TPaintTool CurrentTool = ptBrush;
-    // A TPxBrushShape value 0..5.
-    int BrushShape = 0;
-    // 1..30; also the outline pen width of the circle tools.
-    int BrushSize = 2;
-    bool PaintOnAll = false;
-    bool ClipboardHasBitmap = false;
-    // The cel last pressed in any strip, with the cel list it belongs to.
-    struct {
-        TPxBitmap* Bitmap = nullptr;
-        TCelList* CelList = nullptr;
-    } DragSourceCel;
-    // The folder of the program file, without a trailing separator.
-    QString AppDir;
+    // ---- The editing state, which the document windows read and write ----
+    TEditingState& State() override { return Editing; }
     int UntitledCount = 0;
     bool Activated = false;
 
-    // ---- Operations the document windows call ----
+    // ---- What the document windows ask of it (DocumentHost.h) ----
 
     // Recomputes which document commands are available from the number of child windows.
-    void UpdateCommandStates();
+    void UpdateCommandStates() override;
     void EnableCommands(bool Enable);
-    // Panel 0 (messages) or 1 (the painter's cursor position).
-    void SetStatusText(int Panel, const QString& Text);
+    void SetStatusText(int Panel, const QString& Text) override;
+    void SelectBrushTool() override { tbutBrushClick(); }
+    void CutCel() override { sbutCutClick(); }
+    void CopyCel() override { sbutCopyClick(); }
+    void PasteCel() override { sbutPasteClick(); }
+    void SetCutCopyEnabled(bool Enabled) override;
+    void SetPasteEnabled(bool Enabled) override;
+    void SetUndoRedoEnabled(bool CanUndo, bool CanRedo) override;
+    void SetCreateCustomBrushEnabled(bool Enabled) override;
+    void SetStretchChecked(bool Checked) override;
+    QString AskSaveAnimationName(const QString& Offered) override;
+    // The text of the brush-size box.
+    QString BrushSizeText() const;
+
     // Selects the brush tool.
     void tbutBrushClick();
     void sbutCopyClick();
     void sbutCutClick();
     void sbutPasteClick();
     void mniSavePaletteClick();
-
-    // Finer owners switch single commands.
-    void SetCutCopyEnabled(bool Enabled);
-    void SetPasteEnabled(bool Enabled);
-    void SetUndoRedoEnabled(bool CanUndo, bool CanRedo);
-    void SetCreateCustomBrushEnabled(bool Enabled);
-    // The Stretch Animation item follows the active window's "Stretch Image" box.
-    void SetStretchChecked(bool Checked);
-    // The text of the brush-size box, which the painter reads when it builds brushes.
-    QString BrushSizeText() const;
     // The brush shape 0..5 chosen by the Brush Shape menu or the flyout: the button shows
-    // it, the menu ticks it and the painter rebuilds its brushes.
+    // it, the menu ticks it and the painter rebuilds its brushes. 6, the flyout's custom
+    // brush, only shows on the button.
     void SetBrushShape(int Shape);
 
     // The first activation disables the document commands and greets the user.
@@ -108,8 +95,6 @@ public:
     // was wrong with a damaged copy that opened all the same.
     TfrmCharAnimation* OpenRecoveredAnimation(const QString& CopyFile, const QString& Caption,
                                               std::vector<std::string>& Faults);
-    // Asks for a file name with the save dialog dlgSaveAnimation; empty when cancelled.
-    QString AskSaveAnimationName(const QString& Offered = QString());
     // Saves the current animation (Save), or under a new name (Save As).
     void sbutSaveAnimationClick();
     void mniSaveAsClick();
@@ -133,7 +118,8 @@ protected:
     bool eventFilter(QObject* Watched, QEvent* Event) override;
 
 private:
-    // ---- Building (SpriteMDI.cpp, SpriteMDI_commands.cpp) ----
+    // ---- Building (SpriteMDI.cpp, SpriteMDI_table.cpp) ----
+    friend class TCommandTable;
     void BuildWindow();
     void BuildCommands();
     void BuildToolBars();
@@ -150,6 +136,7 @@ private:
     void sbutShowPainterClick();
     void tbarPaletteClick();
     void mniStretchClick();
+    void sbutResizeClick();
     void SetDisposalMethodforAllCels1Click();
     void mniPaintOnAllClick();
     void sbutPaintOnAllClick();
@@ -157,8 +144,14 @@ private:
     void tbutTextClick();
     void txtSizeChange();
     void mniSizeClick(int Size);
-    void Transform(void (TfrmCharAnimation::*Operation)());
+    // Operation on the active animation's current cel or, with Paint on All, on every cel.
+    void Transform(void (TSprite::*Operation)(bool All));
+    void sbutCreateBrushClick();
+    // The View menu's items that show and hide the status bar and the tool bars.
+    void ShowBarClick(const QString& Item);
     void SetPainterCursor(int Id);
+    // The brush-shape flyout at the brush-shape button.
+    void sbutBrushShapeClick();
     void ArrangeIcons1Click();
     void mnuWindowPopup();
     void About1Click();
@@ -183,6 +176,7 @@ private:
     void SaveRecentFiles() const;
     void ShowRecentFiles();
 
+    TEditingState Editing;
     struct TControls;
     std::unique_ptr<TControls> Controls;
     QMdiArea* Area = nullptr;

@@ -6,6 +6,7 @@
 #include <QSpinBox>
 #include <QString>
 
+#include "ui/common/DialogParts.h"
 #include "ui/shell/SpriteMDI.h"
 
 class QActionGroup;
@@ -51,13 +52,4 @@ struct TfrmSpriteMDI::TControls {
     QList<QAction*> WindowItems;
 
     QAction* Command(const char* Name) const { return Commands.value(QString::fromLatin1(Name)); }
-};
-
-// The hourglass for the length of a command.
-class THourglass {
-public:
-    THourglass();
-    ~THourglass();
-    THourglass(const THourglass&) = delete;
-    THourglass& operator=(const THourglass&) = delete;
 };

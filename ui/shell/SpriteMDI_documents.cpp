@@ -10,25 +10,22 @@
 
 #include "imaging/Palette.h"
 #include "model/Cellist.h"
+#include "ui/animation/Document.h"
 #include "ui/animation/f_charanim.h"
 #include "ui/animation/f_new.h"
+#include "ui/common/Files.h"
+#include "ui/common/Questions.h"
 #include "ui/painter/f_painter.h"
 #include "ui/shell/Forms.h"
-#include "ui/shell/Questions.h"
 #include "ui/shell/Recovery.h"
 #include "ui/shell/SpriteMDI_controls.h"
 
 namespace {
 
-const char OpenFailedText[] =
-    "Error:  Unable to open the file.  The file may be invalid or there may be a drive error.";
-const char SaveFailedText[] =
-    "Error:  Unable to save the file.  There may be a drive error or the drive is out of space.";
-
 // The palette the program falls back on when no palette file can be read: a 6 x 6 x 6
 // colour cube and a ramp of twenty greys fill the 236 user colours.
 std::unique_ptr<TPxPalette> BuiltInPalette() {
-    std::vector<RgbColor> Colors;
+    std::vector<TRgbColor> Colors;
     for (int Red = 0; Red < 6; ++Red)
         for (int Green = 0; Green < 6; ++Green)
             for (int Blue = 0; Blue < 6; ++Blue)
@@ -36,12 +33,8 @@ std::unique_ptr<TPxPalette> BuiltInPalette() {
                     {std::uint8_t(Red * 51), std::uint8_t(Green * 51), std::uint8_t(Blue * 51)});
     for (int Grey = 1; Grey <= 20; ++Grey)
         Colors.push_back(
-            RgbColor{std::uint8_t(Grey * 12), std::uint8_t(Grey * 12), std::uint8_t(Grey * 12)});
+            TRgbColor{std::uint8_t(Grey * 12), std::uint8_t(Grey * 12), std::uint8_t(Grey * 12)});
     return TPxPalette::CreateFromColorMap(Colors);
-}
-
-std::string FileNameOf(const QString& Path) {
-    return QFile::encodeName(Path).toStdString();
 }
 
 // A damaged file opens as far as it decodes; the user hears once what was lost.
@@ -58,65 +51,48 @@ QString DamageText(const QString& FileName, const std::vector<std::string>& Faul
 } // namespace
 
 void TfrmSpriteMDI::LoadDefaultPalette() {
-    const QString FileName = AppDir + "/vimbrel.pal";
+    const QString FileName = Editing.AppDir + "/vimbrel.pal";
     try {
-        DefaultPalette = TPxPalette::CreateFromFile(FileNameOf(FileName));
-    } catch (const PaletteFileError& Failure) {
+        DefaultPalette = TPxPalette::CreateFromFile(CorePath(FileName));
+    } catch (const EPaletteFileError& Failure) {
         // Without it no document could get a palette; the program goes on with its own.
         Questions().Message(TBoxKind::Error, "Error:  Unable to load the default palette.  " +
                                                  QString::fromStdString(Failure.what()) +
                                                  "  A built-in palette is used instead.");
         DefaultPalette = BuiltInPalette();
     }
-    CurrentPalette = DefaultPalette.get();
+    Editing.CurrentPalette = DefaultPalette.get();
 }
 
 std::unique_ptr<TPxPalette> TfrmSpriteMDI::DocumentPalette() const {
     const QString Candidates[] = {frmNew ? frmNew->PalettePath() : QString(),
-                                  AppDir + "/vimbrel.pal"};
+                                  Editing.AppDir + "/vimbrel.pal"};
     for (const QString& FileName : Candidates) {
         if (FileName.isEmpty() || QFileInfo(FileName).isDir()) continue;
         try {
-            return TPxPalette::CreateFromFile(FileNameOf(FileName));
-        } catch (const PaletteFileError&) {
+            return TPxPalette::CreateFromFile(CorePath(FileName));
+        } catch (const EPaletteFileError&) {
         }
     }
     return TPxPalette::CreateCopy(*DefaultPalette);
 }
 
 TfrmCharAnimation* TfrmSpriteMDI::CreateAnimationWindow() {
-    auto* Animation = new TfrmCharAnimation;
-    Animation->setAttribute(Qt::WA_DeleteOnClose);
-    Area->addSubWindow(Animation);
+    const int Number = UntitledCount++;
+    TfrmCharAnimation* Animation = MakeDocument(*this, *Area, DocumentPalette(),
+                                                "Animation [" + QString::number(Number + 1) + "]",
+                                                frmNew ? frmNew->NumberOfCels() : 1);
     // The last document to go leaves nothing for the document commands to act on.
     connect(Animation, &QObject::destroyed, this, [this] {
         if (!ShuttingDown && Activated && Area->subWindowList().isEmpty()) EnableCommands(false);
     });
-
-    std::unique_ptr<TPxPalette> Palette = DocumentPalette();
-    CurrentPalette = Palette.get();
-    Animation->TakePalette(std::move(Palette));
-    const QString Caption = "Animation [" + QString::number(UntitledCount + 1) + "]";
-    const int Number = UntitledCount;
-    ++UntitledCount;
-    Animation->SetCaption(Caption);
-    Animation->NewAnimation(frmNew ? frmNew->NumberOfCels() : 1);
-
-    auto* Painter = new TfrmPainter;
-    Area->addSubWindow(Painter);
-    Painter->setWindowTitle("Painter : " + Caption);
-    Painter->Attach(Animation->Sprite(), Animation->Palette(), Animation->CelList()->Current());
-    Animation->SetPainterWindow(Painter);
-    Painter->AnimationWindow = Animation;
-
     // Each new document steps down and right from the last, its painter beside it.
     const int Step = 24 * (Number % 8);
     Animation->move(Step, Step);
-    Painter->move(Animation->x() + Animation->width(), Animation->y());
-    Painter->SetPalette(*Animation->Palette());
-    Painter->update();
+    if (TfrmPainter* Painter = Animation->Painter())
+        Painter->move(Animation->x() + Animation->width(), Animation->y());
 
-    CurrentTool = ptBrush;
+    Editing.CurrentTool = ptBrush;
     for (QMdiSubWindow* Window : Area->subWindowList())
         Window->update();
     return Animation;
@@ -124,7 +100,7 @@ TfrmCharAnimation* TfrmSpriteMDI::CreateAnimationWindow() {
 
 TfrmCharAnimation* TfrmSpriteMDI::LoadDocument(const QString& FileName,
                                                std::vector<std::string>& Faults) {
-    const QPointer<TfrmCharAnimation> Previous = CurrentAnimation;
+    const QPointer<TfrmCharAnimation> Previous = Editing.CurrentAnimation;
     TfrmCharAnimation* Animation = nullptr;
     bool Loaded = false;
     {
@@ -138,7 +114,7 @@ TfrmCharAnimation* TfrmSpriteMDI::LoadDocument(const QString& FileName,
         Area->setActiveSubWindow(Previous);
         Previous->FormActivate();
     } else {
-        CurrentPalette = DefaultPalette.get();
+        Editing.CurrentPalette = DefaultPalette.get();
     }
     return nullptr;
 }
@@ -156,7 +132,7 @@ bool TfrmSpriteMDI::OpenAnimation(const QString& FileName) {
     std::vector<std::string> Faults;
     TfrmCharAnimation* Animation = LoadDocument(FileName, Faults);
     if (!Animation) {
-        Questions().Message(TBoxKind::Error, OpenFailedText);
+        Questions().Message(TBoxKind::Error, FileErrors::Open);
         return false;
     }
     ShowDocument(Animation, FileName);
@@ -181,20 +157,16 @@ TfrmCharAnimation* TfrmSpriteMDI::OpenRecoveredAnimation(const QString& CopyFile
 }
 
 QString TfrmSpriteMDI::AskSaveAnimationName(const QString& Offered) {
-    TFileDialog Dialog;
-    Dialog.Name = "dlgSaveAnimation";
-    Dialog.Save = true;
-    Dialog.Title = "Save Animation As";
-    Dialog.Filter = "Animated GIF (*.GIF *.gif);;All Files (*)";
+    TFileDialog Dialog("dlgSaveAnimation", "Save Animation As",
+                       "Animated GIF (*.GIF *.gif);;All Files (*)", true);
     Dialog.Folder = Offered.isEmpty() ? OpenFolder : QFileInfo(Offered).absolutePath();
     Dialog.FileName = Offered;
     Dialog.DefaultSuffix = "gif";
-    Dialog.ConfirmOverwrite = true;
     return Questions().AskFile(Dialog);
 }
 
 bool TfrmSpriteMDI::SaveAnimation(const QString& Target) {
-    TfrmCharAnimation* Animation = CurrentAnimation;
+    TfrmCharAnimation* Animation = Editing.CurrentAnimation;
     if (!Animation) return false;
     bool Saved = false;
     {
@@ -202,7 +174,7 @@ bool TfrmSpriteMDI::SaveAnimation(const QString& Target) {
         Saved = Animation->SaveToGIF(Target);
     }
     if (!Saved) {
-        Questions().Message(TBoxKind::Error, SaveFailedText);
+        Questions().Message(TBoxKind::Error, FileErrors::Save);
         return false;
     }
     Animation->Modified = false;
@@ -214,24 +186,24 @@ bool TfrmSpriteMDI::SaveAnimation(const QString& Target) {
 }
 
 void TfrmSpriteMDI::sbutSaveAnimationClick() {
-    if (!CurrentAnimation) return;
-    QString Target = CurrentAnimation->Caption();
+    if (!Editing.CurrentAnimation) return;
+    QString Target = Editing.CurrentAnimation->Caption();
     if (Target.contains("Animation [")) {
-        Target = AskSaveAnimationName();
+        Target = AskSaveAnimationName(QString());
         if (Target.isEmpty()) return;
     }
     SaveAnimation(Target);
 }
 
 void TfrmSpriteMDI::mniSaveAsClick() {
-    if (!CurrentAnimation) return;
-    const QString Caption = CurrentAnimation->Caption();
+    if (!Editing.CurrentAnimation) return;
+    const QString Caption = Editing.CurrentAnimation->Caption();
     QString Target = AskSaveAnimationName(Caption.contains("Animation [") ? QString() : Caption);
     if (Target.isEmpty()) return;
     // The chosen name becomes the caption that Save goes by, so a name that reads like an
     // untitled document's is asked for once more, as Save would.
     if (Target.contains("Animation [")) {
-        Target = AskSaveAnimationName();
+        Target = AskSaveAnimationName(QString());
         if (Target.isEmpty()) return;
     }
     SaveAnimation(Target);
@@ -239,26 +211,12 @@ void TfrmSpriteMDI::mniSaveAsClick() {
 
 void TfrmSpriteMDI::SetPalette(std::unique_ptr<TPxPalette> Palette) {
     if (!Palette) return;
-    TfrmCharAnimation* Animation = CurrentAnimation;
-    if (!Animation) {
+    if (!Editing.CurrentAnimation) {
         DefaultPalette = std::move(Palette);
-        CurrentPalette = DefaultPalette.get();
+        Editing.CurrentPalette = DefaultPalette.get();
         return;
     }
-    // The cels move first: when they cannot, nothing has changed. Once they have, the window
-    // owns the palette they are on before anything else can fail.
-    if (Animation->CelList()) Animation->CelList()->SetPalette(*Palette);
-    std::unique_ptr<TPxPalette> Previous = Animation->ReleasePalette();
-    Animation->TakePalette(std::move(Palette));
-    TPxPalette& Current = *Animation->Palette();
-    CurrentPalette = &Current;
-    TfrmPainter* Painter = Animation->Painter();
-    if (Painter) Painter->SetPalette(Current);
-    Animation->SetPalette(Current);
-    if (Painter) {
-        Painter->RefreshView();
-        Painter->RebuildColorBitmaps();
-    }
+    Editing.CurrentAnimation->ChangePalette(std::move(Palette));
+    Editing.CurrentPalette = Editing.CurrentAnimation->Palette();
     update();
-    Previous.reset();
 }

@@ -12,12 +12,14 @@
 #include <QSlider>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <array>
 #include <functional>
 #include <tuple>
 
 #include "imaging/Palette.h"
-#include "ui/shell/Help.h"
-#include "ui/shell/Questions.h"
+#include "ui/common/DialogParts.h"
+#include "ui/common/Files.h"
+#include "ui/common/Questions.h"
 
 // A picture of swatches drawn by the dialog; it passes mouse presses back to it.
 class TSwatchImage : public QWidget {
@@ -50,14 +52,8 @@ constexpr int G = TfrmPalette::SwatchGap;
 constexpr int Columns = 32;
 const QColor Silver(192, 192, 192);
 
-template <class TControl> TControl* Named(TControl* Control, const char* Name, QString Caption) {
-    Control->setObjectName(Name);
-    Control->setAccessibleName(Caption.remove('&'));
-    return Control;
-}
-
 QColor ColorOf(const TPxPalette& Palette, int Index) {
-    const PaletteEntry& e = Palette.Entry(Index);
+    const TPaletteEntry& e = Palette.Entry(Index);
     return QColor(e.Red, e.Green, e.Blue);
 }
 
@@ -99,16 +95,10 @@ QLineEdit* ColorBox(const char* Name, const QString& Caption, QWidget* Parent) {
     return Box;
 }
 
-const QString LoadError = "Error:  Unable to open the palette file.  The file may be invalid or "
-                          "there may be a drive error.";
-const QString SaveError = "Error:  Unable to save the palette file.  There may be a drive error.";
-
 } // namespace
 
 TfrmPalette::TfrmPalette(QWidget* Parent) : QDialog(Parent) {
-    setObjectName("frmPalette");
-    setWindowTitle("Palette");
-    setAccessibleName(windowTitle());
+    NameWindow(*this, "frmPalette", "Palette");
     setSizeGripEnabled(true);
     Working = TPxPalette::CreateFromColorMap({});
     Starting = TPxPalette::CreateCopy(*Working);
@@ -155,7 +145,7 @@ TfrmPalette::TfrmPalette(QWidget* Parent) : QDialog(Parent) {
     auto* butOk = Named(new QPushButton("&Ok", this), "butOk", "&Ok");
     auto* butCancel = Named(new QPushButton("&Cancel", this), "butCancel", "&Cancel");
     auto* butHelp = Named(new QPushButton("&Help", this), "butHelp", "&Help");
-    butOk->setDefault(true);
+    WireDialogButtons(*this, butOk, butCancel, butHelp, HelpContext);
 
     auto* lblNote = Named(new QLabel("Note:  You can not undo a palette change.  You may want to "
                                      "save the animation first.",
@@ -186,11 +176,6 @@ TfrmPalette::TfrmPalette(QWidget* Parent) : QDialog(Parent) {
     connect(butLoad, &QPushButton::clicked, this, [this] { butLoadClick(); });
     connect(butSave, &QPushButton::clicked, this, [this] { butSaveClick(); });
     connect(butReset, &QPushButton::clicked, this, [this] { butResetClick(); });
-    connect(butOk, &QPushButton::clicked, this, &QDialog::accept);
-    connect(butCancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(butHelp, &QPushButton::clicked, this, [this] { butHelpClick(); });
-    connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this,
-            [this] { butHelpClick(); });
 
     DrawSwatches();
     LoadLeftColor();
@@ -220,7 +205,7 @@ void TfrmPalette::showEvent(QShowEvent* Event) {
 }
 
 void TfrmPalette::LoadLeftColor() {
-    const PaletteEntry& e = Working->Entry(Left);
+    const TPaletteEntry& e = Working->Entry(Left);
     // Set quietly: the colour shown is the entry's own, so nothing is stored back.
     for (auto [Slider, Box, Value] :
          {std::tuple(trkRed, txtRed, e.Red), std::tuple(trkGreen, txtGreen, e.Green),
@@ -246,10 +231,13 @@ void TfrmPalette::imgUserColorsMouseDown(Qt::MouseButton Button, int X, int Y) {
     LoadLeftColor();
 }
 
+std::array<std::pair<QSlider*, QLineEdit*>, 3> TfrmPalette::Channels() const {
+    return {{{trkRed, txtRed}, {trkGreen, txtGreen}, {trkBlue, txtBlue}}};
+}
+
 void TfrmPalette::trkColorChange() {
     bool Same = true;
-    for (auto [Slider, Box] :
-         {std::pair(trkRed, txtRed), std::pair(trkGreen, txtGreen), std::pair(trkBlue, txtBlue)}) {
+    for (auto [Slider, Box] : Channels()) {
         bool Number = false;
         const int Value = Box->text().toInt(&Number);
         if (!Number) {
@@ -264,19 +252,18 @@ void TfrmPalette::trkColorChange() {
 
 void TfrmPalette::txtColorKeyUp() {
     bool AllNumbers = true;
-    for (auto [Slider, Box] :
-         {std::pair(trkRed, txtRed), std::pair(trkGreen, txtGreen), std::pair(trkBlue, txtBlue)}) {
+    for (auto [Slider, Box] : Channels()) {
         bool Number = false;
         const int Value = Box->text().toInt(&Number);
-        if (!Number) {
+        if (Number) {
+            const QSignalBlocker Quiet(Slider);
+            Slider->setValue(Value);
+        } else {
             // Only the box that holds no number goes back to its slider; the others keep
             // what is being typed into them.
             Box->setText(QString::number(Slider->value()));
             AllNumbers = false;
-            continue;
         }
-        const QSignalBlocker Quiet(Slider);
-        Slider->setValue(Value);
     }
     if (AllNumbers) ApplySliders();
 }
@@ -284,8 +271,7 @@ void TfrmPalette::txtColorKeyUp() {
 void TfrmPalette::ApplySliders() {
     const COLORREF Color = RGB(std::uint8_t(trkRed->value()), std::uint8_t(trkGreen->value()),
                                std::uint8_t(trkBlue->value()));
-    for (auto [Slider, Box] :
-         {std::pair(trkRed, txtRed), std::pair(trkGreen, txtGreen), std::pair(trkBlue, txtBlue)}) {
+    for (auto [Slider, Box] : Channels()) {
         const QString Text = QString::number(Slider->value());
         // Rewriting an unchanged box would move the cursor of the person typing in it.
         if (Box->text() != Text) Box->setText(Text);
@@ -315,45 +301,26 @@ void TfrmPalette::butCopyClick() {
 }
 
 void TfrmPalette::butLoadClick() {
-    TFileDialog Dialog;
-    Dialog.Name = "dlgOpenPalette";
-    Dialog.Title = "Open Palette";
-    Dialog.Filter = "Palette Files (*.pal *.PAL)";
+    TFileDialog Dialog("dlgOpenPalette", "Open Palette", "Palette Files (*.pal *.PAL)");
     Dialog.DefaultSuffix = "pal";
     const QString FileName = Questions().AskFile(Dialog);
     if (FileName.isEmpty()) return;
     try {
-        Working = TPxPalette::CreateFromFile(FileName.toStdString());
+        Working = TPxPalette::CreateFromFile(CorePath(FileName));
     } catch (const std::exception&) {
-        Questions().Message(TBoxKind::Error, LoadError);
+        Questions().Message(TBoxKind::Error, FileErrors::OpenPalette);
         return;
     }
     DrawSwatches();
 }
 
 void TfrmPalette::butSaveClick() {
-    TFileDialog Dialog;
-    Dialog.Name = "dlgSavePalette";
-    Dialog.Save = true;
-    Dialog.Title = "Save Palette";
-    Dialog.Filter = "Palette Files (*.PAL *.pal)";
-    Dialog.DefaultSuffix = "pal";
-    const QString FileName = Questions().AskFile(Dialog);
-    if (FileName.isEmpty()) return;
-    try {
-        Working->SaveToFile(FileName.toStdString());
-    } catch (const std::exception&) {
-        Questions().Message(TBoxKind::Error, SaveError);
-    }
+    SavePaletteAs(*Working, QString(), FileErrors::SavePalette);
 }
 
 void TfrmPalette::butResetClick() {
     Working = TPxPalette::CreateCopy(*Starting);
     DrawSwatches();
-}
-
-void TfrmPalette::butHelpClick() {
-    ShowHelp(HelpContext);
 }
 
 void TfrmPalette::done(int Result) {

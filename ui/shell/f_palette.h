@@ -10,7 +10,9 @@
 // working and starting palettes and its controls; user-interface thread only.
 #include <QDialog>
 #include <QImage>
+#include <array>
 #include <memory>
+#include <utility>
 
 class QLineEdit;
 class QPushButton;
@@ -60,7 +62,6 @@ public:
     void butLoadClick();
     void butSaveClick();
     void butResetClick();
-    void butHelpClick();
     void done(int Result) override;
 
     // The two swatch pictures as they are drawn now.
@@ -72,6 +73,8 @@ protected:
     bool eventFilter(QObject* Watched, QEvent* Event) override;
 
 private:
+    // The red, green and blue sliders with their text boxes.
+    std::array<std::pair<QSlider*, QLineEdit*>, 3> Channels() const;
     void LoadLeftColor();
     // Stores the sliders' colour into the "L" entry and shows the boxes as the sliders.
     void ApplySliders();

@@ -19,11 +19,13 @@
 
 #include "imaging/Palette.h"
 #include "imaging/PxBitmap.h"
-#include "ui/shell/Help.h"
-#include "ui/shell/PictureSources.h"
-#include "ui/shell/PieceDrag.h"
-#include "ui/shell/Questions.h"
-#include "ui/shell/RgbImage.h"
+#include "ui/common/DialogParts.h"
+#include "ui/common/Files.h"
+#include "ui/common/Help.h"
+#include "ui/common/PictureSources.h"
+#include "ui/common/PieceDrag.h"
+#include "ui/common/Questions.h"
+#include "ui/common/RgbImage.h"
 
 // The picture with its grid; the pointer over it selects a cell, and moving with a button
 // held drags that cell away.
@@ -78,12 +80,10 @@ QSpinBox* GridBox(const char* Name, const QString& Caption, int Minimum, int Val
 } // namespace
 
 TfrmImport::TfrmImport(const QString& PaletteFile, QWidget* Parent) : QDialog(Parent) {
-    setObjectName("frmImport");
-    setWindowTitle("Import");
-    setAccessibleName(windowTitle());
+    NameWindow(*this, "frmImport", "Import");
     setWindowFlags(Qt::Window | Qt::WindowStaysOnTopHint);
     try {
-        Palette = TPxPalette::CreateFromFile(PaletteFile.toStdString());
+        Palette = TPxPalette::CreateFromFile(CorePath(PaletteFile));
     } catch (const std::exception&) {
         Palette = TPxPalette::CreateFromColorMap({});
     }
@@ -130,10 +130,7 @@ TfrmImport::TfrmImport(const QString& PaletteFile, QWidget* Parent) : QDialog(Pa
 TfrmImport::~TfrmImport() = default;
 
 void TfrmImport::Open1Click() {
-    TFileDialog Dialog;
-    Dialog.Name = "openImport";
-    Dialog.Title = "Import from Grid";
-    Dialog.Filter = "Windows Bitmaps (*.BMP *.bmp)";
+    TFileDialog Dialog("openImport", "Import from Grid", "Windows Bitmaps (*.BMP *.bmp)");
     const QString FileName = Questions().AskFile(Dialog);
     if (FileName.isEmpty() || !OpenPicture(FileName)) return;
     show();
@@ -143,7 +140,7 @@ void TfrmImport::Open1Click() {
 
 bool TfrmImport::OpenPicture(const QString& FileName) {
     QString Refusal;
-    std::optional<RgbPicture> Opened = ReadPictureFile(FileName, false, Refusal);
+    std::optional<TRgbPicture> Opened = ReadPictureFile(FileName, false, Refusal);
     if (!Opened) {
         Questions().Message(TBoxKind::Error, Refusal);
         return false;

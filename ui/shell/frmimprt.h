@@ -73,7 +73,7 @@ private:
 
     TGrid Grid;
     TPoint Selection;
-    RgbPicture Picture;
+    TRgbPicture Picture;
     QImage Shown;
     std::unique_ptr<TPxPalette> Palette;
     std::unique_ptr<TPxBitmap> GridCelBitmap;

@@ -24,3 +24,7 @@ private:
     QRadioButton* radNothing;
     bool Kept = true;
 };
+
+// The program's one size question, made at start-up with the other once-only
+// windows; null before and after.
+extern TfrmQSize* frmQSize;

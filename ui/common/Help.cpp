@@ -1,4 +1,4 @@
-#include "ui/shell/Help.h"
+#include "ui/common/Help.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -7,18 +7,16 @@
 #include <QTextBrowser>
 #include <QUrl>
 
-#include "ui/shell/Forms.h"
-#include "ui/shell/Questions.h"
-#include "ui/shell/SpriteMDI.h"
+#include "ui/common/Questions.h"
 
 namespace {
 
 QPointer<QTextBrowser> Browser;
+QString Folder;
 
 QString HelpFile() {
-    const QString Folder =
-        frmSpriteMDI ? frmSpriteMDI->AppDir : QCoreApplication::applicationDirPath();
-    return Folder + "/vimbrel-help.html";
+    return (Folder.isEmpty() ? QCoreApplication::applicationDirPath() : Folder) +
+           "/vimbrel-help.html";
 }
 
 } // namespace
@@ -33,7 +31,7 @@ void ShowHelp(int Context) {
     // Help asked for from a modal dialog must not be blocked by that dialog: the window
     // then belongs to the dialog for as long as it is open.
     QWidget* Owner = QApplication::activeModalWidget();
-    if (!Owner) Owner = frmSpriteMDI;
+    if (!Owner) Owner = QuestionsParent();
     if (!Browser) {
         Browser = new QTextBrowser(Owner);
         Browser->setWindowFlags(Qt::Window);
@@ -54,6 +52,10 @@ void ShowHelp(int Context) {
     Browser->raise();
     Browser->activateWindow();
     Browser->scrollToAnchor(QString::number(Context));
+}
+
+void SetHelpFolder(const QString& AppDir) {
+    Folder = AppDir;
 }
 
 QTextBrowser* HelpWindow() {

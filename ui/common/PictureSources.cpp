@@ -1,6 +1,5 @@
-#include "ui/shell/PictureSources.h"
+#include "ui/common/PictureSources.h"
 
-#include <QFile>
 #include <QImage>
 #include <QMimeData>
 #include <QStringList>
@@ -8,40 +7,27 @@
 #include "imaging/Bmp.h"
 #include "imaging/Jpeg.h"
 #include "imaging/Limits.h"
-#include "ui/animation/CelImage.h"
-#include "ui/shell/RgbImage.h"
+#include "ui/common/CelImage.h"
+#include "ui/common/Files.h"
+#include "ui/common/RgbImage.h"
 
 namespace {
-
-const QString OpenFailedText = "Error:  Unable to open the file.  The file may be invalid or "
-                               "there may be a drive error.";
-const QString PasteFailedText =
-    "Error:  Unable to paste.  The picture on the clipboard may be invalid or damaged.";
 
 // The names programs give BMP bytes on the clipboard.
 const QStringList BmpTypes{"image/bmp", "image/x-bmp", "image/x-MS-bmp", "image/x-win-bitmap"};
 
 } // namespace
 
-QString PictureTooLargeText(std::int64_t Width, std::int64_t Height) {
-    return QString("Error:  The picture is too large: %1 x %2 pixels.  A picture may have at most "
-                   "%3 pixels a side and %4 pixels in all.")
-        .arg(Width)
-        .arg(Height)
-        .arg(MaxPictureSide)
-        .arg(qulonglong(MaxPicturePixels));
-}
-
-std::optional<RgbPicture> ReadPictureFile(const QString& FileName, bool Jpeg, QString& Refusal) {
-    const std::string Name = QFile::encodeName(FileName).toStdString();
+std::optional<TRgbPicture> ReadPictureFile(const QString& FileName, bool Jpeg, QString& Refusal) {
+    const std::string Name = CorePath(FileName);
     try {
         return Jpeg ? LoadJpegFile(Name) : LoadBmpFile(Name);
-    } catch (const PictureTooLarge& Error) {
-        Refusal = PictureTooLargeText(Error.Width, Error.Height);
-    } catch (const BmpError&) {
-        Refusal = OpenFailedText;
-    } catch (const JpegError&) {
-        Refusal = OpenFailedText;
+    } catch (const EPictureTooLarge& Error) {
+        Refusal = FileErrors::EPictureTooLarge(Error.Width, Error.Height);
+    } catch (const EBmpError&) {
+        Refusal = FileErrors::Open;
+    } catch (const EJpegError&) {
+        Refusal = FileErrors::Open;
     }
     return std::nullopt;
 }
@@ -54,7 +40,7 @@ bool CarriesPicture(const QMimeData* Data) {
     return false;
 }
 
-std::optional<RgbPicture> ReadPastedPicture(const QMimeData* Data, QString& Refusal) {
+std::optional<TRgbPicture> ReadPastedPicture(const QMimeData* Data, QString& Refusal) {
     if (!CarriesPicture(Data)) return std::nullopt;
     for (const QString& Type : BmpTypes) {
         if (!Data->hasFormat(Type)) continue;
@@ -62,23 +48,23 @@ std::optional<RgbPicture> ReadPastedPicture(const QMimeData* Data, QString& Refu
         try {
             return DecodeBmp(reinterpret_cast<const std::uint8_t*>(Bytes.constData()),
                              std::size_t(Bytes.size()));
-        } catch (const PictureTooLarge& Error) {
-            Refusal = PictureTooLargeText(Error.Width, Error.Height);
+        } catch (const EPictureTooLarge& Error) {
+            Refusal = FileErrors::EPictureTooLarge(Error.Width, Error.Height);
             return std::nullopt;
-        } catch (const BmpError&) {
+        } catch (const EBmpError&) {
             // The same picture may come whole in another form as well.
             break;
         }
     }
     const QImage Image = Data->hasImage() ? qvariant_cast<QImage>(Data->imageData()) : QImage();
     if (Image.isNull()) {
-        Refusal = PasteFailedText;
+        Refusal = FileErrors::Paste;
         return std::nullopt;
     }
     try {
         CheckPictureSize(Image.width(), Image.height());
-    } catch (const PictureTooLarge& Error) {
-        Refusal = PictureTooLargeText(Error.Width, Error.Height);
+    } catch (const EPictureTooLarge& Error) {
+        Refusal = FileErrors::EPictureTooLarge(Error.Width, Error.Height);
         return std::nullopt;
     }
     return PictureFromImage(Image);

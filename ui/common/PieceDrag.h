@@ -30,9 +30,9 @@ inline constexpr char GridPieceMimeType[] = "application/x-vimbrel-piece";
 
 struct TGridPiece {
     // The pixels; Picture.Palette is empty.
-    RgbPicture Picture;
+    TRgbPicture Picture;
     // The 236 user colours of the palette the piece was cut on.
-    std::vector<RgbColor> UserColors;
+    std::vector<TRgbColor> UserColors;
 
     // That palette: Equals the import window's palette, so the drop's palette question
     // compares it with the animation's own.

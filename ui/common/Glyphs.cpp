@@ -1,4 +1,4 @@
-#include "ui/shell/Glyphs.h"
+#include "ui/common/Glyphs.h"
 
 #include <QHash>
 #include <QPainter>

@@ -20,6 +20,11 @@ enum class TAnswer { Ok, Cancel, Yes, No };
 
 // One file dialog as the window that owns it describes it.
 struct TFileDialog {
+    TFileDialog() = default;
+    // A dialog to open a file, or with Save to save one.
+    TFileDialog(const QString& Name, const QString& Title, const QString& Filter, bool Save = false)
+        : Name(Name), Save(Save), Title(Title), Filter(Filter) {}
+
     // The dialog's designed name ("dlgOpenAnimation", "dlgSaveAnimation", ...), by which
     // scripted answers are checked.
     QString Name;
@@ -60,6 +65,7 @@ std::unique_ptr<TQuestions> SetQuestions(std::unique_ptr<TQuestions> Replacement
 
 // The parent of the boxes the real questions show: the main window once it exists.
 void SetQuestionsParent(QWidget* Parent);
+QWidget* QuestionsParent();
 
 // The window a question asked now belongs above: the open modal dialog, else the window a
 // TQuestionsAbove names, else the active window, else the parent set above. The active

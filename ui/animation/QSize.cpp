@@ -1,4 +1,4 @@
-#include "ui/shell/QSize.h"
+#include "ui/animation/QSize.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -6,20 +6,12 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-namespace {
+#include "ui/common/DialogParts.h"
 
-template <class TControl> TControl* Named(TControl* Control, const char* Name, QString Caption) {
-    Control->setObjectName(Name);
-    Control->setAccessibleName(Caption.remove('&'));
-    return Control;
-}
-
-} // namespace
+TfrmQSize* frmQSize = nullptr;
 
 TfrmQSize::TfrmQSize(QWidget* Parent) : QDialog(Parent) {
-    setObjectName("frmQSize");
-    setWindowTitle("Question");
-    setAccessibleName(windowTitle());
+    NameWindow(*this, "frmQSize", "Question");
 
     const QString Text =
         "The size of the Source image is different than the size of the Destination image.";

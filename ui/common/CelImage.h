@@ -6,12 +6,13 @@
 // User-interface thread only.
 #include <QImage>
 
+class QWidget;
 class TPxBitmap;
 
 QImage CelImage(const TPxBitmap& Bitmap);
 
-// Makes every widget of the Q_OBJECT class ClassName report Role (a QAccessible::Role) on
-// the accessibility bus, as a standard control of its kind would; custom-painted widgets
-// otherwise report a bare client area. Call it first in the widget's constructor: setting
-// the accessible name already makes (and keeps) the widget's interface.
-void RegisterAccessibleRole(const char* ClassName, int Role);
+// Makes Widget report Role (a QAccessible::Role) on the accessibility bus, as a standard
+// control of its kind would; custom-painted widgets otherwise report a bare client area.
+// Call it first in the widget's constructor: setting the accessible name already makes (and
+// keeps) the widget's interface.
+void SetAccessibleRole(QWidget& Widget, int Role);

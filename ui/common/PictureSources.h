@@ -12,17 +12,14 @@
 class QMimeData;
 class TPxBitmap;
 
-// The error box for a picture over the size limits, naming them.
-QString PictureTooLargeText(std::int64_t Width, std::int64_t Height);
-
 // The picture of a BMP file, or of a JPEG file when Jpeg is set.
-std::optional<RgbPicture> ReadPictureFile(const QString& FileName, bool Jpeg, QString& Refusal);
+std::optional<TRgbPicture> ReadPictureFile(const QString& FileName, bool Jpeg, QString& Refusal);
 
 // Whether Data carries a picture: BMP bytes or an image.
 bool CarriesPicture(const QMimeData* Data);
 // The picture Data carries: BMP bytes through the BMP reader, where they can be read, or
 // else its image, which is held to the same size limits.
-std::optional<RgbPicture> ReadPastedPicture(const QMimeData* Data, QString& Refusal);
+std::optional<TRgbPicture> ReadPastedPicture(const QMimeData* Data, QString& Refusal);
 
 // Clipboard data of Cel: the BMP file Export writes, so that pasting it back brings the
 // palette along unchanged, and the same picture as an image for other programs. The caller

@@ -1,4 +1,4 @@
-#include "ui/shell/Application.h"
+#include "ui/common/Application.h"
 
 #include <QTimer>
 #include <new>
@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "gif/DynArrB.h"
-#include "ui/shell/Questions.h"
+#include "ui/common/Questions.h"
 
 namespace {
 

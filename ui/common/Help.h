@@ -4,7 +4,12 @@
 // the main window, 17 the animation window, 19 New Animation, 20 Animation Properties,
 // 21 the palette editor, 22 Resize Cels, 25 Import from Grid, 30 Set Disposal Method for
 // All Cels. User-interface thread only.
+class QString;
 class QTextBrowser;
+
+// The folder of the help file (the program's files); the folder of the program file until
+// it is set.
+void SetHelpFolder(const QString& AppDir);
 
 // Shows the help topic whose context number is Context (1 is the contents).
 void ShowHelp(int Context);

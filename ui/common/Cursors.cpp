@@ -1,11 +1,11 @@
-#include "ui/shell/Cursors.h"
+#include "ui/common/Cursors.h"
 
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
 #include <array>
 
-#include "ui/shell/EditingState.h"
+#include "ui/common/EditingState.h"
 
 namespace {
 

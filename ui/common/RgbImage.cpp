@@ -1,10 +1,10 @@
-#include "ui/shell/RgbImage.h"
+#include "ui/common/RgbImage.h"
 
 #include <algorithm>
 
-RgbPicture PictureFromImage(const QImage& Image) {
+TRgbPicture PictureFromImage(const QImage& Image) {
     if (Image.isNull()) return {};
-    RgbPicture Picture(Image.width(), Image.height());
+    TRgbPicture Picture(Image.width(), Image.height());
     // One-bit and other indexed images come out of the BMP reader in several formats; an
     // 8-bit copy keeps the colour table in every case.
     const bool Indexed = Image.colorCount() > 0;
@@ -32,7 +32,7 @@ RgbPicture PictureFromImage(const QImage& Image) {
     return Picture;
 }
 
-QImage ImageFromPicture(const RgbPicture& Picture) {
+QImage ImageFromPicture(const TRgbPicture& Picture) {
     if (Picture.Width <= 0 || Picture.Height <= 0) return {};
     QImage Image(Picture.Width, Picture.Height, QImage::Format_RGB888);
     if (Image.isNull()) return {};

@@ -1,4 +1,4 @@
-#include "ui/shell/Questions.h"
+#include "ui/common/Questions.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -97,6 +97,10 @@ void SetQuestionsParent(QWidget* Parent) {
     BoxParent = Parent;
 }
 
+QWidget* QuestionsParent() {
+    return BoxParent.data();
+}
+
 QWidget* QuestionOwner() {
     if (QWidget* Modal = QApplication::activeModalWidget()) return Modal;
     if (CausedBy && CausedBy->isVisible()) return CausedBy;
@@ -125,8 +129,8 @@ int ExecAboveOwner(QDialog& Dialog) {
 }
 
 void ConnectCoreReports() {
-    SetReportHandler([](ReportKind Kind, const std::string& Text) {
-        if (Kind == ReportKind::Beep)
+    SetReportHandler([](TReportKind Kind, const std::string& Text) {
+        if (Kind == TReportKind::Beep)
             QApplication::beep();
         else
             Questions().Message(TBoxKind::Information, QString::fromStdString(Text));

@@ -1,12 +1,10 @@
-#include "ui/animation/CelImage.h"
+#include "ui/common/CelImage.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QList>
 #include <QWidget>
 #include <cstdint>
-#include <map>
-#include <string>
 
 #include "imaging/ColorTable.h"
 #include "imaging/PxBitmap.h"
@@ -31,16 +29,14 @@ const QList<QRgb>& QtColors(const TColorTable& Table) {
     return Cached.Colors;
 }
 
-std::map<std::string, int>& Roles() {
-    static std::map<std::string, int> Registered;
-    return Registered;
-}
+const char* const RoleProperty = "vimbrelAccessibleRole";
 
-QAccessibleInterface* RoleFactory(const QString& ClassName, QObject* Object) {
-    if (!Object || !Object->isWidgetType()) return nullptr;
-    const auto Found = Roles().find(ClassName.toStdString());
-    if (Found == Roles().end()) return nullptr;
-    return new QAccessibleWidget(static_cast<QWidget*>(Object), QAccessible::Role(Found->second));
+QAccessibleInterface* RoleFactory(const QString&, QObject* Object) {
+    auto* Widget = qobject_cast<QWidget*>(Object);
+    if (!Widget) return nullptr;
+    const QVariant Role = Widget->property(RoleProperty);
+    if (!Role.isValid()) return nullptr;
+    return new QAccessibleWidget(Widget, QAccessible::Role(Role.toInt()));
 }
 
 } // namespace
@@ -54,7 +50,11 @@ QImage CelImage(const TPxBitmap& Bitmap) {
     return Image;
 }
 
-void RegisterAccessibleRole(const char* ClassName, int Role) {
-    if (Roles().empty()) QAccessible::installFactory(RoleFactory);
-    Roles()[ClassName] = Role;
+void SetAccessibleRole(QWidget& Widget, int Role) {
+    static const bool Installed = [] {
+        QAccessible::installFactory(RoleFactory);
+        return true;
+    }();
+    (void)Installed;
+    Widget.setProperty(RoleProperty, Role);
 }

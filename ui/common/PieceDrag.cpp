@@ -1,11 +1,11 @@
-#include "ui/shell/PieceDrag.h"
+#include "ui/common/PieceDrag.h"
 
 #include <QMimeData>
 #include <algorithm>
 
 #include "imaging/Palette.h"
 #include "imaging/PxBitmap.h"
-#include "ui/shell/RgbImage.h"
+#include "ui/common/RgbImage.h"
 
 namespace {
 
@@ -46,7 +46,7 @@ QByteArray EncodeGridPiece(const TPxBitmap& Piece) {
     }
     for (int y = 0; y < Piece.Height(); ++y)
         for (int x = 0; x < Piece.Width(); ++x) {
-            const RgbColor& c = Table[Piece.IndexAt(x, y)];
+            const TRgbColor& c = Table[Piece.IndexAt(x, y)];
             Bytes.append(char(c.Red));
             Bytes.append(char(c.Green));
             Bytes.append(char(c.Blue));
@@ -66,7 +66,7 @@ std::optional<TGridPiece> DecodeGridPiece(const QByteArray& Bytes) {
     const auto* p = reinterpret_cast<const std::uint8_t*>(Bytes.constData()) + HeaderBytes;
     for (int i = 0; i < UserColorCount; ++i, p += 3)
         Piece.UserColors.push_back({p[0], p[1], p[2]});
-    Piece.Picture = RgbPicture(int(Width), int(Height));
+    Piece.Picture = TRgbPicture(int(Width), int(Height));
     std::copy(p, p + Piece.Picture.Pixels.size(), Piece.Picture.Pixels.begin());
     return Piece;
 }
