@@ -47,7 +47,7 @@ std::optional<TRgbPicture> ReadPng(const QString& FileName, TRgbColor Clear, QSt
 std::optional<TPictureFormat> PictureFormatOf(const QString& FileName) {
     const QString Extension = QFileInfo(FileName).suffix().toLower();
     if (Extension == "bmp") return TPictureFormat::Bmp;
-    if (Extension == "jpg" || Extension == "jpeg") return TPictureFormat::Jpeg;
+    if (Extension == "jpg") return TPictureFormat::Jpeg;
     if (Extension == "png") return TPictureFormat::Png;
     return std::nullopt;
 }

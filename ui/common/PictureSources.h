@@ -17,8 +17,8 @@ class TPxPalette;
 
 enum class TPictureFormat { Bmp, Jpeg, Png };
 
-// The picture format a file name asks for by its extension (.bmp, .jpg, .jpeg, .png in any
-// case), or nothing.
+// The picture format a file name asks for by its extension (.bmp, .jpg, .png in any case),
+// or nothing.
 std::optional<TPictureFormat> PictureFormatOf(const QString& FileName);
 
 // The picture of a file of Format. A picture with an alpha channel (PNG) shows Clear where
