@@ -256,7 +256,7 @@ TEST(Exchange, PalettesOfEveryKindAndOfPicturesLoadAndSaveInTheChosenFormat) {
     const std::unique_ptr<TPxPalette> Unchanged = Load("words.hex");
     EXPECT_TRUE(Unchanged->Equals(*Start));
     ASSERT_EQ(Script().Messages().size(), 1);
-    EXPECT_TRUE(Script().Messages()[0].startsWith("Error:  Unable to open the palette file.  "));
+    EXPECT_TRUE(Script().Messages()[0].startsWith(FileErrors::OpenPalette + "\n\n"));
     EXPECT_TRUE(Script().Messages()[0].contains("holds no colour"));
 
     // Save writes the format the name asks for.

@@ -326,7 +326,7 @@ void TfrmCharAnimation::ExportScaledCopy() {
     if (!Cels) return;
     TdlgExportOptions Options(TdlgExportOptions::TKind::ScaledCopy, Cels->CelCount(), this);
     if (ExecAboveOwner(Options) != QDialog::Accepted || !Cels) return;
-    TFileDialog Dialog("dlgExportScaled", "Export Scaled Copy",
+    TFileDialog Dialog("dlgExportScaled", "Save Scaled Copy As",
                        "Animated GIF (*.GIF *.gif);;All Files (*)", true);
     Dialog.Folder = PictureFolder;
     Dialog.DefaultSuffix = "gif";
@@ -342,7 +342,7 @@ void TfrmCharAnimation::ExportSpriteSheet() {
     if (!Cels) return;
     TdlgExportOptions Options(TdlgExportOptions::TKind::Sheet, Cels->CelCount(), this);
     if (ExecAboveOwner(Options) != QDialog::Accepted || !Cels) return;
-    TFileDialog Dialog("dlgExportSheet", "Export Sprite Sheet", "PNG Files (*.png *.PNG)", true);
+    TFileDialog Dialog("dlgExportSheet", "Save Sprite Sheet As", "PNG Files (*.png *.PNG)", true);
     Dialog.Folder = PictureFolder;
     Dialog.DefaultSuffix = "png";
     const QString FileName = Questions().AskFile(Dialog);

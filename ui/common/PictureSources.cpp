@@ -100,7 +100,9 @@ std::unique_ptr<TPxPalette> LoadPaletteOrPicture(const QString& FileName, QStrin
     try {
         return LoadPaletteFile(CorePath(FileName));
     } catch (const EPaletteFileError& Failure) {
-        Refusal = "Error:  Unable to open the palette file.  " + QString::fromLocal8Bit(Failure.what());
+        // The designed text, then the cause, which for a file of no colour names the kinds
+        // that are read.
+        Refusal = FileErrors::OpenPalette + "\n\n" + QString::fromLocal8Bit(Failure.what());
     }
     return nullptr;
 }
