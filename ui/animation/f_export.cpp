@@ -14,7 +14,7 @@ namespace {
 constexpr int Scales[] = {1, 2, 3, 4, 6, 8};
 
 // The last choices, offered again by the next export of the same kind.
-int LastScale[3] = {1, 2, 1};
+int LastScale[3] = {2, 1, 1};
 int LastSpacing = 0;
 
 // The fewest columns of the smallest square grid that holds Count cels.
