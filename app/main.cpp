@@ -8,8 +8,8 @@
 #include <QTimer>
 
 #include "ui/common/Application.h"
-#include "ui/shell/Forms.h"
 #include "ui/common/Glyphs.h"
+#include "ui/shell/Forms.h"
 #include "ui/shell/SpriteMDI.h"
 
 int main(int argc, char** argv) {

@@ -29,9 +29,9 @@
 #include "ui/animation/CelStrip.h"
 #include "ui/animation/PreviewBox.h"
 #include "ui/animation/QSize.h"
-#include "ui/animation/f_export.h"
 #include "ui/animation/f_charanim.h"
 #include "ui/animation/f_charanim_controls.h"
+#include "ui/animation/f_export.h"
 #include "ui/common/CelImage.h"
 #include "ui/common/Files.h"
 #include "ui/common/PictureSources.h"
@@ -187,7 +187,8 @@ void TfrmCharAnimation::BuildTransfer() {
     connect(C.ExportCel1, &QAction::triggered, this, [this] { ExportCel1Click(); });
     // The copies for other programs, also in the File menu.
     const std::pair<const char*, const char*> Copies[] = {
-        {"mitemExportScaled", "Export Scaled Cop&y..."}, {"mitemExportSheet", "Export Sprite S&heet..."}};
+        {"mitemExportScaled", "Export Scaled Cop&y..."},
+        {"mitemExportSheet", "Export Sprite S&heet..."}};
     for (const auto& [Name, Caption] : Copies) {
         QAction* Item = C.mnuPopup->addAction(Caption);
         Item->setObjectName(Name);
@@ -278,9 +279,9 @@ bool TfrmCharAnimation::TakeSource(const TPxPalette& SourcePalette, int Width, i
 
 void TfrmCharAnimation::ExportCel1Click() {
     if (!Cels) return;
-    TFileDialog Dialog("dlgExport", "Export Cel",
-                       "Bitmap Files (*.bmp *.BMP);;PNG Files (*.png *.PNG);;JPEG Files (*.jpg *.JPG)",
-                       true);
+    TFileDialog Dialog(
+        "dlgExport", "Export Cel",
+        "Bitmap Files (*.bmp *.BMP);;PNG Files (*.png *.PNG);;JPEG Files (*.jpg *.JPG)", true);
     // Writing nothing without a word would leave the user believing the cel was saved, so
     // another extension is refused aloud.
     QString FileName;
@@ -354,16 +355,15 @@ void TfrmCharAnimation::ExportSpriteSheet() {
         const THourglass Wait;
         const std::string Name = CorePath(FileName);
         try {
-            Written = SaveSpriteSheet(Name, SheetDataFileFor(Name), Cels->Sprite(),
-                                      Cels->Palette(), WriteSettings(), Options.SheetOptions());
+            Written = SaveSpriteSheet(Name, SheetDataFileFor(Name), Cels->Sprite(), Cels->Palette(),
+                                      WriteSettings(), Options.SheetOptions());
         } catch (const std::exception& Failure) {
             Written.Reason = Failure.what();
         }
     }
     if (!Written)
-        Questions().Message(TBoxKind::Error,
-                            "Error:  Unable to export the sprite sheet.  " +
-                                QString::fromStdString(Written.Reason));
+        Questions().Message(TBoxKind::Error, "Error:  Unable to export the sprite sheet.  " +
+                                                 QString::fromStdString(Written.Reason));
 }
 
 // ---- Drag and drop ----

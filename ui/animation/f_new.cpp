@@ -151,9 +151,8 @@ int TfrmNew::FrameRate() const {
 void TfrmNew::ListPalettes(const QString& NewFolder, const QString& FileName) {
     Folder = QDir::cleanPath(QDir(NewFolder).absolutePath());
     const QDir Dir(Folder);
-    QStringList Names =
-        Dir.entryList({"*.pal", "*.gpl", "*.hex", "*.act"},
-                      QDir::Files | QDir::Hidden | QDir::System, QDir::NoSort);
+    QStringList Names = Dir.entryList({"*.pal", "*.gpl", "*.hex", "*.act"},
+                                      QDir::Files | QDir::Hidden | QDir::System, QDir::NoSort);
     // A file located by hand is offered even when its name says no palette.
     if (!FileName.isEmpty() && !Names.contains(FileName) &&
         QFileInfo(Dir.filePath(FileName)).isFile())

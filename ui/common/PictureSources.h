@@ -1,8 +1,9 @@
 #pragma once
 // Pictures brought into the editor from a file or the clipboard, read by the core's BMP and
-// JPEG readers or, for PNG files, by Qt's, and the clipboard data of a cel. A picture that cannot be taken comes back
-// as nothing with the text of the error box that says why (the damaged-file message, or the
-// size limits); the caller shows it. Plain functions, user-interface thread (QMimeData).
+// JPEG readers or, for PNG files, by Qt's, and the clipboard data of a cel. A picture that cannot
+// be taken comes back as nothing with the text of the error box that says why (the damaged-file
+// message, or the size limits); the caller shows it. Plain functions, user-interface thread
+// (QMimeData).
 #include <QString>
 #include <cstdint>
 #include <memory>

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDrag>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -10,7 +11,6 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QScrollArea>
-#include <QFileInfo>
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <QSpinBox>
@@ -21,6 +21,7 @@
 
 #include "imaging/Palette.h"
 #include "imaging/PxBitmap.h"
+#include "ui/animation/f_charanim.h"
 #include "ui/common/DialogParts.h"
 #include "ui/common/Files.h"
 #include "ui/common/Help.h"
@@ -28,7 +29,6 @@
 #include "ui/common/PieceDrag.h"
 #include "ui/common/Questions.h"
 #include "ui/common/RgbImage.h"
-#include "ui/animation/f_charanim.h"
 #include "ui/shell/Forms.h"
 #include "ui/shell/SpriteMDI.h"
 
@@ -209,8 +209,7 @@ bool TfrmImport::OpenPicture(const QString& FileName) {
 void TfrmImport::DrawLines() {
     // A sheet's frames need not lie on one grid (spacing): only the frame pointed at shows.
     if (Sheet.Frames.empty())
-        VisitGridLines(Grid, Shown.width(), Shown.height(),
-                       [this](int X, int Y) { Toggle(X, Y); });
+        VisitGridLines(Grid, Shown.width(), Shown.height(), [this](int X, int Y) { Toggle(X, Y); });
     DrawSelectedLines();
 }
 
@@ -265,8 +264,7 @@ const TPxBitmap& TfrmImport::GetSelectedCel() {
     if (!Sheet.Frames.empty() && SelectedFrame >= 0) {
         const TRgbPicture Piece =
             FramePicture(Picture, Sheet.Frames[std::size_t(SelectedFrame)], Sheet.Scale);
-        GridCelBitmap =
-            ExtractGridCell(Piece, {0, 0, Piece.Width, Piece.Height}, {0, 0}, *Palette);
+        GridCelBitmap = ExtractGridCell(Piece, {0, 0, Piece.Width, Piece.Height}, {0, 0}, *Palette);
     } else {
         GridCelBitmap = ExtractGridCell(Picture, Grid, Selection, *Palette);
     }
