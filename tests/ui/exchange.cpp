@@ -234,7 +234,7 @@ TEST(Exchange, PalettesOfEveryKindAndOfPicturesLoadAndSaveInTheChosenFormat) {
         frmPalette->butLoadClick();
         return frmPalette->TakeWorkingPalette();
     };
-    WriteText(Folder.filePath("lospec.hex"), "ff0000\n00ff80\n");
+    WriteText(Folder.filePath("shared.hex"), "ff0000\n00ff80\n");
     WriteText(Folder.filePath("jasc.pal"), "JASC-PAL\r\n0100\r\n2\r\n0 0 255\r\n10 20 30\r\n");
     QImage Picture(3, 1, QImage::Format_RGB32);
     Picture.fill(qRgb(0, 0, 200));
@@ -242,7 +242,7 @@ TEST(Exchange, PalettesOfEveryKindAndOfPicturesLoadAndSaveInTheChosenFormat) {
     Picture.save(Folder.filePath("colours.png"));
     WriteText(Folder.filePath("words.hex"), "no colour here\n");
     const std::pair<const char*, std::vector<TRgbColor>> Cases[] = {
-        {"lospec.hex", {{255, 0, 0}, {0, 255, 128}}},
+        {"shared.hex", {{255, 0, 0}, {0, 255, 128}}},
         {"jasc.pal", {{0, 0, 255}, {10, 20, 30}}},
         {"colours.png", {{0, 0, 200}, {9, 8, 7}}},
     };
@@ -267,8 +267,8 @@ TEST(Exchange, PalettesOfEveryKindAndOfPicturesLoadAndSaveInTheChosenFormat) {
     EXPECT_TRUE(Contents(Folder.filePath("saved.gpl")).startsWith("GIMP Palette"));
 
     // The New Animation dialog lists the shared kinds, and a new document takes its colours.
-    frmNew->ListPalettes(Folder.path(), "lospec.hex");
-    EXPECT_EQ(frmNew->PalettePath(), Folder.filePath("lospec.hex"));
+    frmNew->ListPalettes(Folder.path(), "shared.hex");
+    EXPECT_EQ(frmNew->PalettePath(), Folder.filePath("shared.hex"));
     const QPointer<TfrmCharAnimation> Made = frmSpriteMDI->CreateAnimationWindow();
     EXPECT_EQ(Made->Palette()->Entry(FirstUserColor + 1).Color(), (TRgbColor{0, 255, 128}));
     Made->close();
