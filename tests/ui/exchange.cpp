@@ -197,6 +197,13 @@ TEST(Exchange, ASpriteSheetComesBackThroughImportFromGridAsTheSameCelsWithTheirD
     }
     EXPECT_EQ(Script().Messages(), QStringList());
     EXPECT_EQ(Target.Sprite().SaveAllBits(), Source.Sprite().SaveAllBits());
+
+    // Frames reaching beyond the picture are not cut: the grid is the user's again.
+    WriteText(Folder.filePath("walk.json"),
+              R"({"frames": [{"frame": {"x": 0, "y": 0, "w": 100000, "h": 4}},
+                             {"frame": {"x": -2, "y": 0, "w": 4, "h": 4}}]})");
+    ASSERT_TRUE(frmImport->OpenPicture(Sheet));
+    EXPECT_TRUE(frmImport->SheetFrames().empty());
 }
 
 TEST(Exchange, AScaledCopyReplicatesEveryPixelAndLeavesTheDocumentAsItWas) {

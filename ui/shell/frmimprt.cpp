@@ -15,6 +15,7 @@
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <functional>
 #include <optional>
 #include <utility>
@@ -186,6 +187,16 @@ bool TfrmImport::OpenPicture(const QString& FileName) {
         TSheetDataResult Read = ReadSheetDataFile(CorePath(DataFile));
         if (Read.Ok() && Read.Data.Scale >= 1) Sheet = std::move(Read.Data);
     }
+    // Only frames inside the picture are cut: a data file of another sheet must not reach
+    // beyond it.
+    auto& Frames = Sheet.Frames;
+    Frames.erase(std::remove_if(Frames.begin(), Frames.end(),
+                                [&](const TSheetFrame& Frame) {
+                                    return Frame.X < 0 || Frame.Y < 0 || Frame.W < 1 ||
+                                           Frame.H < 1 || Frame.W > Picture.Width - Frame.X ||
+                                           Frame.H > Picture.Height - Frame.Y;
+                                }),
+                 Frames.end());
     if (!Sheet.Frames.empty()) {
         // The boxes show the first frame, where the grid starts when the user takes over.
         const TSheetFrame& First = Sheet.Frames.front();
