@@ -29,7 +29,8 @@ int SquareColumns(int Count) {
 
 TdlgExportOptions::TdlgExportOptions(TKind Kind, int CelCount, QWidget* Parent)
     : QDialog(Parent), Kind(Kind) {
-    const char* Titles[] = {"Export Scaled Copy", "Export Cel", "Export Sprite Sheet"};
+    // Apart from the titles of the file dialogs that follow them.
+    const char* Titles[] = {"Export Scaled Copy", "Export Cel as PNG", "Export Sprite Sheet"};
     NameWindow(*this, "dlgExportOptions", Titles[int(Kind)]);
 
     auto* Fields = new QFormLayout;
