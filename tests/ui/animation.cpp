@@ -3,7 +3,9 @@
 // frame-rate fields, the dialogs it runs, and opening and saving GIF files. Each document
 // is built as the main window builds one, in the main window's MDI area.
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -122,7 +124,11 @@ TEST(AnimationWindow, CutAndReplaceColorActOnTheCurrentCelWithOneUndoRecord) {
         TTestDocument Document(3, 4, 3);
         MarkCels(Document);
         Document.Cels().SetCurrent(1);
-        // The strip's Cut puts the current cel on the clipboard before it deletes it.
+        QApplication::clipboard()->clear();
+        frmSpriteMDI->AppOnActivate();
+        ASSERT_FALSE(frmSpriteMDI->Command("sbutPaste")->isEnabled());
+        // The strip's Cut puts the current cel on the clipboard before it deletes it, and
+        // Paste takes it.
         Document.Find<QAction>("mniCut")->trigger();
         EXPECT_EQ(Document.Sprite().CelCount(), 2);
         EXPECT_EQ(Document.History().UndoNodes().back()->Kind(), ukCelDeleted);
