@@ -1,8 +1,8 @@
 #!/bin/sh
 # Installs the build into a new prefix, as `cmake --install` does for a user, and checks the
 # tree: the programs, every data file, the desktop entry, the metainfo and the icons, each
-# valid where its validator is installed; then runs the installed vimbrel-cli on an
-# installed example.
+# valid where its validator is installed; starts the installed editor with a GIF; then runs
+# the installed vimbrel-cli on an installed example.
 set -eu
 build=$1
 source=$2
@@ -46,6 +46,31 @@ if [ -e "$build/vimbrel" ]; then
         [ $(($9 << 24 | ${10} << 16 | ${11} << 8 | ${12})) = "$size" ] || fail "$icon is not $size high"
     done
     [ -f "$share/icons/hicolor/scalable/apps/vimbrel.svg" ] || fail "scalable icon missing"
+
+    # The installed editor, started as the desktop entry starts it with a GIF named from
+    # another folder, finds its files (without its default palette it would stop at an error
+    # box) and opens the GIF, which then heads its recent files. It runs on a home of its own.
+    home=$prefix/home
+    mkdir -p "$home/work"
+    cp "$share/vimbrel/images/bouncing-ball.gif" "$home/work/ball.gif"
+    conf="$home/config/Ostra Vale Software/Ostra Vale Vimbrel.conf"
+    (
+        cd "$home/work" || exit 1
+        HOME=$home XDG_CONFIG_HOME=$home/config QT_QPA_PLATFORM=offscreen \
+            "$prefix/bin/vimbrel" ball.gif >"$home/log" 2>&1 &
+        echo $! >"$home/pid"
+    )
+    opened=
+    for _ in $(seq 150); do
+        if grep -q "^File1=$home/work/ball.gif\$" "$conf" 2>/dev/null; then
+            opened=yes
+            break
+        fi
+        sleep 0.2
+    done
+    kill "$(cat "$home/pid")" 2>/dev/null || true
+    sleep 0.2
+    [ -n "$opened" ] || fail "the installed vimbrel did not open a GIF named on its command line: $(cat "$home/log")"
 fi
 
 version=$("$prefix/bin/vimbrel-cli" --version) || fail "installed vimbrel-cli --version fails"

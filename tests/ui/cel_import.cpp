@@ -252,7 +252,7 @@ TEST_F(CelImport, ThePaletteQuestionMapsTheColoursOrCopiesThePalette) {
     EXPECT_EQ(Document.Cel(1).IndexAt(0, 0), Red) << "the other cel moved onto the new palette";
 }
 
-TEST_F(CelImport, OnlyBmpAndJpgFilesAreTakenAndDamagedOrOversizedOnesChangeNothing) {
+TEST_F(CelImport, OnlyBmpPngAndJpgFilesAreTakenAndDamagedOrOversizedOnesChangeNothing) {
     TDocument Document(4, 3);
     TRgbPicture Solid(4, 3);
     for (int y = 0; y < 3; ++y)
@@ -267,9 +267,9 @@ TEST_F(CelImport, OnlyBmpAndJpgFilesAreTakenAndDamagedOrOversizedOnesChangeNothi
         Script().AnswerFile(File(Refused));
         Document.Animation->Importcel1Click();
         EXPECT_EQ(Script().Messages(),
-                  QStringList("You may only import a .BMP or .JPG file into a cel.  To import a "
-                              "GIF file, load it into its own animation window, then drag and "
-                              "drop it into the proper cel."));
+                  QStringList("You may only import a .BMP, .PNG or .JPG file into a cel.  To "
+                              "import a GIF file, load it into its own animation window, then "
+                              "drag and drop it into the proper cel."));
     }
     EXPECT_PICTURE(Document.Cel(0), Legend, {"....", "....", "...."});
 
@@ -406,11 +406,11 @@ TEST_F(CelImport, ExportWritesTheCelsColoursAsBmpOrJpegAndSaysWhenItCannot) {
                              "may be a drive error."));
 
     Script().Clear();
-    Script().AnswerFile(File("cel.png"));
+    Script().AnswerFile(File("cel.tga"));
     Document.Animation->ExportCel1Click();
     EXPECT_EQ(Script().Messages(),
-              QStringList("You may only export a cel as a .BMP or .JPG file."));
-    EXPECT_FALSE(QFile::exists(File("cel.png")));
+              QStringList("You may only export a cel as a .BMP, .PNG or .JPG file."));
+    EXPECT_FALSE(QFile::exists(File("cel.tga")));
 }
 
 TEST_F(CelImport, ACelExportedOrCopiedComesBackExactlyOnTheDefaultPalette) {

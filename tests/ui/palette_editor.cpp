@@ -194,11 +194,13 @@ TEST_F(PaletteEditor, LoadAndSavePaletteFiles) {
     Press("butSave");
     Script().AnswerFile("");
     Press("butLoad");
-    EXPECT_EQ(Script().Messages(),
-              QStringList({"Error:  Unable to open the palette file.  The file may be invalid "
-                           "or there may be a drive error.",
-                           "Error:  Unable to save the palette file.  There may be a drive "
-                           "error."}));
+    // The open error goes on to say why: the file holds no colour.
+    const QStringList Messages = Script().Messages();
+    ASSERT_EQ(Messages.size(), 2);
+    EXPECT_TRUE(Messages[0].startsWith("Error:  Unable to open the palette file.  The file may "
+                                       "be invalid or there may be a drive error.\n\n"));
+    EXPECT_TRUE(Messages[0].contains("holds no colour"));
+    EXPECT_EQ(Messages[1], "Error:  Unable to save the palette file.  There may be a drive error.");
     for (const auto& Asked : Script().Asked)
         if (Asked.What == "Message") {
             EXPECT_EQ(Asked.Kind, TBoxKind::Error);

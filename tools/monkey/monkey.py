@@ -27,7 +27,8 @@ REPO = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)
 MAIN_TITLE = 'Ostra Vale Vimbrel'
 OPEN_DIALOGS = {'Open Animation': 'gif', 'Import from Grid': 'picture', 'Import Cel': 'picture',
                 'Open Palette': 'palette', 'Locate Palette File': 'palette'}
-SAVE_DIALOGS = {'Save Animation As': 'gif', 'Save Palette': 'pal', 'Export Cel': 'bmp'}
+SAVE_DIALOGS = {'Save Animation As': 'gif', 'Save Palette': 'pal', 'Export Cel': 'bmp',
+                'Save Scaled Copy As': 'gif', 'Save Sprite Sheet As': 'png'}
 # Texts typed into fields of dialogs: the numbers at the edges first, then some that are not.
 FIELD_VALUES = ['0', '-1', '99999', '1', '2', '5', '16', '30', '64', '255', '256', '640', '1000',
                 '50001', '-99999', '2147483648', '12.5', '1e9', 'abc', '', ' ', 'Ünïcode ✓']
@@ -41,6 +42,7 @@ MENU_KEYS = ['alt+f', 'alt+e', 'alt+v', 'alt+a', 'alt+p', 'alt+w', 'alt+h']
 # a random walk through the menus would reach them.
 COMMANDS = [['File', 'Import from Grid...'], ['File', 'Import into Cel...'],
             ['File', 'Import into Cel...'], ['File', 'Export from cel...'],
+            ['File', 'Export Scaled Copy...'], ['File', 'Export Sprite Sheet...'],
             ['Painter', 'Save Palette...'], ['Painter', 'Text'],
             ['View', 'Palette Window...'], ['Animation', 'Show GIF Properties...'],
             ['Animation', 'Set Disposal Method for All Cels...'], ['Painter', 'Swap Colors'],
@@ -237,7 +239,7 @@ class Inputs:
         n = rng.randrange(40)
         if r < 0.70:
             return os.path.join(self.scratch, '%s-%02d.%s' % ({'gif': 'anim', 'pal': 'colours',
-                                                              'bmp': 'cel'}[kind], n, kind))
+                                                              'bmp': 'cel', 'png': 'sheet'}[kind], n, kind))
         if r < 0.78:
             return os.path.join(self.scratch, 'noext-%02d' % n)
         choices = [self.missing, self.scratch, os.path.join(self.readonly, 'new.' + kind),

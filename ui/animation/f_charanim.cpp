@@ -482,7 +482,7 @@ bool TfrmCharAnimation::LoadFromGIF(const QString& FileName, QString* Reason,
     return true;
 }
 
-bool TfrmCharAnimation::SaveToGIF(const QString& FileName, QString* Reason) {
+bool TfrmCharAnimation::SaveToGIF(const QString& FileName, QString* Reason, int Scale) {
     if (!Cels) {
         if (Reason) *Reason = "There is no animation to save.";
         return false;
@@ -491,7 +491,8 @@ bool TfrmCharAnimation::SaveToGIF(const QString& FileName, QString* Reason) {
     // hole and lose the lifted pixels.
     if (TfrmPainter* Editing = Painter()) Editing->DropSelection();
     const THourglass Wait;
-    const TGifWriteSettings Settings = WriteSettings();
+    TGifWriteSettings Settings = WriteSettings();
+    Settings.Scale = Scale;
     const auto Progress = [](int Position, int Maximum) {
         if (!frmProgress) return;
         if (Position == 0)
@@ -518,6 +519,13 @@ TGifWriteSettings TfrmCharAnimation::WriteSettings() const {
     Settings.LoopCount = LoopCount;
     Settings.Comments = Comments;
     return Settings;
+}
+
+TRgbColor TfrmCharAnimation::BackgroundRgb() const {
+    if (!Cels) return {255, 255, 255};
+    const TPaletteEntry& Entry =
+        Cels->Palette().Entry(FirstUserColor + GifBackgroundIndex(Cels->Sprite(), Cels->Palette()));
+    return {Entry.Red, Entry.Green, Entry.Blue};
 }
 
 void TfrmCharAnimation::SetPalette(TPxPalette&) {

@@ -110,9 +110,10 @@ public:
     // lists what was wrong with a damaged file that opened all the same.
     bool LoadFromGIF(const QString& FileName, QString* Reason = nullptr,
                      std::vector<std::string>* Faults = nullptr);
-    // Saves the animation as a GIF file with the progress window; false with Reason when it
-    // cannot be written (the file on disk is then as it was).
-    bool SaveToGIF(const QString& FileName, QString* Reason = nullptr);
+    // Saves the animation as a GIF file with the progress window, every pixel a Scale x
+    // Scale block; false with Reason when it cannot be written (the file on disk is then as
+    // it was).
+    bool SaveToGIF(const QString& FileName, QString* Reason = nullptr, int Scale = 1);
     // What a saved file carries besides the cels and the palette.
     TGifWriteSettings WriteSettings() const;
     // Hands a sprite to the cel list and the painter.
@@ -175,19 +176,31 @@ public:
     QImage PreviewImage() const;
 
     // ---- Pictures in and out of cels (f_charanim_transfer.cpp) ----
-    // "Import Cel...": a BMP or JPEG file chosen with dlgImport goes into the current cel.
+    // "Import Cel...": a BMP, PNG or JPEG file chosen with dlgImport goes into the current
+    // cel.
     void Importcel1Click();
-    // "Export Cel...": the current cel becomes the BMP or JPEG file chosen with dlgExport.
+    // "Export Cel...": the current cel becomes the BMP, PNG or JPEG file chosen with
+    // dlgExport; a PNG at the scale chosen next.
     void ExportCel1Click();
+    // "Export Scaled Copy...": the animation as a GIF file at the scale chosen first; the
+    // document itself stays as it was.
+    void ExportScaledCopy();
+    // "Export Sprite Sheet...": every cel in one PNG laid out as chosen first, with its data
+    // file beside it.
+    void ExportSpriteSheet();
+    // The colour the background shows: what a picture's clear pixels become.
+    TRgbColor BackgroundRgb() const;
     // Picture into the current cel after the palette and size questions (also the main
     // window's Paste); the picture stays the caller's. False when a question was cancelled
     // or the picture has no pixels: then nothing has changed.
     bool ImportFromBitmap(const TRgbPicture& Picture);
     // A drag carrying Data at strip position (X, Y): accepted over a cel's picture when it
-    // carries a cel of an animation window or a piece of the import-from-grid window.
+    // carries a cel of an animation window, a piece of the import-from-grid window or a
+    // picture file (BMP, PNG, JPEG).
     bool imgCharAnimDragOver(const QMimeData* Data, int X, int Y) const;
     // Data dropped at (X, Y): a cel of this strip is copied onto the cel there; a cel of
-    // another animation window or a grid piece goes through the palette and size questions.
+    // another animation window, a grid piece or a picture file goes through the palette and
+    // size questions. A piece of a sheet whose data file gave a display time brings it.
     void imgCharAnimDragDrop(const QMimeData* Data, int X, int Y);
     // What a drag of the current cel out of the strip carries; the caller takes ownership.
     QMimeData* CelDragData() const;

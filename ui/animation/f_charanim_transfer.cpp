@@ -1,12 +1,14 @@
-// The animation window's pictures in and out of cels: importing a BMP or JPEG file (or the
-// clipboard's picture) into the current cel, exporting the current cel as a BMP or JPEG
-// file, and cels and grid pieces dragged onto the strip.
+// The animation window's pictures in and out of cels: importing a BMP, PNG or JPEG file (or
+// the clipboard's picture) into the current cel, exporting the current cel as a BMP, PNG or
+// JPEG file, cels, grid pieces and picture files dragged onto the strip, and the copies made
+// for other programs: scaled GIF copies and sprite sheets.
 #include <QAction>
 #include <QApplication>
 #include <QDrag>
 #include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QMenu>
 #include <QMimeData>
 #include <QPixmap>
 #include <QPointer>
@@ -14,6 +16,7 @@
 #include <memory>
 #include <optional>
 
+#include "gif/Exchange.h"
 #include "imaging/Bmp.h"
 #include "imaging/FileReplace.h"
 #include "imaging/Jpeg.h"
@@ -28,6 +31,7 @@
 #include "ui/animation/QSize.h"
 #include "ui/animation/f_charanim.h"
 #include "ui/animation/f_charanim_controls.h"
+#include "ui/animation/f_export.h"
 #include "ui/common/CelImage.h"
 #include "ui/common/Files.h"
 #include "ui/common/PictureSources.h"
@@ -38,21 +42,21 @@
 namespace {
 
 const QString WrongExtensionText =
-    "You may only import a .BMP or .JPG file into a cel.  To import a GIF file, load it into "
-    "its own animation window, then drag and drop it into the proper cel.";
+    "You may only import a .BMP, .PNG or .JPG file into a cel.  To import a GIF file, load it "
+    "into its own animation window, then drag and drop it into the proper cel.";
 const QString PaletteQuestion = "The source and destination color palettes are different.  Do "
                                 "you want to copy the source palette to the animation?";
-const QString ExportExtensionText = "You may only export a cel as a .BMP or .JPG file.";
+const QString ExportExtensionText = "You may only export a cel as a .BMP, .PNG or .JPG file.";
 
 // The folder the import and export dialogs open in: at first the pictures beside the
 // program, then the folder of the file chosen last.
 QString PictureFolder;
 
 // Asks for a cel picture file with Dialog in the picture folder and remembers the folder
-// chosen. Returns the name's extension in capitals, "BMP" or "JPG", with the name in
-// FileName; empty when the dialog was cancelled, or after Refusal for another extension.
-QString AskPictureFile(TFileDialog Dialog, const QString& AppDir, const QString& Refusal,
-                       QString& FileName) {
+// chosen. Returns the format the name's extension asks for, with the name in FileName;
+// nothing when the dialog was cancelled, or after Refusal for another extension.
+std::optional<TPictureFormat> AskPictureFile(TFileDialog Dialog, const QString& AppDir,
+                                             const QString& Refusal, QString& FileName) {
     Dialog.Folder = PictureFolder.isEmpty() ? AppDir + "/images" : PictureFolder;
     // A name typed without an extension becomes a bitmap file, in the lower case that file
     // names on this system use.
@@ -60,9 +64,17 @@ QString AskPictureFile(TFileDialog Dialog, const QString& AppDir, const QString&
     FileName = Questions().AskFile(Dialog);
     if (FileName.isEmpty()) return {};
     PictureFolder = QFileInfo(FileName).absolutePath();
-    const QString Extension = QFileInfo(FileName).suffix().toUpper();
-    if (Extension == "BMP" || Extension == "JPG") return Extension;
+    if (std::optional<TPictureFormat> Format = PictureFormatOf(FileName)) return Format;
     Questions().Message(TBoxKind::Information, Refusal);
+    return {};
+}
+
+// The picture file a drag from a file manager brings: its first local file whose name says
+// it is a picture.
+QString DroppedPictureFile(const QMimeData* Data) {
+    if (!Data || !Data->hasUrls()) return {};
+    for (const QUrl& Url : Data->urls())
+        if (Url.isLocalFile() && PictureFormatOf(Url.toLocalFile())) return Url.toLocalFile();
     return {};
 }
 
@@ -89,9 +101,10 @@ TfrmCharAnimation* CelDragSource(const QMimeData* Data) {
     return nullptr;
 }
 
-// A cel of a window of this program, or a grid piece: the drags a strip takes.
+// A cel of a window of this program, a grid piece or a picture file: the drags a strip
+// takes.
 bool CarriesCelPicture(const QMimeData* Data) {
-    return CelDragSource(Data) || HasGridPiece(Data);
+    return CelDragSource(Data) || HasGridPiece(Data) || !DroppedPictureFile(Data).isEmpty();
 }
 
 // The bitmap a cel drag from Source brings: the cel pressed last in any strip, which is
@@ -110,8 +123,9 @@ const TPxBitmap* DraggedCel(TfrmCharAnimation& Source, const TEditingState::TDra
 // The drag data the queued drop still needs after the drag itself has ended.
 std::shared_ptr<QMimeData> KeepDragData(const QMimeData* Data) {
     auto Kept = std::make_shared<QMimeData>();
-    for (const char* Format : {CelMimeType, GridPieceMimeType})
+    for (const char* Format : {CelMimeType, GridPieceMimeType, GridPieceDelayMimeType})
         if (Data->hasFormat(Format)) Kept->setData(Format, Data->data(Format));
+    if (Data->hasUrls()) Kept->setUrls(Data->urls());
     return Kept;
 }
 
@@ -171,6 +185,17 @@ void TfrmCharAnimation::BuildTransfer() {
     connect(C.imgCharAnim, &TCelStrip::DragStarted, this, [this] { imgCharAnimStartDrag(); });
     connect(C.Importcel1, &QAction::triggered, this, [this] { Importcel1Click(); });
     connect(C.ExportCel1, &QAction::triggered, this, [this] { ExportCel1Click(); });
+    // The copies for other programs, also in the File menu.
+    const std::pair<const char*, const char*> Copies[] = {
+        {"mitemExportScaled", "Export Scaled Cop&y..."},
+        {"mitemExportSheet", "Export Sprite S&heet..."}};
+    for (const auto& [Name, Caption] : Copies) {
+        QAction* Item = C.mnuPopup->addAction(Caption);
+        Item->setObjectName(Name);
+        const bool Sheet = QByteArray(Name) == "mitemExportSheet";
+        connect(Item, &QAction::triggered, this,
+                [this, Sheet] { Sheet ? ExportSpriteSheet() : ExportScaledCopy(); });
+    }
 }
 
 // ---- Import ----
@@ -178,16 +203,17 @@ void TfrmCharAnimation::BuildTransfer() {
 void TfrmCharAnimation::Importcel1Click() {
     if (!Cels) return;
     TFileDialog Dialog("dlgImport", "Import Cel",
-                       "Bitmaps (*.bmp *.BMP);;JPEG Files (*.jpg *.JPG);;All Files (*)");
+                       "Pictures (*.bmp *.BMP *.png *.PNG *.jpg *.JPG);;Bitmaps (*.bmp *.BMP);;PNG "
+                       "Files (*.png *.PNG);;JPEG Files (*.jpg *.JPG);;All Files (*)");
     QString FileName;
-    const QString Extension =
+    const std::optional<TPictureFormat> Format =
         AskPictureFile(Dialog, Editing().AppDir, WrongExtensionText, FileName);
-    if (Extension.isEmpty()) return;
+    if (!Format) return;
     std::optional<TRgbPicture> Picture;
     QString Refusal;
     {
         const THourglass Wait;
-        Picture = ReadPictureFile(FileName, Extension == "JPG", Refusal);
+        Picture = ReadPictureFile(FileName, *Format, BackgroundRgb(), Refusal);
     }
     if (!Picture) {
         Questions().Message(TBoxKind::Error, Refusal);
@@ -253,32 +279,91 @@ bool TfrmCharAnimation::TakeSource(const TPxPalette& SourcePalette, int Width, i
 
 void TfrmCharAnimation::ExportCel1Click() {
     if (!Cels) return;
-    TFileDialog Dialog("dlgExport", "Export Cel",
-                       "Bitmap Files (*.bmp *.BMP);;JPEG Files (*.jpg *.JPG)", true);
+    TFileDialog Dialog(
+        "dlgExport", "Export Cel",
+        "Bitmap Files (*.bmp *.BMP);;PNG Files (*.png *.PNG);;JPEG Files (*.jpg *.JPG)", true);
     // Writing nothing without a word would leave the user believing the cel was saved, so
     // another extension is refused aloud.
     QString FileName;
-    const QString Extension =
+    const std::optional<TPictureFormat> Format =
         AskPictureFile(Dialog, Editing().AppDir, ExportExtensionText, FileName);
-    if (Extension.isEmpty()) return;
+    if (!Format) return;
+    int Scale = 1;
+    if (*Format == TPictureFormat::Png) {
+        TdlgExportOptions Options(TdlgExportOptions::TKind::CelPicture, Cels->CelCount(), this);
+        if (ExecAboveOwner(Options) != QDialog::Accepted || !Cels) return;
+        Scale = Options.Scale();
+    }
     const TPxBitmap& Cel = Cels->CurrentBitmap();
     bool Saved = false;
     {
         const THourglass Wait;
         const std::string Name = CorePath(FileName);
         try {
-            // A BMP keeps the palette's user colours as its table, so that importing it back
-            // makes the same palette and asks nothing.
-            if (Extension == "BMP")
+            // A BMP keeps the palette's user colours as its table, and a PNG holds them as its
+            // palette, so that importing either back makes the same palette and asks nothing.
+            switch (*Format) {
+            case TPictureFormat::Bmp:
                 SaveBmpFile(Name, Cel);
-            else
+                Saved = true;
+                break;
+            case TPictureFormat::Png:
+                Saved = bool(SaveCelPng(Name, Cels->Sprite(), Cels->Current(), Cels->Palette(),
+                                        BackgroundTransparent, Scale));
+                break;
+            case TPictureFormat::Jpeg:
                 SaveJpegFile(Name, Cel.ToBitmap());
-            Saved = true;
+                Saved = true;
+                break;
+            }
         } catch (const EJpegError&) {
         } catch (const EFileWriteError&) {
         }
     }
     if (!Saved) Questions().Message(TBoxKind::Error, FileErrors::Export);
+}
+
+void TfrmCharAnimation::ExportScaledCopy() {
+    if (!Cels) return;
+    TdlgExportOptions Options(TdlgExportOptions::TKind::ScaledCopy, Cels->CelCount(), this);
+    if (ExecAboveOwner(Options) != QDialog::Accepted || !Cels) return;
+    TFileDialog Dialog("dlgExportScaled", "Save Scaled Copy As",
+                       "Animated GIF (*.GIF *.gif);;All Files (*)", true);
+    Dialog.Folder = PictureFolder;
+    Dialog.DefaultSuffix = "gif";
+    const QString FileName = Questions().AskFile(Dialog);
+    if (FileName.isEmpty() || !Cels) return;
+    PictureFolder = QFileInfo(FileName).absolutePath();
+    // A copy for elsewhere: the document keeps its name, and counts as unsaved if it was.
+    if (!SaveToGIF(FileName, nullptr, Options.Scale()))
+        Questions().Message(TBoxKind::Error, FileErrors::Export);
+}
+
+void TfrmCharAnimation::ExportSpriteSheet() {
+    if (!Cels) return;
+    TdlgExportOptions Options(TdlgExportOptions::TKind::Sheet, Cels->CelCount(), this);
+    if (ExecAboveOwner(Options) != QDialog::Accepted || !Cels) return;
+    TFileDialog Dialog("dlgExportSheet", "Save Sprite Sheet As", "PNG Files (*.png *.PNG)", true);
+    Dialog.Folder = PictureFolder;
+    Dialog.DefaultSuffix = "png";
+    const QString FileName = Questions().AskFile(Dialog);
+    if (FileName.isEmpty() || !Cels) return;
+    PictureFolder = QFileInfo(FileName).absolutePath();
+    if (TfrmPainter* Editing = Painter()) Editing->DropSelection();
+    TGifWriteResult Written;
+    {
+        const THourglass Wait;
+        const std::string Name = CorePath(FileName);
+        try {
+            Written = SaveSpriteSheet(Name, SheetDataFileFor(Name), Cels->Sprite(), Cels->Palette(),
+                                      WriteSettings(), Options.SheetOptions());
+        } catch (const std::exception& Failure) {
+            Written.Reason = Failure.what();
+        }
+    }
+    if (!Written)
+        Questions().Message(TBoxKind::Error, "Error:  Unable to export the sprite sheet.  " +
+                                                 QString::fromStdString(Written.Reason));
 }
 
 // ---- Drag and drop ----
@@ -321,7 +406,22 @@ void TfrmCharAnimation::imgCharAnimDragDrop(const QMimeData* Data, int X, int Y)
     // is open.
     TRgbPicture Picture;
     std::unique_ptr<TPxPalette> SourcePalette;
-    if (Source) {
+    int Delay = -1;
+    const QString File = Source || HasGridPiece(Data) ? QString() : DroppedPictureFile(Data);
+    if (!File.isEmpty()) {
+        QString Refusal;
+        std::optional<TRgbPicture> Read;
+        {
+            const THourglass Wait;
+            Read = ReadPictureFile(File, *PictureFormatOf(File), BackgroundRgb(), Refusal);
+        }
+        if (!Read) {
+            Questions().Message(TBoxKind::Error, Refusal);
+            return;
+        }
+        Picture = std::move(*Read);
+        SourcePalette = TPxPalette::CreateFromGraphic(Picture);
+    } else if (Source) {
         const TPxBitmap* Cel = DraggedCel(*Source, Editing().DragSourceCel);
         if (!Cel) return;
         Picture = Cel->ToBitmap();
@@ -331,10 +431,13 @@ void TfrmCharAnimation::imgCharAnimDragDrop(const QMimeData* Data, int X, int Y)
         if (!Piece) return;
         Picture = std::move(Piece->Picture);
         SourcePalette = Piece->MakePalette();
+        Delay = Piece->Delay;
     }
-    if (!TakeSource(*SourcePalette, Picture.Width, Picture.Height)) return;
+    if (!TakeSource(*SourcePalette, Picture.Width, Picture.Height) || !Whole()) return;
     // By colour, as the cel list imports a cel: each colour becomes its nearest user colour.
     Painter()->RecordCel(Target, [&] { Cels->Sprite().ImportBitmap(Target, Picture); });
+    // A piece of a sprite sheet whose data file gave its display time.
+    if (Delay >= 0) Cels->Sprite().Cel(Target).SetDelay(Delay);
     Cels->Refresh();
     Controls->imgRunAnimation->RebuildBackdrop();
     Cels->SetCurrent(Target);

@@ -17,6 +17,7 @@
 
 #include "ui/animation/AnimationDialogParts.h"
 #include "ui/common/DialogParts.h"
+#include "ui/common/Files.h"
 #include "ui/common/Help.h"
 #include "ui/common/Questions.h"
 
@@ -150,9 +151,9 @@ int TfrmNew::FrameRate() const {
 void TfrmNew::ListPalettes(const QString& NewFolder, const QString& FileName) {
     Folder = QDir::cleanPath(QDir(NewFolder).absolutePath());
     const QDir Dir(Folder);
-    QStringList Names =
-        Dir.entryList({"*.pal"}, QDir::Files | QDir::Hidden | QDir::System, QDir::NoSort);
-    // A file located by hand is offered even when its name does not end in .pal.
+    QStringList Names = Dir.entryList({"*.pal", "*.gpl", "*.hex", "*.act"},
+                                      QDir::Files | QDir::Hidden | QDir::System, QDir::NoSort);
+    // A file located by hand is offered even when its name says no palette.
     if (!FileName.isEmpty() && !Names.contains(FileName) &&
         QFileInfo(Dir.filePath(FileName)).isFile())
         Names << FileName;
@@ -168,7 +169,7 @@ void TfrmNew::ListPalettes(const QString& NewFolder, const QString& FileName) {
 }
 
 void TfrmNew::butGetPaletteFileClick() {
-    TFileDialog Dialog("dlgOpenPalette", "Locate Palette File", "Palette Files (*.pal)");
+    TFileDialog Dialog("dlgOpenPalette", "Locate Palette File", PaletteFileFilter);
     Dialog.Folder = Folder;
     Dialog.DefaultSuffix = "pal";
     const QString FileName = Questions().AskFile(Dialog);

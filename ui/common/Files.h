@@ -33,7 +33,15 @@ inline const QString SaveDocumentPalette = "Error:  Unable to save the palette f
 QString EPictureTooLarge(std::int64_t Width, std::int64_t Height);
 } // namespace FileErrors
 
+// The open dialogs' filters of the palette files the editor reads, and of those together
+// with the pictures whose colours make a palette.
+inline const QString PaletteFileFilter = "Palette Files (*.pal *.PAL *.gpl *.hex *.act)";
+inline const QString PaletteOpenFilter =
+    "Palettes and Pictures (*.pal *.PAL *.gpl *.hex *.act *.gif *.GIF *.png *.PNG *.bmp *.BMP);;" +
+    PaletteFileFilter + ";;All Files (*)";
+
 // Save Palette: asks for a palette file with the dialog dlgSavePalette, starting in Folder
-// (the current folder when empty), and writes Palette to it; when it cannot be written, the
-// error box FailureText.
+// (the current folder when empty), and writes Palette to it in the format its extension or
+// the chosen filter names (the editor's own, JASC-PAL, GIMP, hex or Adobe); when it cannot
+// be written, the error box FailureText.
 void SavePaletteAs(const TPxPalette& Palette, const QString& Folder, const QString& FailureText);

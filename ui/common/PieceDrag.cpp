@@ -71,9 +71,10 @@ std::optional<TGridPiece> DecodeGridPiece(const QByteArray& Bytes) {
     return Piece;
 }
 
-QMimeData* MakeGridPieceMimeData(const TPxBitmap& Piece) {
+QMimeData* MakeGridPieceMimeData(const TPxBitmap& Piece, int Delay) {
     auto* Data = new QMimeData;
     Data->setData(GridPieceMimeType, EncodeGridPiece(Piece));
+    if (Delay >= 0) Data->setData(GridPieceDelayMimeType, QByteArray::number(Delay));
     Data->setImageData(ImageFromPicture(Piece.ToBitmap()));
     return Data;
 }
@@ -84,5 +85,11 @@ bool HasGridPiece(const QMimeData* Data) {
 
 std::optional<TGridPiece> ReadGridPiece(const QMimeData* Data) {
     if (!HasGridPiece(Data)) return std::nullopt;
-    return DecodeGridPiece(Data->data(GridPieceMimeType));
+    std::optional<TGridPiece> Piece = DecodeGridPiece(Data->data(GridPieceMimeType));
+    if (Piece && Data->hasFormat(GridPieceDelayMimeType)) {
+        bool Read = false;
+        const int Delay = Data->data(GridPieceDelayMimeType).toInt(&Read);
+        if (Read && Delay >= 0) Piece->Delay = Delay;
+    }
+    return Piece;
 }

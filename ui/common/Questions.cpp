@@ -72,6 +72,7 @@ public:
         if (!Dialog.DefaultSuffix.isEmpty()) Box.setDefaultSuffix(Dialog.DefaultSuffix);
         if (!Dialog.FileName.isEmpty()) Box.selectFile(Dialog.FileName);
         if (Box.exec() != QDialog::Accepted || Box.selectedFiles().isEmpty()) return {};
+        if (Dialog.ChosenFilter) *Dialog.ChosenFilter = Box.selectedNameFilter();
         return Box.selectedFiles().front();
     }
 };

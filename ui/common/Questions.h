@@ -42,6 +42,9 @@ struct TFileDialog {
     bool ConfirmOverwrite = true;
     // The chosen file must exist (open dialogs only).
     bool MustExist = true;
+    // When set, receives the filter the user chose, for a dialog whose filter decides what
+    // is written (a palette format); left as it is when nobody chose one.
+    QString* ChosenFilter = nullptr;
 };
 
 class TQuestions {

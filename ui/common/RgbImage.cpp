@@ -2,9 +2,20 @@
 
 #include <algorithm>
 
-TRgbPicture PictureFromImage(const QImage& Image) {
+namespace {
+
+TRgbColor ColorOf(QRgb Color) {
+    return {std::uint8_t(qRed(Color)), std::uint8_t(qGreen(Color)), std::uint8_t(qBlue(Color))};
+}
+
+} // namespace
+
+TRgbPicture PictureFromImage(const QImage& Image, std::optional<TRgbColor> Clear) {
     if (Image.isNull()) return {};
     TRgbPicture Picture(Image.width(), Image.height());
+    const auto Shown = [&](QRgb Color) {
+        return Clear && qAlpha(Color) < 128 ? *Clear : ColorOf(Color);
+    };
     // One-bit and other indexed images come out of the BMP reader in several formats; an
     // 8-bit copy keeps the colour table in every case.
     const bool Indexed = Image.colorCount() > 0;
@@ -14,15 +25,20 @@ TRgbPicture PictureFromImage(const QImage& Image) {
         const QList<QRgb> Table = Source.colorTable();
         Picture.Palette.reserve(Table.size());
         for (QRgb c : Table)
-            Picture.Palette.push_back(
-                {std::uint8_t(qRed(c)), std::uint8_t(qGreen(c)), std::uint8_t(qBlue(c))});
+            Picture.Palette.push_back(Shown(c));
         for (int y = 0; y < Picture.Height; ++y) {
             const uchar* Row = Source.constScanLine(y);
-            for (int x = 0; x < Picture.Width; ++x) {
-                const QRgb c = Row[x] < Table.size() ? Table[Row[x]] : qRgb(0, 0, 0);
-                Picture.Set(
-                    x, y, {std::uint8_t(qRed(c)), std::uint8_t(qGreen(c)), std::uint8_t(qBlue(c))});
-            }
+            for (int x = 0; x < Picture.Width; ++x)
+                Picture.Set(x, y, Row[x] < Table.size() ? Picture.Palette[Row[x]] : TRgbColor{});
+        }
+        return Picture;
+    }
+    if (Clear && Image.hasAlphaChannel()) {
+        const QImage Source = Image.convertToFormat(QImage::Format_ARGB32);
+        for (int y = 0; y < Picture.Height; ++y) {
+            const auto* Row = reinterpret_cast<const QRgb*>(Source.constScanLine(y));
+            for (int x = 0; x < Picture.Width; ++x)
+                Picture.Set(x, y, Shown(Row[x]));
         }
         return Picture;
     }

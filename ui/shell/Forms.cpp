@@ -1,6 +1,8 @@
 #include "ui/shell/Forms.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QString>
 
 #include "ui/animation/QSize.h"
@@ -34,8 +36,14 @@ template <typename T> void Destroy(T*& Window) {
 
 } // namespace
 
-TApplicationWindows::TApplicationWindows()
-    : TApplicationWindows(QCoreApplication::applicationDirPath()) {}
+QString ProgramDataFolder() {
+    const QString Beside = QCoreApplication::applicationDirPath();
+    if (QFileInfo(Beside + "/vimbrel.pal").isFile()) return Beside;
+    const QString Installed = QDir::cleanPath(Beside + "/../share/vimbrel");
+    return QFileInfo(Installed + "/vimbrel.pal").isFile() ? Installed : Beside;
+}
+
+TApplicationWindows::TApplicationWindows() : TApplicationWindows(ProgramDataFolder()) {}
 
 TApplicationWindows::TApplicationWindows(const QString& AppDir) {
     ConnectCoreReports();

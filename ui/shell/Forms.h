@@ -18,11 +18,16 @@ extern TdlgSize* dlgSize;
 extern TfrmImport* frmImport;
 extern TfrmPalette* frmPalette;
 
+// The folder of the program's files (the default palette, palettes, images, help): the
+// program file's own when the default palette lies beside it, as in the build folder, else
+// ../share/vimbrel from there, where an installed copy keeps them.
+QString ProgramDataFolder();
+
 // Creates every once-only window in the program's fixed order, the main window first, and
 // destroys them in reverse on the way out. Used by main() and by tests.
 class TApplicationWindows {
 public:
-    // The program's files are looked for in the folder of the program file.
+    // The program's files are looked for in ProgramDataFolder().
     TApplicationWindows();
     // ... or in AppDir (tests name the build folder, where the data files are copied).
     explicit TApplicationWindows(const QString& AppDir);

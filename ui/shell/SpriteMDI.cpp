@@ -7,6 +7,8 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -59,8 +61,7 @@ int TBrushSizeBox::valueFromText(const QString& Text) const {
 
 // ---- Creation ----
 
-TfrmSpriteMDI::TfrmSpriteMDI(QWidget* Parent)
-    : TfrmSpriteMDI(QCoreApplication::applicationDirPath(), Parent) {}
+TfrmSpriteMDI::TfrmSpriteMDI(QWidget* Parent) : TfrmSpriteMDI(ProgramDataFolder(), Parent) {}
 
 TfrmSpriteMDI::TfrmSpriteMDI(const QString& Folder, QWidget* Parent)
     : QMainWindow(Parent), Controls(std::make_unique<TControls>()) {
@@ -129,6 +130,7 @@ void TfrmSpriteMDI::BuildWindow() {
     Area->viewport()->setMouseTracking(true);
     Area->viewport()->installEventFilter(this);
     setCentralWidget(Area);
+    setAcceptDrops(true);
     connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this, [this] {
         ShowHelp(qobject_cast<TfrmCharAnimation*>(Area->activeSubWindow())
                      ? TfrmCharAnimation::HelpContext
@@ -248,6 +250,35 @@ bool TfrmSpriteMDI::eventFilter(QObject* Watched, QEvent* Event) {
     if (Event->type() == QEvent::MouseMove && Watched == Area->viewport() && Editing.CurrentPainter)
         Editing.CurrentPainter->ClearPreview();
     return QMainWindow::eventFilter(Watched, Event);
+}
+
+namespace {
+
+// The GIF files among the local files a drag from a file manager brings.
+QStringList DroppedAnimations(const QMimeData* Data) {
+    QStringList Files;
+    if (!Data || !Data->hasUrls()) return Files;
+    for (const QUrl& Url : Data->urls())
+        if (Url.isLocalFile() && QFileInfo(Url.toLocalFile()).suffix().toLower() == "gif")
+            Files << Url.toLocalFile();
+    return Files;
+}
+
+} // namespace
+
+void TfrmSpriteMDI::dragEnterEvent(QDragEnterEvent* Event) {
+    if (DroppedAnimations(Event->mimeData()).isEmpty()) return;
+    Event->setDropAction(Qt::CopyAction);
+    Event->accept();
+}
+
+void TfrmSpriteMDI::dropEvent(QDropEvent* Event) {
+    const QStringList Files = DroppedAnimations(Event->mimeData());
+    if (Files.isEmpty()) return;
+    Event->setDropAction(Qt::CopyAction);
+    Event->accept();
+    // Once the drag has ended, so that an error box never runs inside its loop.
+    QTimer::singleShot(0, this, [this, Files] { OpenFiles(Files); });
 }
 
 void TfrmSpriteMDI::closeEvent(QCloseEvent* Event) {

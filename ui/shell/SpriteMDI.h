@@ -39,8 +39,8 @@ class TfrmSpriteMDI : public QMainWindow, public TDocumentHost {
 public:
     explicit TfrmSpriteMDI(QWidget* Parent = nullptr);
     // AppDir is the folder the program's files are found in (the default palette, the
-    // palettes and images folders, the help file); the other constructor takes the folder
-    // of the program file.
+    // palettes and images folders, the help file); the other constructor takes
+    // ProgramDataFolder().
     explicit TfrmSpriteMDI(const QString& AppDir, QWidget* Parent = nullptr);
     ~TfrmSpriteMDI() override;
 
@@ -90,6 +90,10 @@ public:
     TfrmCharAnimation* CreateAnimationWindow();
     // Opens FileName into a new document; false (after the error box) when it cannot.
     bool OpenAnimation(const QString& FileName);
+    // Opens each file as its own document, in order: those given on the command line or
+    // dropped from a file manager. One that cannot be read gets its error box and the
+    // others open all the same.
+    void OpenFiles(const QStringList& FileNames);
     // Opens the recovery copy CopyFile as a modified document captioned Caption (its own
     // new caption when Caption is empty); null when it cannot be read. Faults lists what
     // was wrong with a damaged copy that opened all the same.
@@ -116,6 +120,9 @@ protected:
     void closeEvent(QCloseEvent* Event) override;
     bool event(QEvent* Event) override;
     bool eventFilter(QObject* Watched, QEvent* Event) override;
+    // GIF files dragged from a file manager open as documents.
+    void dragEnterEvent(QDragEnterEvent* Event) override;
+    void dropEvent(QDropEvent* Event) override;
 
 private:
     // ---- Building (SpriteMDI.cpp, SpriteMDI_table.cpp) ----

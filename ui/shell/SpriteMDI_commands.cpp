@@ -92,8 +92,8 @@ void TfrmSpriteMDI::sbutCutClick() {
 void TfrmSpriteMDI::sbutPasteClick() {
     if (!Editing.ClipboardHasBitmap || !Editing.CurrentAnimation) return;
     QString Refusal;
-    const std::optional<TRgbPicture> Pasted =
-        ReadPastedPicture(QApplication::clipboard()->mimeData(), Refusal);
+    const std::optional<TRgbPicture> Pasted = ReadPastedPicture(
+        QApplication::clipboard()->mimeData(), Editing.CurrentAnimation->BackgroundRgb(), Refusal);
     if (Pasted)
         Editing.CurrentAnimation->ImportFromBitmap(*Pasted);
     else if (!Refusal.isEmpty())

@@ -14,6 +14,7 @@
 #include "ui/animation/f_charanim.h"
 #include "ui/animation/f_new.h"
 #include "ui/common/Files.h"
+#include "ui/common/PictureSources.h"
 #include "ui/common/Questions.h"
 #include "ui/painter/f_painter.h"
 #include "ui/shell/Forms.h"
@@ -69,10 +70,11 @@ std::unique_ptr<TPxPalette> TfrmSpriteMDI::DocumentPalette() const {
                                   Editing.AppDir + "/vimbrel.pal"};
     for (const QString& FileName : Candidates) {
         if (FileName.isEmpty() || QFileInfo(FileName).isDir()) continue;
-        try {
-            return TPxPalette::CreateFromFile(CorePath(FileName));
-        } catch (const EPaletteFileError&) {
-        }
+        // Any palette file the editor reads, told by its content (a JASC file ends in .pal
+        // too); one that holds no colour falls back on the default.
+        QString Refusal;
+        if (std::unique_ptr<TPxPalette> Palette = LoadPaletteOrPicture(FileName, Refusal))
+            return Palette;
     }
     return TPxPalette::CreateCopy(*DefaultPalette);
 }
@@ -139,6 +141,12 @@ bool TfrmSpriteMDI::OpenAnimation(const QString& FileName) {
     AddRecentFile(FileName);
     if (!Faults.empty()) Questions().Message(TBoxKind::Warning, DamageText(FileName, Faults));
     return true;
+}
+
+void TfrmSpriteMDI::OpenFiles(const QStringList& FileNames) {
+    for (const QString& FileName : FileNames)
+        if (!ShuttingDown) OpenAnimation(FileName);
+    UpdateCommandStates();
 }
 
 TfrmCharAnimation* TfrmSpriteMDI::OpenRecoveredAnimation(const QString& CopyFile,

@@ -207,6 +207,12 @@ std::vector<TCommand> TCommandTable::Rows() {
         Item(mnFile, "mniExportFromCel", "Export from cel...",
              OnAnimation(&TfrmCharAnimation::ExportCel1Click))
             .With(ItemDoc),
+        Item(mnFile, "mniExportScaled", "Export Scaled Cop&y...",
+             OnAnimation(&TfrmCharAnimation::ExportScaledCopy))
+            .With(ItemDoc),
+        Item(mnFile, "mniExportSheet", "Export Sprite S&heet...",
+             OnAnimation(&TfrmCharAnimation::ExportSpriteSheet))
+            .With(ItemDoc),
         Separator(mnFile, "mniRecentFilesStart"),
         Separator(mnFile, "mniRecentFilesEnd"),
         Item(mnFile, "Exit1", "E&xit", [](W& M) { M.close(); }),

@@ -19,6 +19,7 @@
 #include "imaging/Palette.h"
 #include "ui/common/DialogParts.h"
 #include "ui/common/Files.h"
+#include "ui/common/PictureSources.h"
 #include "ui/common/Questions.h"
 
 // A picture of swatches drawn by the dialog; it passes mouse presses back to it.
@@ -301,16 +302,21 @@ void TfrmPalette::butCopyClick() {
 }
 
 void TfrmPalette::butLoadClick() {
-    TFileDialog Dialog("dlgOpenPalette", "Open Palette", "Palette Files (*.pal *.PAL)");
+    TFileDialog Dialog("dlgOpenPalette", "Open Palette", PaletteOpenFilter);
     Dialog.DefaultSuffix = "pal";
     const QString FileName = Questions().AskFile(Dialog);
     if (FileName.isEmpty()) return;
-    try {
-        Working = TPxPalette::CreateFromFile(CorePath(FileName));
-    } catch (const std::exception&) {
-        Questions().Message(TBoxKind::Error, FileErrors::OpenPalette);
+    QString Refusal;
+    std::unique_ptr<TPxPalette> Loaded;
+    {
+        const THourglass Wait;
+        Loaded = LoadPaletteOrPicture(FileName, Refusal);
+    }
+    if (!Loaded) {
+        Questions().Message(TBoxKind::Error, Refusal);
         return;
     }
+    Working = std::move(Loaded);
     DrawSwatches();
 }
 

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDrag>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -11,14 +12,17 @@
 #include <QPixmap>
 #include <QScrollArea>
 #include <QShortcut>
+#include <QSignalBlocker>
 #include <QSpinBox>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <functional>
 #include <optional>
 #include <utility>
 
 #include "imaging/Palette.h"
 #include "imaging/PxBitmap.h"
+#include "ui/animation/f_charanim.h"
 #include "ui/common/DialogParts.h"
 #include "ui/common/Files.h"
 #include "ui/common/Help.h"
@@ -26,6 +30,8 @@
 #include "ui/common/PieceDrag.h"
 #include "ui/common/Questions.h"
 #include "ui/common/RgbImage.h"
+#include "ui/shell/Forms.h"
+#include "ui/shell/SpriteMDI.h"
 
 // The picture with its grid; the pointer over it selects a cell, and moving with a button
 // held drags that cell away.
@@ -75,6 +81,26 @@ QSpinBox* GridBox(const char* Name, const QString& Caption, int Minimum, int Val
     Box->setRange(Minimum, 222);
     Box->setValue(Value);
     return Box;
+}
+
+// What a sheet's clear pixels become: the background of the animation the pieces will most
+// likely go to, the active one.
+TRgbColor ClearColor() {
+    if (frmSpriteMDI)
+        if (TfrmCharAnimation* Animation = frmSpriteMDI->State().CurrentAnimation)
+            return Animation->BackgroundRgb();
+    return {255, 255, 255};
+}
+
+// The frame of a sheet scaled by Scale as the picture it was made from: every Scale-th pixel.
+TRgbPicture FramePicture(const TRgbPicture& Sheet, const TSheetFrame& Frame, int Scale) {
+    TRgbPicture Piece(std::max(1, Frame.W / Scale), std::max(1, Frame.H / Scale));
+    for (int y = 0; y < Piece.Height; ++y)
+        for (int x = 0; x < Piece.Width; ++x) {
+            const int px = Frame.X + x * Scale, py = Frame.Y + y * Scale;
+            if (px < Sheet.Width && py < Sheet.Height) Piece.Set(x, y, Sheet.At(px, py));
+        }
+    return Piece;
 }
 
 } // namespace
@@ -130,7 +156,9 @@ TfrmImport::TfrmImport(const QString& PaletteFile, QWidget* Parent) : QDialog(Pa
 TfrmImport::~TfrmImport() = default;
 
 void TfrmImport::Open1Click() {
-    TFileDialog Dialog("openImport", "Import from Grid", "Windows Bitmaps (*.BMP *.bmp)");
+    TFileDialog Dialog("openImport", "Import from Grid",
+                       "Pictures (*.BMP *.bmp *.PNG *.png);;Windows Bitmaps (*.BMP *.bmp);;PNG "
+                       "Files (*.PNG *.png)");
     const QString FileName = Questions().AskFile(Dialog);
     if (FileName.isEmpty() || !OpenPicture(FileName)) return;
     show();
@@ -139,8 +167,11 @@ void TfrmImport::Open1Click() {
 }
 
 bool TfrmImport::OpenPicture(const QString& FileName) {
-    QString Refusal;
-    std::optional<TRgbPicture> Opened = ReadPictureFile(FileName, false, Refusal);
+    QString Refusal = FileErrors::Open;
+    const std::optional<TPictureFormat> Format = PictureFormatOf(FileName);
+    std::optional<TRgbPicture> Opened;
+    if (Format && *Format != TPictureFormat::Jpeg)
+        Opened = ReadPictureFile(FileName, *Format, ClearColor(), Refusal);
     if (!Opened) {
         Questions().Message(TBoxKind::Error, Refusal);
         return false;
@@ -148,6 +179,37 @@ bool TfrmImport::OpenPicture(const QString& FileName) {
     Picture = std::move(*Opened);
     Palette = TPxPalette::CreateFromGraphic(Picture);
     GridCelBitmap.reset();
+    // A data file that cannot be read leaves the grid to the user, as for any picture.
+    Sheet = {};
+    SelectedFrame = -1;
+    const QString DataFile = QString::fromStdString(SheetDataFileFor(FileName.toStdString()));
+    if (QFileInfo(DataFile).isFile()) {
+        TSheetDataResult Read = ReadSheetDataFile(CorePath(DataFile));
+        if (Read.Ok() && Read.Data.Scale >= 1) Sheet = std::move(Read.Data);
+    }
+    // Only frames inside the picture are cut: a data file of another sheet must not reach
+    // beyond it.
+    auto& Frames = Sheet.Frames;
+    Frames.erase(std::remove_if(Frames.begin(), Frames.end(),
+                                [&](const TSheetFrame& Frame) {
+                                    return Frame.X < 0 || Frame.Y < 0 || Frame.W < 1 ||
+                                           Frame.H < 1 || Frame.W > Picture.Width - Frame.X ||
+                                           Frame.H > Picture.Height - Frame.Y;
+                                }),
+                 Frames.end());
+    if (!Sheet.Frames.empty()) {
+        // The boxes show the first frame, where the grid starts when the user takes over.
+        const TSheetFrame& First = Sheet.Frames.front();
+        const QSignalBlocker Quiet[] = {QSignalBlocker(spinStartX), QSignalBlocker(spinStartY),
+                                        QSignalBlocker(spinWidth), QSignalBlocker(spinHeight)};
+        spinStartX->setValue(First.X);
+        spinStartY->setValue(First.Y);
+        spinWidth->setValue(First.W);
+        spinHeight->setValue(First.H);
+        Grid = {spinStartX->value(), spinStartY->value(), spinWidth->value(), spinHeight->value()};
+        Selection = {First.X, First.Y};
+        SelectedFrame = 0;
+    }
     Shown = ImageFromPicture(Picture).convertToFormat(QImage::Format_RGB32);
     imgImport->resize(Shown.size());
     DrawLines();
@@ -156,13 +218,22 @@ bool TfrmImport::OpenPicture(const QString& FileName) {
 }
 
 void TfrmImport::DrawLines() {
-    VisitGridLines(Grid, Shown.width(), Shown.height(), [this](int X, int Y) { Toggle(X, Y); });
+    // A sheet's frames need not lie on one grid (spacing): only the frame pointed at shows.
+    if (Sheet.Frames.empty())
+        VisitGridLines(Grid, Shown.width(), Shown.height(), [this](int X, int Y) { Toggle(X, Y); });
     DrawSelectedLines();
 }
 
 void TfrmImport::DrawSelectedLines() {
-    VisitSelectionFrame(Grid, Selection, Shown.width(), Shown.height(),
+    if (!Sheet.Frames.empty() && SelectedFrame < 0) return;
+    VisitSelectionFrame(SelectionGrid(), Selection, Shown.width(), Shown.height(),
                         [this](int X, int Y) { Toggle(X, Y); });
+}
+
+TGrid TfrmImport::SelectionGrid() const {
+    if (Sheet.Frames.empty() || SelectedFrame < 0) return Grid;
+    const TSheetFrame& Frame = Sheet.Frames[std::size_t(SelectedFrame)];
+    return {Frame.X, Frame.Y, Frame.W, Frame.H};
 }
 
 void TfrmImport::Toggle(int X, int Y) {
@@ -173,12 +244,25 @@ void TfrmImport::Toggle(int X, int Y) {
 
 void TfrmImport::spinWidthChange() {
     DrawLines();
+    // The grid set by hand takes over from the data file.
+    Sheet = {};
+    SelectedFrame = -1;
     Grid = {spinStartX->value(), spinStartY->value(), spinWidth->value(), spinHeight->value()};
     DrawLines();
     imgImport->update();
 }
 
 void TfrmImport::imgImportMouseMove(int X, int Y) {
+    if (!Sheet.Frames.empty()) {
+        const int Frame = SheetFrameAt(Sheet, X, Y);
+        if (Frame < 0 || Frame == SelectedFrame) return;
+        DrawSelectedLines();
+        SelectedFrame = Frame;
+        Selection = {Sheet.Frames[std::size_t(Frame)].X, Sheet.Frames[std::size_t(Frame)].Y};
+        DrawSelectedLines();
+        imgImport->update();
+        return;
+    }
     const TPoint Cell = GridCellAt(Grid, X, Y);
     if (Cell.X == Selection.X && Cell.Y == Selection.Y) return;
     DrawSelectedLines();
@@ -188,12 +272,21 @@ void TfrmImport::imgImportMouseMove(int X, int Y) {
 }
 
 const TPxBitmap& TfrmImport::GetSelectedCel() {
-    GridCelBitmap = ExtractGridCell(Picture, Grid, Selection, *Palette);
+    if (!Sheet.Frames.empty() && SelectedFrame >= 0) {
+        const TRgbPicture Piece =
+            FramePicture(Picture, Sheet.Frames[std::size_t(SelectedFrame)], Sheet.Scale);
+        GridCelBitmap = ExtractGridCell(Piece, {0, 0, Piece.Width, Piece.Height}, {0, 0}, *Palette);
+    } else {
+        GridCelBitmap = ExtractGridCell(Picture, Grid, Selection, *Palette);
+    }
     return *GridCelBitmap;
 }
 
 QMimeData* TfrmImport::SelectedCelMimeData() {
-    return MakeGridPieceMimeData(GetSelectedCel());
+    const int Delay = !Sheet.Frames.empty() && SelectedFrame >= 0
+                          ? Sheet.Frames[std::size_t(SelectedFrame)].Duration
+                          : -1;
+    return MakeGridPieceMimeData(GetSelectedCel(), Delay);
 }
 
 void TfrmImport::StartDrag() {

@@ -1,7 +1,10 @@
 #pragma once
 // The import-from-grid window: the user opens a larger picture laid out as a grid (a
 // sprite sheet), sets where the grid starts and how large one cell is, points at a cell
-// and drags it onto a cel of an animation window. The drag carries the piece and its
+// and drags it onto a cel of an animation window. A sheet with its data file beside it (as
+// Export Sprite Sheet writes them) is cut by the data file's frames instead, each piece at
+// the cel size the sheet was scaled from and carrying its display time, until the grid is
+// set by hand. The drag carries the piece and its
 // palette as described in PieceDrag.h; the drop belongs to the animation window.
 //
 // Exists once for the program, stays on top and keeps its picture and grid until the next
@@ -14,6 +17,7 @@
 
 #include "imaging/GridCells.h"
 #include "imaging/RgbPicture.h"
+#include "imaging/SpriteSheet.h"
 
 class QMimeData;
 class QScrollArea;
@@ -35,9 +39,12 @@ public:
     // File > Import from Grid: asks for a picture with the dialog "openImport", opens it and
     // shows the window.
     void Open1Click();
-    // Opens a BMP file and draws the grid on it. When it cannot be read (damaged, or over the
-    // picture size limits): the error box, false, and the previous picture and palette stay.
+    // Opens a BMP or PNG file and draws the grid on it. When it cannot be read (damaged, or
+    // over the picture size limits): the error box, false, and the previous picture and
+    // palette stay.
     bool OpenPicture(const QString& FileName);
+    // The frames of the sheet's data file while they cut the picture; none otherwise.
+    const std::vector<TSheetFrame>& SheetFrames() const { return Sheet.Frames; }
     bool HasPicture() const { return Picture.Width > 0; }
 
     // ---- Read by the drop and by tests ----
@@ -70,9 +77,14 @@ private:
     void DrawLines();
     void DrawSelectedLines();
     void Toggle(int X, int Y);
+    // The selected cell or frame as a grid of one cell at its own place.
+    TGrid SelectionGrid() const;
 
     TGrid Grid;
     TPoint Selection;
+    TSheetData Sheet;
+    // The frame of Sheet under the pointer, or -1.
+    int SelectedFrame = -1;
     TRgbPicture Picture;
     QImage Shown;
     std::unique_ptr<TPxPalette> Palette;

@@ -1,0 +1,316 @@
+// Files exchanged with other programs through the windows: cels as PNG files and back,
+// sprite sheets and back through Import from Grid with their delays, scaled GIF copies that
+// leave the document alone, palettes of the kinds people share and of pictures, and GIF
+// files from the command line or a file manager. Every file is written into the test's own
+// folder.
+#include <QApplication>
+#include <QComboBox>
+#include <QDropEvent>
+#include <QFile>
+#include <QImage>
+#include <QMdiArea>
+#include <QMimeData>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QUrl>
+#include <gtest/gtest.h>
+
+#include "gif/GifReader.h"
+#include "gif/GifWriter.h"
+#include "imaging/Palette.h"
+#include "imaging/PxBitmap.h"
+#include "support/PngDecode.h"
+#include "support/WindowTests.h"
+#include "ui/animation/f_export.h"
+#include "ui/animation/f_new.h"
+#include "ui/common/Files.h"
+#include "ui/shell/f_palette.h"
+#include "ui/shell/frmimprt.h"
+
+namespace {
+
+const auto* const Installed = ::testing::AddGlobalTestEnvironment(new TWindows);
+
+// 236 different user colours, none of them a system colour, so that every colour names one
+// entry.
+std::unique_ptr<TPxPalette> DistinctPalette() {
+    std::vector<TRgbColor> Colors;
+    for (int i = 0; i < UserColorCount; ++i)
+        Colors.push_back({std::uint8_t(i), std::uint8_t(255 - i), std::uint8_t(i * 37 + 1)});
+    return TPxPalette::CreateFromColorMap(Colors);
+}
+
+// Count cels of 5 x 4 on the distinct palette, each with its own pattern of user colours and
+// the background colour in its corners.
+struct TExchangeDocument : TTestDocument {
+    explicit TExchangeDocument(int Count) : TTestDocument(Count, 5, 4, 3, DistinctPalette()) {
+        for (int Cel = 0; Cel < Count; ++Cel)
+            for (int y = 0; y < 4; ++y)
+                for (int x = 0; x < 5; ++x)
+                    this->Cel(Cel).ScanLine(y)[x] =
+                        std::uint8_t(FirstUserColor + (x * 7 + y * 13 + Cel * 41) % UserColorCount);
+        for (int Cel = 0; Cel < Count; ++Cel)
+            this->Cel(Cel).ScanLine(0)[0] = this->Cel(Cel).ScanLine(3)[4] = Background();
+    }
+    std::uint8_t Background() {
+        return std::uint8_t(FirstUserColor + GifBackgroundIndex(Sprite(), Palette()));
+    }
+    std::vector<std::uint8_t> Indices(int Index) {
+        std::vector<std::uint8_t> All;
+        for (int y = 0; y < 4; ++y)
+            All.insert(All.end(), Cel(Index).ScanLine(y), Cel(Index).ScanLine(y) + 5);
+        return All;
+    }
+};
+
+// Answers the export dialog, once it shows, with Scale and for a sheet Columns and Spacing.
+void AnswerExport(int Scale, int Columns = 0, int Spacing = 0) {
+    auto* Timer = new QTimer;
+    QObject::connect(Timer, &QTimer::timeout, [=] {
+        for (QWidget* Window : QApplication::topLevelWidgets()) {
+            auto* Dialog = qobject_cast<TdlgExportOptions*>(Window);
+            if (!Dialog || !Dialog->isVisible()) continue;
+            Timer->stop();
+            Timer->deleteLater();
+            auto* Scales = Dialog->findChild<QComboBox*>("cboScale");
+            Scales->setCurrentIndex(Scales->findData(Scale));
+            if (Columns) Dialog->findChild<QSpinBox*>("spinColumns")->setValue(Columns);
+            if (Spacing) Dialog->findChild<QSpinBox*>("spinSpacing")->setValue(Spacing);
+            QTest::mouseClick(Dialog->findChild<QPushButton*>("butOk"), Qt::LeftButton);
+            return;
+        }
+    });
+    Timer->start(5);
+}
+
+QByteArray Contents(const QString& FileName) {
+    QFile File(FileName);
+    return File.open(QIODevice::ReadOnly) ? File.readAll() : QByteArray();
+}
+
+void WriteText(const QString& FileName, const QByteArray& Text) {
+    QFile File(FileName);
+    ASSERT_TRUE(File.open(QIODevice::WriteOnly));
+    File.write(Text);
+}
+
+QMimeData* FilesData(const QStringList& Files) {
+    auto* Data = new QMimeData;
+    QList<QUrl> Urls;
+    for (const QString& File : Files)
+        Urls << QUrl::fromLocalFile(File);
+    Data->setUrls(Urls);
+    return Data;
+}
+
+int WindowCount() {
+    return int(frmSpriteMDI->MdiArea()->subWindowList().size());
+}
+
+} // namespace
+
+TEST(Exchange, ACelExportedAsPngComesBackWithTheSameIndicesAndClearPixelsAsTheBackground) {
+    QTemporaryDir Folder;
+    TExchangeDocument Doc(3);
+    Doc.Animation->BackgroundTransparent = true;
+    const QString Png = Folder.filePath("cel.png");
+
+    Script().Clear();
+    Script().AnswerFile(Png);
+    AnswerExport(1);
+    Doc.Animation->ExportCel1Click();
+    const QByteArray Bytes = Contents(Png);
+    const DecodedPng Decoded =
+        DecodeIndexedPng(std::vector<std::uint8_t>(Bytes.begin(), Bytes.end()));
+    ASSERT_EQ(Decoded.Error, "");
+    ASSERT_EQ(Decoded.Palette.size(), std::size_t(UserColorCount));
+    EXPECT_EQ(Decoded.Alpha[Doc.Background() - FirstUserColor], 0);
+    EXPECT_EQ(Decoded.At(1, 2), Doc.Cel(0).IndexAt(1, 2) - FirstUserColor);
+
+    // Into cel 1 with Import Cel, into cel 2 dropped from a file manager: no question, since
+    // the palettes are the same, and each change can be undone.
+    const std::vector<std::vector<std::uint8_t>> Before = Doc.Sprite().SaveAllBits();
+    Doc.Animation->Modified = false;
+    Doc.Cels().SetCurrent(1);
+    Script().AnswerFile(Png);
+    Doc.Animation->Importcel1Click();
+    const std::unique_ptr<QMimeData> Dropped(FilesData({Png}));
+    Doc.DropOnCel(Dropped.get(), 2);
+    EXPECT_EQ(Script().Messages(), QStringList());
+    EXPECT_EQ(Doc.Indices(1), Doc.Indices(0));
+    EXPECT_EQ(Doc.Indices(2), Doc.Indices(0));
+    EXPECT_TRUE(Doc.Animation->Modified);
+    Doc.Painter->sbutUndoClick();
+    Doc.Painter->sbutUndoClick();
+    EXPECT_EQ(Doc.Sprite().SaveAllBits(), Before);
+
+    // A picture with an alpha channel: what is less than half opaque is the background.
+    QImage Clear(5, 4, QImage::Format_ARGB32);
+    Clear.fill(qRgba(0, 255, 1, 255));
+    Clear.setPixel(2, 1, qRgba(200, 0, 0, 100));
+    Clear.save(Folder.filePath("clear.png"));
+    Script().Clear();
+    Script().AnswerFile(Folder.filePath("clear.png"));
+    Script().Answer(TAnswer::No);
+    Doc.Animation->Importcel1Click();
+    EXPECT_EQ(Doc.Cel(1).IndexAt(2, 1), Doc.Background());
+    EXPECT_EQ(Doc.Cel(1).IndexAt(0, 0), FirstUserColor);
+
+    // A file that is no PNG changes nothing.
+    WriteText(Folder.filePath("bad.png"), "not a picture");
+    const std::vector<std::vector<std::uint8_t>> Kept = Doc.Sprite().SaveAllBits();
+    Script().Clear();
+    Script().AnswerFile(Folder.filePath("bad.png"));
+    Doc.Animation->Importcel1Click();
+    EXPECT_EQ(Script().Messages(), QStringList(FileErrors::Open));
+    EXPECT_EQ(Doc.Sprite().SaveAllBits(), Kept);
+}
+
+TEST(Exchange, ASpriteSheetComesBackThroughImportFromGridAsTheSameCelsWithTheirDelays) {
+    QTemporaryDir Folder;
+    const QString Sheet = Folder.filePath("walk.png");
+    TExchangeDocument Source(3);
+    Source.Animation->BackgroundTransparent = true;
+    for (int Cel = 0; Cel < 3; ++Cel)
+        Source.Sprite().Cel(Cel).SetDelay(70 + 10 * Cel);
+    Script().Clear();
+    Script().AnswerFile(Sheet);
+    AnswerExport(2, 2, 3);
+    RunCommand("mniExportSheet");
+    ASSERT_TRUE(QFile::exists(Folder.filePath("walk.json")));
+    const QImage Written(Sheet);
+    // Two columns of 10 x 8 with 3 pixels between them, two rows.
+    EXPECT_EQ(Written.size(), QSize(23, 19));
+
+    TTestDocument Target(3, 5, 4, 3, DistinctPalette());
+    ASSERT_TRUE(frmImport->OpenPicture(Sheet));
+    ASSERT_EQ(frmImport->SheetFrames().size(), 3u);
+    for (int Cel = 0; Cel < 3; ++Cel) {
+        const TSheetFrame& Frame = frmImport->SheetFrames()[std::size_t(Cel)];
+        frmImport->imgImportMouseMove(Frame.X + Frame.W - 1, Frame.Y + Frame.H - 1);
+        const std::unique_ptr<QMimeData> Piece(frmImport->SelectedCelMimeData());
+        Target.DropOnCel(Piece.get(), Cel);
+        EXPECT_EQ(Target.Sprite().Cel(Cel).Delay(), Source.Sprite().Cel(Cel).Delay()) << Cel;
+    }
+    EXPECT_EQ(Script().Messages(), QStringList());
+    EXPECT_EQ(Target.Sprite().SaveAllBits(), Source.Sprite().SaveAllBits());
+
+    // Frames reaching beyond the picture are not cut: the grid is the user's again.
+    WriteText(Folder.filePath("walk.json"),
+              R"({"frames": [{"frame": {"x": 0, "y": 0, "w": 100000, "h": 4}},
+                             {"frame": {"x": -2, "y": 0, "w": 4, "h": 4}}]})");
+    ASSERT_TRUE(frmImport->OpenPicture(Sheet));
+    EXPECT_TRUE(frmImport->SheetFrames().empty());
+}
+
+TEST(Exchange, AScaledCopyReplicatesEveryPixelAndLeavesTheDocumentAsItWas) {
+    QTemporaryDir Folder;
+    TExchangeDocument Doc(2);
+    Doc.Animation->Modified = false;
+    const QString Caption = Doc.Animation->Caption();
+    const QString Copy = Folder.filePath("big.gif");
+    Script().Clear();
+    Script().AnswerFile(Copy);
+    AnswerExport(4);
+    RunCommand("mniExportScaled");
+
+    EXPECT_FALSE(Doc.Animation->Modified);
+    EXPECT_EQ(Doc.Animation->Caption(), Caption);
+    EXPECT_EQ(Doc.Sprite().Width(), 5);
+    const TGifReadResult Read = ReadGifFile(Copy.toStdString());
+    ASSERT_TRUE(Read.Opened());
+    ASSERT_EQ(Read.Sprite->CelCount(), 2);
+    ASSERT_EQ(Read.Sprite->Width(), 20);
+    for (int Cel = 0; Cel < 2; ++Cel)
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 20; ++x)
+                ASSERT_EQ(Read.Palette->Entry(Read.Sprite->CelBitmap(Cel).IndexAt(x, y)).Color(),
+                          Doc.Palette().Entry(Doc.Cel(Cel).IndexAt(x / 4, y / 4)).Color())
+                    << Cel << " " << x << "," << y;
+}
+
+TEST(Exchange, PalettesOfEveryKindAndOfPicturesLoadAndSaveInTheChosenFormat) {
+    QTemporaryDir Folder;
+    const std::unique_ptr<TPxPalette> Start = DistinctPalette();
+    const auto Load = [&](const QString& Name) {
+        frmPalette->SetWorkingPalette(*Start);
+        Script().AnswerFile(Folder.filePath(Name));
+        frmPalette->butLoadClick();
+        return frmPalette->TakeWorkingPalette();
+    };
+    WriteText(Folder.filePath("shared.hex"), "ff0000\n00ff80\n");
+    WriteText(Folder.filePath("jasc.pal"), "JASC-PAL\r\n0100\r\n2\r\n0 0 255\r\n10 20 30\r\n");
+    QImage Picture(3, 1, QImage::Format_RGB32);
+    Picture.fill(qRgb(0, 0, 200));
+    Picture.setPixel(0, 0, qRgb(9, 8, 7));
+    Picture.save(Folder.filePath("colours.png"));
+    WriteText(Folder.filePath("words.hex"), "no colour here\n");
+    const std::pair<const char*, std::vector<TRgbColor>> Cases[] = {
+        {"shared.hex", {{255, 0, 0}, {0, 255, 128}}},
+        {"jasc.pal", {{0, 0, 255}, {10, 20, 30}}},
+        {"colours.png", {{0, 0, 200}, {9, 8, 7}}},
+    };
+    Script().Clear();
+    for (const auto& [Name, Colors] : Cases) {
+        const std::unique_ptr<TPxPalette> Loaded = Load(Name);
+        for (std::size_t i = 0; i < Colors.size(); ++i)
+            EXPECT_EQ(Loaded->Entry(FirstUserColor + int(i)).Color(), Colors[i]) << Name;
+    }
+    EXPECT_EQ(Script().Messages(), QStringList());
+    const std::unique_ptr<TPxPalette> Unchanged = Load("words.hex");
+    EXPECT_TRUE(Unchanged->Equals(*Start));
+    ASSERT_EQ(Script().Messages().size(), 1);
+    EXPECT_TRUE(Script().Messages()[0].startsWith(FileErrors::OpenPalette + "\n\n"));
+    EXPECT_TRUE(Script().Messages()[0].contains("holds no colour"));
+
+    // Save writes the format the name asks for.
+    frmPalette->SetWorkingPalette(*Start);
+    Script().Clear();
+    Script().AnswerFile(Folder.filePath("saved.gpl"));
+    frmPalette->butSaveClick();
+    EXPECT_TRUE(Contents(Folder.filePath("saved.gpl")).startsWith("GIMP Palette"));
+
+    // The New Animation dialog lists the shared kinds, and a new document takes its colours.
+    frmNew->ListPalettes(Folder.path(), "shared.hex");
+    EXPECT_EQ(frmNew->PalettePath(), Folder.filePath("shared.hex"));
+    const QPointer<TfrmCharAnimation> Made = frmSpriteMDI->CreateAnimationWindow();
+    EXPECT_EQ(Made->Palette()->Entry(FirstUserColor + 1).Color(), (TRgbColor{0, 255, 128}));
+    Made->close();
+    FlushDeletes();
+    frmNew->ListPalettes(frmSpriteMDI->State().AppDir + "/palettes", "vimbrel.pal");
+}
+
+TEST(Exchange, GifFilesFromTheCommandLineOrAFileManagerOpenAsDocuments) {
+    QTemporaryDir Folder;
+    {
+        TExchangeDocument Doc(2);
+        ASSERT_TRUE(Doc.Animation->SaveToGIF(Folder.filePath("a.gif")));
+        ASSERT_TRUE(Doc.Animation->SaveToGIF(Folder.filePath("b.gif")));
+    }
+    FlushDeletes();
+    const int Before = WindowCount();
+    Script().Clear();
+    frmSpriteMDI->OpenFiles(
+        {Folder.filePath("a.gif"), Folder.filePath("missing.gif"), Folder.filePath("b.gif")});
+    EXPECT_EQ(Script().Messages(), QStringList(FileErrors::Open));
+    EXPECT_EQ(WindowCount(), Before + 4);
+
+    const std::unique_ptr<QMimeData> Data(
+        FilesData({Folder.filePath("a.gif"), Folder.filePath("notes.txt")}));
+    QDragEnterEvent Enter(QPoint(20, 20), Qt::CopyAction, Data.get(), Qt::LeftButton, {});
+    QApplication::sendEvent(frmSpriteMDI, &Enter);
+    EXPECT_TRUE(Enter.isAccepted());
+    QDropEvent Drop(QPointF(20, 20), Qt::CopyAction, Data.get(), Qt::LeftButton, {});
+    QApplication::sendEvent(frmSpriteMDI, &Drop);
+    EXPECT_TRUE(Drop.isAccepted());
+    QTest::qWait(20);
+    EXPECT_EQ(WindowCount(), Before + 6);
+    EXPECT_EQ(frmSpriteMDI->State().CurrentAnimation->Caption(), Folder.filePath("a.gif"));
+
+    for (QMdiSubWindow* Window : frmSpriteMDI->MdiArea()->subWindowList())
+        if (auto* Animation = qobject_cast<TfrmCharAnimation*>(Window)) Animation->close();
+    FlushDeletes();
+}
