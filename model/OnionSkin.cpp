@@ -82,11 +82,10 @@ void TOnionLayer::ComposeRow(std::uint8_t* Row, int X0, int X1, int Y, int Zoom)
     const int CelY = Y / Zoom;
     if (CelY >= LayerHeight) return;
     const std::uint8_t* Layer = Pixels.data() + std::size_t(CelY) * std::size_t(LayerWidth);
-    X0 = std::max(X0, 0);
-    X1 = std::min(X1, LayerWidth * Zoom);
+    const int First = std::max(X0, 0), Last = std::min(X1, LayerWidth * Zoom);
     // The dark squares of the checkerboard are the view pixels whose coordinates add up to
     // an even number.
-    for (int x = X0 + ((X0 + Y) & 1); x < X1; x += 2) {
+    for (int x = First + ((First + Y) & 1); x < Last; x += 2) {
         std::uint8_t& Shown = Row[x - X0];
         if (Shown != Background) continue;
         if (const std::uint8_t Under = Layer[x / Zoom]) Shown = Under;
