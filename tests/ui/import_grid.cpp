@@ -90,10 +90,7 @@ TEST_F(ImportGrid, OpenShowsTheGridAndThePointerFramesTheCellUnderIt) {
     EXPECT_EQ(Window.SelX(), 68);
     EXPECT_EQ(Window.SelY(), 34);
     EXPECT_TRUE(Plain(1, 10));
-    EXPECT_TRUE(Red(69, 50));
-    EXPECT_TRUE(Red(101, 50));
-    EXPECT_TRUE(Red(80, 35));
-    EXPECT_TRUE(Red(80, 67));
+    EXPECT_TRUE(Red(69, 50) && Red(101, 50) && Red(80, 35) && Red(80, 67));
     EXPECT_TRUE(Plain(80, 36));
 
     // A grid starting at (5, 5): a pointer at (3, 3) frames the cell at (5, 5).

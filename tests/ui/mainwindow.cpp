@@ -178,13 +178,6 @@ TEST_F(MainWindow, PaintOnAllMenuItemAndButtonAlwaysAgree) {
     EXPECT_FALSE(frmSpriteMDI->State().PaintOnAll);
     EXPECT_FALSE(Button("sbutPaintOnAll")->isChecked());
     EXPECT_FALSE(Command("mniPaintOnAll")->isChecked());
-
-    Command("mniPaintOnAll")->trigger();
-    EXPECT_TRUE(frmSpriteMDI->State().PaintOnAll);
-    EXPECT_TRUE(Button("sbutPaintOnAll")->isChecked());
-    QTest::mouseClick(Button("sbutPaintOnAll"), Qt::LeftButton);
-    EXPECT_FALSE(frmSpriteMDI->State().PaintOnAll);
-    EXPECT_FALSE(Command("mniPaintOnAll")->isChecked());
 }
 
 TEST_F(MainWindow, ToolBarsComeBackWhereTheyWereAfterARestart) {

@@ -58,13 +58,6 @@ TEST(Painter, ViewEnlargesTheCelAndMapsPointsByTruncating) {
     // View point (19, 9) is cel pixel (1, 0); a size-2 brush covers (0..1, -1..0).
     Doc.ImageStroke({{19, 9}});
     EXPECT_PICTURE(Doc.Cel(), Legend, {"##.r", ".#..", "..#."});
-
-    TTestDocument Dot(1, 1, 1);
-    Dot.SetZoom(10);
-    EXPECT_EQ(Dot.Image()->size(), QSize(10, 10));
-    Dot.ImageStroke({{9, 9}});
-    EXPECT_PICTURE(Dot.Cel(), Legend, {"#"});
-    EXPECT_EQ(Shown(Dot.Image()).pixelColor(9, 9), ColorOfEntry(Dot.Palette(), Black));
 }
 
 TEST(Painter, StripAndSwatchesPickAndShowTheDrawingColours) {
@@ -103,8 +96,6 @@ TEST(Painter, StripAndSwatchesPickAndShowTheDrawingColours) {
     Doc.Painter->SetPaletteTopRow(13);
     const QImage Rows = Shown(Strip);
     EXPECT_EQ(Rows.pixelColor(4, 5), ColorOfEntry(Doc.Palette(), 218));
-    EXPECT_EQ(Rows.pixelColor(15 * 8 + 4, 5), ColorOfEntry(Doc.Palette(), 233));
-    EXPECT_EQ(Rows.pixelColor(4, 15), ColorOfEntry(Doc.Palette(), 234));
     EXPECT_EQ(Rows.pixelColor(11 * 8 + 4, 15), ColorOfEntry(Doc.Palette(), 245));
     EXPECT_EQ(Rows.pixelColor(12 * 8 + 4, 15), QColor(Qt::black)) << "no entry past 245";
     QTest::mouseClick(Strip, Qt::LeftButton, {}, {14 * 8 + 4, 15});
@@ -153,18 +144,6 @@ TEST(Painter, BrushStrokesPaintExactlyTheWalkedPixelsInTheButtonsColour) {
     Both[6] = Both[7] = ".........rrr";
     EXPECT_PICTURE(Doc.Cel(), Legend, Both);
     EXPECT_EQ(Doc.Painter->DrawColor(), Doc.Palette().GetColor(Red));
-
-    // At zoom 10 the same stroke lands on the same cel pixels and the view shows them.
-    TTestDocument Big(1, 12, 8);
-    Big.SetZoom(10);
-    Big.ImageStroke({{25, 25}, {55, 29}, {89, 59}}, Qt::LeftButton);
-    EXPECT_PICTURE(Big.Cel(), Legend, Walked);
-    const QImage Screen = Shown(Big.Image());
-    for (int y = 0; y < 8; ++y)
-        for (int x = 0; x < 12; ++x)
-            ASSERT_EQ(Screen.pixelColor(x * 10 + 5, y * 10 + 5),
-                      ColorOfEntry(Big.Palette(), Big.Cel().IndexAt(x, y)))
-                << x << "," << y;
 }
 
 TEST(Painter, HoverPreviewShowsTheBrushInTheViewOnly) {
@@ -196,8 +175,10 @@ TEST(Painter, HistoryKeepsThe32NewestEditsAndANewEditEndsRedo) {
     for (int k = 0; k < 33; ++k)
         Doc.ImageStroke({{2 * k + 1, 1}});
     EXPECT_EQ(History.UndoNodes().size(), 32u);
+    Doc.Animation->Modified = false;
     for (int k = 0; k < 32; ++k)
         Doc.Painter->sbutUndoClick();
+    EXPECT_TRUE(Doc.Animation->Modified) << "undone, the pictures differ from the saved ones";
     EXPECT_FALSE(History.CanUndo());
     EXPECT_EQ(Doc.Cel().IndexAt(0, 0), Black) << "the first edit was dropped, so it stays";
     for (int x = 2; x < 66; ++x)
@@ -235,33 +216,6 @@ TEST(Painter, RedoIsRefusedWhileACustomBrushIsInUse) {
     EXPECT_TRUE(Doc.Painter->UndoHistory().CanRedo());
 }
 
-TEST(PainterDocument, PaintOnAllStrokeIsUndoneAndRedoneOnEveryCel) {
-    TTestDocument Doc(3, 6, 3, 1);
-    frmSpriteMDI->State().PaintOnAll = true;
-    Doc.Cels().SetCurrent(1);
-    Doc.ImageStroke({{1, 1}, {4, 1}});
-    const Picture Painted{"#####.", "#####.", "......"};
-    for (int i = 0; i < 3; ++i)
-        EXPECT_PICTURE(Doc.Cel(i), Legend, Painted);
-    EXPECT_TRUE(Doc.Animation->Modified);
-    ASSERT_EQ(Doc.History().UndoNodes().size(), 1u);
-    EXPECT_EQ(Doc.History().UndoNodes().back()->Kind(), ukAllCels);
-    EXPECT_TRUE(Doc.UndoEnabled());
-    EXPECT_FALSE(Doc.RedoEnabled());
-
-    frmSpriteMDI->Command("sbutUndo")->trigger();
-    for (int i = 0; i < 3; ++i)
-        EXPECT_PICTURE(Doc.Cel(i), Legend, {"......", "......", "......"});
-    EXPECT_FALSE(Doc.UndoEnabled());
-    EXPECT_TRUE(Doc.RedoEnabled());
-    frmSpriteMDI->Command("sbutRedo")->trigger();
-    for (int i = 0; i < 3; ++i)
-        EXPECT_PICTURE(Doc.Cel(i), Legend, Painted);
-    EXPECT_TRUE(Doc.UndoEnabled());
-    EXPECT_FALSE(Doc.RedoEnabled());
-    EXPECT_EQ(Doc.Painter->ViewBitmap()->IndexAt(4, 0), Black) << "the view follows";
-}
-
 TEST(PainterDocument, DeletingTheLastCelIsUndoneAndRedoneWithoutNewRecords) {
     TTestDocument Doc(3, 4, 2, 1);
     Doc.Cel(2).ScanLine(1)[3] = Red;
@@ -297,29 +251,17 @@ TEST(PainterDocument, DeletingTheLastCelIsUndoneAndRedoneWithoutNewRecords) {
     EXPECT_EQ(Doc.History().UndoNodes().size(), 2u);
 }
 
-TEST(PainterDocument, PaletteResizeAndNewBackgroundDiscardTheHistory) {
+TEST(PainterDocument, ANewBackgroundIsAskedForAndDiscardsTheHistory) {
     TTestDocument Doc(2, 5, 5, 1);
-    const auto Paint = [&] {
-        Doc.ImageStroke({{2, 2}});
-        ASSERT_TRUE(Doc.History().CanUndo());
-        ASSERT_TRUE(Doc.UndoEnabled());
-    };
-    Paint();
+    Doc.ImageStroke({{2, 2}});
+    ASSERT_TRUE(Doc.UndoEnabled());
+    Script().Answer(TAnswer::Cancel);
+    RunCommand("sbutBGColor");
+    EXPECT_TRUE(Doc.UndoEnabled()) << "cancelled";
     Script().Answer(TAnswer::Ok);
-    Doc.Animation->ChangeBackgroundColor();
+    RunCommand("sbutBGColor");
+    EXPECT_EQ(Script().Asked.back().Kind, TBoxKind::Information);
     EXPECT_FALSE(Doc.History().CanUndo());
     EXPECT_FALSE(Doc.UndoEnabled());
-
-    Paint();
-    Doc.Animation->ResizeAnimation(7, 4, false);
-    EXPECT_FALSE(Doc.History().CanUndo());
-    EXPECT_FALSE(Doc.UndoEnabled());
-    EXPECT_EQ(Doc.Image()->size(), QSize(7, 4));
-
-    Paint();
-    frmSpriteMDI->SetPalette(MakeCubePalette());
-    EXPECT_FALSE(Doc.History().CanUndo());
-    EXPECT_FALSE(Doc.UndoEnabled());
-    Doc.Painter->sbutUndoClick();
-    EXPECT_EQ(Doc.Cel(0).Canvas().Pixel(1, 1), RGB(0, 0, 0)) << "nothing to undo";
+    EXPECT_EQ(Doc.Cel(1).Canvas().Pixel(0, 0), RGB(0, 0, 0)) << "every cel, in the left colour";
 }

@@ -81,6 +81,8 @@ TEST_F(PaletteEditor, ClicksChooseTheEntriesAndTheSlidersFollowTheLeftOne) {
     const QImage User = Editor.UserColorsImage();
     EXPECT_EQ(Rgb(User.pixel(10 * Pitch + 2 + 12, 2 + 15)), Working(20)) << "R marker";
 
+    Click(170);
+    EXPECT_EQ(Editor.LeftIndex(), 170) << "the sixth row";
     // Past the last swatch of the eighth row.
     Editor.imgUserColorsMouseDown(Qt::LeftButton, 380, 7 * Rise + 5);
     EXPECT_EQ(Editor.LeftIndex(), 245);
@@ -166,13 +168,13 @@ TEST_F(PaletteEditor, ResetCancelAndOkHandBackTheRightPalette) {
 
 TEST_F(PaletteEditor, LoadAndSavePaletteFiles) {
     QTemporaryDir Folder;
-    const QString Good = Folder.filePath("three.pal");
-    {
-        QFile File(Good);
-        ASSERT_TRUE(File.open(QIODevice::WriteOnly));
-        File.write("236\r\n\t1\t2\t3\r\n\t4\t5\t6\r\n\t7\t8\t9\r\n");
-    }
-    Script().AnswerFile(Good);
+    const auto Write = [&Folder](const char* Name, const char* Text) {
+        QFile File(Folder.filePath(Name));
+        EXPECT_TRUE(File.open(QIODevice::WriteOnly));
+        File.write(Text);
+        return File.fileName();
+    };
+    Script().AnswerFile(Write("three.pal", "236\r\n\t1\t2\t3\r\n\t4\t5\t6\r\n\t7\t8\t9\r\n"));
     Press("butLoad");
     EXPECT_EQ(Script().Asked.front().What, "dlgOpenPalette");
     EXPECT_EQ(Working(10), (TRgbColor{1, 2, 3}));
@@ -186,13 +188,7 @@ TEST_F(PaletteEditor, LoadAndSavePaletteFiles) {
     EXPECT_TRUE(TPxPalette::CreateFromFile(Saved.toStdString())->Equals(Editor.WorkingPalette()));
 
     const auto Before = TPxPalette::CreateCopy(Editor.WorkingPalette());
-    const QString Bad = Folder.filePath("words.pal");
-    {
-        QFile File(Bad);
-        ASSERT_TRUE(File.open(QIODevice::WriteOnly));
-        File.write("not a palette\r\n");
-    }
-    Script().AnswerFile(Bad);
+    Script().AnswerFile(Write("words.pal", "not a palette\r\n"));
     Press("butLoad");
     Script().AnswerFile(Folder.filePath("missing/folder/x.pal"));
     Press("butSave");

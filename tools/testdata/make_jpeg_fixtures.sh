@@ -9,7 +9,7 @@
 #   the rest           blue
 # grey.jpg, 24 x 16: columns 0..7 black, 8..15 grey 128, 16..23 white.
 set -eu
-cd "$(dirname "$0")/data"
+cd "$(dirname "$0")/../../tests/imaging/data"
 
 colour() {
     convert -size 37x21 xc:blue -fill red -draw "rectangle 0,0 15,15" \

@@ -1,13 +1,13 @@
 #!/bin/sh
-# Makes the GIF fixtures of tests/gif/reader_fixtures.cpp with two other encoders
+# Makes the GIF fixtures of the tests in tests/gif/ with two other encoders
 # (ImageMagick and gifsicle), and beside each GIF the frames a viewer shows for it
 # (ImageMagick's coalesced frames, raw RGBA, all frames one after the other).
 #
 # Run from anywhere; needs `convert` (ImageMagick 6) and `gifsicle`. The results are
 # committed, so the tests never run this.
 set -eu
-mkdir -p "$(dirname "$0")/data/fixtures"
-cd "$(dirname "$0")/data/fixtures"
+mkdir -p "$(dirname "$0")/../../tests/gif/data/fixtures"
+cd "$(dirname "$0")/../../tests/gif/data/fixtures"
 rm -f ./*.gif ./*.rgba
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

@@ -1,5 +1,5 @@
 #!/bin/sh
-# Copies the two public GIF test suites that tests/gif/reader_suites.cpp reads into
+# Copies the two public GIF test suites that tests/gif/reader_files.cpp reads into
 # data/pygif and data/peterdn, with their licence notices, and converts the expected
 # frames that come as PNG to raw RGBA with ImageMagick, so the tests need no PNG decoder.
 #
@@ -10,7 +10,7 @@
 set -eu
 [ $# -eq 1 ] || { echo "usage: $0 SUITES" >&2; exit 2; }
 src=$1
-data=$(dirname "$0")/data
+data=$(dirname "$0")/../../tests/gif/data
 
 # pygif: every GIF with its .conf, and the raw frames the .conf files name. The two
 # frames of 65535 x 1 white pixels (256 KiB each) stay out; their files are still opened.

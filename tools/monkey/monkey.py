@@ -4,8 +4,8 @@ address and undefined-behaviour sanitizers, looking for crashes, sanitizer repor
 
     cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSANITIZE=ON
     cmake --build build-asan --target vimbrel vimbrel-cli
-    python3 tests/monkey/monkey.py --seed 7 --minutes 10
-    python3 tests/monkey/monkey.py --replay build-asan/monkey/seed-7/actions.jsonl --upto 412
+    python3 tools/monkey/monkey.py --seed 7 --minutes 10
+    python3 tools/monkey/monkey.py --replay build-asan/monkey/seed-7/actions.jsonl --upto 412
 
 See README.md beside this file for what it sends, what it checks and how to read a run.
 """
