@@ -6,10 +6,14 @@
 // marquee, and one fill of the whole cel, all at zoom 10 on 640 x 480 and including the
 // repaint; and one undo and one redo step of a stroke painted on all cels of a 100-cel
 // animation of 640 x 480. The stroke is set beside the cel list stamping the same brushes
-// alone, so the ratio says what the view and screen add.
+// alone, so the ratio says what the view and screen add. The same stroke and a repaint of
+// the whole visible image are timed again with the onion skin showing 3 cels each way, as
+// ratios against the same work without it and against a 16 ms frame, beside the making of
+// the onion layer when the view is refreshed.
 #include <QApplication>
 #include <QComboBox>
 #include <QMouseEvent>
+#include <chrono>
 #include <memory>
 
 #include <benchmark/benchmark.h>
@@ -17,6 +21,7 @@
 #include "BenchDocument.h"
 #include "imaging/LineWalk.h"
 #include "imaging/Palette.h"
+#include "imaging/PxBitmap.h"
 #include "imaging/brush.h"
 #include "model/Cellist.h"
 #include "model/Spritez.h"
@@ -68,6 +73,95 @@ void BM_BrushStrokeMove(benchmark::State& State) {
     Document.Send(QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, StrokePoint(Step));
 }
 BENCHMARK(BM_BrushStrokeMove)->Unit(benchmark::kMillisecond)->Repetitions(5);
+
+// Seven cels of 640 x 480, each with a black disc and ring of its own place over half its
+// width, the fourth current and the onion skin on with 3 cels each way (or off).
+struct TOnionDocument : TDocument {
+    TOnionDocument() : TDocument(7) {
+        TSprite& Sprite = Animation->CelList()->Sprite();
+        for (int i = 0; i < Sprite.CelCount(); ++i) {
+            TPxCanvas& Canvas = Sprite.CelBitmap(i).Canvas();
+            Canvas.Pen.Color = PALETTERGB(0, 0, 0);
+            Canvas.Pen.Width = 4;
+            Canvas.Brush.Color = PALETTERGB(0, 0, 0);
+            Canvas.Brush.Style = i % 2 ? bsClear : bsSolid;
+            Canvas.Ellipse(20 + 30 * i, 40, 340 + 30 * i, 440);
+            Canvas.Pen.Width = 1;
+        }
+        Animation->CelList()->SetCurrent(3);
+        Host.State().OnionBefore = 3;
+        Host.State().OnionAfter = 3;
+        SetOnion(true);
+    }
+    void SetOnion(bool On) {
+        Host.State().OnionSkin = On;
+        Painter->ShowPainterCel();
+        QApplication::processEvents();
+    }
+};
+
+// Seconds per call of Work, over Count calls.
+template <typename TWork> double SecondsEach(int Count, TWork&& Work) {
+    const auto Start = std::chrono::steady_clock::now();
+    for (int i = 0; i < Count; ++i)
+        Work();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - Start).count() / Count;
+}
+
+// Work timed with the onion skin on; afterwards the same work without it gives the ratio,
+// and the share of a 16 ms frame is reported beside it.
+template <typename TWork>
+void OnionRatios(benchmark::State& State, TOnionDocument& Document, TWork&& Work) {
+    if (Document.Painter->OnionLayer().Empty()) State.SkipWithError("no onion skin shows");
+    const auto Start = std::chrono::steady_clock::now();
+    for (auto _ : State)
+        Work();
+    const double With =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - Start).count() /
+        double(State.iterations());
+    Document.SetOnion(false);
+    const double Without = SecondsEach(int(std::min<std::int64_t>(State.iterations(), 200)), Work);
+    State.counters["vs_no_onion"] = With / Without;
+    State.counters["of_16ms_frame"] = With / 0.016;
+}
+
+void BM_OnionSkinBrushStrokeMove(benchmark::State& State) {
+    TOnionDocument Document;
+    if (!Document.Shown()) State.SkipWithError("the image is not on screen");
+    Document.Send(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, StrokePoint(0));
+    long Step = 1;
+    OnionRatios(State, Document, [&] {
+        Document.Send(QEvent::MouseMove, Qt::NoButton, Qt::LeftButton, StrokePoint(Step++));
+        QApplication::processEvents();
+    });
+    Document.Send(QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, StrokePoint(Step));
+}
+BENCHMARK(BM_OnionSkinBrushStrokeMove)->Unit(benchmark::kMillisecond)->Repetitions(5);
+
+// What scrolling or zooming asks: the whole visible part of the image painted again.
+void BM_OnionSkinWholeRepaint(benchmark::State& State) {
+    TOnionDocument Document;
+    if (!Document.Shown()) State.SkipWithError("the image is not on screen");
+    OnionRatios(State, Document, [&] { Document.Image()->repaint(); });
+}
+BENCHMARK(BM_OnionSkinWholeRepaint)->Unit(benchmark::kMillisecond)->Repetitions(5);
+
+// Making the layer of 6 cels, as every refresh of the view with the onion skin on does.
+void BM_OnionLayerBuild(benchmark::State& State) {
+    TOnionDocument Document;
+    const TSprite& Sprite = Document.Animation->CelList()->Sprite();
+    TOnionLayer Layer;
+    const auto Start = std::chrono::steady_clock::now();
+    for (auto _ : State) {
+        Layer.Build(Sprite, 3, 3, 3);
+        benchmark::DoNotOptimize(Layer.At(0, 0));
+    }
+    const double Each =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - Start).count() /
+        double(State.iterations());
+    State.counters["of_16ms_frame"] = Each / 0.016;
+}
+BENCHMARK(BM_OnionLayerBuild)->Unit(benchmark::kMillisecond);
 
 // The peer: the same stamps through the cel list alone, without the view or the screen.
 void BM_CelListStampsTheSameStroke(benchmark::State& State) {
@@ -230,12 +324,8 @@ void BM_PaintOnAll100Cels(benchmark::State& State, bool Undo) {
         State.ResumeTiming();
     }
 }
-BENCHMARK_CAPTURE(BM_PaintOnAll100Cels, Undo, true)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(20);
-BENCHMARK_CAPTURE(BM_PaintOnAll100Cels, Redo, false)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(20);
+BENCHMARK_CAPTURE(BM_PaintOnAll100Cels, Undo, true)->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK_CAPTURE(BM_PaintOnAll100Cels, Redo, false)->Unit(benchmark::kMillisecond)->Iterations(20);
 
 } // namespace
 

@@ -32,10 +32,9 @@ const QStringList DocumentCommands =
 // Those the document's own state then switches off: empty clipboard and history, no area.
 const QStringList FollowingTheDocument = {"sbutPaste", "sbutUndo", "sbutRedo", "sbutCreateBrush"};
 const QStringList AlwaysAvailable =
-    QString(
-        "NewSpriteLibrary sbutNew Open1 sbutOpen Exit1 mniStatusBar mniStandardBar mniPaintBar "
-        "mniShiftBar mniContents OstraValeSoftwaresWebsite1 About1 sbutPaintOnAll mniFile mniView "
-        "mniHelp")
+    QString("NewSpriteLibrary sbutNew Open1 sbutOpen Exit1 mniStatusBar mniStandardBar mniPaintBar "
+            "mniShiftBar mniContents About1 sbutPaintOnAll sbutOnionSkin mniFile mniView "
+            "mniHelp")
         .split(' ');
 
 QToolButton* Button(const char* Name) {

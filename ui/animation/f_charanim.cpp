@@ -319,7 +319,7 @@ void TfrmCharAnimation::BuildControls() {
             [this] { splitAnimationSplitChange(); });
     connect(this, &QMdiSubWindow::windowStateChanged, this,
             [this](Qt::WindowStates Old, Qt::WindowStates New) {
-                if (!(Old & Qt::WindowActive) && (New & Qt::WindowActive)) FormActivate();
+                if (!(Old & Qt::WindowActive) && (New & Qt::WindowActive)) Activate(true);
             });
 
     C.imgRunAnimation->SetSource([this]() -> const TPxBitmap* {
@@ -586,11 +586,16 @@ void TfrmCharAnimation::ForgetDragSource() {
 // ---- Lifecycle ----
 
 void TfrmCharAnimation::FormActivate() {
+    Activate(!mdiArea() || mdiArea()->activeSubWindow() != this);
+}
+
+void TfrmCharAnimation::Activate(bool FromOtherWindow) {
     SetCopyPasteButtons();
     TfrmPainter* Shown = Painter();
-    if (Shown) {
-        Shown->UpdateUndoButtons();
-        // The painter belongs with its animation: one that was put away comes back.
+    if (Shown) Shown->UpdateUndoButtons();
+    if (Shown && FromOtherWindow && !Shown->PuttingAway) {
+        // The painter belongs with its animation: coming from elsewhere, one that was put
+        // away comes back.
         if (Shown->isMinimized()) {
             Shown->showNormal();
             if (mdiArea()) mdiArea()->setActiveSubWindow(this);

@@ -141,6 +141,9 @@ public:
     void butPropertiesClick();
     void SavePalette();
     void SetCopyPasteButtons();
+    // Makes this document the current one. A minimised painter comes back only when
+    // another child window of the main window was the active one, so that working in the
+    // strip leaves a painter put away where it is.
     void FormActivate();
     // The strip's pop-up menu items Cut, Copy and Paste: the main window's commands.
     void mniCutClick();
@@ -215,6 +218,8 @@ private:
     TEditingState& Editing() const { return Host.State(); }
     void BuildControls();
     void FormCreate();
+    // FormActivate, told whether this window has just taken the activation from another.
+    void Activate(bool FromOtherWindow);
     bool FormCloseQuery();
     void FormClose();
     void splitAnimationSplitChange();

@@ -16,6 +16,9 @@ TfrmGlobDisp::TfrmGlobDisp(QWidget* Parent) : QDialog(Parent) {
 
     Disposals = new TDisposalChoice("grpDisposal", "Cel Disposal Method for All Cels", this);
     Kept = Disposals->Disposal();
+    // The window takes the width of its content: wide enough that the title bar shows the
+    // whole title beside the window manager's buttons (the title font may be larger).
+    Disposals->setMinimumWidth(fontMetrics().horizontalAdvance(windowTitle()) * 5 / 4 + 120);
 
     QHBoxLayout* Buttons = OkCancelHelpRow(*this, HelpContext);
 

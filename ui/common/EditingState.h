@@ -58,6 +58,13 @@ struct TEditingState {
     // 1..30; also the outline pen width of the circle tools.
     int BrushSize = 2;
     bool PaintOnAll = false;
+    // What the painters show besides the cel, never part of it: the cels around the current
+    // one (OnionBefore 1..3 before it, OnionAfter 0..3 after it) and lines between the cel
+    // pixels at zoom 4 and above. Off at every start.
+    bool OnionSkin = false;
+    int OnionBefore = 1;
+    int OnionAfter = 0;
+    bool PixelGrid = false;
     bool ClipboardHasBitmap = false;
     // The cel last pressed in any strip, with the cel list it belongs to.
     struct TDragSource {

@@ -69,12 +69,6 @@ void Crossed(QPainter& P) {
     P.drawLine(15, 10, 10, 15);
 }
 
-void Plus(QPainter& P) {
-    P.setPen(QPen(Leaf, 2));
-    P.drawLine(12, 9, 12, 15);
-    P.drawLine(9, 12, 15, 12);
-}
-
 const QHash<QString, TDraw>& Pictures() {
     static const QHash<QString, TDraw> All = {
         {"New",
@@ -133,9 +127,13 @@ const QHash<QString, TDraw>& Pictures() {
          }},
         {"InsertCel",
          [](QPainter& P) {
-             Cel(P, 1, 1, Paper);
-             Cel(P, 8, 1, Shade);
-             Plus(P);
+             // A new cel goes in between: the caret stands between two cels.
+             Cel(P, 0, 5, Shade);
+             Cel(P, 9, 5, Shade);
+             P.setPen(QPen(Leaf, 2));
+             P.drawLine(8, 4, 8, 15);
+             P.drawLine(5, 2, 11, 2);
+             P.drawLine(8, 0, 8, 4);
          }},
         {"DeleteCel",
          [](QPainter& P) {
@@ -145,9 +143,12 @@ const QHash<QString, TDraw>& Pictures() {
          }},
         {"AppendCel",
          [](QPainter& P) {
-             Cel(P, 1, 1, Shade);
-             Cel(P, 8, 1, Paper);
-             Plus(P);
+             // A new cel comes after the last one: the plus stands after the cels.
+             Cel(P, 0, 3, Shade);
+             Cel(P, 3, 6, Shade);
+             P.setPen(QPen(Leaf, 2));
+             P.drawLine(13, 5, 13, 13);
+             P.drawLine(9, 9, 15, 9);
          }},
         {"ShowPainter",
          [](QPainter& P) {
@@ -199,6 +200,15 @@ const QHash<QString, TDraw>& Pictures() {
              P.fillRect(11, 9, 3, 5, Warm);
              P.fillRect(7, 6, 3, 5, Warm);
              P.fillRect(3, 3, 3, 5, Warm);
+         }},
+        {"OnionSkin",
+         [](QPainter& P) {
+             // The cel before in red and the cel after in blue, behind the current one.
+             P.setPen(Warm);
+             P.drawRect(0, 1, 8, 10);
+             P.setPen(Accent);
+             P.drawRect(7, 5, 8, 10);
+             Cel(P, 4, 3, Paper);
          }},
         {"SelectArea",
          [](QPainter& P) {

@@ -5,12 +5,16 @@
 // redo in f_painter_undo.cpp.
 #include "ui/painter/f_painter.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCursor>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QMdiArea>
 #include <QPainter>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTimer>
 #include <QToolButton>
@@ -92,6 +96,8 @@ TfrmPainter::TfrmPainter(TDocumentHost& Host, QWidget* Parent)
     Column->addWidget(C.sboxPainter, 1);
 
     C.imgPainter = new TPainterBox(TPainterBox::TPart::Image, *this, nullptr);
+    // Clicked, the picture takes the keys: + and - zoom, Escape drops, Space pans.
+    C.imgPainter->setFocusPolicy(Qt::ClickFocus);
     C.sboxPainter->setWidget(C.imgPainter);
     SetToolCursor(CursorIdOf(ptBrush));
 
@@ -190,6 +196,14 @@ void TfrmPainter::closeEvent(QCloseEvent* Event) {
         Event->ignore();
         ClearPreview();
         showMinimized();
+        // Minimised, the painter would stay the active window, and the next click in its
+        // animation window would bring it straight back. Its animation window becomes the
+        // active one instead, leaving the painter put away.
+        if (QMdiArea* Area = mdiArea(); Area && AnimationWindow) {
+            PuttingAway = true;
+            Area->setActiveSubWindow(AnimationWindow);
+            PuttingAway = false;
+        }
         return;
     }
     QMdiSubWindow::closeEvent(Event);
@@ -197,6 +211,13 @@ void TfrmPainter::closeEvent(QCloseEvent* Event) {
 
 bool TfrmPainter::eventFilter(QObject* Watched, QEvent* Event) {
     if (Event->type() == QEvent::MouseMove) ClearPreview();
+    // Keys that no control of the window took come up to its form.
+    if (Watched == Controls->Form &&
+        (Event->type() == QEvent::KeyPress || Event->type() == QEvent::KeyRelease)) {
+        Event->ignore();
+        RunGuarded([&] { KeyEvent(Event); });
+        if (Event->isAccepted()) return true;
+    }
     return QMdiSubWindow::eventFilter(Watched, Event);
 }
 
@@ -316,16 +337,19 @@ void TfrmPainter::SetZoomItem() {
 }
 
 void TfrmPainter::cboZoomChange() {
+    const int Selected = Controls->cboZoom->currentIndex();
+    if (Selected >= 0) ZoomTo(Selected + 1);
+}
+
+bool TfrmPainter::ZoomTo(int Wanted) {
+    Wanted = std::clamp(Wanted, 1, ZoomSteps);
     if (SelectionFloating || CustomBrush || TextBrush) {
         Questions().Message(TBoxKind::Information,
                             "Can't zoom when selecting an area or using a custom brush.  "
                             "Select a built in brush type before zooming.");
         SetZoomItem();
-        return;
+        return false;
     }
-    const int Selected = Controls->cboZoom->currentIndex();
-    if (Selected < 0) return;
-    const int Wanted = Selected + 1;
     if (Sprite && FittingZoom(Sprite->Width(), Sprite->Height(), Wanted) < Wanted) {
         Questions().Message(
             TBoxKind::Information,
@@ -337,7 +361,11 @@ void TfrmPainter::cboZoomChange() {
                 .arg(MaxViewPixels / 1'000'000)
                 .arg(FittingZoom(Sprite->Width(), Sprite->Height(), ZoomSteps)));
         SetZoomItem();
-        return;
+        return false;
+    }
+    if (Wanted == ViewZoom) {
+        SetZoomItem();
+        return false;
     }
     ClearPreview();
     if (Sprite && Palette) {
@@ -350,7 +378,116 @@ void TfrmPainter::cboZoomChange() {
         }
     } else {
         ViewZoom = Wanted;
+        SetZoomItem();
     }
     ShowPainterCel();
     UpdateBrush();
+    return true;
+}
+
+void TfrmPainter::ZoomAbout(int Steps, int X, int Y) {
+    const int Old = ViewZoom;
+    QScrollBar* Across = Controls->sboxPainter->horizontalScrollBar();
+    QScrollBar* Down = Controls->sboxPainter->verticalScrollBar();
+    // Where the point is in the scroll box's window, which stays where it is.
+    const int InBoxX = X - Across->value(), InBoxY = Y - Down->value();
+    if (Steps == 0 || !ZoomTo(ViewZoom + Steps)) return;
+    // The point's cel pixel starts at X / Old * New; the same offset into a pixel of the new
+    // size lands in the same pixel.
+    Across->setValue(X * ViewZoom / Old - InBoxX);
+    Down->setValue(Y * ViewZoom / Old - InBoxY);
+}
+
+void TfrmPainter::imgPainterWheel(Qt::KeyboardModifiers Modifiers, QPoint Delta, int X, int Y) {
+    if (Modifiers & Qt::ControlModifier) {
+        WheelRest += Delta.y() != 0 ? Delta.y() : Delta.x();
+        const int Steps = WheelRest / 120;
+        WheelRest -= Steps * 120;
+        ZoomAbout(Steps, X, Y);
+        return;
+    }
+    WheelRest = 0;
+    const int Lines = QApplication::wheelScrollLines();
+    QScrollBar* Across = Controls->sboxPainter->horizontalScrollBar();
+    QScrollBar* Down = Controls->sboxPainter->verticalScrollBar();
+    const auto Scroll = [Lines](QScrollBar* Bar, int Turn) {
+        Bar->setValue(Bar->value() - Turn * Lines * Bar->singleStep() / 120);
+    };
+    if (Modifiers & Qt::ShiftModifier) {
+        Scroll(Across, Delta.y() != 0 ? Delta.y() : Delta.x());
+        return;
+    }
+    Scroll(Down, Delta.y());
+    Scroll(Across, Delta.x());
+}
+
+// ---- Keys and panning ----
+
+void TfrmPainter::KeyEvent(QEvent* Event) {
+    auto* Key = static_cast<QKeyEvent*>(Event);
+    const bool Pressed = Event->type() == QEvent::KeyPress;
+    if (Key->key() == Qt::Key_Space) {
+        if (Key->isAutoRepeat()) return Event->accept();
+        SpaceHeld = Pressed;
+        if (Pressed)
+            Controls->imgPainter->setCursor(Qt::OpenHandCursor);
+        else if (!Panning)
+            SetToolCursor(CursorIdOf(CurrentTool()));
+        return Event->accept();
+    }
+    if (!Pressed || (Key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) return;
+    const QWidget* Box = Controls->sboxPainter->viewport();
+    const auto ZoomAtMiddle = [&](int Steps) {
+        // About the cursor when it is over the picture, else about the middle of what shows.
+        const QWidget* Image = Controls->imgPainter;
+        QPoint At = Image->mapFromGlobal(QCursor::pos());
+        if (!Image->rect().contains(At) || !Box->rect().contains(Image->mapTo(Box, At)))
+            At = Image->mapFrom(Box, Box->rect().center());
+        ZoomAbout(Steps, At.x(), At.y());
+    };
+    switch (Key->key()) {
+    case Qt::Key_Plus:
+    case Qt::Key_Equal:
+        ZoomAtMiddle(1);
+        break;
+    case Qt::Key_Minus:
+        ZoomAtMiddle(-1);
+        break;
+    case Qt::Key_Escape:
+        EscapePressed();
+        break;
+    default:
+        return;
+    }
+    Event->accept();
+}
+
+void TfrmPainter::PanStart(QPoint Global) {
+    ClearPreview();
+    Panning = true;
+    PanFromX = Global.x();
+    PanFromY = Global.y();
+    Controls->imgPainter->setCursor(Qt::ClosedHandCursor);
+}
+
+void TfrmPainter::PanMove(QPoint Global) {
+    if (!Panning) return;
+    ScrollBy(PanFromX - Global.x(), PanFromY - Global.y());
+    PanFromX = Global.x();
+    PanFromY = Global.y();
+}
+
+void TfrmPainter::PanEnd() {
+    Panning = false;
+    if (SpaceHeld)
+        Controls->imgPainter->setCursor(Qt::OpenHandCursor);
+    else
+        SetToolCursor(CursorIdOf(CurrentTool()));
+}
+
+void TfrmPainter::ScrollBy(int Dx, int Dy) {
+    QScrollBar* Across = Controls->sboxPainter->horizontalScrollBar();
+    QScrollBar* Down = Controls->sboxPainter->verticalScrollBar();
+    Across->setValue(Across->value() + Dx);
+    Down->setValue(Down->value() + Dy);
 }

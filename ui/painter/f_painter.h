@@ -14,14 +14,18 @@
 
 #include "imaging/Color.h"
 #include "imaging/ViewMarks.h"
+#include "model/OnionSkin.h"
 #include "model/undo.h"
 #include "ui/common/DocumentHost.h"
 
+class QImage;
 class QPainter;
+class QPoint;
 class QRect;
 class TCelList;
 class TPxBitmap;
 class TPxBrush;
+class TPxCanvas;
 class TPxPalette;
 struct TTextMask;
 class TSprite;
@@ -35,6 +39,9 @@ public:
 
     // Set by the animation window before it closes the painter with itself.
     bool AllowClose = false;
+    // Closed by hand, the painter is being minimised and hands the activation to its
+    // animation window, which must not bring it back for that.
+    bool PuttingAway = false;
     // An area is selected and floats above the cel; a custom or text brush is in use.
     bool SelectionFloating = false;
     bool CustomBrush = false;
@@ -126,6 +133,22 @@ public:
     void imgPainterMouseUp(Qt::MouseButton Button, int X, int Y);
     void imgPaletteMouseDown(Qt::MouseButton Button, int X, int Y);
     void cboZoomChange();
+    // Zooms to Wanted (1 to 10) as the zoom list does, with its refusals; true when the
+    // zoom changed.
+    bool ZoomTo(int Wanted);
+    // Zooms Steps steps in (or out, when negative) keeping the cel pixel at image point
+    // (X, Y) under the same point of the screen, as far as the scroll box can.
+    void ZoomAbout(int Steps, int X, int Y);
+    // The wheel over the image at (X, Y): with Ctrl it zooms about the point, with Shift it
+    // scrolls sideways, and otherwise up and down.
+    void imgPainterWheel(Qt::KeyboardModifiers Modifiers, QPoint Delta, int X, int Y);
+    // Escape: drops a floating selection where it lies, as choosing another tool does,
+    // cancels a rubber band being dragged and ends a polyline.
+    void EscapePressed();
+    // The onion skin or the pixel grid was switched or changed: the view shows it anew.
+    void ViewOptionsChanged();
+    // What the onion skin shows under the current cel (empty while it is off).
+    const TOnionLayer& OnionLayer() const { return Onion; }
     // Opens the flying palette over the strip.
     void sbutPaletteClick();
 
@@ -189,6 +212,19 @@ private:
     void RestoreViewArea(const TRect& Area);
     void ShowPreview(int X, int Y);
     void SetZoomItem();
+    // The onion layer is made again from the cels around the current one, or emptied.
+    void BuildOnion();
+    bool GridShown() const;
+    // Draws the pixel grid over Shown, the part of the view from (Left, Top) as it goes to
+    // the screen.
+    void DrawGrid(QImage& Shown, int Left, int Top) const;
+    // Panning by the middle button, or by the left one while Space is held: the picture
+    // follows the mouse, given in screen coordinates.
+    void PanStart(QPoint Global);
+    void PanMove(QPoint Global);
+    void PanEnd();
+    void ScrollBy(int Dx, int Dy);
+    void KeyEvent(QEvent* Event);
     // The swatches show the drawing colours and the background colour anew.
     void SwatchesChanged();
     friend class TPainterBox;
@@ -218,6 +254,10 @@ private:
     TRect PreviewWalk(int X1, int Y1, int X2, int Y2);
     TRect PreviewOutline(int X1, int Y1, int X2, int Y2);
     TRect CommitOutline(int X1, int Y1, int X2, int Y2);
+    // A preview painted at the cel's scale: Shape paints onto a copy of the current cel's
+    // pixels within Bounds (cel pixels, right and bottom exclusive), given the copy's
+    // canvas and where the copy's (0, 0) lies in the cel.
+    TRect PreviewOnCel(const TRect& Bounds, const std::function<void(TPxCanvas&, int, int)>& Shape);
     TRect PreviewSolidRectangle();
     TRect CommitSolidRectangle();
     TRect PreviewEllipse(bool Solid);
@@ -322,4 +362,10 @@ private:
     // The rubber band's view rectangle while it is shown.
     bool BandShown = false;
     TRect Band;
+    TOnionLayer Onion;
+    bool Panning = false;
+    bool SpaceHeld = false;
+    int PanFromX = 0, PanFromY = 0;
+    // The part of a wheel turn not yet a whole step (high-resolution wheels and pads).
+    int WheelRest = 0;
 };

@@ -138,6 +138,8 @@ void TfrmPainter::imgPainterMouseUp(Qt::MouseButton Button, int, int) {
     (Button == Qt::LeftButton ? LeftDown : RightDown) = false;
     if (!WasDown || !Sprite || !View) return;
     if (auto Up = StepsOf(CurrentTool()).Up) (this->*Up)();
+    // With Paint on All the stroke reached the cels the onion skin shows as well.
+    if (PaintOnAll() && Editing().OnionSkin) ViewOptionsChanged();
     if (AnimationWindow) AnimationWindow->ShowCurrentCel();
 }
 

@@ -28,6 +28,10 @@ constexpr int DotLength = 3;
 void TfrmPainter::DropSelection() {
     if (!SelectionFloating) return;
     SelectionFloating = false;
+    // However it was dropped (a click beside it, a save, another cel), nothing floats that
+    // zooming, redo or the palette editor would have to wait for. The area's pixels stay
+    // at hand for Create Custom Brush.
+    CustomBrush = false;
     StopMarquee();
     if (TCelList* List = Cels(); AreaBrush && List) {
         List->DrawBrush(SelLeft, SelTop, *AreaBrush, PaintOnAll());
@@ -59,6 +63,31 @@ void TfrmPainter::CancelSelection() {
     Host.SetCreateCustomBrushEnabled(false);
     UpdateBrush();
     ShowPainterCel();
+}
+
+void TfrmPainter::EscapePressed() {
+    const TPaintTool Tool = CurrentTool();
+    const bool Held = LeftDown || RightDown;
+    if (Held && Tool == ptSelectArea && !SelectionFloating) {
+        // The band goes, and the rest of the drag selects nothing.
+        HideBand();
+        LeftDown = RightDown = false;
+        return;
+    }
+    if (SelectionFloating || Tool == ptMoveArea) {
+        // As another tool would: the area stays where it lies now, a drag in progress ends
+        // there, and the select tool goes on.
+        if (Tool == ptMoveArea) SelectionFloating = true;
+        LeftDown = RightDown = false;
+        SetTool(ptSelectArea);
+        CancelSelection();
+        SetToolCursor(CursorIdOf(ptSelectArea));
+        return;
+    }
+    if (LinesActive) {
+        LinesActive = false;
+        RepaintView(RefreshMarks());
+    }
 }
 
 void TfrmPainter::ForgetAreaState() {
@@ -241,9 +270,9 @@ void TfrmPainter::timeSelectedAreaTimer() {
 
 void TfrmPainter::CreateCustomBrush() {
     if (!AreaBrush) return;
-    CustomBrush = true;
     SetTool(ptBrush);
     DropSelection();
+    CustomBrush = true;
     SelectionFloating = false;
     UpdateBrush();
     ShowPainterCel();

@@ -5,10 +5,13 @@
 // that the next step puts back just the marked pixels from the cel; commits go through the
 // cel list, on every cel with Paint on All.
 #include <QApplication>
+#include <algorithm>
+#include <cstring>
 
 #include "imaging/Palette.h"
 #include "imaging/PxBitmap.h"
 #include "imaging/ToolGeometry.h"
+#include "imaging/ViewZoom.h"
 #include "imaging/brush.h"
 #include "model/Cellist.h"
 #include "model/Spritez.h"
@@ -33,7 +36,9 @@ TRect TfrmPainter::RefreshMarks() {
 TRect TfrmPainter::PreviewStamp(int X, int Y) {
     const TPxBrush* Brush = StrokeBrush();
     if (!Brush) return {};
-    const TRect Drawn = StampViewBrush(*Brush, X, Y);
+    // Held by the same point as the commit holds it, so that the preview lies where the
+    // release will paint.
+    const TRect Drawn = StampViewBrush(*Brush, X - HotSpotX / ViewZoom, Y - HotSpotY / ViewZoom);
     Marks.Add(Drawn);
     return Drawn;
 }
@@ -69,18 +74,42 @@ TRect Whole(const TRect& Area, int Zoom) {
 
 } // namespace
 
+TRect TfrmPainter::PreviewOnCel(const TRect& Bounds,
+                                const std::function<void(TPxCanvas&, int, int)>& Shape) {
+    const int Index = CurrentCel();
+    if (!View || !Sprite || !Palette || Index < 0 || Index >= Sprite->CelCount()) return {};
+    const TPxBitmap& Cel = Sprite->CelBitmap(Index);
+    const TRect Box{std::max(Bounds.Left, 0), std::max(Bounds.Top, 0),
+                    std::min(Bounds.Right, Cel.Width()), std::min(Bounds.Bottom, Cel.Height())};
+    if (Box.Left >= Box.Right || Box.Top >= Box.Bottom) return {};
+    // The shape is painted as the release paints it, at the cel's scale onto a copy of the
+    // cel's pixels under it, and the copy goes into the view enlarged: what shows is what
+    // the release will leave, pixel for pixel, at every zoom.
+    TPxBitmap Scratch(8, Box.Right - Box.Left, Box.Bottom - Box.Top, *Palette);
+    for (int y = Box.Top; y < Box.Bottom; ++y)
+        std::memcpy(Scratch.ScanLine(y - Box.Top), Cel.ScanLine(y) + Box.Left,
+                    std::size_t(Box.Right - Box.Left));
+    Shape(Scratch.Canvas(), Box.Left, Box.Top);
+    const TRect Drawn =
+        StampZoomed(Scratch, *View, ViewZoom, Box.Left * ViewZoom, Box.Top * ViewZoom);
+    Marks.Add(Drawn);
+    return Drawn;
+}
+
 TRect TfrmPainter::PreviewSolidRectangle() {
     const TRect Area = SpanOf(LastX, LastY, CurX, CurY);
-    // The fill is shown up to the far corner's pixel, which the outline covers.
-    const TRect Fill = ViewRectOf(Area, ViewZoom);
-    TPxCanvas& Canvas = View->Canvas();
-    Canvas.Pen.Color = Right;
-    Canvas.Pen.Width = 1;
-    Canvas.Brush.Color = Right;
-    Canvas.Brush.Style = bsSolid;
-    Canvas.Rectangle(Fill.Left, Fill.Top, Fill.Right, Fill.Bottom);
-    Marks.Add(Fill);
-    return UnionOf(Fill, PreviewOutline(Area.Left, Area.Top, Area.Right, Area.Bottom));
+    const COLORREF Pen = Draw, Fill = Right;
+    const TRect Filled =
+        PreviewOnCel({Area.Left, Area.Top, Area.Right + 1, Area.Bottom + 1},
+                     [&](TPxCanvas& Canvas, int Dx, int Dy) {
+                         Canvas.Pen.Color = Pen;
+                         Canvas.Pen.Width = 1;
+                         Canvas.Brush.Color = Fill;
+                         Canvas.Brush.Style = bsSolid;
+                         Canvas.Rectangle(Area.Left - Dx, Area.Top - Dy, Area.Right + 1 - Dx,
+                                          Area.Bottom + 1 - Dy);
+                     });
+    return UnionOf(Filled, PreviewOutline(Area.Left, Area.Top, Area.Right, Area.Bottom));
 }
 
 TRect TfrmPainter::CommitSolidRectangle() {
@@ -94,16 +123,16 @@ TRect TfrmPainter::CommitSolidRectangle() {
 }
 
 TRect TfrmPainter::PreviewEllipse(bool Solid) {
-    const TRect Box = ViewRectOf(SpanOf(LastX, LastY, CurX, CurY), ViewZoom);
-    TPxCanvas& Canvas = View->Canvas();
-    Canvas.Pen.Color = Draw;
-    Canvas.Pen.Width = BrushSize() * ViewZoom;
-    Canvas.Brush.Color = Right;
-    Canvas.Brush.Style = Solid ? bsSolid : bsClear;
-    Canvas.Ellipse(Box.Left, Box.Top, Box.Right, Box.Bottom);
-    Canvas.Pen.Width = 1;
-    Marks.Add(Box);
-    return Box;
+    const TRect Box = SpanOf(LastX, LastY, CurX, CurY);
+    const COLORREF Pen = Draw, Fill = Right;
+    const int PenWidth = BrushSize();
+    return PreviewOnCel(Box, [&](TPxCanvas& Canvas, int Dx, int Dy) {
+        Canvas.Pen.Color = Pen;
+        Canvas.Pen.Width = PenWidth;
+        Canvas.Brush.Color = Fill;
+        Canvas.Brush.Style = Solid ? bsSolid : bsClear;
+        Canvas.Ellipse(Box.Left - Dx, Box.Top - Dy, Box.Right - Dx, Box.Bottom - Dy);
+    });
 }
 
 TRect TfrmPainter::CommitEllipse(bool Solid) {

@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QWheelEvent>
 #include <algorithm>
+#include <cstring>
 
 #include "imaging/Palette.h"
 #include "imaging/PxBitmap.h"
@@ -93,8 +94,28 @@ void TfrmPainter::RefreshView() {
     ZoomCel(Sprite->CelBitmap(Index), *View, ViewZoom);
     PreviewShown = false;
     Marks.Clear();
+    BuildOnion();
     // The floating pixels are not part of the cel, but still float above it.
     if (SelectionFloating) DrawFloating();
+}
+
+void TfrmPainter::BuildOnion() {
+    const TEditingState& State = Editing();
+    const int Index = CurrentCel();
+    if (!State.OnionSkin || !Sprite || Index < 0 || Index >= Sprite->CelCount()) {
+        Onion.Clear();
+        return;
+    }
+    Onion.Build(*Sprite, Index, State.OnionBefore, State.OnionAfter);
+}
+
+void TfrmPainter::ViewOptionsChanged() {
+    BuildOnion();
+    Controls->imgPainter->update();
+}
+
+bool TfrmPainter::GridShown() const {
+    return Editing().PixelGrid && ViewZoom >= 4;
 }
 
 void TfrmPainter::ShowPainterCel() {
@@ -172,12 +193,48 @@ void TfrmPainter::PaintImage(QPainter& Painter, const QRect& Area) const {
     const int Right = std::min(Area.right() + 1, ViewWidth);
     const int Bottom = std::min(Area.bottom() + 1, ViewHeight);
     if (Left >= Right || Top >= Bottom) return;
-    // The view's own bytes, shown through the palette's colours without a copy.
-    QImage Part(View->ScanLine(Top) + Left, Right - Left, Bottom - Top, View->Stride(),
-                QImage::Format_Indexed8);
+    QImage Part;
+    if (Onion.Empty()) {
+        // The view's own bytes, shown through the palette's colours without a copy.
+        Part = QImage(View->ScanLine(Top) + Left, Right - Left, Bottom - Top, View->Stride(),
+                      QImage::Format_Indexed8);
+    } else {
+        // The onion skin goes under a copy of the part shown: the view itself, which the
+        // tools draw into and restore from the cel, never holds it.
+        Part = QImage(Right - Left, Bottom - Top, QImage::Format_Indexed8);
+        for (int y = Top; y < Bottom; ++y) {
+            std::uint8_t* Row = Part.scanLine(y - Top);
+            std::memcpy(Row, View->ScanLine(y) + Left, std::size_t(Right - Left));
+            Onion.ComposeRow(Row, Left, Right, y, ViewZoom);
+        }
+    }
     Part.setColorTable(Controls->ColorTable);
-    Painter.drawImage(Left, Top, Part);
+    if (GridShown()) {
+        QImage Lined = Part.convertToFormat(QImage::Format_RGB32);
+        DrawGrid(Lined, Left, Top);
+        Painter.drawImage(Left, Top, Lined);
+    } else {
+        Painter.drawImage(Left, Top, Part);
+    }
     if (BandShown) PaintBand(Painter, Area);
+}
+
+void TfrmPainter::DrawGrid(QImage& Shown, int Left, int Top) const {
+    // Exclusive-or with middle grey moves every channel by half its range, so a line shows
+    // on light and dark pixels alike. The first view column and row of every cel pixel but
+    // the first carry it: a line between each two pixels, on the screen only.
+    const int Z = ViewZoom;
+    for (int y = 0; y < Shown.height(); ++y) {
+        auto* Row = reinterpret_cast<QRgb*>(Shown.scanLine(y));
+        const int ViewY = Top + y;
+        if (ViewY > 0 && ViewY % Z == 0) {
+            for (int x = 0; x < Shown.width(); ++x)
+                Row[x] ^= 0x00808080u;
+            continue;
+        }
+        for (int x = (Z - Left % Z) % Z; x < Shown.width(); x += Z)
+            if (Left + x > 0) Row[x] ^= 0x00808080u;
+    }
 }
 
 // ---- The strip and the swatches ----
@@ -261,7 +318,12 @@ void TPainterBox::paintEvent(QPaintEvent* Event) {
 
 void TPainterBox::mousePressEvent(QMouseEvent* Event) {
     const QPoint At = Event->position().toPoint();
-    if (Part == TPart::Image)
+    if (Part == TPart::Image && !Painter.Panning &&
+        (Event->button() == Qt::MiddleButton ||
+         (Event->button() == Qt::LeftButton && Painter.SpaceHeld &&
+          !Event->buttons().testFlag(Qt::RightButton))))
+        Painter.PanStart(Event->globalPosition().toPoint());
+    else if (Part == TPart::Image)
         RunGuarded([&] { Painter.imgPainterMouseDown(Event->button(), At.x(), At.y()); });
     else if (Part == TPart::Strip)
         RunGuarded([&] { Painter.imgPaletteMouseDown(Event->button(), At.x(), At.y()); });
@@ -271,12 +333,17 @@ void TPainterBox::mousePressEvent(QMouseEvent* Event) {
 
 void TPainterBox::mouseMoveEvent(QMouseEvent* Event) {
     if (Part != TPart::Image) return QWidget::mouseMoveEvent(Event);
+    if (Painter.Panning) return Painter.PanMove(Event->globalPosition().toPoint());
     const QPoint At = Event->position().toPoint();
     RunGuarded([&] { Painter.imgPainterMouseMove(Event->buttons(), At.x(), At.y()); });
 }
 
 void TPainterBox::mouseReleaseEvent(QMouseEvent* Event) {
     if (Part != TPart::Image) return QWidget::mouseReleaseEvent(Event);
+    if (Painter.Panning) {
+        if (!(Event->buttons() & (Qt::MiddleButton | Qt::LeftButton))) Painter.PanEnd();
+        return;
+    }
     const QPoint At = Event->position().toPoint();
     RunGuarded([&] { Painter.imgPainterMouseUp(Event->button(), At.x(), At.y()); });
 }
@@ -287,6 +354,14 @@ void TPainterBox::leaveEvent(QEvent* Event) {
 }
 
 void TPainterBox::wheelEvent(QWheelEvent* Event) {
+    if (Part == TPart::Image) {
+        const QPoint At = Event->position().toPoint();
+        RunGuarded([&] {
+            Painter.imgPainterWheel(Event->modifiers(), Event->angleDelta(), At.x(), At.y());
+        });
+        Event->accept();
+        return;
+    }
     if (Part != TPart::Strip) return QWidget::wheelEvent(Event);
     const int Notches = Event->angleDelta().y() / 120;
     if (Notches != 0) Painter.SetPaletteTopRow(Painter.PaletteTopRow() - Notches);

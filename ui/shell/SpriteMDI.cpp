@@ -150,7 +150,10 @@ void TfrmSpriteMDI::BuildWindow() {
     for (int i = 0; i < 2; ++i) {
         auto* Panel = new QLabel(Bar);
         Panel->setObjectName(Names[i]);
+        // A screen reader reads out what the panel shows (SetStatusText); its caption says
+        // what the panel is for, and names it while it shows nothing.
         Panel->setAccessibleName(Captions[i]);
+        Panel->setAccessibleDescription(Captions[i]);
         Panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         Panel->setFixedWidth(Widths[i]);
         Bar->addWidget(Panel);
@@ -216,7 +219,10 @@ QString TfrmSpriteMDI::BrushSizeText() const {
 }
 
 void TfrmSpriteMDI::SetStatusText(int Panel, const QString& Text) {
-    if (Panel == 0 || Panel == 1) Controls->Panels[Panel]->setText(Text);
+    if (Panel != 0 && Panel != 1) return;
+    QLabel* Shown = Controls->Panels[Panel];
+    Shown->setText(Text);
+    Shown->setAccessibleName(Text.isEmpty() ? Shown->accessibleDescription() : Text);
 }
 
 QAction* TfrmSpriteMDI::Command(const QString& Name) const {

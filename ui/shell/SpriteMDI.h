@@ -147,6 +147,13 @@ private:
     void SetDisposalMethodforAllCels1Click();
     void mniPaintOnAllClick();
     void sbutPaintOnAllClick();
+    // The onion skin and the pixel grid of every painter; Count cels After or before the
+    // current one.
+    void mniOnionSkinClick();
+    void sbutOnionSkinClick();
+    void SetOnionCels(bool After, int Count);
+    void mniPixelGridClick();
+    void ViewOptionsChanged();
     void ToolCommand(TPaintTool Tool, const char* Button, const char* Item);
     void tbutTextClick();
     void txtSizeChange();
@@ -162,7 +169,6 @@ private:
     void ArrangeIcons1Click();
     void mnuWindowPopup();
     void About1Click();
-    void OstraValeSoftwaresWebsite1Click();
 
     // ---- Documents (SpriteMDI_documents.cpp) ----
     // Writes the current animation to Target; on failure the error box, and caption,

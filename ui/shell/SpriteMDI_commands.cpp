@@ -181,6 +181,32 @@ void TfrmSpriteMDI::mniPaintOnAllClick() {
     sbutPaintOnAllClick();
 }
 
+void TfrmSpriteMDI::sbutOnionSkinClick() {
+    Editing.OnionSkin = Controls->Command("sbutOnionSkin")->isChecked();
+    Controls->Command("mniOnionSkin")->setChecked(Editing.OnionSkin);
+    ViewOptionsChanged();
+}
+
+void TfrmSpriteMDI::mniOnionSkinClick() {
+    Controls->Command("sbutOnionSkin")->setChecked(Controls->Command("mniOnionSkin")->isChecked());
+    sbutOnionSkinClick();
+}
+
+void TfrmSpriteMDI::SetOnionCels(bool After, int Count) {
+    (After ? Editing.OnionAfter : Editing.OnionBefore) = Count;
+    ViewOptionsChanged();
+}
+
+void TfrmSpriteMDI::mniPixelGridClick() {
+    Editing.PixelGrid = Controls->Command("mniPixelGrid")->isChecked();
+    ViewOptionsChanged();
+}
+
+void TfrmSpriteMDI::ViewOptionsChanged() {
+    for (QMdiSubWindow* Window : Area->subWindowList())
+        if (auto* Painter = qobject_cast<TfrmPainter*>(Window)) Painter->ViewOptionsChanged();
+}
+
 void TfrmSpriteMDI::ToolCommand(TPaintTool Tool, const char* Button, const char* Item) {
     Controls->Command(Button)->setChecked(true);
     Controls->Command(Item)->setChecked(true);
@@ -321,10 +347,6 @@ void TfrmSpriteMDI::mnuWindowPopup() {
 }
 
 // ---- Help ----
-
-void TfrmSpriteMDI::OstraValeSoftwaresWebsite1Click() {
-    // The program opens no web page: it reads and writes only what the user chooses.
-}
 
 void TfrmSpriteMDI::About1Click() {
     Questions().Message(TBoxKind::Information, "Ostra Vale Vimbrel\nVersion 1.0c");

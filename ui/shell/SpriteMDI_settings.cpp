@@ -6,6 +6,7 @@
 #include <QLayout>
 #include <QMenu>
 #include <QSettings>
+#include <QTimer>
 #include <QToolBar>
 #include <algorithm>
 #include <map>
@@ -37,6 +38,7 @@ struct TBarPlace {
     int Row = 0;
     int Pos = 0;
     QPoint Float;
+    Qt::Orientation FloatOrientation = Qt::Horizontal;
 };
 
 bool Across(Qt::ToolBarArea Area) {
@@ -69,6 +71,11 @@ void TfrmSpriteMDI::RestoreToolBars() {
         Place.Pos = Settings.value("DockPos", 0).toInt();
         Place.Float =
             QPoint(Settings.value("FloatLeft", 0).toInt(), Settings.value("FloatTop", 0).toInt());
+        // A bar floats as it was when it was pulled out; older settings say nothing, and
+        // the bar then takes the orientation of its usual dock.
+        Place.FloatOrientation = Settings.value("FloatVertical", Across(Place.Area) ? 0 : 1).toInt()
+                                     ? Qt::Vertical
+                                     : Qt::Horizontal;
         Settings.endGroup();
     }
 
@@ -98,8 +105,17 @@ void TfrmSpriteMDI::RestoreToolBars() {
         // A floating bar is a frameless tool window of the main window, as Qt makes it
         // when the user pulls a bar out of its dock.
         Bars[i]->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
+        Bars[i]->setOrientation(Places[i].FloatOrientation);
         Bars[i]->move(Places[i].Float);
-        Bars[i]->setVisible(Places[i].Visible);
+        Bars[i]->hide();
+        if (!Places[i].Visible) continue;
+        // Shown only once the main window is: a tool window made before its owner has no
+        // owner to stay above, and a window manager then stacks the maximised main window
+        // over it.
+        QTimer::singleShot(0, Bars[i], [Bar = Bars[i]] {
+            Bar->show();
+            Bar->raise();
+        });
     }
     // A bar hidden before the window is shown tells nobody; its View item is told here.
     const char* const Items[] = {"mniStandardBar", "mniPaintBar", "mniShiftBar"};
@@ -139,6 +155,7 @@ void TfrmSpriteMDI::SaveToolBars() const {
             Settings.setValue("DockedTo", QString());
             Settings.setValue("FloatLeft", Bar->x());
             Settings.setValue("FloatTop", Bar->y());
+            Settings.setValue("FloatVertical", Bar->orientation() == Qt::Vertical ? 1 : 0);
         } else {
             for (const TDockName& Dock : DockNames)
                 if (Dock.Area == toolBarArea(Bar)) Settings.setValue("DockedTo", Dock.Name);

@@ -36,8 +36,16 @@ enum TMenuId {
     mnShift,
     mnWindow,
     mnHelp,
+    mnOnionBefore,
+    mnOnionAfter,
     mnNone,
 };
+
+// The menus that sit inside the Painter menu.
+bool IsSubmenu(TMenuId Menu) {
+    return Menu == mnShape || Menu == mnSize || Menu == mnShift || Menu == mnOnionBefore ||
+           Menu == mnOnionAfter;
+}
 
 enum : unsigned {
     ItemDoc = 1u << 0,      // the menu item is one of the document commands
@@ -50,6 +58,7 @@ enum : unsigned {
     ButtonOff = 1u << 7,    // the button starts disabled
     Tool = 1u << 8,         // one of the paint tools: radio button and radio menu item
     ShapeItem = 1u << 9,    // one of the brush shapes in the menu
+    Choice = 1u << 10,      // one of the radio items of its submenu
 };
 
 using W = TfrmSpriteMDI;
@@ -115,10 +124,17 @@ TRun OnAnimation(void (TfrmCharAnimation::*Operation)()) {
 
 // The tool bars, as button names in order; "|" is a separator.
 const char* const StandardButtons[] = {
-    "sbutNew",        "sbutOpen", "sbutSave",        "|",          "sbutCut",     "sbutCopy",
-    "sbutPaste",      "sbutUndo", "sbutRedo",        "|",          "sbutAddCel",  "sbutDeleteCel",
-    "sbutAppendCel",  "|",        "sbutShowPainter", "sbutResize", "sbutBGColor", "sbutPalette",
-    "sbutSwapColors", "|",        "sbutPaintOnAll",
+    "sbutNew",         "sbutOpen",
+    "sbutSave",        "|",
+    "sbutCut",         "sbutCopy",
+    "sbutPaste",       "sbutUndo",
+    "sbutRedo",        "|",
+    "sbutAddCel",      "sbutDeleteCel",
+    "sbutAppendCel",   "|",
+    "sbutShowPainter", "sbutResize",
+    "sbutBGColor",     "sbutPalette",
+    "sbutSwapColors",  "|",
+    "sbutPaintOnAll",  "sbutOnionSkin",
 };
 const char* const PaintButtons[] = {
     "tbutSelectArea",
@@ -255,7 +271,7 @@ std::vector<TCommand> TCommandTable::Rows() {
                            M.ShowBarClick(Name);
                        }).With(ItemCheck | ItemTicked));
 
-    const std::vector<TCommand> Animation = {
+    std::vector<TCommand> Animation = {
         Item(mnAnimation, "mniInsertCel", "&Insert Cel",
              OnAnimation(&TfrmCharAnimation::sbutInsertClick))
             .AndButton("sbutAddCel", "Insert Cel", "InsertCel")
@@ -317,7 +333,29 @@ std::vector<TCommand> TCommandTable::Rows() {
         PaintTool(ptLine, "mniLine", "Line", "tbutLine", "Line", "Line"),
         PaintTool(ptLines, "mniLines", "Lines", "tbutLines", "Lines", "Lines"),
         Separator(mnPainter),
+        // What the painters show besides the cel.
+        Item(mnPainter, "mniOnionSkin", "Onion Skin", [](W& M) { M.mniOnionSkinClick(); })
+            .AndButton("sbutOnionSkin", "Onion Skin", "OnionSkin")
+            .ButtonRuns([](W& M) { M.sbutOnionSkinClick(); })
+            .With(ItemCheck | ButtonToggle),
     };
+    for (int Count = 0; Count <= 3; ++Count) {
+        const QString Caption =
+            Count == 0 ? QString("None") : QString("%1 Cel%2").arg(Count).arg(Count > 1 ? "s" : "");
+        if (Count > 0)
+            Animation.push_back(
+                Item(mnOnionBefore, QString("mniOnionBefore%1").arg(Count), Caption, [Count](W& M) {
+                    M.SetOnionCels(false, Count);
+                }).With(Count == 1 ? Choice | ItemTicked : unsigned(Choice)));
+        Animation.push_back(
+            Item(mnOnionAfter, QString("mniOnionAfter%1").arg(Count), Caption, [Count](W& M) {
+                M.SetOnionCels(true, Count);
+            }).With(Count == 0 ? Choice | ItemTicked : unsigned(Choice)));
+    }
+    Animation.push_back(Item(mnPainter, "mniPixelGrid", "Pixel Grid", [](W& M) {
+                            M.mniPixelGridClick();
+                        }).With(ItemCheck));
+    Animation.push_back(Separator(mnPainter));
     Rows.insert(Rows.end(), Animation.begin(), Animation.end());
 
     // The Brush Shape and Brush Size submenus.
@@ -375,9 +413,9 @@ std::vector<TCommand> TCommandTable::Rows() {
         Item(mnWindow, "ArrangeIcons1", "&Arrange Icons", [](W& M) { M.ArrangeIcons1Click(); }),
         Separator(mnWindow, "mniWindowList"),
         // Help
+        // No website item: the program has no web page of its own to open, and an item that
+        // does nothing only disappoints. Contents and About say what there is to say.
         Item(mnHelp, "mniContents", "&Contents", [](W&) { ShowHelp(1); }),
-        Item(mnHelp, "OstraValeSoftwaresWebsite1", "&Ostra Vale Software's Website...",
-             [](W& M) { M.OstraValeSoftwaresWebsite1Click(); }),
         Separator(mnHelp),
         Item(mnHelp, "About1", "&About...", [](W& M) { M.About1Click(); }),
     };
@@ -400,11 +438,18 @@ void TfrmSpriteMDI::BuildCommands() {
         const char* Caption;
     };
     const TMenuName MenuNames[mnNone] = {
-        {"mniFile", "&File"},           {"mniEdit", "&Edit"},
-        {"mniView", "&View"},           {"mniAnimation", "&Animation"},
-        {"mniPainter", "&Painter"},     {"mniBrushShape", "Brush Shape"},
-        {"mniBrushSize", "Brush Size"}, {"mniShift", "Shift"},
-        {"mnuWindow", "&Window"},       {"mniHelp", "&Help"},
+        {"mniFile", "&File"},
+        {"mniEdit", "&Edit"},
+        {"mniView", "&View"},
+        {"mniAnimation", "&Animation"},
+        {"mniPainter", "&Painter"},
+        {"mniBrushShape", "Brush Shape"},
+        {"mniBrushSize", "Brush Size"},
+        {"mniShift", "Shift"},
+        {"mnuWindow", "&Window"},
+        {"mniHelp", "&Help"},
+        {"mniOnionBefore", "Onion Skin Before"},
+        {"mniOnionAfter", "Onion Skin After"},
     };
     QMenu* Menus[mnNone] = {};
     for (int i = 0; i < mnNone; ++i) {
@@ -412,8 +457,7 @@ void TfrmSpriteMDI::BuildCommands() {
         Menus[i]->setObjectName(MenuNames[i].Name);
         Menus[i]->menuAction()->setObjectName(MenuNames[i].Name);
         Menus[i]->setAccessibleName(Mnemonicless(MenuNames[i].Caption));
-        const bool Submenu = i == mnShape || i == mnSize || i == mnShift;
-        if (!Submenu) Bar->addMenu(Menus[i]);
+        if (!IsSubmenu(TMenuId(i))) Bar->addMenu(Menus[i]);
         Controls->Commands.insert(MenuNames[i].Name, Menus[i]->menuAction());
     }
     Controls->mniFile = Menus[mnFile];
@@ -427,9 +471,10 @@ void TfrmSpriteMDI::BuildCommands() {
     Controls->ShapeItems = new QActionGroup(this);
     // The submenus sit in the Painter menu where their first item comes in the table.
     bool SubmenuPlaced[mnNone] = {};
+    QActionGroup* Choices[mnNone] = {};
 
     for (const TCommand& Row : TCommandTable::Rows()) {
-        if (Row.Menu == mnShape || Row.Menu == mnSize || Row.Menu == mnShift) {
+        if (IsSubmenu(Row.Menu)) {
             if (!SubmenuPlaced[Row.Menu]) Menus[mnPainter]->addMenu(Menus[Row.Menu]);
             SubmenuPlaced[Row.Menu] = true;
         }
@@ -447,6 +492,11 @@ void TfrmSpriteMDI::BuildCommands() {
             Item->setEnabled(!(Row.Flags & ItemOff));
             if (Row.Flags & Tool) Controls->ToolItems->addAction(Item);
             if (Row.Flags & ShapeItem) Controls->ShapeItems->addAction(Item);
+            if (Row.Flags & Choice) {
+                if (!Choices[Row.Menu]) Choices[Row.Menu] = new QActionGroup(this);
+                Item->setCheckable(true);
+                Choices[Row.Menu]->addAction(Item);
+            }
             if (Row.Flags & ItemDoc) Controls->DocumentCommands.append(Item);
             if (Run)
                 connect(Item, &QAction::triggered, this,

@@ -1,0 +1,270 @@
+// The painter as an animator uses it: the onion skin and the pixel grid, which only the
+// screen shows; previews that show the pixels the release paints; zoom by the wheel and the
+// keys about the cursor, scrolling and panning; Escape; the painter that comes back with its
+// animation; and the status bar as a screen reader reads it. The program runs shown, so
+// that the scroll box and the screen are real.
+#include <QAccessible>
+#include <QApplication>
+#include <QLabel>
+#include <QMdiArea>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QWheelEvent>
+
+#include "support/WindowTests.h"
+
+using namespace painter_test;
+
+namespace {
+
+using AnimatorView = ProgramTest;
+
+Bytes ViewBytes(const TTestDocument& Doc) {
+    return Doc.Painter->ViewBitmap()->CopyBits();
+}
+
+// The image as the screen shows it, one screen pixel per view pixel.
+QImage Shown(const TTestDocument& Doc) {
+    return Doc.Image()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+QRgb ScreenColor(TTestDocument& Doc, int Index) {
+    const TRgbColor C = Doc.Palette().Entry(Index).Color();
+    return qRgb(C.Red, C.Green, C.Blue);
+}
+
+void Wheel(QWidget* Image, QPoint At, int Turn, Qt::KeyboardModifiers Modifiers) {
+    QWheelEvent Event(QPointF(At), QPointF(Image->mapToGlobal(At)), QPoint(), QPoint(0, Turn),
+                      Qt::NoButton, Modifiers, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(Image, &Event);
+}
+
+} // namespace
+
+TEST_F(AnimatorView, OnionSkinIsShownOnlyAndNeverReachesTheCelFileColoursOrHistory) {
+    ScratchFolder Folder;
+    TPaintDocument Doc(3, 8, 6, 3);
+    PaintPicture(Doc.Cel(0), Legend,
+                 {"........", ".##.....", ".##.....", "........", "........", "........"});
+    PaintPicture(Doc.Cel(2), Legend,
+                 {"........", "........", "........", "........", "....rr..", "........"});
+    Doc.PressCel(1);
+    const std::string Off = (Folder / "off.gif").string(), On = (Folder / "on.gif").string();
+    ASSERT_TRUE(Doc.Animation->SaveToGIF(QFile::decodeName(Off.c_str())));
+
+    RunCommand("sbutOnionSkin");
+    RunCommand("mniOnionAfter1");
+    EXPECT_TRUE(Command("mniOnionSkin")->isChecked()) << "the menu follows the button";
+    ASSERT_FALSE(Doc.Painter->OnionLayer().Empty());
+    // The previous cel in red and the next in blue, each through a checkerboard.
+    const QImage Screen = Shown(Doc);
+    const std::uint8_t Before = Doc.Painter->OnionLayer().At(1, 1);
+    const std::uint8_t After = Doc.Painter->OnionLayer().At(4, 4);
+    EXPECT_EQ(Screen.pixel(3, 3), ScreenColor(Doc, Before));
+    EXPECT_EQ(Screen.pixel(4, 3), ScreenColor(Doc, White));
+    EXPECT_EQ(Screen.pixel(12, 12), ScreenColor(Doc, After));
+    EXPECT_NE(Before, After);
+    EXPECT_TRUE(Doc.ViewShowsCel()) << "the view the tools draw into holds the cel only";
+
+    // The picker reads the cel's white; a fill runs over the whole cel, which one undo
+    // brings back; a lifted area carries white only.
+    RunCommand("tbutPickupColor");
+    Doc.Click(1, 1, Qt::RightButton);
+    EXPECT_EQ(Doc.Palette().ColorOf(Doc.Painter->RightColor()), Doc.Palette().Entry(White).Color());
+    RunCommand("tbutFill");
+    Doc.Click(1, 1);
+    EXPECT_PICTURE(Doc.Cel(1), Legend, Picture(6, std::string(8, '#')));
+    RunCommand("sbutUndo");
+    EXPECT_PICTURE(Doc.Cel(1), Legend, Blank(8, 6));
+    RunCommand("tbutSelectArea");
+    Doc.Drag({{0, 0}, {6, 5}});
+    Doc.Drag({{3, 3}, {4, 2}});
+    RunCommand("tbutBrush");
+    EXPECT_PICTURE(Doc.Cel(1), Legend, Blank(8, 6));
+    EXPECT_TRUE(Doc.ViewShowsCel());
+
+    // The file is the same byte for byte; turned off, the screen shows the cel alone.
+    ASSERT_TRUE(Doc.Animation->SaveToGIF(QFile::decodeName(On.c_str())));
+    EXPECT_BYTES(ReadBytes(On), ReadBytes(Off));
+    RunCommand("sbutOnionSkin");
+    EXPECT_TRUE(Doc.Painter->OnionLayer().Empty());
+    EXPECT_EQ(Shown(Doc).pixel(3, 3), ScreenColor(Doc, White));
+}
+
+TEST_F(AnimatorView, PixelGridIsOnTheScreenOnlyFromZoomFour) {
+    TPaintDocument Doc(1, 6, 4, 4);
+    RunCommand("mniPixelGrid");
+    const QRgb Paper = ScreenColor(Doc, White);
+    QImage Screen = Shown(Doc);
+    EXPECT_EQ(Screen.pixel(5, 5), Paper);
+    EXPECT_NE(Screen.pixel(4, 5), Paper) << "the line between pixels 0 and 1";
+    EXPECT_NE(Screen.pixel(5, 8), Paper);
+    EXPECT_NE(Screen.pixel(8, 8), Paper) << "and where lines cross";
+    EXPECT_TRUE(Doc.ViewShowsCel());
+    Doc.SetZoom(3);
+    EXPECT_EQ(Shown(Doc).pixel(3, 4), Paper);
+}
+
+TEST_F(AnimatorView, ShapePreviewsShowExactlyWhatTheReleasePaints) {
+    const char* const Tools[] = {"tbutLine", "tbutRectangle", "tbutSolidRectangle", "tbutCircle",
+                                 "tbutSolidCircle"};
+    for (const int Zoom : {3, 10})
+        for (const char* Tool : Tools) {
+            SCOPED_TRACE(testing::Message() << Tool << " at zoom " << Zoom);
+            TPaintDocument Doc(1, 14, 11, Zoom);
+            // A backslash brush leaves gaps in a rectangle's border, and an ellipse's outline
+            // three pixels wide steps unevenly.
+            frmSpriteMDI->SetBrushShape(4);
+            RunCommand("mniSize3");
+            RunCommand(Tool);
+            Doc.Press(2, 9);
+            Doc.Move(7, 4);
+            Doc.Move(11, 1);
+            const Bytes Previewed = ViewBytes(Doc);
+            Doc.Release(11, 1);
+            EXPECT_BYTES(ViewBytes(Doc), Previewed);
+            EXPECT_TRUE(Doc.ViewShowsCel());
+        }
+}
+
+TEST_F(AnimatorView, WheelAndKeysZoomAboutTheCursorScrollAndPan) {
+    TTestDocument Doc(1, 128, 128, 3);
+    Doc.Painter->resize(260, 260);
+    QApplication::processEvents();
+    auto* Box = Doc.Painter->findChild<QScrollArea*>("sboxPainter");
+    QScrollBar* Across = Box->horizontalScrollBar();
+    QScrollBar* Down = Box->verticalScrollBar();
+    // The cel pixel under a point of the scroll box's window.
+    const auto PixelAt = [&](QPoint InBox) {
+        const QPoint InImage = Doc.Image()->mapFrom(Box->viewport(), InBox);
+        return InImage / Doc.Painter->Zoom();
+    };
+    const QPoint Mouse = Doc.Image()->mapTo(Box->viewport(), Doc.At(40, 30));
+    Wheel(Doc.Image(), Doc.At(40, 30), 360, Qt::ControlModifier);
+    EXPECT_EQ(Doc.Painter->Zoom(), 6);
+    EXPECT_EQ(PixelAt(Mouse), QPoint(40, 30));
+    EXPECT_GT(Across->value(), 0);
+    Wheel(Doc.Image(), Doc.Image()->mapFrom(Box->viewport(), Mouse), -120, Qt::ControlModifier);
+    EXPECT_EQ(Doc.Painter->Zoom(), 5);
+    EXPECT_EQ(PixelAt(Mouse), QPoint(40, 30));
+
+    // The plain wheel scrolls down, with Shift across; a middle drag pans.
+    const int Top = Down->value(), Left = Across->value();
+    Wheel(Doc.Image(), Doc.At(10, 10), -120, Qt::NoModifier);
+    EXPECT_GT(Down->value(), Top);
+    Wheel(Doc.Image(), Doc.At(10, 10), 120, Qt::ShiftModifier);
+    EXPECT_LT(Across->value(), Left);
+    const int PannedX = Across->value() + 7, PannedY = Down->value() + 5;
+    const QPoint From = Doc.At(30, 30);
+    QTest::mousePress(Doc.Image(), Qt::MiddleButton, {}, From);
+    QMouseEvent Drag(QEvent::MouseMove, QPointF(From - QPoint(7, 5)),
+                     QPointF(Doc.Image()->mapToGlobal(From - QPoint(7, 5))), Qt::NoButton,
+                     Qt::MiddleButton, Qt::NoModifier);
+    QApplication::sendEvent(Doc.Image(), &Drag);
+    QTest::mouseRelease(Doc.Image(), Qt::MiddleButton, {}, From - QPoint(7, 5));
+    EXPECT_EQ(QPoint(Across->value(), Down->value()), QPoint(PannedX, PannedY));
+    EXPECT_PICTURE(Doc.Cel(), Legend, Blank(128, 128)) << "panning paints nothing";
+
+    // + and - in the painter; the refusals of the zoom list hold for every way to zoom.
+    QTest::keyClick(Doc.Image(), Qt::Key_Plus);
+    EXPECT_EQ(Doc.Painter->Zoom(), 6);
+    QTest::keyClick(Doc.Image(), Qt::Key_Minus);
+    QTest::keyClick(Doc.Image(), Qt::Key_Minus);
+    EXPECT_EQ(Doc.Painter->Zoom(), 4);
+    RunCommand("tbutSelectArea");
+    Doc.Drag({{1, 1}, {5, 5}});
+    Script().Clear();
+    Wheel(Doc.Image(), Doc.At(3, 3), 120, Qt::ControlModifier);
+    EXPECT_EQ(Script().Messages(),
+              QStringList{"Can't zoom when selecting an area or using a custom brush.  Select a "
+                          "built in brush type before zooming."});
+    EXPECT_EQ(Doc.Painter->Zoom(), 4);
+    RunCommand("sbutCreateBrush");
+    Script().Clear();
+    QTest::keyClick(Doc.Image(), Qt::Key_Plus);
+    EXPECT_EQ(Script().Messages().size(), 1);
+    EXPECT_EQ(Doc.Painter->Zoom(), 4);
+    RunCommand("tbutBrush");
+
+    TTestDocument Large(1, 6000, 6000, 1);
+    Script().Clear();
+    Wheel(Large.Image(), Large.At(5, 5), 120, Qt::ControlModifier);
+    ASSERT_EQ(Script().Messages().size(), 1);
+    EXPECT_TRUE(Script().Messages()[0].startsWith("Can't zoom to 2x"));
+    EXPECT_EQ(Large.Painter->Zoom(), 1);
+}
+
+TEST_F(AnimatorView, EscapeDropsTheSelectionWhereItLiesAndCancelsABand) {
+    TPaintDocument Doc(1, 8, 5, 3);
+    PaintPicture(Doc.Cel(), Legend, {"........", ".#......", "........", "........", "........"});
+    RunCommand("tbutSelectArea");
+    Doc.Drag({{0, 0}, {3, 3}});
+    Doc.Drag({{1, 1}, {4, 2}});
+    QTest::keyClick(Doc.Image(), Qt::Key_Escape);
+    EXPECT_FALSE(Doc.Painter->SelectionOrCustomBrush());
+    EXPECT_EQ(frmSpriteMDI->State().CurrentTool, ptSelectArea);
+    EXPECT_PICTURE(Doc.Cel(), Legend, {"........", "........", "....#...", "........", "........"});
+    EXPECT_TRUE(Doc.ViewShowsCel());
+    // Nothing floats any more: the zoom list is free.
+    Script().Clear();
+    Doc.SetZoom(4);
+    EXPECT_TRUE(Script().Asked.empty());
+    RunCommand("sbutUndo");
+    EXPECT_PICTURE(Doc.Cel(), Legend, {"........", ".#......", "........", "........", "........"});
+
+    // Escape in the middle of a band: the release selects nothing.
+    RunCommand("tbutSelectArea");
+    Doc.Press(0, 0);
+    Doc.Move(3, 3);
+    QTest::keyClick(Doc.Image(), Qt::Key_Escape);
+    Doc.Move(4, 4);
+    Doc.Release(4, 4);
+    EXPECT_FALSE(Doc.Painter->SelectionFloating);
+    EXPECT_TRUE(Doc.ViewShowsCel());
+    EXPECT_PICTURE(Doc.Cel(), Legend, {"........", ".#......", "........", "........", "........"});
+
+    // A save drops a floating selection, and zooming is free after it as well.
+    ScratchFolder Folder;
+    Doc.Drag({{0, 0}, {2, 2}});
+    ASSERT_TRUE(Doc.Painter->SelectionFloating);
+    ASSERT_TRUE(Doc.Animation->SaveToGIF(QFile::decodeName((Folder / "a.gif").string().c_str())));
+    Script().Clear();
+    Doc.SetZoom(5);
+    EXPECT_TRUE(Script().Asked.empty());
+    EXPECT_EQ(Doc.Painter->Zoom(), 5);
+}
+
+TEST_F(AnimatorView, AMinimisedPainterComesBackOnlyWhenItsAnimationIsActivatedFromElsewhere) {
+    TTestDocument First(3, 8, 8), Second(1, 8, 8);
+    QMdiArea* Area = frmSpriteMDI->MdiArea();
+    Area->setActiveSubWindow(First.Painter);
+    // Put away, the painter leaves its animation window the active one.
+    First.Painter->close();
+    QApplication::processEvents();
+    ASSERT_TRUE(First.Painter->isMinimized());
+    EXPECT_EQ(Area->activeSubWindow(), First.Animation);
+    // Working in the strip of the active animation window leaves the painter put away.
+    QTest::mouseClick(First.Strip(), Qt::LeftButton, {}, First.CelPoint(1));
+    First.Animation->FormActivate();
+    QApplication::processEvents();
+    EXPECT_TRUE(First.Painter->isMinimized());
+    EXPECT_EQ(First.Cels().Current(), 1);
+    // Coming from the other document's window brings it back.
+    Area->setActiveSubWindow(Second.Animation);
+    Area->setActiveSubWindow(First.Animation);
+    QApplication::processEvents();
+    EXPECT_FALSE(First.Painter->isMinimized());
+}
+
+TEST_F(AnimatorView, StatusPanelsAreNamedByWhatTheyShow) {
+    const auto NameOf = [](const char* Panel) {
+        QAccessibleInterface* Read =
+            QAccessible::queryAccessibleInterface(frmSpriteMDI->findChild<QLabel*>(Panel));
+        return Read ? Read->text(QAccessible::Name) : QString();
+    };
+    EXPECT_EQ(NameOf("pnlStatusMessage"), "Welcome to Ostra Vale Vimbrel");
+    EXPECT_EQ(NameOf("pnlStatusPosition"), "Cursor Position") << "named while it is empty";
+    TTestDocument Doc(1, 8, 8);
+    Doc.Hover(5, 2);
+    EXPECT_EQ(NameOf("pnlStatusPosition"), "X:5  Y:2");
+}
