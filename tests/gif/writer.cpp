@@ -1,6 +1,14 @@
-// The GIF writer's file layout byte for byte; giflib reading it back is the round trip's.
+// The GIF writer's file layout byte for byte, its changed rectangles, and LZW codes giflib
+// decodes back; giflib reading whole files back is the round trip's.
+#include <algorithm>
+#include <climits>
+#include <random>
+#include <tuple>
+
+#include "gif/DynArrB.h"
 #include "gif/GifWriter.h"
 #include "gif/LzwEncoder.h"
+#include "giflib_viewer.h"
 #include "model/Spritez.h"
 #include "reader_builder.h"
 #include "support/PictureAssert.h"
@@ -15,13 +23,6 @@ GifBuilder FileStart(int W, int H, int Background, const TPxPalette& Palette) {
     return GifBuilder(W, H, UserColors, Background);
 }
 
-// The colour numbers as the writer codes an image: code size, then data blocks.
-GifBytes Coded(const Bytes& Numbers) {
-    Bytes Out;
-    WriteImageData(AppendTo(Out), EncodeImageData(Numbers.data(), Numbers.size()));
-    return Out;
-}
-
 Bytes Written(const TSprite& Sprite, const TPxPalette& Palette, const TGifWriteSettings& Settings) {
     Bytes Out;
     WriteGif(AppendTo(Out), Sprite, Palette, Settings);
@@ -33,6 +34,63 @@ constexpr std::uint8_t White = CubeIndex(255, 255, 255) - 10, Red = CubeIndex(25
 constexpr std::uint8_t Blue = CubeIndex(0, 0, 255) - 10, Green = CubeIndex(0, 255, 0) - 10;
 const PictureLegend Legend{{White + 10, '.'}, {Red + 10, 'r'}, {Blue + 10, 'b'}, {Green + 10, 'g'}};
 
+// Every pixel whose colour differs from the cel before, boxed; the 2 x 2 corner when none.
+TRect ChangedPixels(const TSprite& Sprite, int Index) {
+    const TPxBitmap& Before = Sprite.CelBitmap(Index - 1);
+    const TPxBitmap& Now = Sprite.CelBitmap(Index);
+    TRect Box{INT_MAX, INT_MAX, -1, -1};
+    for (int Y = 0; Y < Sprite.Height(); ++Y)
+        for (int X = 0; X < Sprite.Width(); ++X)
+            if (Before.ColorTable()[Before.IndexAt(X, Y)] != Now.ColorTable()[Now.IndexAt(X, Y)])
+                Box = {std::min(Box.Left, X), std::min(Box.Top, Y), std::max(Box.Right, X),
+                       std::max(Box.Bottom, Y)};
+    if (Box.Right < 0)
+        return {0, 0, std::min(1, Sprite.Width() - 1), std::min(1, Sprite.Height() - 1)};
+    return Box;
+}
+
+// Bytes in which no pair of neighbours repeats an earlier pair: after the first, each byte
+// adds one entry to the code table and is written as a code of its own, so where the
+// widths grow and the table fills is known.
+Bytes DistinctPairs(std::size_t Count) {
+    std::vector<bool> Used(65536);
+    Bytes Data{0};
+    while (Data.size() < Count) {
+        int Next = (Data.back() * 37 + 11) % 256;
+        while (Used[std::size_t(Data.back() * 256 + Next)])
+            Next = (Next + 1) % 256;
+        Used[std::size_t(Data.back() * 256 + Next)] = true;
+        Data.push_back(std::uint8_t(Next));
+    }
+    return Data;
+}
+
+// The colour numbers as the writer codes an image: code size, then data blocks.
+Bytes Encoded(const Bytes& Data) {
+    Bytes Out;
+    WriteImageData(AppendTo(Out), EncodeImageData(Data.data(), Data.size()));
+    return Out;
+}
+
+// Image data as the only frame, one row high, of a GIF with a 256-colour table, decoded by
+// giflib: its pixels, or nothing when giflib refuses it.
+Bytes DecodedByGiflib(const Bytes& ImageData, std::size_t Width) {
+    const int W = int(Width);
+    const GifBytes File = GifBuilder(W, 1, std::vector<TRgbColor>(256))
+                              .ImageWithData(0, 0, W, 1, ImageData)
+                              .Trailer();
+    const giflib_viewer::GiflibFile Gif = giflib_viewer::ReadWithGiflib(File);
+    if (!Gif || Gif->ImageCount != 1) return {};
+    return Bytes(Gif->SavedImages[0].RasterBits, Gif->SavedImages[0].RasterBits + Width);
+}
+
+Bytes RandomBytes(std::size_t Count, unsigned Seed, int Alphabet = 256) {
+    std::mt19937 Random(Seed);
+    Bytes Data(Count);
+    for (auto& B : Data)
+        B = std::uint8_t(Random() % unsigned(Alphabet));
+    return Data;
+}
 } // namespace
 
 TEST(GifWriter, StoresOnlyWhatChangedWithDelaysDisposalsAndComments) {
@@ -58,47 +116,84 @@ TEST(GifWriter, StoresOnlyWhatChangedWithDelaysDisposalsAndComments) {
     GifBuilder Expected = FileStart(4, 3, White, *Palette);
     Expected.Comment(Text.substr(0, 255)).Comment(Text.substr(255)).Loop(1000);
     // The first cel is whole; 205 ms are 20 hundredths.
-    Expected.GraphicControl(1, 20, White).ImageWithData(0, 0, 4, 3, Coded(Full1));
+    Expected.GraphicControl(1, 20, White).ImageWithData(0, 0, 4, 3, Encoded(Full1));
     // Unchanged: the top-left 2 x 2 of its own pixels, 9 ms written as 0.
-    Expected.GraphicControl(1, 0, White).ImageWithData(0, 0, 2, 2, Coded(Corner));
+    Expected.GraphicControl(1, 0, White).ImageWithData(0, 0, 2, 2, Encoded(Corner));
     // One pixel changed: a 1 x 1 image there.
-    Expected.GraphicControl(0, 100, White).ImageWithData(2, 1, 1, 1, Coded({Green}));
+    Expected.GraphicControl(0, 100, White).ImageWithData(2, 1, 1, 1, Encoded({Green}));
     // Disposal 2: whole, although nothing changed.
-    Expected.GraphicControl(2, 3, White).ImageWithData(0, 0, 4, 3, Coded(Full2));
+    Expected.GraphicControl(2, 3, White).ImageWithData(0, 0, 4, 3, Encoded(Full2));
     // After a cel that clears its area the viewer shows no picture to build on: whole.
-    Expected.GraphicControl(1, 4, White).ImageWithData(0, 0, 4, 3, Coded(Full2));
+    Expected.GraphicControl(1, 4, White).ImageWithData(0, 0, 4, 3, Encoded(Full2));
     // Disposal 3 of its own does not matter; unchanged, so 2 x 2.
-    Expected.GraphicControl(3, 5, White).ImageWithData(0, 0, 2, 2, Coded(Corner));
+    Expected.GraphicControl(3, 5, White).ImageWithData(0, 0, 2, 2, Encoded(Corner));
     // After a cel that restores the picture before it: whole.
-    Expected.GraphicControl(1, 6, White).ImageWithData(0, 0, 4, 3, Coded(Full2));
+    Expected.GraphicControl(1, 6, White).ImageWithData(0, 0, 4, 3, Encoded(Full2));
     EXPECT_BYTES(Written(*Sprite, *Palette, Settings), Expected.Trailer());
 }
 
-TEST(GifWriter, ColourNumbersAndChangedRectanglesOfOddCels) {
+TEST(ChangedRect, BoxesEveryPixelThatChangedColourAndNoOther) {
     auto Palette = MakeCubePalette();
-    // Black matches system entry 0 first, so every pixel of these cels is index 0; entry 10
-    // is black as well: another index of the same colour is no change, and the 2 x 2 corner
-    // is cut to the sprite. Each system entry is written as its nearest user colour: grey
-    // green (192, 220, 192) as (204, 204, 204), white as the user white.
-    auto Sprite = TSprite::Create(1, 3, *Palette, RGB(0, 0, 0));
-    for (int I = 0; I < 3; ++I)
-        Sprite->Cel(Sprite->AddCel(10 * I)).SetDisposal(1);
-    ASSERT_EQ(Sprite->CelBitmap(0).IndexAt(0, 0), 0);
-    Sprite->CelBitmap(1).ScanLine(2)[0] = 10;
-    Sprite->CelBitmap(2).ScanLine(0)[0] = 8;
-    Sprite->CelBitmap(2).ScanLine(1)[0] = 255;
-    const std::uint8_t Grey = CubeIndex(204, 204, 204) - 10;
-    GifBuilder Expected = FileStart(1, 3, 0, *Palette);
-    Expected.Loop(0).GraphicControl(1, 0).ImageWithData(0, 0, 1, 3, Coded({0, 0, 0}));
-    Expected.GraphicControl(1, 1).ImageWithData(0, 0, 1, 2, Coded({0, 0}));
-    Expected.GraphicControl(1, 2).ImageWithData(0, 0, 1, 2, Coded({Grey, White}));
-    EXPECT_BYTES(Written(*Sprite, *Palette, {}), Expected.Trailer());
-    // Without cels the trailer follows the looping extension; a comment ends at its first
-    // zero byte.
-    auto Empty = TSprite::Create(5, 5, *Palette, RGB(0, 0, 0));
-    TGifWriteSettings Settings;
-    Settings.Comments = {std::string("ab\0cd", 5), "ef"};
-    EXPECT_BYTES(Written(*Empty, *Palette, Settings),
-                 FileStart(5, 5, 0, *Palette).Comment("ab").Loop(0).Trailer());
-    EXPECT_THROW(Written(*TSprite::Create(65536, 1, *Palette, 0), *Palette, {}), std::length_error);
+    // System entry 0 and user entry 10 are both black: a pixel moving between them has not
+    // changed.
+    ASSERT_EQ(Palette->Entry(0).Color(), Palette->Entry(10).Color());
+    std::mt19937 Random(7);
+    for (const int Width : {1, 7, 8, 9, 16, 17, 37, 64, 100}) {
+        auto Sprite = TSprite::Create(Width, 6, *Palette, RGB(0, 0, 0));
+        for (int Cel = 0; Cel < 40; ++Cel) {
+            Sprite->Cel(Sprite->AddCel(10)).SetDisposal(DisposalNone);
+            TPxBitmap& Bitmap = Sprite->CelBitmap(Cel);
+            if (Cel > 0) {
+                const TPxBitmap& Before = Sprite->CelBitmap(Cel - 1);
+                std::copy(Before.Bits(), Before.Bits() + Before.ImageSize(), Bitmap.Bits());
+            }
+            // A few pixels painted, some of them only swapped between the two blacks.
+            const int Changes = int(Random() % 4);
+            for (int I = 0; I < Changes; ++I) {
+                std::uint8_t& Pixel = Bitmap.ScanLine(int(Random() % 6))[Random() % Width];
+                Pixel = Random() % 3 == 0 ? std::uint8_t(Pixel == 0 ? 10 : 0)
+                                          : std::uint8_t(10 + Random() % 216);
+            }
+            if (Cel == 0) continue;
+            const TRect Expected = ChangedPixels(*Sprite, Cel);
+            const TRect Got = GetChangedRect(*Sprite, Cel);
+            EXPECT_EQ(std::tie(Got.Left, Got.Top, Got.Right, Got.Bottom),
+                      std::tie(Expected.Left, Expected.Top, Expected.Right, Expected.Bottom))
+                << "width " << Width << ", cel " << Cel;
+        }
+    }
+}
+
+TEST(LzwEncoder, GiflibDecodesEveryEncoding) {
+    EXPECT_THROW(EncodeImageData(std::make_unique<TBigByteArray>(0)), std::invalid_argument);
+    Bytes Runs;
+    for (int I = 0; Runs.size() < 30000; ++I)
+        Runs.insert(Runs.end(), std::size_t(I % 97 + 1), std::uint8_t(I % 5 * 40));
+    // Distinct pairs fill the code table at a known byte: at the last byte (3838 forms code
+    // 4095), one before the end, and several times over; 224 and 225 bytes end on either
+    // side of the first 255-byte block.
+    const std::pair<const char*, Bytes> Cases[] = {
+        {"one long run", Bytes(20000, 0)},
+        {"runs of varying length", Runs},
+        {"random bytes", RandomBytes(30000, 1)},
+        {"random bytes of four values", RandomBytes(60000, 2, 4)},
+        {"table full at the last byte", DistinctPairs(3839)},
+        {"table full, one byte left", DistinctPairs(3840)},
+        {"several restarts", DistinctPairs(12000)},
+        {"one block", DistinctPairs(224)},
+        {"two blocks", DistinctPairs(225)},
+    };
+    for (const auto& [What, Data] : Cases) {
+        SCOPED_TRACE(std::string(What) + ", " + std::to_string(Data.size()) + " bytes");
+        EXPECT_TRUE(DecodedByGiflib(Encoded(Data), Data.size()) == Data);
+    }
+}
+
+TEST(BigByteArray, IsIndexedFromOneAndChecksEveryAccessAndAllocation) {
+    TBigByteArray Array(3);
+    Array.Items(3) = 30;
+    EXPECT_EQ(Array.Data()[2], 30);
+    for (std::int32_t Bad : {0, 4})
+        EXPECT_THROW(Array.Items(Bad) = 1, EIndexOutOfBounds);
+    EXPECT_THROW(TBigByteArray(-5), ENotEnoughMemory);
 }

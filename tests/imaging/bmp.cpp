@@ -1,9 +1,14 @@
 #include "imaging/Bmp.h"
 
-#include <functional>
+#include <random>
+#include <stdexcept>
+#include <tuple>
 
 #include "imaging/Limits.h"
+#include "imaging/Png.h"
 #include "support/BmpFile.h"
+#include "support/PictureAssert.h"
+#include "support/PngDecode.h"
 
 namespace {
 
@@ -35,14 +40,19 @@ int Digit(char C) {
     return Failure;
 }
 
-// Rows of colours stored Bits a pixel as Pack makes each pixel, bottom-up, padded.
-Bytes TrueColorRows(int Bits, const std::function<std::uint32_t(TRgbColor)>& Pack) {
+// Rows of colours stored Bits a pixel, each channel in its mask (red, green, blue), bottom-up,
+// padded. Pure colours fill a channel's bits or leave them empty, whatever its width.
+Bytes TrueColorRows(int Bits, const std::array<std::uint32_t, 3>& Masks) {
     Bytes Out;
     for (auto Row = Indices.rbegin(); Row != Indices.rend(); ++Row) {
         Bytes Stored;
-        for (char C : *Row)
+        for (char C : *Row) {
+            const TRgbColor Color = Pure[Digit(C)];
+            const std::uint32_t Pixel = (Color.Red ? Masks[0] : 0) | (Color.Green ? Masks[1] : 0) |
+                                        (Color.Blue ? Masks[2] : 0);
             for (int Byte = 0; Byte < Bits / 8; ++Byte)
-                Stored.push_back(std::uint8_t(Pack(Pure[Digit(C)]) >> (8 * Byte)));
+                Stored.push_back(std::uint8_t(Pixel >> (8 * Byte)));
+        }
         Stored.resize((Stored.size() + 3) / 4 * 4, 0);
         Out = Out + Stored;
     }
@@ -113,47 +123,24 @@ TEST(Bmp, EveryKindReadsToItsColoursAndKeepsItsColourTable) {
     EXPECT_TRUE(Shows(Decode(Runs(8, Rle8).Encode()), Odd, Indices)) << "run-length 8";
     EXPECT_TRUE(Shows(Decode(Runs(4, Rle4).Encode()), Odd, Indices)) << "run-length 4";
 
-    struct TTrueColor {
-        int Bits;
-        std::uint32_t Compression;
-        std::array<std::uint32_t, 3> Masks;
-        std::function<std::uint32_t(TRgbColor)> Pack;
-    };
-    const TTrueColor Kinds[] = {
-        {24, 0, {}, [](TRgbColor C) { return std::uint32_t(C.Blue | C.Green << 8 | C.Red << 16); }},
-        {16,
-         0,
-         {},
-         [](TRgbColor C) {
-             return std::uint32_t(C.Red >> 3 << 10 | C.Green >> 3 << 5 | C.Blue >> 3);
-         }},
-        {16,
-         3,
-         {0xF800, 0x07E0, 0x001F},
-         [](TRgbColor C) {
-             return std::uint32_t(C.Red >> 3 << 11 | C.Green >> 2 << 5 | C.Blue >> 3);
-         }},
-        {32,
-         0,
-         {},
-         [](TRgbColor C) {
-             return std::uint32_t(C.Blue | C.Green << 8 | C.Red << 16 | 0xFFu << 24);
-         }},
-        {32,
-         3,
-         {0x000000FF, 0x0000FF00, 0x00FF0000},
-         [](TRgbColor C) { return std::uint32_t(C.Red | C.Green << 8 | C.Blue << 16); }},
-    };
-    for (const TTrueColor& Kind : Kinds) {
+    // Plain 16 bits are 5-5-5; 32 bits may carry alpha in the top byte, which is ignored.
+    const std::array<std::uint32_t, 3> Rgb555{0x7C00, 0x03E0, 0x001F},
+        Rgb565{0xF800, 0x07E0, 0x001F}, Rgb888{0xFF0000, 0x00FF00, 0x0000FF},
+        Bgr888{0x0000FF, 0x00FF00, 0xFF0000};
+    const std::tuple<int, std::uint32_t, std::array<std::uint32_t, 3>> Kinds[] = {
+        {24, 0, Rgb888}, {16, 0, Rgb555}, {16, 3, Rgb565}, {32, 0, Rgb888}, {32, 3, Bgr888}};
+    for (const auto& [Bits, Compression, Masks] : Kinds) {
         BmpFile File;
         File.Width = 5, File.Height = 3;
-        File.Bits = Kind.Bits;
-        File.Compression = Kind.Compression;
-        File.Masks = Kind.Masks;
-        File.Pixels = TrueColorRows(Kind.Bits, Kind.Pack);
+        File.Bits = Bits;
+        File.Compression = Compression;
+        File.Masks = Compression == 3 ? Masks : std::array<std::uint32_t, 3>{};
+        File.Pixels = TrueColorRows(Bits, Masks);
+        if (Bits == 32 && Compression == 0)
+            for (std::size_t K = 3; K < File.Pixels.size(); K += 4)
+                File.Pixels[K] = 0xFF;
         const TRgbPicture Picture = Decode(File.Encode());
-        EXPECT_TRUE(Shows(Picture, Pure, Indices))
-            << Kind.Bits << " bits, kind " << Kind.Compression;
+        EXPECT_TRUE(Shows(Picture, Pure, Indices)) << Bits << " bits, kind " << Compression;
         EXPECT_TRUE(Picture.Palette.empty());
     }
 }
@@ -242,4 +229,46 @@ TEST(Bmp, ACelIsWrittenWithItsUserColoursAndComesBackOnTheSamePalette) {
         for (int x = 0; x < 5; ++x)
             EXPECT_EQ(Read.At(x, y), Cel.ColorTable()[Cel.IndexAt(x, y)]) << x << ", " << y;
     EXPECT_TRUE(TPxPalette::CreateFromGraphic(Read)->Equals(*Palette));
+}
+
+TEST(Png, IndicesPaletteAndTransparencyReadBackByLibpng) {
+    // Random indices deflate badly, so the data runs over several IDAT chunks.
+    std::mt19937 Random(16);
+    TIndexedPng Image;
+    Image.Width = 301;
+    Image.Height = 257;
+    for (int i = 0; i < 200; ++i)
+        Image.Palette.push_back(
+            {std::uint8_t(Random()), std::uint8_t(Random()), std::uint8_t(Random())});
+    Image.TransparentIndex = 7;
+    std::vector<std::uint8_t> Indices(std::size_t(Image.Width) * Image.Height);
+    for (std::uint8_t& Index : Indices)
+        Index = std::uint8_t(Random() % 200);
+    Bytes File;
+    WriteIndexedPng(AppendTo(File), Image, [&](int Y, std::uint8_t* Row) {
+        std::copy_n(&Indices[std::size_t(Y) * Image.Width], Image.Width, Row);
+    });
+
+    const DecodedPng Read = DecodeIndexedPng(File);
+    ASSERT_EQ(Read.Error, "");
+    EXPECT_EQ(std::make_pair(Read.Width, Read.Height), std::make_pair(301, 257));
+    EXPECT_EQ(Read.Palette, Image.Palette);
+    std::vector<std::uint8_t> Alpha(200, 255);
+    Alpha[7] = 0;
+    EXPECT_EQ(Read.Alpha, Alpha);
+    EXPECT_EQ(Read.Indices, Indices);
+
+    // Without a transparent entry every colour is opaque; one pixel of one colour will do.
+    Image = {1, 1, {{1, 2, 3}}, -1};
+    File.clear();
+    WriteIndexedPng(AppendTo(File), Image, [](int, std::uint8_t* Row) { Row[0] = 0; });
+    EXPECT_EQ(DecodeIndexedPng(File).Alpha, std::vector<std::uint8_t>{255});
+
+    const auto Fill = [](int, std::uint8_t*) {};
+    const auto Sink = AppendTo(File);
+    EXPECT_THROW(WriteIndexedPng(Sink, {0, 5, {{}}, -1}, Fill), std::length_error);
+    EXPECT_THROW(WriteIndexedPng(Sink, {5, 5, {}, -1}, Fill), std::invalid_argument);
+    EXPECT_THROW(WriteIndexedPng(Sink, {5, 5, std::vector<TRgbColor>(257), -1}, Fill),
+                 std::invalid_argument);
+    EXPECT_THROW(WriteIndexedPng(Sink, {5, 5, {{}, {}}, 2}, Fill), std::invalid_argument);
 }
