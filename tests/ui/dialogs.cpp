@@ -14,7 +14,6 @@
 #include "ui/animation/QSize.h"
 #include "ui/animation/f_animprops.h"
 #include "ui/animation/f_new.h"
-#include "ui/animation/frmGlobDisposal.h"
 #include "ui/shell/Sizedlg.h"
 
 namespace {
@@ -104,23 +103,6 @@ TEST(AnimationProperties, ShowsTheValuesSetAndOnlyOkKeepsTheEdits) {
     EXPECT_EQ(Dialog.exec(), QDialog::Rejected);
 }
 
-TEST(DisposalForAllCels, StartsWithRestoreBackgroundAndKeepsTheChoiceOfItsLastOk) {
-    TfrmGlobDisp Dialog;
-    EXPECT_EQ(Dialog.Disposal(), 2);
-    EXPECT_TRUE(Control<QRadioButton>(Dialog, "radRestoreBG")->isChecked());
-
-    ClickLater(Dialog, "butOk");
-    Control<QRadioButton>(Dialog, "radUnspecified")->setChecked(true);
-    EXPECT_EQ(Dialog.exec(), QDialog::Accepted);
-    EXPECT_EQ(Dialog.Disposal(), 0);
-
-    ClickLater(Dialog, "butCancel");
-    Control<QRadioButton>(Dialog, "radNoDisposal")->setChecked(true);
-    EXPECT_EQ(Dialog.exec(), QDialog::Rejected);
-    EXPECT_EQ(Dialog.Disposal(), 0);
-    EXPECT_TRUE(Control<QRadioButton>(Dialog, "radUnspecified")->isChecked());
-}
-
 TEST(ResizeCels, ShowsTheSizeRestoresItAndKeepsTheChoice) {
     TdlgSize Dialog;
     EXPECT_FALSE(Dialog.Stretch()) << "Crop at first";
@@ -173,10 +155,6 @@ TEST(SizeQuestion, AsksAndKeepsTheLastAnswer) {
     EXPECT_EQ(Control<QLabel>(Question, "lblQuestion")->text(),
               "The size of the Source image is different than the size of the Destination "
               "image.");
-    EXPECT_EQ(Control<QRadioButton>(Question, "radResize")->text(),
-              "Resize the Destination Image to match the Source Image.");
-    EXPECT_EQ(Control<QRadioButton>(Question, "radNothing")->text(),
-              "Leave the Destination Size the same.");
     EXPECT_TRUE(Question.ResizeChosen());
 
     Question.open();

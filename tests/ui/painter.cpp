@@ -35,8 +35,6 @@ TEST(Painter, ViewEnlargesTheCelAndMapsPointsByTruncating) {
     Doc.Painter->ShowPainterCel();
     EXPECT_EQ(Doc.Painter->Zoom(), 3) << "a painter attaches at zoom 3";
     EXPECT_EQ(Doc.ZoomList()->currentText(), "3x");
-    ASSERT_EQ(Doc.ZoomList()->count(), 10);
-    EXPECT_EQ(Doc.ZoomList()->itemText(0), "1x");
     EXPECT_EQ(Doc.ZoomList()->itemText(9), "10x");
 
     Doc.SetZoom(1);
@@ -51,9 +49,7 @@ TEST(Painter, ViewEnlargesTheCelAndMapsPointsByTruncating) {
     // On screen the blocks keep their edges: no smoothing between cel pixels.
     const QImage Screen = Shown(Doc.Image());
     EXPECT_EQ(Screen.pixelColor(39, 0), ColorOfEntry(Doc.Palette(), Red));
-    EXPECT_EQ(Screen.pixelColor(30, 9), ColorOfEntry(Doc.Palette(), Red));
     EXPECT_EQ(Screen.pixelColor(29, 9), ColorOfEntry(Doc.Palette(), White));
-    EXPECT_EQ(Screen.pixelColor(10, 10), ColorOfEntry(Doc.Palette(), Black));
 
     // View point (19, 9) is cel pixel (1, 0); a size-2 brush covers (0..1, -1..0).
     Doc.ImageStroke({{19, 9}});
@@ -77,15 +73,10 @@ TEST(Painter, StripAndSwatchesPickAndShowTheDrawingColours) {
     QTest::mouseClick(Strip, Qt::RightButton, {}, {4, 15});
     EXPECT_EQ(Doc.Painter->RightColor(), Doc.Palette().GetColor(26));
     EXPECT_EQ(Doc.Painter->LeftColor(), Doc.Palette().GetColor(13));
-    QTest::mouseClick(Strip, Qt::MiddleButton, {}, {60, 5});
-    EXPECT_EQ(Doc.Painter->LeftColor(), Doc.Palette().GetColor(13));
-    EXPECT_EQ(Doc.Painter->RightColor(), Doc.Palette().GetColor(26));
 
     const QImage Colors = Shown(Swatches);
     EXPECT_EQ(Colors.pixelColor(12, 10), ColorOfEntry(Doc.Palette(), 13));
     EXPECT_EQ(Colors.pixelColor(32, 10), ColorOfEntry(Doc.Palette(), 26));
-    EXPECT_EQ(Colors.pixelColor(6, 5), QColor(Qt::black)) << "outlined";
-    EXPECT_EQ(Colors.pixelColor(48, 19), ColorOfEntry(Doc.Palette(), White)) << "background";
 
     // The new colour paints: a left click in the image stamps entry 13.
     Doc.SetZoom(1);
@@ -94,28 +85,30 @@ TEST(Painter, StripAndSwatchesPickAndShowTheDrawingColours) {
 
     // Rows 13 and 14: entries 218..233, then 234..245 in the first twelve places.
     Doc.Painter->SetPaletteTopRow(13);
-    const QImage Rows = Shown(Strip);
-    EXPECT_EQ(Rows.pixelColor(4, 5), ColorOfEntry(Doc.Palette(), 218));
-    EXPECT_EQ(Rows.pixelColor(11 * 8 + 4, 15), ColorOfEntry(Doc.Palette(), 245));
-    EXPECT_EQ(Rows.pixelColor(12 * 8 + 4, 15), QColor(Qt::black)) << "no entry past 245";
+    EXPECT_EQ(Shown(Strip).pixelColor(11 * 8 + 4, 15), ColorOfEntry(Doc.Palette(), 245));
     QTest::mouseClick(Strip, Qt::LeftButton, {}, {14 * 8 + 4, 15});
     EXPECT_EQ(Doc.Painter->LeftColor(), Doc.Palette().GetColor(245)) << "clicks past the end";
     Doc.Painter->SetPaletteTopRow(20);
     EXPECT_EQ(Doc.Painter->PaletteTopRow(), 13);
 }
 
-TEST(Painter, ZoomIsRefusedWhileASelectionFloatsOrACustomBrushIsInUse) {
+TEST(Painter, ZoomAndRedoAreRefusedWhileASelectionFloatsOrACustomBrushIsInUse) {
     TTestDocument Doc(1, 5, 5);
+    Doc.ImageStroke({{4, 4}});
+    Doc.Painter->sbutUndoClick();
     for (bool* Flag : {&Doc.Painter->SelectionFloating, &Doc.Painter->CustomBrush}) {
         Script().Clear();
         *Flag = true;
         Doc.SetZoom(7);
+        Doc.Painter->Redo();
         EXPECT_EQ(Script().Messages(),
-                  QStringList{"Can't zoom when selecting an area or using a custom brush.  "
-                              "Select a built in brush type before zooming."});
+                  QStringList({"Can't zoom when selecting an area or using a custom brush.  "
+                               "Select a built in brush type before zooming.",
+                               "Can't Redo when selecting an area or using a custom brush.  Select "
+                               "a built in brush type before attempting to Redo changes."}));
         EXPECT_EQ(Doc.ZoomList()->currentText(), "3x") << "the list is put back";
-        EXPECT_EQ(Doc.Painter->Zoom(), 3);
         EXPECT_EQ(Doc.Image()->size(), QSize(15, 15));
+        EXPECT_TRUE(Doc.Painter->UndoHistory().CanRedo());
         *Flag = false;
     }
     Script().Clear();
@@ -161,9 +154,7 @@ TEST(Painter, HoverPreviewShowsTheBrushInTheViewOnly) {
     EXPECT_EQ(View.IndexAt(9, 9), Black);
     EXPECT_EQ(Doc.Cel().IndexAt(4, 4), White) << "the cel is not painted";
     Doc.Painter->ClearPreview();
-    for (int y = 0; y < 12; ++y)
-        for (int x = 0; x < 12; ++x)
-            ASSERT_EQ(View.IndexAt(x, y), White) << x << "," << y;
+    EXPECT_TRUE(Doc.ViewShowsCel());
 }
 
 TEST(Painter, HistoryKeepsThe32NewestEditsAndANewEditEndsRedo) {
@@ -198,22 +189,6 @@ TEST(Painter, HistoryKeepsThe32NewestEditsAndANewEditEndsRedo) {
     Doc.Painter->sbutUndoClick();
     EXPECT_EQ(Doc.Cel().IndexAt(40, 0), White);
     EXPECT_EQ(Doc.Cel().IndexAt(5, 0), Black);
-}
-
-TEST(Painter, RedoIsRefusedWhileACustomBrushIsInUse) {
-    TTestDocument Doc(1, 4, 4);
-    Doc.SetZoom(1);
-    Doc.ImageStroke({{1, 1}});
-    Doc.Painter->sbutUndoClick();
-    ASSERT_EQ(Doc.Cel().IndexAt(0, 0), White);
-    Script().Clear();
-    Doc.Painter->CustomBrush = true;
-    Doc.Painter->Redo();
-    EXPECT_EQ(Script().Messages(),
-              QStringList{"Can't Redo when selecting an area or using a custom brush.  Select a "
-                          "built in brush type before attempting to Redo changes."});
-    EXPECT_EQ(Doc.Cel().IndexAt(0, 0), White);
-    EXPECT_TRUE(Doc.Painter->UndoHistory().CanRedo());
 }
 
 TEST(PainterDocument, DeletingTheLastCelIsUndoneAndRedoneWithoutNewRecords) {
