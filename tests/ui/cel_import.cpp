@@ -355,7 +355,7 @@ TEST_F(CelImport, ACelExportedOrCopiedComesBackExactlyAndFailedExportsSaySo) {
     EXPECT_EQ(QImage(File("cel.jpg"), "JPG").size(), QSize(6, 2));
 
     Script().Clear();
-    for (const char* Name : {"missing/cel.bmp", "missing/cel.jpg", "cel.png"}) {
+    for (const char* Name : {"missing/cel.bmp", "missing/cel.jpg", "cel.tga"}) {
         Script().AnswerFile(File(Name));
         Document.Animation->ExportCel1Click();
     }
@@ -364,7 +364,7 @@ TEST_F(CelImport, ACelExportedOrCopiedComesBackExactlyAndFailedExportsSaySo) {
     EXPECT_EQ(Script().Messages(),
               QStringList({SaveFailed, SaveFailed,
                            "You may only export a cel as a .BMP, .PNG or .JPG file."}));
-    EXPECT_FALSE(QFile::exists(File("cel.png")));
+    EXPECT_FALSE(QFile::exists(File("cel.tga")));
 }
 
 TEST_F(CelImport, PasteTakesAnotherProgramsPictureWithinTheLimits) {
