@@ -49,25 +49,29 @@ std::set<std::string> Names(const fs::path& Folder) {
     return Result;
 }
 
-// How Body ends (0 done, 1 its encoding failed, 2 the file failed, 77 not run when Ready
-// says no) in a child process, which may change its limits and user freely; -1 when the
-// child did not exit.
-int InChild(const std::function<bool()>& Ready, const std::function<void()>& Body) {
+// Runs Body in a child process, which may change its limits, user and hooks freely, and
+// waits for it to end (or to stop, with WUNTRACED): its pid and status, or -1.
+std::pair<pid_t, int> Forked(const std::function<int()>& Body, int Options = 0) {
     const pid_t Child = ::fork();
-    if (Child == 0) {
-        int Ends = 77;
-        try {
-            Ends = Ready() ? (Body(), 0) : 77;
-        } catch (const EncodingFailed&) {
-            Ends = 1;
-        } catch (const EFileWriteError&) {
-            Ends = 2;
-        }
-        ::_exit(Ends);
-    }
+    if (Child == 0) ::_exit(Body());
     int Status = 0;
-    if (Child < 0 || ::waitpid(Child, &Status, 0) != Child || !WIFEXITED(Status)) return -1;
-    return WEXITSTATUS(Status);
+    if (Child < 0 || ::waitpid(Child, &Status, Options) != Child) return {-1, 0};
+    return {Child, Status};
+}
+
+// How Body ends in a child: 0 done, 1 its encoding failed, 2 the file failed, 77 not run
+// when Ready says no, -1 when the child did not exit.
+int InChild(const std::function<bool()>& Ready, const std::function<void()>& Body) {
+    const auto [Child, Status] = Forked([&] {
+        try {
+            return Ready() ? (Body(), 0) : 77;
+        } catch (const EncodingFailed&) {
+            return 1;
+        } catch (const EFileWriteError&) {
+            return 2;
+        }
+    });
+    return Child > 0 && WIFEXITED(Status) ? WEXITSTATUS(Status) : -1;
 }
 
 // Stopped or killed at this step of a save, through the save's hook.
@@ -82,30 +86,29 @@ void StopHere(TSaveStep Step) {
 // it stopped or ended, or -1 when it did neither by that signal.
 pid_t SaveInChild(const fs::path& Name, const std::string& Text, std::optional<TSaveStep> Step,
                   const fs::path& Kept, int Signal = SIGKILL) {
-    const pid_t Child = ::fork();
-    if (Child == 0) {
-        SetKeptCopyFolder([Kept] { return Kept.string(); });
-        if (Step) {
-            StopAt = *Step;
-            StopWith = Signal;
-            SetSaveStepHook(StopHere);
-        }
-        try {
-            ReplaceFile(Name.string(), [&](const ByteSink& Sink) {
-                const auto* Data = reinterpret_cast<const std::uint8_t*>(Text.data());
-                Sink(Data, Text.size() / 2);
-                if (!Step) ::raise(Signal);
-                Sink(Data + Text.size() / 2, Text.size() - Text.size() / 2);
-            });
-        } catch (const EFileWriteError&) {
-        }
-        ::_exit(0);
-    }
-    int Status = 0;
-    if (Child < 0 || ::waitpid(Child, &Status, WUNTRACED) != Child) return -1;
+    const auto [Child, Status] = Forked(
+        [&] {
+            SetKeptCopyFolder([Kept] { return Kept.string(); });
+            if (Step) {
+                StopAt = *Step;
+                StopWith = Signal;
+                SetSaveStepHook(StopHere);
+            }
+            try {
+                ReplaceFile(Name.string(), [&](const ByteSink& Sink) {
+                    const auto* Data = reinterpret_cast<const std::uint8_t*>(Text.data());
+                    Sink(Data, Text.size() / 2);
+                    if (!Step) ::raise(Signal);
+                    Sink(Data + Text.size() / 2, Text.size() - Text.size() / 2);
+                });
+            } catch (const EFileWriteError&) {
+            }
+            return 0;
+        },
+        WUNTRACED);
     const bool Ended = WIFSIGNALED(Status) && WTERMSIG(Status) == Signal;
     const bool Stopped = WIFSTOPPED(Status) && WSTOPSIG(Status) == Signal;
-    return Ended || Stopped ? Child : -1;
+    return Child > 0 && (Ended || Stopped) ? Child : -1;
 }
 
 } // namespace
@@ -316,21 +319,14 @@ TEST(RunFolder, OnlyAProgramThatDidNotEndNormallyLeavesItsFolderBehind) {
     ScratchFolder Area;
     const std::string Where = (Area / "recovery").string();
     std::unique_ptr<TRunFolder> Mine = TRunFolder::Create(Where);
-    // A program that ends normally takes its folder with it.
-    if (const pid_t Child = ::fork(); Child == 0) {
-        TRunFolder::Create(Where);
-        ::_exit(0);
-    } else {
-        ::waitpid(Child, nullptr, 0);
-    }
-    // One that is killed leaves its folder, with the work in it.
-    if (const pid_t Child = ::fork(); Child == 0) {
+    // A program that ends normally takes its folder with it; one that is killed leaves its
+    // folder, with the work in it.
+    Forked([&] { return TRunFolder::Create(Where) ? 0 : 1; });
+    Forked([&] {
         const std::unique_ptr<TRunFolder> Run = TRunFolder::Create(Where);
         std::ofstream(Run->Path() + "/work") << "unsaved";
-        ::raise(SIGKILL);
-    } else {
-        ::waitpid(Child, nullptr, 0);
-    }
+        return ::raise(SIGKILL);
+    });
     ASSERT_TRUE(fs::exists(Mine->Path()));
 
     // The folder of a running program is never taken, nor one that is taken already.
