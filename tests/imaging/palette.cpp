@@ -52,8 +52,6 @@ TEST(PaletteFiles, ReadingIsForgivingAndRefusesOnlyFilesWithoutACount) {
         Files.push_back({"236 colours" + End + "\t1\t2\t3" + End + "4 5 6 trailing words" + End +
                              "\t7\t8\t9" + End,
                          {{1, 2, 3}, {4, 5, 6}, {7, 8, 9}}});
-    Files.push_back(
-        {"236\r\n\t1\t2\t3\r4 5 6 trailing words\r\n\t7\t8\t9", {{1, 2, 3}, {4, 5, 6}, {7, 8, 9}}});
     // Low 8 bits of each number, however long; a count of 0; a colour spread over lines.
     Files.push_back(
         {"0 anything here\n\t300\t-1\t255\r\n1\n2\n3 words\n\n\n", {{44, 255, 255}, {1, 2, 3}}});
