@@ -41,11 +41,6 @@ Bytes GifOf(const Animation& A, TGifWriteSettings Settings, int Scale) {
     return Out;
 }
 
-std::vector<giflib_viewer::ViewedFrame> Viewed(const Bytes& File) {
-    const giflib_viewer::GiflibFile Gif = giflib_viewer::ReadWithGiflib(File);
-    return Gif ? giflib_viewer::ViewerFrames(*Gif) : std::vector<giflib_viewer::ViewedFrame>();
-}
-
 bool operator==(const GifColorType& A, const GifColorType& B) {
     return A.Red == B.Red && A.Green == B.Green && A.Blue == B.Blue;
 }
@@ -74,7 +69,9 @@ std::uint8_t Number(const Animation& A, int Cel, int X, int Y) {
 TEST(Exchange, ScaledGifShowsEveryCelReplicatedWithItsSettings) {
     const Animation A;
     // Opaque: each frame a viewer shows is exactly the cel, every pixel an S x S block.
-    const std::vector<giflib_viewer::ViewedFrame> Frames = Viewed(GifOf(A, {}, 3));
+    const giflib_viewer::GiflibFile Gif = giflib_viewer::ReadWithGiflib(GifOf(A, {}, 3));
+    ASSERT_TRUE(Gif);
+    const std::vector<giflib_viewer::ViewedFrame> Frames = giflib_viewer::ViewerFrames(*Gif);
     ASSERT_EQ(Frames.size(), 4u);
     for (int I = 0; I < 4; ++I)
         for (int Y = 0; Y < 12; ++Y)

@@ -15,20 +15,6 @@
 
 namespace {
 
-// A file whose global colour table holds the palette's user colours, padded with black.
-GifBuilder FileStart(int W, int H, int Background, const TPxPalette& Palette) {
-    std::vector<TRgbColor> UserColors;
-    for (int Index = 10; Index <= 245; ++Index)
-        UserColors.push_back(Palette.Entry(Index).Color());
-    return GifBuilder(W, H, UserColors, Background);
-}
-
-Bytes Written(const TSprite& Sprite, const TPxPalette& Palette, const TGifWriteSettings& Settings) {
-    Bytes Out;
-    WriteGif(AppendTo(Out), Sprite, Palette, Settings);
-    return Out;
-}
-
 // Colour numbers: palette entry minus 10.
 constexpr std::uint8_t White = CubeIndex(255, 255, 255) - 10, Red = CubeIndex(255, 0, 0) - 10;
 constexpr std::uint8_t Blue = CubeIndex(0, 0, 255) - 10, Green = CubeIndex(0, 255, 0) - 10;
@@ -113,7 +99,11 @@ TEST(GifWriter, StoresOnlyWhatChangedWithDelaysDisposalsAndComments) {
     Bytes Full2 = Full1;
     Full2[6] = Green;
     const Bytes Corner = {Red, Red, White, Blue};
-    GifBuilder Expected = FileStart(4, 3, White, *Palette);
+    // The global colour table holds the palette's user colours, padded with black.
+    std::vector<TRgbColor> UserColors;
+    for (int Index = 10; Index <= 245; ++Index)
+        UserColors.push_back(Palette->Entry(Index).Color());
+    GifBuilder Expected(4, 3, UserColors, White);
     Expected.Comment(Text.substr(0, 255)).Comment(Text.substr(255)).Loop(1000);
     // The first cel is whole; 205 ms are 20 hundredths.
     Expected.GraphicControl(1, 20, White).ImageWithData(0, 0, 4, 3, Encoded(Full1));
@@ -129,7 +119,9 @@ TEST(GifWriter, StoresOnlyWhatChangedWithDelaysDisposalsAndComments) {
     Expected.GraphicControl(3, 5, White).ImageWithData(0, 0, 2, 2, Encoded(Corner));
     // After a cel that restores the picture before it: whole.
     Expected.GraphicControl(1, 6, White).ImageWithData(0, 0, 4, 3, Encoded(Full2));
-    EXPECT_BYTES(Written(*Sprite, *Palette, Settings), Expected.Trailer());
+    Bytes Written;
+    WriteGif(AppendTo(Written), *Sprite, *Palette, Settings);
+    EXPECT_BYTES(Written, Expected.Trailer());
 }
 
 TEST(ChangedRect, BoxesEveryPixelThatChangedColourAndNoOther) {

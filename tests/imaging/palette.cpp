@@ -10,10 +10,6 @@ TRgbColor ColorAt(const TPxPalette& Palette, int Index) {
     return Palette.Entry(Index).Color();
 }
 
-const TPaletteFormat AllFormats[] = {TPaletteFormat::Vimbrel, TPaletteFormat::Gimp,
-                                     TPaletteFormat::Jasc, TPaletteFormat::Hex,
-                                     TPaletteFormat::Act};
-
 TPaletteFileColors Parse(const std::string& Text) {
     return ParsePaletteFile(reinterpret_cast<const std::uint8_t*>(Text.data()), Text.size(),
                             "test.pal");
@@ -94,7 +90,7 @@ TEST(PaletteFiles, ReadingIsForgivingAndRefusesOnlyFilesWithoutACount) {
     }
 }
 
-TEST(Palette, EditsKeepToTheUserColours) {
+TEST(Palette, EditsKeepToTheUserColoursAndMatchingToTheLowestNearest) {
     std::vector<std::string> Messages;
     TScopedReportHandler Scope(
         [&](TReportKind, const std::string& Text) { Messages.push_back(Text); });
@@ -117,10 +113,8 @@ TEST(Palette, EditsKeepToTheUserColours) {
     Palette->SetColor(22, RGB(0, 0, 0));
     Palette->MakeGradient(20, 22);
     EXPECT_EQ(ColorAt(*Palette, 21), (TRgbColor{50, 100, 50})) << "one entry between";
-}
 
-TEST(Palette, MatchingGoesToTheLowestNearestUserColour) {
-    auto Palette = MakeCubePalette();
+    // Matching goes to the lowest nearest user colour.
     Palette->SetColor(245, RGB(7, 77, 177));
     Palette->SetColor(30, RGB(1, 1, 1));
     Palette->SetColor(40, RGB(1, 1, 1));
@@ -205,7 +199,9 @@ TEST(PaletteFormats, EveryFormatGivesBackThePalette) {
     ScratchFolder Folder;
     for (const auto& ColorMap : {Some, Full}) {
         const auto Palette = TPxPalette::CreateFromColorMap(ColorMap);
-        for (const TPaletteFormat Format : AllFormats) {
+        for (const TPaletteFormat Format :
+             {TPaletteFormat::Vimbrel, TPaletteFormat::Gimp, TPaletteFormat::Jasc,
+              TPaletteFormat::Hex, TPaletteFormat::Act}) {
             SCOPED_TRACE(int(Format));
             const std::string Text = FormatPaletteFile(*Palette, Format, "Some");
             const TPaletteFileColors Read = Parse(Text);
