@@ -180,12 +180,3 @@ TEST(LzwEncoder, GiflibDecodesEveryEncoding) {
         EXPECT_TRUE(DecodedByGiflib(Encoded(Data), Data.size()) == Data);
     }
 }
-
-TEST(BigByteArray, IsIndexedFromOneAndChecksEveryAccessAndAllocation) {
-    TBigByteArray Array(3);
-    Array.Items(3) = 30;
-    EXPECT_EQ(Array.Data()[2], 30);
-    for (std::int32_t Bad : {0, 4})
-        EXPECT_THROW(Array.Items(Bad) = 1, EIndexOutOfBounds);
-    EXPECT_THROW(TBigByteArray(-5), ENotEnoughMemory);
-}
