@@ -50,12 +50,12 @@ std::set<std::string> Names(const fs::path& Folder) {
 }
 
 // Runs Body in a child process, which may change its limits, user and hooks freely, and
-// waits for it to end (or to stop, with WUNTRACED): its pid and status, or -1.
-std::pair<pid_t, int> Forked(const std::function<int()>& Body, int Options = 0) {
+// waits for it to end: its pid and status, or -1.
+std::pair<pid_t, int> Forked(const std::function<int()>& Body) {
     const pid_t Child = ::fork();
     if (Child == 0) ::_exit(Body());
     int Status = 0;
-    if (Child < 0 || ::waitpid(Child, &Status, Options) != Child) return {-1, 0};
+    if (Child < 0 || ::waitpid(Child, &Status, 0) != Child) return {-1, 0};
     return {Child, Status};
 }
 
@@ -74,41 +74,35 @@ int InChild(const std::function<bool()>& Ready, const std::function<void()>& Bod
     return Child > 0 && WIFEXITED(Status) ? WEXITSTATUS(Status) : -1;
 }
 
-// Stopped or killed at this step of a save, through the save's hook.
-TSaveStep StopAt;
-int StopWith;
-void StopHere(TSaveStep Step) {
-    if (Step == StopAt) ::raise(StopWith);
+// Killed at this step of a save, through the save's hook.
+TSaveStep KillAt;
+void KillHere(TSaveStep Step) {
+    if (Step == KillAt) ::raise(SIGKILL);
 }
 
-// A child that saves Text as Name, keeping old contents in Kept, and sends itself Signal at
-// Step (or half way through handing over the contents when there is no step). Its pid once
-// it stopped or ended, or -1 when it did neither by that signal.
+// A child that saves Text as Name, keeping old contents in Kept, and is killed at Step (or
+// half way through handing over the contents when there is no step). Its pid once it was
+// killed, or -1 when it was not.
 pid_t SaveInChild(const fs::path& Name, const std::string& Text, std::optional<TSaveStep> Step,
-                  const fs::path& Kept, int Signal = SIGKILL) {
-    const auto [Child, Status] = Forked(
-        [&] {
-            SetKeptCopyFolder([Kept] { return Kept.string(); });
-            if (Step) {
-                StopAt = *Step;
-                StopWith = Signal;
-                SetSaveStepHook(StopHere);
-            }
-            try {
-                ReplaceFile(Name.string(), [&](const ByteSink& Sink) {
-                    const auto* Data = reinterpret_cast<const std::uint8_t*>(Text.data());
-                    Sink(Data, Text.size() / 2);
-                    if (!Step) ::raise(Signal);
-                    Sink(Data + Text.size() / 2, Text.size() - Text.size() / 2);
-                });
-            } catch (const EFileWriteError&) {
-            }
-            return 0;
-        },
-        WUNTRACED);
-    const bool Ended = WIFSIGNALED(Status) && WTERMSIG(Status) == Signal;
-    const bool Stopped = WIFSTOPPED(Status) && WSTOPSIG(Status) == Signal;
-    return Child > 0 && (Ended || Stopped) ? Child : -1;
+                  const fs::path& Kept) {
+    const auto [Child, Status] = Forked([&] {
+        SetKeptCopyFolder([Kept] { return Kept.string(); });
+        if (Step) {
+            KillAt = *Step;
+            SetSaveStepHook(KillHere);
+        }
+        try {
+            ReplaceFile(Name.string(), [&](const ByteSink& Sink) {
+                const auto* Data = reinterpret_cast<const std::uint8_t*>(Text.data());
+                Sink(Data, Text.size() / 2);
+                if (!Step) ::raise(SIGKILL);
+                Sink(Data + Text.size() / 2, Text.size() - Text.size() / 2);
+            });
+        } catch (const EFileWriteError&) {
+        }
+        return 0;
+    });
+    return Child > 0 && WIFSIGNALED(Status) && WTERMSIG(Status) == SIGKILL ? Child : -1;
 }
 
 } // namespace
@@ -273,46 +267,6 @@ TEST(FileReplace, AKillAtAnyStepLeavesTheOldFileTheNewOneOrOneThatCanBePutBack) 
         EXPECT_TRUE(!C.Linked || fs::equivalent(File, In / "other name"));
         EXPECT_TRUE(Kept.Names().empty());
     }
-}
-
-TEST(FileReplace, ASaveRemovesOnlyItsOwnFilesStaleTemporaries) {
-    ScratchFolder In, Kept;
-    const fs::path File = In / "file", Other = In / "other";
-    Put(File, "old");
-    Put(Other, "old");
-    // A save still writing its temporary, stopped until the end of the test.
-    struct Stopped {
-        pid_t Pid;
-        ~Stopped() {
-            if (Pid > 0) ::kill(Pid, SIGKILL), ::waitpid(Pid, nullptr, 0);
-        }
-    } Writing{SaveInChild(File, "newer", TSaveStep::TemporaryCreated, Kept.Path, SIGSTOP)};
-    ASSERT_GT(Writing.Pid, 0);
-    std::vector<std::string> Names = In.Names();
-    ASSERT_EQ(Names.size(), 3u);
-    const std::string Live = Names[1];
-    // Saves killed with their temporaries written, of the file and of another one, and a file
-    // named like a temporary of the file that no save made.
-    ASSERT_GT(SaveInChild(File, "new", TSaveStep::TemporaryWritten, Kept.Path), 0);
-    ASSERT_GT(SaveInChild(Other, "new", TSaveStep::TemporaryWritten, Kept.Path), 0);
-    Put(In / "file.0badc0de.tmp", "someone else's");
-    Names = In.Names();
-    ASSERT_EQ(Names.size(), 6u);
-    const std::string OthersTemporary = Names[5];
-    ASSERT_EQ(OthersTemporary.rfind("other.", 0), 0u);
-
-    Save(File, "newest");
-    const auto Set = [](const std::vector<std::string>& List) {
-        return std::set<std::string>(List.begin(), List.end());
-    };
-    EXPECT_EQ(Set(In.Names()), Set({"file", Live, "file.0badc0de.tmp", "other", OthersTemporary}));
-    // Once the writing save is gone, its temporary is stale as well.
-    ::kill(Writing.Pid, SIGKILL);
-    ::waitpid(Writing.Pid, nullptr, 0);
-    Writing.Pid = 0;
-    Save(File, "last");
-    EXPECT_EQ(Set(In.Names()), Set({"file", "file.0badc0de.tmp", "other", OthersTemporary}));
-    EXPECT_EQ(ReadText(File), "last");
 }
 
 TEST(RunFolder, OnlyAProgramThatDidNotEndNormallyLeavesItsFolderBehind) {
