@@ -1,5 +1,5 @@
-// The painter's pixel rules that need no window (lines, bands, frames, the zoomed view and
-// its marks, grids), and text brushes from a rendered mask.
+// The painter's pixel rules that need no window (lines, bands, frames, the zoomed view,
+// grids), and text brushes from a rendered mask.
 #include <algorithm>
 #include <cstdlib>
 
@@ -7,7 +7,6 @@
 #include "imaging/LineWalk.h"
 #include "imaging/TextBrush.h"
 #include "imaging/ToolGeometry.h"
-#include "imaging/ViewMarks.h"
 #include "imaging/ViewZoom.h"
 #include "imaging/brush.h"
 #include "support/PictureAssert.h"
@@ -184,29 +183,6 @@ TEST(ViewZoom, ReplicatesEachCelPixelIntoABlockAndRefreshesOnlyTheAskedArea) {
     EXPECT_PICTURE(View, Legend,
                    {"rrrrrr###", "rrrrrr###", "rrrrrr###", //
                     ".........", ".........", "........."});
-}
-
-TEST(ViewMarks, RestoreOnlyTheMarkedPixelsFromTheCel) {
-    auto Palette = MakeCubePalette();
-    TPxBitmap Cel(8, 4, 2, *Palette);
-    PaintPicture(Cel, Legend, {"#..r", ".#.."});
-    TPxBitmap View(8, 8, 4, *Palette);
-    ZoomCel(Cel, View, 2);
-    TViewMarks Marks;
-    Marks.Reset(8, 4);
-    EXPECT_TRUE(Marks.Empty());
-    // Two previews drawn over the view, one reaching past it.
-    PaintPicture(View, Legend, {"rrrrrrrr", "rrrrrrrr", "rrrrrrrr", "rrrrrrrr"});
-    Marks.Add({0, 0, 4, 2});
-    Marks.Add({6, 2, 12, 9});
-    const TRect Bounds = Marks.Bounds();
-    EXPECT_EQ(std::tie(Bounds.Left, Bounds.Top, Bounds.Right, Bounds.Bottom),
-              std::make_tuple(0, 0, 8, 4));
-    // Pixels outside every mark stay as they are.
-    const TRect Restored = Marks.Restore(Cel, View, 2);
-    EXPECT_EQ(Restored.Right, 8);
-    EXPECT_TRUE(Marks.Empty());
-    EXPECT_PICTURE(View, Legend, {"##..rrrr", "##..rrrr", "rrrrrr..", "rrrrrr.."});
 }
 
 TEST(ViewZoom, AStampEnlargedAsItIsDrawnMatchesTheEnlargedStampDrawnWholeAndIsClipped) {
