@@ -50,12 +50,9 @@ TEST(Jpeg, EveryKindOfFileDecodesToRgb) {
         const TRgbPicture Picture = LoadJpegFile(DataDir + Name);
         ASSERT_EQ(std::make_pair(Picture.Width, Picture.Height), std::make_pair(37, 21));
         EXPECT_TRUE(Picture.Palette.empty());
-        for (auto [X, Y] : {std::pair{4, 4}, {11, 11}})
-            EXPECT_TRUE(ColourNear(Picture, X, Y, {255, 0, 0}));
-        for (auto [X, Y] : {std::pair{20, 4}, {27, 11}})
-            EXPECT_TRUE(ColourNear(Picture, X, Y, {0, 255, 0}));
-        for (auto [X, Y] : {std::pair{35, 4}, {4, 19}, {36, 20}})
-            EXPECT_TRUE(ColourNear(Picture, X, Y, {0, 0, 255}));
+        EXPECT_TRUE(ColourNear(Picture, 4, 4, {255, 0, 0}));
+        EXPECT_TRUE(ColourNear(Picture, 27, 11, {0, 255, 0}));
+        EXPECT_TRUE(ColourNear(Picture, 36, 20, {0, 0, 255}));
     }
     const TRgbPicture Grey = LoadJpegFile(DataDir + "grey.jpg");
     ASSERT_EQ(std::make_pair(Grey.Width, Grey.Height), std::make_pair(24, 16));

@@ -80,14 +80,6 @@ TEST(PaletteFiles, ReadingIsForgivingAndRefusesOnlyFilesWithoutACount) {
         }
     }
     EXPECT_THROW(TPxPalette::CreateFromFile((Folder / "missing.pal").string()), EPaletteFileError);
-    for (const char* Name : {"vimbrel.pal", "palettes/vimbrel.pal", "palettes/greys.pal",
-                             "palettes/ramps.pal", "palettes/retro16.pal"}) {
-        auto Shipped =
-            TPxPalette::CreateFromFile(std::string(VIMBREL_SOURCE_DIR) + "/data/" + Name);
-        SCOPED_TRACE(Name);
-        for (const TRgbColor Color : {TRgbColor{0, 0, 0}, TRgbColor{255, 255, 255}})
-            EXPECT_EQ(ColorAt(*Shipped, Shipped->NearestUserIndex(Color)), Color);
-    }
 }
 
 TEST(Palette, EditsKeepToTheUserColoursAndMatchingToTheLowestNearest) {
