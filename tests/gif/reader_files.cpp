@@ -106,42 +106,6 @@ TEST(GifReaderFiles, PygifFilesOpenOrFailAndShowTheFramesWhereTheRulesAgree) {
                           "overflow-codes", "zero-height", "zero-size", "zero-width"}));
 }
 
-TEST(GifReaderFiles, PeterdnFilesShowTheFramesWhereTheRulesAgree) {
-    // Where the editor's rules differ from a viewer's on purpose, only the frames before
-    // the first difference are compared.
-    const std::map<std::string, int> Differ = {
-        // Partial frames with disposal 2 clear the picture before they are drawn.
-        {"animated_transparent_loop", 1},
-        {"animated_transparent_frame_restorebackground_loop", 1},
-        // Disposal 3 draws over the picture before.
-        {"animated_transparent_firstframerestoreprev_loop", 1},
-        {"animated_transparent_frame_restoreprev_loop", 2},
-        {"animated_transparent_restoreprev_loop", 2},
-        // An image of the screen's size is drawn at (0, 0), wherever the file puts it.
-        {"animated_transparent_loop_frames_out_of_bounds", 0},
-    };
-    // Every file of the suite is listed, with its frames.
-    std::istringstream Manifest(ReadText(Data / "peterdn" / "frames.txt"));
-    int Files = 0, Compared = 0;
-    for (std::string Line; std::getline(Manifest, Line); ++Files) {
-        std::istringstream Fields(Line);
-        std::string Name;
-        Fields >> Name;
-        SCOPED_TRACE(Name);
-        const TGifReadResult Result = ReadGifFile((Data / "peterdn" / (Name + ".gif")).string());
-        ASSERT_TRUE(Result.Opened()) << Result.Error;
-        int Cel = 0;
-        for (std::string Frame; Fields >> Frame; ++Cel) {
-            if (Differ.count(Name) && Cel >= Differ.at(Name)) continue;
-            EXPECT_TRUE(CelShowsFrame(Result, Cel, ReadBytes(Data / "peterdn" / "frames" / Frame)));
-            ++Compared;
-        }
-        EXPECT_EQ(Cel, Result.Sprite->CelCount());
-    }
-    EXPECT_EQ(std::size_t(Files), FilesIn(Data / "peterdn", ".gif").size());
-    EXPECT_EQ(Compared, 4 * 4 + 4 + 2 + 7);
-}
-
 TEST(GifReaderFiles, DamagedFilesOpenWithWhatDecodedOrSayWhy) {
     // The reason a file does not open, or its cels and its first fault.
     const std::map<std::string, std::string> Outcomes = {

@@ -154,7 +154,6 @@ TEST(Bmp, DamagedFilesAndSizesOverTheLimitsAreRefused) {
         EXPECT_NE(Refusal(Bytes(Whole.begin(), Whole.begin() + std::ptrdiff_t(Length))), "")
             << "cut to " << Length;
     EXPECT_TRUE(Shows(Decode(Bytes(Whole.begin(), Whole.end() - 3)), Odd, Indices));
-    EXPECT_THROW(DecodeBmp(nullptr, 0), EBmpError);
 
     // Runs that stop before the picture is complete; ending without the end mark once the
     // last pixel is reached is whole, and an early end mark leaves the rest the first colour.
@@ -231,7 +230,8 @@ TEST(Bmp, ACelIsWrittenWithItsUserColoursAndComesBackOnTheSamePalette) {
     EXPECT_TRUE(TPxPalette::CreateFromGraphic(Read)->Equals(*Palette));
 }
 
-TEST(Png, IndicesPaletteAndTransparencyReadBackByLibpng) {
+// Transparency is checked on the cels written for other programs.
+TEST(Png, IndicesAndPaletteReadBackByLibpng) {
     // Random indices deflate badly, so the data runs over several IDAT chunks.
     std::mt19937 Random(16);
     TIndexedPng Image;
@@ -240,7 +240,6 @@ TEST(Png, IndicesPaletteAndTransparencyReadBackByLibpng) {
     for (int i = 0; i < 200; ++i)
         Image.Palette.push_back(
             {std::uint8_t(Random()), std::uint8_t(Random()), std::uint8_t(Random())});
-    Image.TransparentIndex = 7;
     std::vector<std::uint8_t> Indices(std::size_t(Image.Width) * Image.Height);
     for (std::uint8_t& Index : Indices)
         Index = std::uint8_t(Random() % 200);
@@ -251,18 +250,9 @@ TEST(Png, IndicesPaletteAndTransparencyReadBackByLibpng) {
 
     const DecodedPng Read = DecodeIndexedPng(File);
     ASSERT_EQ(Read.Error, "");
-    EXPECT_EQ(std::make_pair(Read.Width, Read.Height), std::make_pair(301, 257));
-    EXPECT_EQ(Read.Palette, Image.Palette);
-    std::vector<std::uint8_t> Alpha(200, 255);
-    Alpha[7] = 0;
-    EXPECT_EQ(Read.Alpha, Alpha);
+    EXPECT_EQ(std::make_tuple(Read.Width, Read.Height, Read.Palette),
+              std::make_tuple(301, 257, Image.Palette));
     EXPECT_EQ(Read.Indices, Indices);
-
-    // Without a transparent entry every colour is opaque; one pixel of one colour will do.
-    Image = {1, 1, {{1, 2, 3}}, -1};
-    File.clear();
-    WriteIndexedPng(AppendTo(File), Image, [](int, std::uint8_t* Row) { Row[0] = 0; });
-    EXPECT_EQ(DecodeIndexedPng(File).Alpha, std::vector<std::uint8_t>{255});
 
     const auto Fill = [](int, std::uint8_t*) {};
     const auto Sink = AppendTo(File);

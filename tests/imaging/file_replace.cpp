@@ -49,63 +49,60 @@ std::set<std::string> Names(const fs::path& Folder) {
     return Result;
 }
 
-// How Body ends (0 done, 1 its encoding failed, 2 the file failed, 77 not run when Ready
-// says no) in a child process, which may change its limits and user freely; -1 when the
-// child did not exit.
-int InChild(const std::function<bool()>& Ready, const std::function<void()>& Body) {
+// Runs Body in a child process, which may change its limits, user and hooks freely, and
+// waits for it to end: its pid and status, or -1.
+std::pair<pid_t, int> Forked(const std::function<int()>& Body) {
     const pid_t Child = ::fork();
-    if (Child == 0) {
-        int Ends = 77;
-        try {
-            Ends = Ready() ? (Body(), 0) : 77;
-        } catch (const EncodingFailed&) {
-            Ends = 1;
-        } catch (const EFileWriteError&) {
-            Ends = 2;
-        }
-        ::_exit(Ends);
-    }
+    if (Child == 0) ::_exit(Body());
     int Status = 0;
-    if (Child < 0 || ::waitpid(Child, &Status, 0) != Child || !WIFEXITED(Status)) return -1;
-    return WEXITSTATUS(Status);
+    if (Child < 0 || ::waitpid(Child, &Status, 0) != Child) return {-1, 0};
+    return {Child, Status};
 }
 
-// Stopped or killed at this step of a save, through the save's hook.
-TSaveStep StopAt;
-int StopWith;
-void StopHere(TSaveStep Step) {
-    if (Step == StopAt) ::raise(StopWith);
+// How Body ends in a child: 0 done, 1 its encoding failed, 2 the file failed, 77 not run
+// when Ready says no, -1 when the child did not exit.
+int InChild(const std::function<bool()>& Ready, const std::function<void()>& Body) {
+    const auto [Child, Status] = Forked([&] {
+        try {
+            return Ready() ? (Body(), 0) : 77;
+        } catch (const EncodingFailed&) {
+            return 1;
+        } catch (const EFileWriteError&) {
+            return 2;
+        }
+    });
+    return Child > 0 && WIFEXITED(Status) ? WEXITSTATUS(Status) : -1;
 }
 
-// A child that saves Text as Name, keeping old contents in Kept, and sends itself Signal at
-// Step (or half way through handing over the contents when there is no step). Its pid once
-// it stopped or ended, or -1 when it did neither by that signal.
+// Killed at this step of a save, through the save's hook.
+TSaveStep KillAt;
+void KillHere(TSaveStep Step) {
+    if (Step == KillAt) ::raise(SIGKILL);
+}
+
+// A child that saves Text as Name, keeping old contents in Kept, and is killed at Step (or
+// half way through handing over the contents when there is no step). Its pid once it was
+// killed, or -1 when it was not.
 pid_t SaveInChild(const fs::path& Name, const std::string& Text, std::optional<TSaveStep> Step,
-                  const fs::path& Kept, int Signal = SIGKILL) {
-    const pid_t Child = ::fork();
-    if (Child == 0) {
+                  const fs::path& Kept) {
+    const auto [Child, Status] = Forked([&] {
         SetKeptCopyFolder([Kept] { return Kept.string(); });
         if (Step) {
-            StopAt = *Step;
-            StopWith = Signal;
-            SetSaveStepHook(StopHere);
+            KillAt = *Step;
+            SetSaveStepHook(KillHere);
         }
         try {
             ReplaceFile(Name.string(), [&](const ByteSink& Sink) {
                 const auto* Data = reinterpret_cast<const std::uint8_t*>(Text.data());
                 Sink(Data, Text.size() / 2);
-                if (!Step) ::raise(Signal);
+                if (!Step) ::raise(SIGKILL);
                 Sink(Data + Text.size() / 2, Text.size() - Text.size() / 2);
             });
         } catch (const EFileWriteError&) {
         }
-        ::_exit(0);
-    }
-    int Status = 0;
-    if (Child < 0 || ::waitpid(Child, &Status, WUNTRACED) != Child) return -1;
-    const bool Ended = WIFSIGNALED(Status) && WTERMSIG(Status) == Signal;
-    const bool Stopped = WIFSTOPPED(Status) && WSTOPSIG(Status) == Signal;
-    return Ended || Stopped ? Child : -1;
+        return 0;
+    });
+    return Child > 0 && WIFSIGNALED(Status) && WTERMSIG(Status) == SIGKILL ? Child : -1;
 }
 
 } // namespace
@@ -272,65 +269,18 @@ TEST(FileReplace, AKillAtAnyStepLeavesTheOldFileTheNewOneOrOneThatCanBePutBack) 
     }
 }
 
-TEST(FileReplace, ASaveRemovesOnlyItsOwnFilesStaleTemporaries) {
-    ScratchFolder In, Kept;
-    const fs::path File = In / "file", Other = In / "other";
-    Put(File, "old");
-    Put(Other, "old");
-    // A save still writing its temporary, stopped until the end of the test.
-    struct Stopped {
-        pid_t Pid;
-        ~Stopped() {
-            if (Pid > 0) ::kill(Pid, SIGKILL), ::waitpid(Pid, nullptr, 0);
-        }
-    } Writing{SaveInChild(File, "newer", TSaveStep::TemporaryCreated, Kept.Path, SIGSTOP)};
-    ASSERT_GT(Writing.Pid, 0);
-    std::vector<std::string> Names = In.Names();
-    ASSERT_EQ(Names.size(), 3u);
-    const std::string Live = Names[1];
-    // Saves killed with their temporaries written, of the file and of another one, and a file
-    // named like a temporary of the file that no save made.
-    ASSERT_GT(SaveInChild(File, "new", TSaveStep::TemporaryWritten, Kept.Path), 0);
-    ASSERT_GT(SaveInChild(Other, "new", TSaveStep::TemporaryWritten, Kept.Path), 0);
-    Put(In / "file.0badc0de.tmp", "someone else's");
-    Names = In.Names();
-    ASSERT_EQ(Names.size(), 6u);
-    const std::string OthersTemporary = Names[5];
-    ASSERT_EQ(OthersTemporary.rfind("other.", 0), 0u);
-
-    Save(File, "newest");
-    const auto Set = [](const std::vector<std::string>& List) {
-        return std::set<std::string>(List.begin(), List.end());
-    };
-    EXPECT_EQ(Set(In.Names()), Set({"file", Live, "file.0badc0de.tmp", "other", OthersTemporary}));
-    // Once the writing save is gone, its temporary is stale as well.
-    ::kill(Writing.Pid, SIGKILL);
-    ::waitpid(Writing.Pid, nullptr, 0);
-    Writing.Pid = 0;
-    Save(File, "last");
-    EXPECT_EQ(Set(In.Names()), Set({"file", "file.0badc0de.tmp", "other", OthersTemporary}));
-    EXPECT_EQ(ReadText(File), "last");
-}
-
 TEST(RunFolder, OnlyAProgramThatDidNotEndNormallyLeavesItsFolderBehind) {
     ScratchFolder Area;
     const std::string Where = (Area / "recovery").string();
     std::unique_ptr<TRunFolder> Mine = TRunFolder::Create(Where);
-    // A program that ends normally takes its folder with it.
-    if (const pid_t Child = ::fork(); Child == 0) {
-        TRunFolder::Create(Where);
-        ::_exit(0);
-    } else {
-        ::waitpid(Child, nullptr, 0);
-    }
-    // One that is killed leaves its folder, with the work in it.
-    if (const pid_t Child = ::fork(); Child == 0) {
+    // A program that ends normally takes its folder with it; one that is killed leaves its
+    // folder, with the work in it.
+    Forked([&] { return TRunFolder::Create(Where) ? 0 : 1; });
+    Forked([&] {
         const std::unique_ptr<TRunFolder> Run = TRunFolder::Create(Where);
         std::ofstream(Run->Path() + "/work") << "unsaved";
-        ::raise(SIGKILL);
-    } else {
-        ::waitpid(Child, nullptr, 0);
-    }
+        return ::raise(SIGKILL);
+    });
     ASSERT_TRUE(fs::exists(Mine->Path()));
 
     // The folder of a running program is never taken, nor one that is taken already.

@@ -255,18 +255,11 @@ TEST(Undo, RecordsKeepTheirContentsAndUndoKeepsTheNewest32) {
               std::make_pair(ukCelInserted, 6));
     // Redo has no limit and recording an undo leaves it alone.
     History.AddRedoCel(7, Block(3));
-    History.AddRedoAllCels({Block(6)});
-    History.AddRedoCelDeleted(8);
     for (int Cel = 0; Cel < 40; ++Cel)
         History.AddRedoCelInserted(Cel);
     History.AddUndoCelInserted(50);
-    const auto& Redo = History.RedoNodes();
-    ASSERT_EQ(Redo.size(), 43u);
-    EXPECT_EQ(std::make_tuple(Redo[0]->Kind(), Redo[0]->CelIndex(), Redo[0]->Bits()),
-              std::make_tuple(ukCelImage, 7, Block(3)));
-    EXPECT_EQ(Redo[1]->CelBits(), TPxUndoBlocks{Block(6)});
-    EXPECT_EQ(std::make_pair(Redo[2]->Kind(), Redo[2]->CelIndex()),
-              std::make_pair(ukCelDeleted, 8));
+    ASSERT_EQ(History.RedoNodes().size(), 41u);
+    EXPECT_EQ(History.RedoNodes()[0]->Bits(), Block(3));
     EXPECT_EQ(History.GetRedoNode()->CelIndex(), 39);
     // Records come back newest first.
     for (int Expected : {50, 28, 27}) {
