@@ -1,38 +1,22 @@
-// Pictures in and out of cels: BMP and JPEG files imported with their palette and size
-// questions, cels exported as BMP and JPEG files, Paste from the clipboard, and cels and
-// grid pieces dropped on the strip; pictures of few colours keep them, damaged and oversized
-// ones are refused. Every file is written by the test into its own folder.
+// Pictures in and out of cels: files imported with their palette and size questions, cels
+// exported, Paste from the clipboard, and cels and grid pieces dropped on the strip; damaged
+// and oversized pictures are refused. Every file is written by the test into its own folder.
 #include <QApplication>
 #include <QClipboard>
 #include <QDropEvent>
 #include <QFile>
-#include <QFileInfo>
 #include <QImage>
-#include <QMdiArea>
 #include <QMimeData>
-#include <QPointer>
 #include <QRadioButton>
-#include <QSpinBox>
 #include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
 #include <QWindow>
-#include <gtest/gtest.h>
 
 #include "imaging/Jpeg.h"
 #include "imaging/Limits.h"
-#include "imaging/Palette.h"
-#include "imaging/PxBitmap.h"
-#include "model/Cellist.h"
-#include "model/Spritez.h"
 #include "model/undo.h"
 #include "support/BmpFile.h"
 #include "support/WindowTests.h"
 #include "ui/animation/QSize.h"
-#include "ui/animation/f_charanim.h"
-#include "ui/painter/f_painter.h"
-#include "ui/shell/Forms.h"
-#include "ui/shell/SpriteMDI.h"
 #include "ui/shell/frmimprt.h"
 
 namespace {
@@ -163,8 +147,6 @@ TEST_F(CelImport, OnlyADifferentPaletteOrSizeIsAskedAboutAndEitherCancelChangesN
     EXPECT_EQ(Script().Asked[0].What, "dlgImport");
     EXPECT_PICTURE(Document.Cel(0), Legend, {"r..b", ".rb.", "...."});
     EXPECT_TRUE(Document.Animation->Modified);
-    Document.Painter->sbutUndoClick();
-    EXPECT_PICTURE(Document.Cel(0), Legend, {"....", "....", "...."});
 
     QList<QRgb> Other = Same;
     Other[Red] = qRgb(250, 10, 10);
@@ -172,6 +154,7 @@ TEST_F(CelImport, OnlyADifferentPaletteOrSizeIsAskedAboutAndEitherCancelChangesN
     const QString TallFile = WriteBmp(File("tall.bmp"), Same, {"r...", ".r..", "..r.", "...r"});
     const QString OtherTall =
         WriteBmp(File("othertall.bmp"), Other, {"r...", "r...", "r...", "r..."});
+    Document.Painter->sbutUndoClick();
     Document.Animation->Modified = false;
     Script().Clear();
     Script().AnswerFile(OtherFile);
@@ -191,13 +174,6 @@ TEST_F(CelImport, OnlyADifferentPaletteOrSizeIsAskedAboutAndEitherCancelChangesN
     EXPECT_EQ(TableOf(*Document.Animation->Palette()), Same);
     EXPECT_PICTURE(Document.Cel(0), Legend, {"....", "....", "...."});
     EXPECT_FALSE(Document.Animation->Modified);
-
-    // No keeps the palette: (250, 10, 10) becomes its nearest colour, pure red.
-    Script().AnswerFile(OtherFile);
-    Script().Answer(TAnswer::No);
-    Document.Animation->Importcel1Click();
-    EXPECT_EQ(TableOf(*Document.Animation->Palette()), Same);
-    EXPECT_PICTURE(Document.Cel(0), Legend, {"r...", ".r..", "...."});
 
     {
         const TSizeAnswer Answer(false);
@@ -255,26 +231,17 @@ TEST_F(CelImport, OnlyBmpPngAndJpgFilesAreTakenAndDamagedOrOversizedOnesChangeNo
     }
     EXPECT_PICTURE(Document.Cel(0), Legend, {"....", "....", "...."});
 
-    // Damaged: rows that stop inside the last one, run-length data that stops after two of
-    // three rows, a JPEG that is no JPEG. Over the limits: a header claiming 40000 x 2
-    // pixels over a few bytes of runs.
-    const QString InRows = WriteBmp(File("rows.bmp"), TableOf(*Document.Animation->Palette()),
-                                    {"rrrr", "rrrr", "rrrr"});
-    QFile::resize(InRows, QFileInfo(InRows).size() - 2);
-    BmpFile Runs;
-    Runs.Width = 4, Runs.Height = 3;
-    Runs.Compression = 1;
-    Runs.Table = {{255, 0, 0}};
-    Runs.Pixels = {4, 0, 0, 0, 4, 0, 0, 0};
-    WriteFile(File("runs.bmp"), Runs.Encode());
+    // The readers' tests cover the ways a file is damaged; here one of them, and a header
+    // claiming 40000 x 2 pixels over a few bytes of runs.
     WriteFile(File("junk.jpg"), {'n', 'o', ' ', 'J', 'P', 'E', 'G'});
-    Runs.Width = 40000, Runs.Height = 2;
-    Runs.Pixels = {0, 1};
-    WriteFile(File("huge.bmp"), Runs.Encode());
+    BmpFile Huge;
+    Huge.Width = 40000, Huge.Height = 2;
+    Huge.Compression = 1;
+    Huge.Table = {{255, 0, 0}};
+    Huge.Pixels = {0, 1};
+    WriteFile(File("huge.bmp"), Huge.Encode());
     for (const auto& [Name, Says] :
-         {std::pair{"rows.bmp", OpenFailed},
-          {"runs.bmp", OpenFailed},
-          {"junk.jpg", OpenFailed},
+         {std::pair{"junk.jpg", OpenFailed},
           {"huge.bmp", "Error:  The picture is too large: 40000 x 2 pixels.  A picture may "
                        "have at most 32768 pixels a side and 67108864 "
                        "pixels in all."}}) {
@@ -293,25 +260,6 @@ TEST_F(CelImport, OnlyBmpPngAndJpgFilesAreTakenAndDamagedOrOversizedOnesChangeNo
     Document.Animation->Importcel1Click();
     EXPECT_EQ(Script().Messages(), QStringList());
     EXPECT_PICTURE(Document.Cel(0), Legend, {"rrrr", "rrrr", "rrrr"});
-}
-
-TEST_F(CelImport, APictureOfFewColoursKeepsThem) {
-    // Yes to the palette question makes the picture's table the palette from entry 10 on.
-    std::vector<TRgbColor> Sixteen;
-    for (int i = 0; i < 16; ++i)
-        Sixteen.push_back({std::uint8_t(17 * i), std::uint8_t(255 - 13 * i), std::uint8_t(i * i)});
-    const Picture Rows{"0123456789abcdef", "fedcba9876543210"};
-    TDocument Document(16, 2);
-    Script().AnswerFile(WriteFile(File("4-bit.bmp"), IndexedBmp(4, Sixteen, Rows)));
-    Script().Answer(TAnswer::Yes);
-    Document.Animation->Importcel1Click();
-    EXPECT_EQ(Script().Asked.back().Text, PaletteQuestion);
-    for (int y = 0; y < 2; ++y)
-        for (int x = 0; x < 16; ++x) {
-            const TRgbColor& Want =
-                Sixteen[std::size_t(std::stoi(Rows[y].substr(x, 1), nullptr, 16))];
-            EXPECT_EQ(ShownAt(Document.Cel(0), x, y), qRgb(Want.Red, Want.Green, Want.Blue));
-        }
 }
 
 TEST_F(CelImport, ACelExportedOrCopiedComesBackExactlyAndFailedExportsSaySo) {
@@ -355,15 +303,14 @@ TEST_F(CelImport, ACelExportedOrCopiedComesBackExactlyAndFailedExportsSaySo) {
     EXPECT_EQ(QImage(File("cel.jpg"), "JPG").size(), QSize(6, 2));
 
     Script().Clear();
-    for (const char* Name : {"missing/cel.bmp", "missing/cel.jpg", "cel.tga"}) {
+    for (const char* Name : {"missing/cel.bmp", "cel.tga"}) {
         Script().AnswerFile(File(Name));
         Document.Animation->ExportCel1Click();
     }
     const QString SaveFailed =
         "Error:  Unable to save to file.  The file may be invalid or there may be a drive error.";
     EXPECT_EQ(Script().Messages(),
-              QStringList({SaveFailed, SaveFailed,
-                           "You may only export a cel as a .BMP, .PNG or .JPG file."}));
+              QStringList({SaveFailed, "You may only export a cel as a .BMP, .PNG or .JPG file."}));
     EXPECT_FALSE(QFile::exists(File("cel.tga")));
 }
 
@@ -403,6 +350,8 @@ TEST_F(CelImport, PasteTakesAnotherProgramsPictureWithinTheLimits) {
 TEST_F(CelImport, ACelDroppedWithinItsStripCopiesItsPictureOntoTheCelUnderIt) {
     TDocument Document(4, 3, 4);
     PaintPicture(Document.Cel(0), Legend, {"r..b", "....", "b..r"});
+    const std::vector<std::uint8_t> Painted = Document.Cel(0).CopyBits();
+    const std::vector<std::uint8_t> Blank = Document.Cel(1).CopyBits();
     Document.PressCel(0);
     const std::unique_ptr<QMimeData> Data(Document.Animation->CelDragData());
 
@@ -423,13 +372,11 @@ TEST_F(CelImport, ACelDroppedWithinItsStripCopiesItsPictureOntoTheCelUnderIt) {
     QApplication::sendEvent(Document.Strip(), &OnCel);
     EXPECT_TRUE(OnCel.isAccepted());
     QCoreApplication::processEvents();
-    EXPECT_PICTURE(Document.Cel(2), Legend, {"r..b", "....", "b..r"});
-    EXPECT_PICTURE(Document.Cel(0), Legend, {"r..b", "....", "b..r"});
-    EXPECT_PICTURE(Document.Cel(1), Legend, {"....", "....", "...."});
+    EXPECT_EQ(Document.Cel(2).CopyBits(), Painted);
     EXPECT_EQ(Document.Cels().Current(), 2);
 
     Document.Painter->sbutUndoClick();
-    EXPECT_PICTURE(Document.Cel(2), Legend, {"....", "....", "...."});
+    EXPECT_EQ(Document.Cel(2).CopyBits(), Blank);
 }
 
 TEST_F(CelImport, ACelFromAnotherWindowAsksForPaletteAndSize) {
