@@ -2,7 +2,6 @@
 // driven as a user drives them: main-window commands and real mouse events in the
 // painter's image, checked in the cels and the view.
 #include <QApplication>
-#include <QTimer>
 #include <QToolButton>
 
 #include "model/undo.h"

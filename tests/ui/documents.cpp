@@ -7,12 +7,7 @@
 #include <tuple>
 
 #include "gif/giflib_viewer.h"
-#include "imaging/Palette.h"
-#include "imaging/PxBitmap.h"
-#include "model/Cellist.h"
-#include "model/Spritez.h"
 #include "support/WindowTests.h"
-#include "ui/painter/f_painter.h"
 #include "ui/shell/f_palette.h"
 
 namespace {

@@ -13,15 +13,10 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
 #include <QUrl>
-#include <gtest/gtest.h>
 
 #include "gif/GifReader.h"
 #include "gif/GifWriter.h"
-#include "imaging/Palette.h"
-#include "imaging/PxBitmap.h"
 #include "support/PngDecode.h"
 #include "support/WindowTests.h"
 #include "ui/animation/f_export.h"

@@ -5,18 +5,12 @@
 #include <QComboBox>
 #include <QMetaObject>
 #include <QMimeData>
-#include <QSpinBox>
 #include <functional>
 #include <stdexcept>
 
-#include "imaging/Palette.h"
 #include "imaging/PixelStore.h"
-#include "imaging/PxBitmap.h"
-#include "model/Cellist.h"
-#include "model/Spritez.h"
 #include "model/undo.h"
 #include "support/WindowTests.h"
-#include "ui/painter/f_painter.h"
 #include "ui/painter/frmTextSelection.h"
 #include "ui/shell/Sizedlg.h"
 #include "ui/shell/f_palette.h"

@@ -8,10 +8,8 @@
 #include <QToolBar>
 #include <QToolButton>
 
-#include "model/Cellist.h"
 #include "support/WindowTests.h"
 #include "ui/common/Cursors.h"
-#include "ui/painter/f_painter.h"
 #include "ui/painter/frmTextSelection.h"
 
 namespace {

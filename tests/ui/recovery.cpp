@@ -3,7 +3,6 @@
 // rewrite in place was cut short.
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMdiArea>
@@ -17,14 +16,7 @@
 #include <unistd.h>
 
 #include "gif/GifWriter.h"
-#include "imaging/FileReplace.h"
-#include "imaging/Palette.h"
-#include "imaging/PxBitmap.h"
-#include "model/Cellist.h"
-#include "model/Spritez.h"
-#include "support/PictureAssert.h"
 #include "support/WindowTests.h"
-#include "ui/painter/f_painter.h"
 #include "ui/shell/Recovery.h"
 
 namespace {
