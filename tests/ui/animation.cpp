@@ -1,7 +1,7 @@
 // The animation window: cel commands with their undo records, transforms on one cel and on
 // all cels, selecting in the strip and its pop-up menu, the close query, playback and the
-// frame-rate fields, the dialogs it runs, and opening and saving GIF files. Each document
-// is built as the main window builds one, in the main window's MDI area.
+// frame-rate fields and the dialogs it runs. Each document is built as the main window
+// builds one, in the main window's MDI area.
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
@@ -296,26 +296,4 @@ TEST(AnimationWindow, PropertiesAndDisposalDialogsApplyOnlyOnOk) {
     EXPECT_TRUE(Window.Modified);
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(Document.Sprite().Cel(i).Disposal(), DisposalRestorePrevious);
-}
-
-TEST(AnimationWindow, OpensAndSavesGifFilesWithTheirSettings) {
-    QTemporaryDir Folder;
-    const QString Saved = Folder.filePath("round.gif");
-    {
-        TTestDocument Document(3, 4, 3);
-        Document.Animation->Comments = {"hello"};
-        Document.Animation->LoopCount = 3;
-        Document.Animation->BackgroundTransparent = false;
-        ASSERT_TRUE(Document.Animation->SaveToGIF(Saved));
-    }
-
-    TTestDocument Document(4, 4, 3);
-    Document.Animation->Modified = true;
-    ASSERT_TRUE(Document.Animation->LoadFromGIF(Saved, nullptr, nullptr));
-    EXPECT_FALSE(Document.Animation->Modified);
-    EXPECT_EQ(Document.Animation->Comments, std::vector<std::string>{"hello"});
-    EXPECT_EQ(Document.Animation->LoopCount, 3);
-    EXPECT_EQ(Document.Find<QSpinBox>("spinDefaultFrameRate")->value(), 400)
-        << "the last cel's delay";
-    EXPECT_EQ(frmSpriteMDI->State().CurrentPalette, Document.Animation->Palette());
 }
