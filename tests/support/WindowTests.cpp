@@ -161,11 +161,16 @@ void TTestDocument::ImageStroke(const std::vector<QPoint>& Points, Qt::MouseButt
     QTest::mouseRelease(Image(), Button, {}, Points.back());
 }
 
-void TTestDocument::Drag(const std::vector<TPoint>& Points, Qt::MouseButton Button) {
-    std::vector<QPoint> Shown;
-    for (const TPoint& Point : Points)
-        Shown.push_back(At(Point.X, Point.Y));
-    ImageStroke(Shown, Button);
+void DragCels(TfrmPainter& Painter, const std::vector<TPoint>& Points, Qt::MouseButton Button) {
+    auto* Image = Painter.findChild<QWidget*>("imgPainter");
+    const int Zoom = Painter.Zoom();
+    const auto At = [Zoom](TPoint P) {
+        return QPoint(P.X * Zoom + Zoom / 2, P.Y * Zoom + Zoom / 2);
+    };
+    QTest::mousePress(Image, Button, {}, At(Points.front()));
+    for (std::size_t i = 1; i < Points.size(); ++i)
+        QTest::mouseMove(Image, At(Points[i]));
+    QTest::mouseRelease(Image, Button, {}, At(Points.back()));
 }
 
 void TTestDocument::Press(int X, int Y, Qt::MouseButton Button) {
@@ -195,8 +200,8 @@ QWidget* TTestDocument::Strip() const {
     return Animation->findChild<QWidget*>("imgCharAnim");
 }
 
-QPoint TTestDocument::CelPoint(int Index) {
-    const TCelList& List = Cels();
+QPoint CelPoint(const TfrmCharAnimation& Animation, int Index) {
+    const TCelList& List = *Animation.CelList();
     const int Column = (Index - List.FirstVisible()) % List.Columns();
     const int Row = (Index - List.FirstVisible()) / List.Columns();
     return {List.MarginX() + Column * List.PitchX() + List.CelWidth() / 2,

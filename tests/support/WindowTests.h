@@ -58,6 +58,13 @@ protected:
 
 void FlushDeletes();
 
+// A press of Button at the first of the cel points Points in Painter's image, moves through
+// the others and a release on the last, as the mouse makes them.
+void DragCels(TfrmPainter& Painter, const std::vector<TPoint>& Points,
+              Qt::MouseButton Button = Qt::LeftButton);
+// The middle of cel Index's picture in Animation's strip.
+QPoint CelPoint(const TfrmCharAnimation& Animation, int Index);
+
 // The main window's command of that name; a test goes on with a stand-in if it is missing.
 QAction* Command(const QString& Name);
 // Runs the command Name as its menu item or button does; it must exist and be enabled.
@@ -115,8 +122,9 @@ public:
     // A press at the first image point, moves through the others and a release on the
     // last, as the mouse makes them.
     void ImageStroke(const std::vector<QPoint>& Points, Qt::MouseButton Button = Qt::LeftButton);
-    // The same at cel points.
-    void Drag(const std::vector<TPoint>& Points, Qt::MouseButton Button = Qt::LeftButton);
+    void Drag(const std::vector<TPoint>& Points, Qt::MouseButton Button = Qt::LeftButton) {
+        DragCels(*Painter, Points, Button);
+    }
     void Click(int X, int Y, Qt::MouseButton Button = Qt::LeftButton) { Drag({{X, Y}}, Button); }
     void Press(int X, int Y, Qt::MouseButton Button = Qt::LeftButton);
     void Move(int X, int Y);
@@ -129,8 +137,7 @@ public:
 
     // ---- The strip ----
     QWidget* Strip() const;
-    // The middle of cel Index's picture in the strip.
-    QPoint CelPoint(int Index);
+    QPoint CelPoint(int Index) const { return ::CelPoint(*Animation, Index); }
     // A left press on cel Index, and Data dropped on it.
     void PressCel(int Index);
     void DropOnCel(const QMimeData* Data, int Index);

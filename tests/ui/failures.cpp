@@ -64,14 +64,6 @@ TDocumentState Capture(TfrmCharAnimation& Animation) {
     return State;
 }
 
-// The middle of cel Index's picture in Animation's strip, where a drop lands on it.
-QPoint CelPoint(const TfrmCharAnimation& Animation, int Index) {
-    const TCelList& Cels = *Animation.CelList();
-    const int Column = Index % Cels.Columns(), Row = Index / Cels.Columns();
-    return {Cels.MarginX() + Column * Cels.PitchX() + Cels.CelWidth() / 2,
-            Cels.MarginY() + Row * Cels.PitchY() + Cels.CelHeight() / 2};
-}
-
 // Runs Command from the event loop, as a click or a key does, and lets the box that a
 // failure leaves behind show.
 void RunFromEventLoop(const std::function<void()>& Command) {
@@ -101,12 +93,7 @@ protected:
         return Animation;
     }
     TfrmPainter* Painter() const { return frmSpriteMDI->State().CurrentPainter; }
-    void Stroke(int X, int Y) {
-        QWidget* Image = Painter()->findChild<QWidget*>("imgPainter");
-        QTest::mousePress(Image, Qt::LeftButton, {}, {X, Y});
-        QTest::mouseMove(Image, {X + 5, Y + 2});
-        QTest::mouseRelease(Image, Qt::LeftButton, {}, {X + 5, Y + 2});
-    }
+    void Stroke(int X, int Y) { DragCels(*Painter(), {{X, Y}, {X + 5, Y + 2}}); }
 
     // Runs Command again and again with memory running out at its first allocation, then
     // its second, and so on until it gets through: every run that fails must show the one
