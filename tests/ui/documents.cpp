@@ -40,29 +40,11 @@ protected:
 
 } // namespace
 
-TEST_F(Documents, EveryDocumentUsesUpANumberAndItsPainterStandsBesideIt) {
-    TfrmCharAnimation* First = NewDocument();
-    ASSERT_NE(First, nullptr);
-    TfrmPainter* Painter = First->Painter();
-    ASSERT_NE(Painter, nullptr);
-    EXPECT_EQ(First->windowTitle(), "Animation [1]");
-    EXPECT_EQ(Painter->windowTitle(), "Painter : Animation [1]");
-    EXPECT_EQ(Painter->pos(), QPoint(First->x() + First->width(), First->y()));
-
-    Save("mniSave", {Path("first.gif")});
-    EXPECT_EQ(First->windowTitle(), Path("first.gif"));
-    EXPECT_EQ(Painter->windowTitle(), "Painter : " + Path("first.gif"));
-
-    TfrmCharAnimation* Opened = Open(Path("first.gif"));
-    ASSERT_NE(Opened, First);
-    EXPECT_EQ(Opened->windowTitle(), Path("first.gif"));
-    EXPECT_EQ(Opened->Painter()->windowTitle(), "Painter : " + Path("first.gif"));
-    EXPECT_EQ(NewDocument()->windowTitle(), "Animation [3]");
-    EXPECT_EQ(Windows(), 6);
-}
-
 TEST_F(Documents, SavedFilesHoldTheCelsAndSettingsAndOpenAsTheyWereSaved) {
     TfrmCharAnimation* Document = NewDocument();
+    TfrmPainter* Painter = Document->Painter();
+    EXPECT_EQ(Painter->windowTitle(), "Painter : Animation [1]");
+    EXPECT_EQ(Painter->pos(), QPoint(Document->x() + Document->width(), Document->y()));
     TSprite& Sprite = *Document->Sprite();
     Sprite.CelBitmap(0).Canvas().SetPixel(1, 1, RGB(255, 0, 0));
     Sprite.CelBitmap(2).Canvas().SetPixel(3, 5, RGB(0, 0, 255));
@@ -82,6 +64,8 @@ TEST_F(Documents, SavedFilesHoldTheCelsAndSettingsAndOpenAsTheyWereSaved) {
     Script().Clear();
     Save("mniSave", {Path("cels.gif")});
     EXPECT_FALSE(Document->Modified);
+    EXPECT_EQ(Document->windowTitle(), Path("cels.gif"));
+    EXPECT_EQ(Painter->windowTitle(), "Painter : " + Path("cels.gif"));
     EXPECT_EQ(frmSpriteMDI->RecentFiles(), QStringList{Path("cels.gif")});
 
     // Titled: written back to its file without a question.
@@ -94,6 +78,7 @@ TEST_F(Documents, SavedFilesHoldTheCelsAndSettingsAndOpenAsTheyWereSaved) {
 
     TfrmCharAnimation* Opened = Open(Path("cels.gif"));
     ASSERT_NE(Opened, Document);
+    EXPECT_EQ(Opened->Painter()->windowTitle(), "Painter : " + Path("cels.gif"));
     EXPECT_EQ(Script().Asked.back().Dialog.Name, "dlgOpenAnimation");
     EXPECT_EQ(Script().Asked.back().Dialog.Folder, QString(VIMBREL_APP_DIR) + "/images");
     EXPECT_EQ(Opened->Sprite()->SaveAllBits(), Sprite.SaveAllBits());
@@ -103,6 +88,8 @@ TEST_F(Documents, SavedFilesHoldTheCelsAndSettingsAndOpenAsTheyWereSaved) {
     EXPECT_EQ(Opened->findChild<QSpinBox*>("spinDefaultFrameRate")->value(), 400)
         << "the last cel's delay";
     EXPECT_EQ(frmSpriteMDI->State().CurrentPalette, Opened->Palette());
+    EXPECT_EQ(NewDocument()->windowTitle(), "Animation [3]") << "every document uses a number";
+    EXPECT_EQ(Windows(), 6);
 }
 
 TEST_F(Documents, AFileThatIsNoGifShowsTheOpenErrorAndLeavesNoWindow) {

@@ -29,11 +29,8 @@ struct TDocumentState {
     // Kind, cel index and snapshot bytes of every record, undo stack then redo stack.
     std::vector<std::tuple<int, int, TPxUndoBlock, TPxUndoBlocks>> Undo, Redo;
 
-    bool operator==(const TDocumentState& Other) const {
-        return std::tie(Width, Height, Current, Modified, Palette, Cels, Undo, Redo) ==
-               std::tie(Other.Width, Other.Height, Other.Current, Other.Modified, Other.Palette,
-                        Other.Cels, Other.Undo, Other.Redo);
-    }
+    auto Tied() const { return std::tie(Width, Height, Current, Modified, Palette, Cels, Undo, Redo); }
+    bool operator==(const TDocumentState& Other) const { return Tied() == Other.Tied(); }
 };
 
 std::ostream& operator<<(std::ostream& Out, const TDocumentState& State) {
