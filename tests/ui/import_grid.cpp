@@ -1,6 +1,6 @@
 // The import-from-grid window with sprite sheets written by the test: the red grid and
-// selection frame, pointing at cells, grid changes, the pieces cut out and dragged away, and
-// pictures it refuses.
+// selection frame, pointing at cells, grid changes, the pieces dragged away, and pictures it
+// refuses.
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
@@ -70,8 +70,7 @@ TEST_F(ImportGrid, OpenShowsTheGridAndThePointerFramesTheCellUnderIt) {
     ASSERT_EQ(Script().Asked.size(), 1u);
     EXPECT_EQ(Script().Asked[0].What, "openImport");
     EXPECT_TRUE(Window.isVisible());
-    ASSERT_EQ(Window.ShownImage().size(), QSize(340, 68));
-    EXPECT_EQ(Image()->size(), QSize(340, 68));
+    ASSERT_EQ(Image()->size(), QSize(340, 68));
 
     // Ten columns and two rows of 34: lines at x = 0, 34, ... 306 and y = 0, 34, where two
     // lines cross the picture shows through.
@@ -82,8 +81,7 @@ TEST_F(ImportGrid, OpenShowsTheGridAndThePointerFramesTheCellUnderIt) {
     // inside it; the old frame goes.
     EXPECT_TRUE(Red(1, 10)) << "the frame starts on the first cell";
     QTest::mouseMove(Image(), QPoint(90, 60));
-    EXPECT_EQ(Window.SelX(), 68);
-    EXPECT_EQ(Window.SelY(), 34);
+    EXPECT_EQ(std::make_pair(Window.SelX(), Window.SelY()), std::make_pair(68, 34));
     EXPECT_TRUE(Plain(1, 10));
     EXPECT_TRUE(Red(69, 50) && Red(101, 50) && Red(80, 35) && Red(80, 67));
     EXPECT_TRUE(Plain(80, 36));
@@ -92,43 +90,13 @@ TEST_F(ImportGrid, OpenShowsTheGridAndThePointerFramesTheCellUnderIt) {
     Spin("spinStartX")->setValue(5);
     Spin("spinStartY")->setValue(5);
     QTest::mouseMove(Image(), QPoint(3, 3));
-    EXPECT_EQ(Window.SelX(), 5);
-    EXPECT_EQ(Window.SelY(), 5);
+    EXPECT_EQ(std::make_pair(Window.SelX(), Window.SelY()), std::make_pair(5, 5));
     EXPECT_TRUE(Red(6, 20));
 }
 
-TEST_F(ImportGrid, PiecesKeepThePictureColoursWithoutGridAndAreBlackBeyondIt) {
-    ASSERT_TRUE(Window.OpenPicture(SheetFile));
-    QTest::mouseMove(Image(), QPoint(80, 40));
-    const TPxBitmap& Piece = Window.GetSelectedCel();
-    ASSERT_EQ(Piece.Width(), 34);
-    ASSERT_EQ(Piece.Height(), 34);
-    EXPECT_EQ(&Piece.Palette(), &Window.ImportPalette());
-    // The true-colour sheet's own colours, exactly, with no trace of the red grid or frame.
-    for (int y = 0; y < 34; ++y)
-        for (int x = 0; x < 34; ++x) {
-            const TRgbColor c = Piece.ColorTable()[Piece.IndexAt(x, y)];
-            ASSERT_EQ(qRgb(c.Red, c.Green, c.Blue), SpriteSheet().pixel(68 + x, 34 + y))
-                << x << ", " << y;
-        }
-
-    // A 50 x 50 cell at (300, 50) reaches past the right and bottom edges.
-    Spin("spinWidth")->setValue(50);
-    Spin("spinHeight")->setValue(50);
-    QTest::mouseMove(Image(), QPoint(320, 60));
-    ASSERT_EQ(Window.SelX(), 300);
-    ASSERT_EQ(Window.SelY(), 50);
-    const TPxBitmap& Edge = Window.GetSelectedCel();
-    const auto ColorAt = [&Edge](int X, int Y) {
-        const TRgbColor c = Edge.ColorTable()[Edge.IndexAt(X, Y)];
-        return qRgb(c.Red, c.Green, c.Blue);
-    };
-    EXPECT_EQ(ColorAt(39, 17), CellColor(9, 1));
-    EXPECT_EQ(ColorAt(40, 17), qRgb(0, 0, 0));
-    EXPECT_EQ(ColorAt(39, 18), qRgb(0, 0, 0));
-}
-
-TEST_F(ImportGrid, DraggedPieceCarriesItsPixelsAndPalette) {
+// That a piece holds the picture's own pixels, with no trace of the grid, is the exchange
+// test's, which cuts a sprite sheet back into its cels.
+TEST_F(ImportGrid, APieceCarriesItsPaletteReachesOtherProgramsAndIsBlackBeyondThePicture) {
     ASSERT_TRUE(Window.OpenPicture(SheetFile));
     QTest::mouseMove(Image(), QPoint(40, 10));
     std::unique_ptr<QMimeData> Data(Window.SelectedCelMimeData());
@@ -139,6 +107,21 @@ TEST_F(ImportGrid, DraggedPieceCarriesItsPixelsAndPalette) {
     EXPECT_TRUE(Piece->MakePalette()->Equals(Window.ImportPalette()));
     EXPECT_EQ(qvariant_cast<QImage>(Data->imageData()).pixel(5, 5), CellColor(1, 0))
         << "other programs get the piece as a picture";
+
+    // A 50 x 50 cell at (300, 50) reaches past the right and bottom edges.
+    Spin("spinWidth")->setValue(50);
+    Spin("spinHeight")->setValue(50);
+    QTest::mouseMove(Image(), QPoint(320, 60));
+    ASSERT_EQ(std::make_pair(Window.SelX(), Window.SelY()), std::make_pair(300, 50));
+    const TPxBitmap& Edge = Window.GetSelectedCel();
+    EXPECT_EQ(&Edge.Palette(), &Window.ImportPalette());
+    const auto ColorAt = [&Edge](int X, int Y) {
+        const TRgbColor c = Edge.ColorTable()[Edge.IndexAt(X, Y)];
+        return qRgb(c.Red, c.Green, c.Blue);
+    };
+    EXPECT_EQ(ColorAt(39, 17), CellColor(9, 1));
+    EXPECT_EQ(ColorAt(40, 17), qRgb(0, 0, 0));
+    EXPECT_EQ(ColorAt(39, 18), qRgb(0, 0, 0));
 }
 
 TEST_F(ImportGrid, AGridChangeRedrawsTheLinesAndACellIsAtLeastOnePixel) {
