@@ -390,7 +390,8 @@ TEST_F(CelImport, ACelFromAnotherWindowAsksForPaletteAndSize) {
         const TSizeAnswer Answer(true);
         Large.DropOnCel(Data.get(), 0);
     }
-    EXPECT_EQ(std::make_pair(Large.Sprite().Width(), Large.Sprite().Height()), std::make_pair(3, 2));
+    EXPECT_EQ(std::make_pair(Large.Sprite().Width(), Large.Sprite().Height()),
+              std::make_pair(3, 2));
     EXPECT_PICTURE(Large.Cel(0), Legend, {"rb.", "brr"});
 
     // Once the window it came from is closed, the drag is refused.

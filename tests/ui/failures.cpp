@@ -29,7 +29,9 @@ struct TDocumentState {
     // Kind, cel index and snapshot bytes of every record, undo stack then redo stack.
     std::vector<std::tuple<int, int, TPxUndoBlock, TPxUndoBlocks>> Undo, Redo;
 
-    auto Tied() const { return std::tie(Width, Height, Current, Modified, Palette, Cels, Undo, Redo); }
+    auto Tied() const {
+        return std::tie(Width, Height, Current, Modified, Palette, Cels, Undo, Redo);
+    }
     bool operator==(const TDocumentState& Other) const { return Tied() == Other.Tied(); }
 };
 
