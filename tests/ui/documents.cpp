@@ -97,7 +97,6 @@ TEST_F(Documents, AFileThatIsNoGifShowsTheOpenErrorAndLeavesNoWindow) {
     ASSERT_TRUE(Text.open(QIODevice::WriteOnly));
     Text.write("These are notes, not a picture.\n");
     Text.close();
-
     Open(Path("notes.gif"));
     EXPECT_EQ(Script().Messages(), QStringList{OpenFailed});
     EXPECT_EQ(Script().Asked.back().Kind, TBoxKind::Error);
@@ -118,10 +117,7 @@ TEST_F(Documents, ASaveThatFailsKeepsCaptionModifiedAndRecentFiles) {
     Save("mniSave", {Path("kept.gif")});
     const QStringList Recent = frmSpriteMDI->RecentFiles();
     // A folder that cannot be made: its name is taken by a plain file.
-    QFile Plain(Path("plain"));
-    ASSERT_TRUE(Plain.open(QIODevice::WriteOnly));
-    Plain.close();
-
+    ASSERT_TRUE(QFile(Path("plain")).open(QIODevice::WriteOnly));
     Document->Modified = true;
     Script().Clear();
     Save("mniSaveAs", {Path("plain/lost.gif")});
