@@ -68,23 +68,20 @@ TEST_F(ImportGrid, OpenShowsTheGridAndThePointerFramesTheCellUnderIt) {
     Script().AnswerFile(SheetFile);
     Window.Open1Click();
     ASSERT_EQ(Script().Asked.size(), 1u);
-    EXPECT_EQ(Script().Asked[0].What, "openImport");
-    EXPECT_TRUE(Window.isVisible());
-    ASSERT_EQ(Image()->size(), QSize(340, 68));
+    EXPECT_EQ(std::make_tuple(Script().Asked[0].What, Window.isVisible(), Image()->size()),
+              std::make_tuple(QString("openImport"), true, QSize(340, 68)));
 
     // Ten columns and two rows of 34: lines at x = 0, 34, ... 306 and y = 0, 34, where two
     // lines cross the picture shows through.
-    EXPECT_TRUE(Red(0, 20) && Red(306, 20) && Red(339, 34));
-    EXPECT_TRUE(Plain(34, 34) && Plain(35, 20));
+    EXPECT_TRUE(Red(0, 20) && Red(306, 20) && Red(339, 34) && Plain(34, 34) && Plain(35, 20));
 
     // Anywhere in the third cell of the second row frames the cell at (68, 34), one pixel
     // inside it; the old frame goes.
     EXPECT_TRUE(Red(1, 10)) << "the frame starts on the first cell";
     QTest::mouseMove(Image(), QPoint(90, 60));
     EXPECT_EQ(std::make_pair(Window.SelX(), Window.SelY()), std::make_pair(68, 34));
-    EXPECT_TRUE(Plain(1, 10));
+    EXPECT_TRUE(Plain(1, 10) && Plain(80, 36));
     EXPECT_TRUE(Red(69, 50) && Red(101, 50) && Red(80, 35) && Red(80, 67));
-    EXPECT_TRUE(Plain(80, 36));
 
     // A grid starting at (5, 5): a pointer at (3, 3) frames the cell at (5, 5).
     Spin("spinStartX")->setValue(5);
@@ -102,8 +99,8 @@ TEST_F(ImportGrid, APieceCarriesItsPaletteReachesOtherProgramsAndIsBlackBeyondTh
     std::unique_ptr<QMimeData> Data(Window.SelectedCelMimeData());
     const auto Piece = ReadGridPiece(Data.get());
     ASSERT_TRUE(Piece && HasGridPiece(Data.get()));
-    EXPECT_EQ(std::make_pair(Piece->Picture.Width, Piece->Picture.Height), std::make_pair(34, 34));
-    EXPECT_EQ(Piece->Picture.At(0, 0), (TRgbColor{25, 100, 10}));
+    EXPECT_EQ(std::make_tuple(Piece->Picture.Width, Piece->Picture.Height, Piece->Picture.At(0, 0)),
+              std::make_tuple(34, 34, TRgbColor{25, 100, 10}));
     EXPECT_TRUE(Piece->MakePalette()->Equals(Window.ImportPalette()));
     EXPECT_EQ(qvariant_cast<QImage>(Data->imageData()).pixel(5, 5), CellColor(1, 0))
         << "other programs get the piece as a picture";
@@ -119,25 +116,22 @@ TEST_F(ImportGrid, APieceCarriesItsPaletteReachesOtherProgramsAndIsBlackBeyondTh
         const TRgbColor c = Edge.ColorTable()[Edge.IndexAt(X, Y)];
         return qRgb(c.Red, c.Green, c.Blue);
     };
-    EXPECT_EQ(ColorAt(39, 17), CellColor(9, 1));
-    EXPECT_EQ(ColorAt(40, 17), qRgb(0, 0, 0));
-    EXPECT_EQ(ColorAt(39, 18), qRgb(0, 0, 0));
+    EXPECT_EQ(std::make_tuple(ColorAt(39, 17), ColorAt(40, 17), ColorAt(39, 18)),
+              std::make_tuple(CellColor(9, 1), qRgb(0, 0, 0), qRgb(0, 0, 0)));
 }
 
 TEST_F(ImportGrid, AGridChangeRedrawsTheLinesAndACellIsAtLeastOnePixel) {
     ASSERT_TRUE(Window.OpenPicture(SheetFile));
     Spin("spinWidth")->setValue(20);
     Spin("spinHeight")->setValue(30);
-    EXPECT_TRUE(Plain(55, 34)) << "the old horizontal line is gone";
-    EXPECT_TRUE(Red(55, 30));
-    EXPECT_TRUE(Red(40, 10));
+    EXPECT_TRUE(Plain(55, 34) && Red(55, 30) && Red(40, 10)) << "the old horizontal line goes";
 
     Spin("spinWidth")->setValue(0);
-    EXPECT_EQ(Window.GridCelWidth(), 1);
     EXPECT_TRUE(Red(7, 10) && Red(8, 10));
     QTest::mouseMove(Image(), QPoint(123, 45));
-    EXPECT_EQ(Window.SelX(), 123);
-    EXPECT_EQ(Window.GetSelectedCel().Width(), 1);
+    EXPECT_EQ(
+        std::make_tuple(Window.GridCelWidth(), Window.SelX(), Window.GetSelectedCel().Width()),
+        std::make_tuple(1, 123, 1));
 }
 
 TEST_F(ImportGrid, DamagedOrOversizedPicturesAreRefusedAndThePreviousOneStays) {
@@ -171,6 +165,5 @@ TEST_F(ImportGrid, DamagedOrOversizedPicturesAreRefusedAndThePreviousOneStays) {
         EXPECT_FALSE(Window.OpenPicture(File));
         EXPECT_EQ(Script().Messages(), QStringList(Says)) << File.toStdString();
     }
-    EXPECT_EQ(Window.ShownImage(), Before);
-    EXPECT_TRUE(Window.ImportPalette().Equals(*Palette));
+    EXPECT_TRUE(Window.ShownImage() == Before && Window.ImportPalette().Equals(*Palette));
 }
