@@ -259,6 +259,4 @@ TEST_F(Recovery, AKilledProgramsWorkComesBackAsItWasOnScreen) {
     EXPECT_EQ(std::make_pair(Script().Asked.size(), bool(Named->Modified)),
               std::make_pair(std::size_t(0), false));
     EXPECT_NE(Contents(Linked), Before);
-    EXPECT_TRUE(
-        std::filesystem::equivalent(Linked.toStdString(), (Home + "/run.gif").toStdString()));
 }
