@@ -24,8 +24,6 @@ const PictureLegend Legend{{CubeIndex(255, 255, 255), '.'}, {Red, 'r'}, {Blue, '
 
 const QString PaletteQuestion = "The source and destination color palettes are different.  Do "
                                 "you want to copy the source palette to the animation?";
-const QString OpenFailed = "Error:  Unable to open the file.  The file may be invalid or there "
-                           "may be a drive error.";
 
 QList<QRgb> TableOf(const TPxPalette& Palette) {
     QList<QRgb> Table;
@@ -194,7 +192,8 @@ TEST_F(CelImport, OnlyBmpPngAndJpgFilesAreTakenAndDamagedOrOversizedOnesChangeNo
                             "drop it into the proper cel.";
     for (const auto& [Name, Says] :
          {std::pair{"picture.gif", Refused},
-          {"junk.jpg", OpenFailed},
+          {"junk.jpg", "Error:  Unable to open the file.  The file may be invalid or there may be "
+                       "a drive error."},
           {"huge.bmp", "Error:  The picture is too large: 40000 x 2 pixels.  A picture may "
                        "have at most 32768 pixels a side and 67108864 "
                        "pixels in all."}}) {
