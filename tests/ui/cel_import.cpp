@@ -1,6 +1,5 @@
-// Pictures in and out of cels: files imported with their palette and size questions, cels
-// exported, Paste from the clipboard, and cels and grid pieces dropped on the strip; damaged
-// and oversized pictures are refused. Every file is written by the test into its own folder.
+// Pictures in and out of cels: imported and exported files, Paste, and cels and grid pieces
+// dropped on the strip. Every file is written by the test into its own folder.
 #include <QApplication>
 #include <QClipboard>
 #include <QDropEvent>
@@ -325,9 +324,8 @@ TEST_F(CelImport, AGridPieceOfAnotherSizeIsAskedAboutAboveTheImportWindow) {
     Window.imgImportMouseMove(40, 10);
     const std::unique_ptr<QMimeData> Data(Window.SelectedCelMimeData());
 
-    // The import window stays on top and keeps the focus while its piece is dropped: the
-    // size question opens above it, not hidden under it, though the focus went elsewhere
-    // when the palette question closed; it goes back home afterwards.
+    // The size question opens above the import window, which stays on top while its piece is
+    // dropped, though the focus went elsewhere when the palette question closed.
     TDocument Smaller(32, 32, 2);
     Window.show();
     Window.activateWindow();
