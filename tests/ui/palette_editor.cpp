@@ -101,7 +101,7 @@ TEST_F(PaletteEditor, GradientsSpaceTheEntriesBetweenLAndR) {
         << "the swatch shows the new colour";
 }
 
-TEST_F(PaletteEditor, SwapAndCopyMoveColoursBetweenTheMarkedEntries) {
+TEST_F(PaletteEditor, SwapCopyAndResetChangeTheMarkedEntries) {
     const TRgbColor A = Original->Entry(50).Color(), B = Original->Entry(90).Color();
     Click(50);
     Click(90, Qt::RightButton);
@@ -111,16 +111,14 @@ TEST_F(PaletteEditor, SwapAndCopyMoveColoursBetweenTheMarkedEntries) {
 
     Press("butCopy");
     EXPECT_EQ(std::make_pair(Working(50), Working(90)), std::make_pair(A, A));
-}
-
-TEST_F(PaletteEditor, ResetCancelAndOkHandBackTheRightPalette) {
-    Click(40);
-    Click(60, Qt::RightButton);
-    Press("butSwap");
     Control<QSlider>("trkBlue")->setValue(1);
     Press("butReset");
     EXPECT_TRUE(Editor.WorkingPalette().Equals(*Original));
+}
 
+TEST_F(PaletteEditor, CancelAndOkHandBackTheRightPalette) {
+    Click(40);
+    Click(60, Qt::RightButton);
     Press("butSwap");
     Editor.open();
     Press("butCancel");
