@@ -21,9 +21,6 @@
 #include "ui/shell/Forms.h"
 #include "ui/shell/SpriteMDI.h"
 
-TWindows::TWindows() = default;
-TWindows::~TWindows() = default;
-
 void TWindows::SetUp() {
     Windows = std::make_unique<TApplicationWindows>(VIMBREL_APP_DIR);
     frmSpriteMDI->FormActivate();
@@ -83,10 +80,6 @@ void RunCommand(const char* Name) {
     Action->trigger();
 }
 
-Picture painter_test::Blank(int Width, int Height) {
-    return Picture(std::size_t(Height), std::string(std::size_t(Width), '.'));
-}
-
 TTestDocument::TTestDocument(int Count, int Width, int Height, int Zoom,
                              std::unique_ptr<TPxPalette> Palette)
     : Animation(MakeDocument(*frmSpriteMDI, *frmSpriteMDI->MdiArea(),
@@ -129,18 +122,6 @@ TPaintDocument::TPaintDocument(int Count, int Width, int Height, int Zoom)
     Script().Clear();
 }
 
-bool TTestDocument::UndoEnabled() const {
-    return frmSpriteMDI->Command("sbutUndo")->isEnabled();
-}
-
-bool TTestDocument::RedoEnabled() const {
-    return frmSpriteMDI->Command("sbutRedo")->isEnabled();
-}
-
-QWidget* TTestDocument::Image() const {
-    return Painter->findChild<QWidget*>("imgPainter");
-}
-
 QComboBox* TTestDocument::ZoomList() const {
     return Painter->findChild<QComboBox*>("cboZoom");
 }
@@ -161,27 +142,16 @@ void TTestDocument::ImageStroke(const std::vector<QPoint>& Points, Qt::MouseButt
     QTest::mouseRelease(Image(), Button, {}, Points.back());
 }
 
-void TTestDocument::Drag(const std::vector<TPoint>& Points, Qt::MouseButton Button) {
-    std::vector<QPoint> Shown;
-    for (const TPoint& Point : Points)
-        Shown.push_back(At(Point.X, Point.Y));
-    ImageStroke(Shown, Button);
-}
-
-void TTestDocument::Press(int X, int Y, Qt::MouseButton Button) {
-    QTest::mousePress(Image(), Button, {}, At(X, Y));
-}
-
-void TTestDocument::Move(int X, int Y) {
-    QTest::mouseMove(Image(), At(X, Y));
-}
-
-void TTestDocument::Release(int X, int Y, Qt::MouseButton Button) {
-    QTest::mouseRelease(Image(), Button, {}, At(X, Y));
-}
-
-void TTestDocument::Hover(int X, int Y) {
-    Painter->imgPainterMouseMove(Qt::NoButton, At(X, Y).x(), At(X, Y).y());
+void DragCels(TfrmPainter& Painter, const std::vector<TPoint>& Points, Qt::MouseButton Button) {
+    auto* Image = Painter.findChild<QWidget*>("imgPainter");
+    const int Zoom = Painter.Zoom();
+    const auto At = [Zoom](TPoint P) {
+        return QPoint(P.X * Zoom + Zoom / 2, P.Y * Zoom + Zoom / 2);
+    };
+    QTest::mousePress(Image, Button, {}, At(Points.front()));
+    for (std::size_t i = 1; i < Points.size(); ++i)
+        QTest::mouseMove(Image, At(Points[i]));
+    QTest::mouseRelease(Image, Button, {}, At(Points.back()));
 }
 
 bool TTestDocument::ViewShowsCel() {
@@ -191,24 +161,10 @@ bool TTestDocument::ViewShowsCel() {
     return Expected.CopyBits() == Painter->ViewBitmap()->CopyBits();
 }
 
-QWidget* TTestDocument::Strip() const {
-    return Animation->findChild<QWidget*>("imgCharAnim");
-}
-
-QPoint TTestDocument::CelPoint(int Index) {
-    const TCelList& List = Cels();
+QPoint CelPoint(const TfrmCharAnimation& Animation, int Index) {
+    const TCelList& List = *Animation.CelList();
     const int Column = (Index - List.FirstVisible()) % List.Columns();
     const int Row = (Index - List.FirstVisible()) / List.Columns();
     return {List.MarginX() + Column * List.PitchX() + List.CelWidth() / 2,
             List.MarginY() + Row * List.PitchY() + List.CelHeight() / 2};
-}
-
-void TTestDocument::PressCel(int Index) {
-    const QPoint Point = CelPoint(Index);
-    Animation->imgCharAnimMouseDown(Qt::LeftButton, Point.x(), Point.y());
-}
-
-void TTestDocument::DropOnCel(const QMimeData* Data, int Index) {
-    const QPoint Point = CelPoint(Index);
-    Animation->imgCharAnimDragDrop(Data, Point.x(), Point.y());
 }

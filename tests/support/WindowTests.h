@@ -24,7 +24,6 @@
 class QComboBox;
 class QMimeData;
 class QWidget;
-class TApplicationWindows;
 class TPxUndo;
 
 // The program's once-only windows made once for a whole test program, activated as the
@@ -32,8 +31,6 @@ class TPxUndo;
 // program registers it: ::testing::AddGlobalTestEnvironment(new TWindows).
 class TWindows : public ::testing::Environment {
 public:
-    TWindows();
-    ~TWindows() override;
     void SetUp() override;
     void TearDown() override;
 
@@ -58,6 +55,13 @@ protected:
 
 void FlushDeletes();
 
+// A press of Button at the first of the cel points Points in Painter's image, moves through
+// the others and a release on the last, as the mouse makes them.
+void DragCels(TfrmPainter& Painter, const std::vector<TPoint>& Points,
+              Qt::MouseButton Button = Qt::LeftButton);
+// The middle of cel Index's picture in Animation's strip.
+QPoint CelPoint(const TfrmCharAnimation& Animation, int Index);
+
 // The main window's command of that name; a test goes on with a stand-in if it is missing.
 QAction* Command(const QString& Name);
 // Runs the command Name as its menu item or button does; it must exist and be enabled.
@@ -71,7 +75,9 @@ constexpr int White = CubeIndex(255, 255, 255);
 constexpr int Red = CubeIndex(255, 0, 0);
 inline const PictureLegend Legend{{White, '.'}, {Black, '#'}, {Red, 'r'}};
 // Height rows of Width white pixels.
-Picture Blank(int Width, int Height);
+inline Picture Blank(int Width, int Height) {
+    return Picture(std::size_t(Height), std::string(std::size_t(Width), '.'));
+}
 } // namespace painter_test
 
 // A document made the one way the program makes one (MakeDocument) in the main window's MDI
@@ -95,8 +101,8 @@ public:
     TCelList& Cels() { return *Animation->CelList(); }
     TPxBitmap& Cel(int Index = 0) { return Sprite().CelBitmap(Index); }
     const TPxUndo& History() const { return Painter->UndoHistory(); }
-    bool UndoEnabled() const;
-    bool RedoEnabled() const;
+    bool UndoEnabled() const { return frmSpriteMDI->Command("sbutUndo")->isEnabled(); }
+    bool RedoEnabled() const { return frmSpriteMDI->Command("sbutRedo")->isEnabled(); }
     // The control Name of the animation window or of the painter; the test fails without it.
     template <typename T> T* Find(const char* Name) const {
         T* Found = Animation->findChild<T*>(Name);
@@ -106,7 +112,7 @@ public:
     }
 
     // ---- The painter ----
-    QWidget* Image() const;
+    QWidget* Image() const { return Painter->findChild<QWidget*>("imgPainter"); }
     QComboBox* ZoomList() const;
     void SetZoom(int Zoom);
     // The middle of cel pixel (X, Y) in the image at the painter's zoom. (QTest takes the
@@ -115,25 +121,35 @@ public:
     // A press at the first image point, moves through the others and a release on the
     // last, as the mouse makes them.
     void ImageStroke(const std::vector<QPoint>& Points, Qt::MouseButton Button = Qt::LeftButton);
-    // The same at cel points.
-    void Drag(const std::vector<TPoint>& Points, Qt::MouseButton Button = Qt::LeftButton);
+    void Drag(const std::vector<TPoint>& Points, Qt::MouseButton Button = Qt::LeftButton) {
+        DragCels(*Painter, Points, Button);
+    }
     void Click(int X, int Y, Qt::MouseButton Button = Qt::LeftButton) { Drag({{X, Y}}, Button); }
-    void Press(int X, int Y, Qt::MouseButton Button = Qt::LeftButton);
-    void Move(int X, int Y);
-    void Release(int X, int Y, Qt::MouseButton Button = Qt::LeftButton);
+    void Press(int X, int Y, Qt::MouseButton Button = Qt::LeftButton) {
+        QTest::mousePress(Image(), Button, {}, At(X, Y));
+    }
+    void Move(int X, int Y) { QTest::mouseMove(Image(), At(X, Y)); }
+    void Release(int X, int Y, Qt::MouseButton Button = Qt::LeftButton) {
+        QTest::mouseRelease(Image(), Button, {}, At(X, Y));
+    }
     // A move with no button held. (QTest delivers those only to a window on screen, and the
     // main window of these tests is never shown: the image gets the move from its handler.)
-    void Hover(int X, int Y);
+    void Hover(int X, int Y) {
+        Painter->imgPainterMouseMove(Qt::NoButton, At(X, Y).x(), At(X, Y).y());
+    }
     // The view exactly as the zoomed current cel: nothing previewed or floating over it.
     bool ViewShowsCel();
 
     // ---- The strip ----
-    QWidget* Strip() const;
-    // The middle of cel Index's picture in the strip.
-    QPoint CelPoint(int Index);
+    QWidget* Strip() const { return Animation->findChild<QWidget*>("imgCharAnim"); }
+    QPoint CelPoint(int Index) const { return ::CelPoint(*Animation, Index); }
     // A left press on cel Index, and Data dropped on it.
-    void PressCel(int Index);
-    void DropOnCel(const QMimeData* Data, int Index);
+    void PressCel(int Index) {
+        Animation->imgCharAnimMouseDown(Qt::LeftButton, CelPoint(Index).x(), CelPoint(Index).y());
+    }
+    void DropOnCel(const QMimeData* Data, int Index) {
+        Animation->imgCharAnimDragDrop(Data, CelPoint(Index).x(), CelPoint(Index).y());
+    }
 };
 
 // The painting tests' document: a brush of size 1, the left colour black and the right one

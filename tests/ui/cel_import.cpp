@@ -1,54 +1,28 @@
-// Pictures in and out of cels: BMP and JPEG files imported with their palette and size
-// questions, cels exported as BMP and JPEG files, Paste from the clipboard, and cels and
-// grid pieces dropped on the strip; pictures of few colours keep them, damaged and oversized
-// ones are refused. Every file is written by the test into its own folder.
+// Pictures in and out of cels: imported and exported files, Paste, and cels and grid pieces
+// dropped on the strip. Every file is written by the test into its own folder.
 #include <QApplication>
 #include <QClipboard>
 #include <QDropEvent>
 #include <QFile>
-#include <QFileInfo>
 #include <QImage>
-#include <QMdiArea>
 #include <QMimeData>
-#include <QPointer>
 #include <QRadioButton>
-#include <QSpinBox>
 #include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
 #include <QWindow>
-#include <gtest/gtest.h>
 
-#include "imaging/Jpeg.h"
-#include "imaging/Limits.h"
-#include "imaging/Palette.h"
-#include "imaging/PxBitmap.h"
-#include "model/Cellist.h"
-#include "model/Spritez.h"
-#include "model/undo.h"
 #include "support/BmpFile.h"
 #include "support/WindowTests.h"
 #include "ui/animation/QSize.h"
-#include "ui/animation/f_charanim.h"
-#include "ui/painter/f_painter.h"
-#include "ui/shell/Forms.h"
-#include "ui/shell/SpriteMDI.h"
 #include "ui/shell/frmimprt.h"
 
 namespace {
 
-// The test palette: the cube palette of the support helpers with white as entry 10.
-constexpr int Paper = 10;
 constexpr int Red = CubeIndex(255, 0, 0);
 constexpr int Blue = CubeIndex(0, 0, 255);
-const PictureLegend Legend{{Paper, '.'}, {Red, 'r'}, {Blue, 'b'}};
-// The cube palette itself has white further up.
-const PictureLegend CubeLegend{{CubeIndex(255, 255, 255), '.'}, {Red, 'r'}, {Blue, 'b'}};
+const PictureLegend Legend{{CubeIndex(255, 255, 255), '.'}, {Red, 'r'}, {Blue, 'b'}};
 
 const QString PaletteQuestion = "The source and destination color palettes are different.  Do "
                                 "you want to copy the source palette to the animation?";
-const QString OpenFailed = "Error:  Unable to open the file.  The file may be invalid or there "
-                           "may be a drive error.";
 
 QList<QRgb> TableOf(const TPxPalette& Palette) {
     QList<QRgb> Table;
@@ -57,13 +31,12 @@ QList<QRgb> TableOf(const TPxPalette& Palette) {
     return Table;
 }
 
-std::unique_ptr<TPxPalette> PaperPalette() {
-    const std::unique_ptr<TPxPalette> Cube = MakeCubePalette();
-    std::vector<TRgbColor> Colors;
-    for (int i = FirstUserColor; i <= LastUserColor; ++i)
-        Colors.push_back(Cube->Entry(i).Color());
-    Colors[0] = {255, 255, 255};
-    return TPxPalette::CreateFromColorMap(Colors);
+// The cube palette with a colour of its own, so that what comes from a document on the cube
+// palette brings a different palette.
+std::unique_ptr<TPxPalette> OwnPalette() {
+    std::unique_ptr<TPxPalette> Palette = MakeCubePalette();
+    Palette->SetColor(FirstUserColor, RGB(1, 2, 3));
+    return Palette;
 }
 
 QString WriteFile(const QString& FileName, const Bytes& Contents) {
@@ -91,18 +64,12 @@ QString WriteBmp(const QString& FileName, const QList<QRgb>& Table, const Pictur
     return WriteFile(FileName, File.Encode());
 }
 
-// The colour the cel shows at (X, Y).
-QRgb ShownAt(const TPxBitmap& Cel, int X, int Y) {
-    const TRgbColor c = Cel.ColorTable()[Cel.IndexAt(X, Y)];
-    return qRgb(c.Red, c.Green, c.Blue);
-}
-
 const auto* const Installed = ::testing::AddGlobalTestEnvironment(new TWindows);
 
-// Count cels of Width x Height on the paper palette.
+// Count cels of Width x Height on a palette of its own.
 struct TDocument : TTestDocument {
     TDocument(int Width, int Height, int Count = 3)
-        : TTestDocument(Count, Width, Height, 3, PaperPalette()) {}
+        : TTestDocument(Count, Width, Height, 3, OwnPalette()) {}
 };
 
 // Answers the size question, if it comes, with the resize choice or the other one, OK or
@@ -154,32 +121,16 @@ protected:
 } // namespace
 
 TEST_F(CelImport, OnlyADifferentPaletteOrSizeIsAskedAboutAndEitherCancelChangesNothing) {
+    // A picture on the document's own palette asking nothing is the exchange test's.
     TDocument Document(4, 3, 2);
     Document.Cel(1).ScanLine(0)[0] = Red;
+    PaintPicture(Document.Cel(0), Legend, {"r..b", ".rb.", "...."});
     const QList<QRgb> Same = TableOf(*Document.Animation->Palette());
-    Script().AnswerFile(WriteBmp(File("same.bmp"), Same, {"r..b", ".rb.", "...."}));
-    Document.Animation->Importcel1Click();
-    ASSERT_EQ(Script().Asked.size(), 1u);
-    EXPECT_EQ(Script().Asked[0].What, "dlgImport");
-    EXPECT_PICTURE(Document.Cel(0), Legend, {"r..b", ".rb.", "...."});
-    EXPECT_TRUE(Document.Animation->Modified);
-    Document.Painter->sbutUndoClick();
-    EXPECT_PICTURE(Document.Cel(0), Legend, {"....", "....", "...."});
-
     QList<QRgb> Other = Same;
     Other[Red] = qRgb(250, 10, 10);
-    const QString OtherFile = WriteBmp(File("other.bmp"), Other, {"r...", ".r..", "...."});
     const QString TallFile = WriteBmp(File("tall.bmp"), Same, {"r...", ".r..", "..r.", "...r"});
     const QString OtherTall =
         WriteBmp(File("othertall.bmp"), Other, {"r...", "r...", "r...", "r..."});
-    Document.Animation->Modified = false;
-    Script().Clear();
-    Script().AnswerFile(OtherFile);
-    Script().Answer(TAnswer::Cancel);
-    Document.Animation->Importcel1Click();
-    ASSERT_EQ(Script().Asked.size(), 2u);
-    EXPECT_EQ(Script().Asked[1].What, "YesNoCancel");
-    EXPECT_EQ(Script().Asked[1].Text, PaletteQuestion);
     {
         // Yes to the palette, then Cancel to the size: neither is applied.
         const TSizeAnswer Answer(true, false);
@@ -188,93 +139,60 @@ TEST_F(CelImport, OnlyADifferentPaletteOrSizeIsAskedAboutAndEitherCancelChangesN
         Document.Animation->Importcel1Click();
         EXPECT_TRUE(Answer.Shown);
     }
+    ASSERT_EQ(Script().Asked.size(), 2u);
+    EXPECT_EQ(std::make_pair(Script().Asked[0].What, Script().Asked[1].Text),
+              std::make_pair(QString("dlgImport"), PaletteQuestion));
     EXPECT_EQ(TableOf(*Document.Animation->Palette()), Same);
-    EXPECT_PICTURE(Document.Cel(0), Legend, {"....", "....", "...."});
+    EXPECT_PICTURE(Document.Cel(0), Legend, {"r..b", ".rb.", "...."});
     EXPECT_FALSE(Document.Animation->Modified);
-
-    // No keeps the palette: (250, 10, 10) becomes its nearest colour, pure red.
-    Script().AnswerFile(OtherFile);
-    Script().Answer(TAnswer::No);
-    Document.Animation->Importcel1Click();
-    EXPECT_EQ(TableOf(*Document.Animation->Palette()), Same);
-    EXPECT_PICTURE(Document.Cel(0), Legend, {"r...", ".r..", "...."});
-
-    {
-        const TSizeAnswer Answer(false);
-        Script().Clear();
-        Script().AnswerFile(TallFile);
-        Document.Animation->Importcel1Click();
-        EXPECT_TRUE(Answer.Shown);
-    }
-    EXPECT_EQ(Script().Asked.size(), 1u) << "no palette question";
-    EXPECT_PICTURE(Document.Cel(0), Legend, {"r...", ".r..", "..r."});
 
     // The resize choice stretches every cel to the picture's size and ends the history.
     {
         const TSizeAnswer Answer(true);
+        Script().Clear();
         Script().AnswerFile(TallFile);
         Document.Animation->Importcel1Click();
     }
-    EXPECT_EQ(Document.Cels().CelHeight(), 4);
+    EXPECT_EQ(Script().Asked.size(), 1u) << "no palette question";
     EXPECT_PICTURE(Document.Cel(0), Legend, {"r...", ".r..", "..r.", "...r"});
     Document.Painter->sbutUndoClick();
-    EXPECT_PICTURE(Document.Cel(0), Legend, {"r...", "r...", ".r..", "..r."})
+    EXPECT_PICTURE(Document.Cel(0), Legend, {"r..b", "r..b", ".rb.", "...."})
         << "the snapshot is of the stretched cel";
 
     // Yes: the file's palette reaches the window, the painter and every cel.
     Script().AnswerFile(OtherTall);
     Script().Answer(TAnswer::Yes);
     Document.Animation->Importcel1Click();
-    TPxPalette& Now = *Document.Animation->Palette();
-    EXPECT_EQ(TableOf(Now), Other);
-    EXPECT_EQ(Document.Painter->DocumentPalette(), &Now);
-    EXPECT_EQ(frmSpriteMDI->State().CurrentPalette, &Now);
-    EXPECT_EQ(&Document.Cel(1).Palette(), &Now);
-    EXPECT_EQ(ShownAt(Document.Cel(0), 0, 0), qRgb(250, 10, 10));
+    TPxPalette* Now = Document.Animation->Palette();
+    EXPECT_EQ(TableOf(*Now), Other);
+    EXPECT_EQ(std::make_tuple(Document.Painter->DocumentPalette(),
+                              frmSpriteMDI->State().CurrentPalette, &Document.Cel(1).Palette()),
+              std::make_tuple(Now, Now, Now));
     EXPECT_EQ(Document.Cel(1).IndexAt(0, 0), Red) << "the other cel moved onto the new palette";
 }
 
 TEST_F(CelImport, OnlyBmpPngAndJpgFilesAreTakenAndDamagedOrOversizedOnesChangeNothing) {
     TDocument Document(4, 3);
-    TRgbPicture Solid(4, 3);
-    for (int y = 0; y < 3; ++y)
-        for (int x = 0; x < 4; ++x)
-            Solid.Set(x, y, {255, 0, 0});
-    const Bytes Jpeg = EncodeJpeg(Solid);
-    for (const char* Name : {"photo.jpeg", "CEL.JPG", "picture.gif"})
-        WriteFile(File(Name), Jpeg);
-
-    for (const char* Refused : {"photo.jpeg", "picture.gif"}) {
-        Script().Clear();
-        Script().AnswerFile(File(Refused));
-        Document.Animation->Importcel1Click();
-        EXPECT_EQ(Script().Messages(),
-                  QStringList("You may only import a .BMP, .PNG or .JPG file into a cel.  To "
-                              "import a GIF file, load it into its own animation window, then "
-                              "drag and drop it into the proper cel."));
-    }
-    EXPECT_PICTURE(Document.Cel(0), Legend, {"....", "....", "...."});
-
-    // Damaged: rows that stop inside the last one, run-length data that stops after two of
-    // three rows, a JPEG that is no JPEG. Over the limits: a header claiming 40000 x 2
-    // pixels over a few bytes of runs.
-    const QString InRows = WriteBmp(File("rows.bmp"), TableOf(*Document.Animation->Palette()),
-                                    {"rrrr", "rrrr", "rrrr"});
-    QFile::resize(InRows, QFileInfo(InRows).size() - 2);
-    BmpFile Runs;
-    Runs.Width = 4, Runs.Height = 3;
-    Runs.Compression = 1;
-    Runs.Table = {{255, 0, 0}};
-    Runs.Pixels = {4, 0, 0, 0, 4, 0, 0, 0};
-    WriteFile(File("runs.bmp"), Runs.Encode());
+    QImage Solid(4, 3, QImage::Format_RGB32);
+    Solid.fill(qRgb(255, 0, 0));
+    for (const char* Name : {"CEL.JPG", "picture.gif"})
+        ASSERT_TRUE(Solid.save(File(Name), "JPG"));
+    // The readers' tests cover the ways a file is damaged; here one of them, and a header
+    // claiming 40000 x 2 pixels over a few bytes of runs.
     WriteFile(File("junk.jpg"), {'n', 'o', ' ', 'J', 'P', 'E', 'G'});
-    Runs.Width = 40000, Runs.Height = 2;
-    Runs.Pixels = {0, 1};
-    WriteFile(File("huge.bmp"), Runs.Encode());
+    BmpFile Huge;
+    Huge.Width = 40000, Huge.Height = 2;
+    Huge.Compression = 1;
+    Huge.Table = {{255, 0, 0}};
+    Huge.Pixels = {0, 1};
+    WriteFile(File("huge.bmp"), Huge.Encode());
+    const QString Refused = "You may only import a .BMP, .PNG or .JPG file into a cel.  To import "
+                            "a GIF file, load it into its own animation window, then drag and "
+                            "drop it into the proper cel.";
     for (const auto& [Name, Says] :
-         {std::pair{"rows.bmp", OpenFailed},
-          {"runs.bmp", OpenFailed},
-          {"junk.jpg", OpenFailed},
+         {std::pair{"picture.gif", Refused},
+          {"junk.jpg", "Error:  Unable to open the file.  The file may be invalid or there may be "
+                       "a drive error."},
           {"huge.bmp", "Error:  The picture is too large: 40000 x 2 pixels.  A picture may "
                        "have at most 32768 pixels a side and 67108864 "
                        "pixels in all."}}) {
@@ -295,25 +213,7 @@ TEST_F(CelImport, OnlyBmpPngAndJpgFilesAreTakenAndDamagedOrOversizedOnesChangeNo
     EXPECT_PICTURE(Document.Cel(0), Legend, {"rrrr", "rrrr", "rrrr"});
 }
 
-TEST_F(CelImport, APictureOfFewColoursKeepsThem) {
-    // Yes to the palette question makes the picture's table the palette from entry 10 on.
-    std::vector<TRgbColor> Sixteen;
-    for (int i = 0; i < 16; ++i)
-        Sixteen.push_back({std::uint8_t(17 * i), std::uint8_t(255 - 13 * i), std::uint8_t(i * i)});
-    const Picture Rows{"0123456789abcdef", "fedcba9876543210"};
-    TDocument Document(16, 2);
-    Script().AnswerFile(WriteFile(File("4-bit.bmp"), IndexedBmp(4, Sixteen, Rows)));
-    Script().Answer(TAnswer::Yes);
-    Document.Animation->Importcel1Click();
-    EXPECT_EQ(Script().Asked.back().Text, PaletteQuestion);
-    for (int y = 0; y < 2; ++y)
-        for (int x = 0; x < 16; ++x) {
-            const TRgbColor& Want =
-                Sixteen[std::size_t(std::stoi(Rows[y].substr(x, 1), nullptr, 16))];
-            EXPECT_EQ(ShownAt(Document.Cel(0), x, y), qRgb(Want.Red, Want.Green, Want.Blue));
-        }
-}
-
+// A cel exported as PNG and imported again is the exchange test's.
 TEST_F(CelImport, ACelExportedOrCopiedComesBackExactlyAndFailedExportsSaySo) {
     const std::string DefaultFile = std::string(VIMBREL_APP_DIR) + "/vimbrel.pal";
     TTestDocument Document(3, 6, 2, 3, TPxPalette::CreateFromFile(DefaultFile));
@@ -329,18 +229,8 @@ TEST_F(CelImport, ACelExportedOrCopiedComesBackExactlyAndFailedExportsSaySo) {
 
     Script().AnswerFile(File("cel.bmp"));
     Document.Animation->ExportCel1Click();
-    ASSERT_EQ(Script().Asked.size(), 1u);
-    EXPECT_EQ(Script().Asked[0].What, "dlgExport");
-    EXPECT_TRUE(Script().Asked[0].Dialog.Filter.contains("JPEG Files (*.jpg"));
     EXPECT_EQ(QImage(File("cel.bmp")).colorCount(), UserColorCount);
-    Document.Cels().SetCurrent(1);
-    Script().Clear();
-    Script().AnswerFile(File("cel.bmp"));
-    Document.Animation->Importcel1Click();
-    EXPECT_EQ(Script().Asked.size(), 1u) << "the same palette: no question";
-    EXPECT_EQ(Document.Cel(1).CopyBits(), Painted);
 
-    Document.Cels().SetCurrent(0);
     frmSpriteMDI->sbutCopyClick();
     Document.Cels().SetCurrent(2);
     Script().Clear();
@@ -349,25 +239,19 @@ TEST_F(CelImport, ACelExportedOrCopiedComesBackExactlyAndFailedExportsSaySo) {
     EXPECT_EQ(Document.Cel(2).CopyBits(), Painted);
     EXPECT_TRUE(Document.Animation->Palette()->Equals(*Default));
 
-    Document.Cels().SetCurrent(0);
-    Script().AnswerFile(File("cel.jpg"));
-    Document.Animation->ExportCel1Click();
-    EXPECT_EQ(QImage(File("cel.jpg"), "JPG").size(), QSize(6, 2));
-
     Script().Clear();
-    for (const char* Name : {"missing/cel.bmp", "missing/cel.jpg", "cel.tga"}) {
+    for (const char* Name : {"missing/cel.bmp", "cel.tga"}) {
         Script().AnswerFile(File(Name));
         Document.Animation->ExportCel1Click();
     }
     const QString SaveFailed =
         "Error:  Unable to save to file.  The file may be invalid or there may be a drive error.";
     EXPECT_EQ(Script().Messages(),
-              QStringList({SaveFailed, SaveFailed,
-                           "You may only export a cel as a .BMP, .PNG or .JPG file."}));
+              QStringList({SaveFailed, "You may only export a cel as a .BMP, .PNG or .JPG file."}));
     EXPECT_FALSE(QFile::exists(File("cel.tga")));
 }
 
-TEST_F(CelImport, PasteTakesAnotherProgramsPictureWithinTheLimits) {
+TEST_F(CelImport, PasteTakesAnotherProgramsPicture) {
     TDocument Document(4, 3);
     QImage Image(4, 3, QImage::Format_RGB32);
     Image.fill(qRgb(10, 10, 250));
@@ -381,60 +265,30 @@ TEST_F(CelImport, PasteTakesAnotherProgramsPictureWithinTheLimits) {
     EXPECT_EQ(Script().Asked[0].Text, PaletteQuestion);
     EXPECT_PICTURE(Document.Cel(0), Legend, {"bbbb", "brbb", "bbbb"});
     EXPECT_TRUE(Document.Animation->Modified);
-
-    BmpFile Huge;
-    Huge.Width = 3, Huge.Height = MaxPictureSide + 1;
-    Huge.Compression = 1;
-    Huge.Table = {{255, 0, 0}};
-    Huge.Pixels = {0, 1};
-    const Bytes Claimed = Huge.Encode();
-    auto* Data = new QMimeData;
-    Data->setData("image/bmp", QByteArray(reinterpret_cast<const char*>(Claimed.data()),
-                                          qsizetype(Claimed.size())));
-    QApplication::clipboard()->setMimeData(Data);
-    Script().Clear();
-    frmSpriteMDI->sbutPasteClick();
-    EXPECT_EQ(Script().Messages(),
-              QStringList("Error:  The picture is too large: 3 x 32769 pixels.  A picture may have "
-                          "at most 32768 pixels a side and 67108864 pixels in all."));
-    EXPECT_PICTURE(Document.Cel(0), Legend, {"bbbb", "brbb", "bbbb"});
 }
 
+// Its undo record is the failure test's, which drops a cel in its own strip.
 TEST_F(CelImport, ACelDroppedWithinItsStripCopiesItsPictureOntoTheCelUnderIt) {
     TDocument Document(4, 3, 4);
     PaintPicture(Document.Cel(0), Legend, {"r..b", "....", "b..r"});
+    const std::vector<std::uint8_t> Painted = Document.Cel(0).CopyBits();
     Document.PressCel(0);
     const std::unique_ptr<QMimeData> Data(Document.Animation->CelDragData());
 
-    Document.DropOnCel(Data.get(), 0);
-    EXPECT_TRUE(Document.Animation->Modified);
-    EXPECT_FALSE(Document.Painter->UndoHistory().CanUndo()) << "dropped on itself: no change";
-
-    // Over a cel's picture the drag is accepted; over the margin it is refused.
-    QDragEnterEvent Enter(QPoint(1, 1), Qt::CopyAction, Data.get(), Qt::LeftButton, {});
+    EXPECT_FALSE(Document.Animation->imgCharAnimDragOver(Data.get(), 1, 1)) << "over the margin";
+    QDragEnterEvent Enter(Document.CelPoint(2), Qt::CopyAction, Data.get(), Qt::LeftButton, {});
     QApplication::sendEvent(Document.Strip(), &Enter);
-    QDragMoveEvent OverMargin(QPoint(1, 1), Qt::CopyAction, Data.get(), Qt::LeftButton, {});
-    QApplication::sendEvent(Document.Strip(), &OverMargin);
-    EXPECT_FALSE(OverMargin.isAccepted());
-    QDragMoveEvent OverCel(Document.CelPoint(2), Qt::CopyAction, Data.get(), Qt::LeftButton, {});
-    QApplication::sendEvent(Document.Strip(), &OverCel);
-    EXPECT_TRUE(OverCel.isAccepted());
     QDropEvent OnCel(QPointF(Document.CelPoint(2)), Qt::CopyAction, Data.get(), Qt::LeftButton, {});
     QApplication::sendEvent(Document.Strip(), &OnCel);
-    EXPECT_TRUE(OnCel.isAccepted());
     QCoreApplication::processEvents();
-    EXPECT_PICTURE(Document.Cel(2), Legend, {"r..b", "....", "b..r"});
-    EXPECT_PICTURE(Document.Cel(0), Legend, {"r..b", "....", "b..r"});
-    EXPECT_PICTURE(Document.Cel(1), Legend, {"....", "....", "...."});
-    EXPECT_EQ(Document.Cels().Current(), 2);
-
-    Document.Painter->sbutUndoClick();
-    EXPECT_PICTURE(Document.Cel(2), Legend, {"....", "....", "...."});
+    EXPECT_EQ(std::make_pair(OnCel.isAccepted(), Document.Cels().Current()),
+              std::make_pair(true, 2));
+    EXPECT_EQ(Document.Cel(2).CopyBits(), Painted);
 }
 
 TEST_F(CelImport, ACelFromAnotherWindowAsksForPaletteAndSize) {
     TTestDocument Small(1, 3, 2);
-    PaintPicture(Small.Cel(0), CubeLegend, {"rb.", "brr"});
+    PaintPicture(Small.Cel(0), Legend, {"rb.", "brr"});
     Small.PressCel(0);
     const std::unique_ptr<QMimeData> Data(Small.Animation->CelDragData());
 
@@ -447,20 +301,10 @@ TEST_F(CelImport, ACelFromAnotherWindowAsksForPaletteAndSize) {
     }
     ASSERT_EQ(Script().Asked.size(), 1u);
     EXPECT_EQ(Script().Asked[0].Text, PaletteQuestion);
-    EXPECT_EQ(Large.Sprite().Width(), 4);
     EXPECT_PICTURE(Large.Cel(1), Legend, {"rb..", "brr.", "...."});
-    EXPECT_EQ(Large.Cels().Current(), 1);
-    EXPECT_TRUE(Large.Animation->Modified);
-    EXPECT_PICTURE(Small.Cel(0), CubeLegend, {"rb.", "brr"});
-
-    Script().Answer(TAnswer::No);
-    {
-        const TSizeAnswer Answer(true);
-        Large.DropOnCel(Data.get(), 0);
-    }
-    EXPECT_EQ(Large.Sprite().Width(), 3);
-    EXPECT_EQ(Large.Sprite().Height(), 2);
-    EXPECT_PICTURE(Large.Cel(0), Legend, {"rb.", "brr"});
+    EXPECT_EQ(std::make_tuple(Large.Sprite().Width(), Large.Cels().Current(),
+                              bool(Large.Animation->Modified)),
+              std::make_tuple(4, 1, true));
 
     // Once the window it came from is closed, the drag is refused.
     Small.Animation->close();
@@ -469,34 +313,19 @@ TEST_F(CelImport, ACelFromAnotherWindowAsksForPaletteAndSize) {
                                                       Large.CelPoint(0).y()));
 }
 
-TEST_F(CelImport, AGridPieceFillsACelOfItsSizeOrAsksAboutTheSize) {
-    QImage Sheet(340, 68, QImage::Format_RGB32);
-    for (int y = 0; y < 68; ++y)
-        for (int x = 0; x < 340; ++x)
-            Sheet.setPixel(x, y,
-                           qRgb(20 * (x / 34) + 5, 100 + 50 * (y / 34), x % 34 < 17 ? 0 : 200));
+// That a piece of the cel's size fills it is the exchange test's, which cuts a sprite sheet
+// back into its cels.
+TEST_F(CelImport, AGridPieceOfAnotherSizeIsAskedAboutAboveTheImportWindow) {
+    QImage Sheet(68, 34, QImage::Format_RGB32);
+    Sheet.fill(qRgb(25, 100, 200));
     ASSERT_TRUE(Sheet.save(File("sheet.bmp"), "BMP"));
     TfrmImport Window(QString(VIMBREL_APP_DIR) + "/vimbrel.pal");
     ASSERT_TRUE(Window.OpenPicture(File("sheet.bmp")));
-    Window.imgImportMouseMove(40, 40);
+    Window.imgImportMouseMove(40, 10);
     const std::unique_ptr<QMimeData> Data(Window.SelectedCelMimeData());
 
-    TDocument Same(34, 34, 2);
-    EXPECT_TRUE(Same.Animation->imgCharAnimDragOver(Data.get(), Same.CelPoint(1).x(),
-                                                    Same.CelPoint(1).y()));
-    Script().Answer(TAnswer::Yes);
-    {
-        const TSizeAnswer Answer(true);
-        Same.DropOnCel(Data.get(), 1);
-        EXPECT_FALSE(Answer.Shown);
-    }
-    EXPECT_EQ(Script().Asked.size(), 1u);
-    // The import window's tests check the piece pixel by pixel.
-    EXPECT_EQ(ShownAt(Same.Cel(1), 20, 5), Sheet.pixel(34 + 20, 34 + 5));
-
-    // The import window stays on top and keeps the focus while its piece is dropped: the
-    // size question opens above it, not hidden under it, though the focus went elsewhere
-    // when the palette question closed; it goes back home afterwards.
+    // The size question opens above the import window, which stays on top while its piece is
+    // dropped, though the focus went elsewhere when the palette question closed.
     TDocument Smaller(32, 32, 2);
     Window.show();
     Window.activateWindow();
@@ -505,15 +334,13 @@ TEST_F(CelImport, AGridPieceFillsACelOfItsSizeOrAsksAboutTheSize) {
     {
         const TSizeAnswer Answer(false);
         Smaller.DropOnCel(Data.get(), 0);
-        EXPECT_TRUE(Answer.Shown);
-        EXPECT_TRUE(Answer.Modal);
-        EXPECT_EQ(Answer.Owner, &Window);
-        EXPECT_EQ(Answer.Transient, Window.windowHandle());
+        EXPECT_EQ(
+            std::make_tuple(Answer.Shown, Answer.Modal, Answer.Owner, Answer.Transient),
+            std::make_tuple(true, true, static_cast<QWidget*>(&Window), Window.windowHandle()));
     }
     SetQuestions(std::move(Kept));
     frmSpriteMDI->hide();
     EXPECT_EQ(frmQSize->parentWidget(), frmSpriteMDI);
-    EXPECT_EQ(Smaller.Sprite().Width(), 32);
-    EXPECT_EQ(Smaller.Cels().Current(), 0);
-    EXPECT_TRUE(Smaller.Animation->Modified);
+    EXPECT_EQ(std::make_pair(Smaller.Sprite().Width(), bool(Smaller.Animation->Modified)),
+              std::make_pair(32, true));
 }
