@@ -34,41 +34,33 @@ std::unique_ptr<TPxPalette> DistinctPalette() {
     return TPxPalette::CreateFromColorMap(Colors);
 }
 
-// Count cels of 5 x 4 on the distinct palette, each with its own pattern of user colours and
-// the background colour in its corners.
+// Count cels of 5 x 4 on the distinct palette, each pixel its own user colour, with the
+// background colour in each cel's corners.
 struct TExchangeDocument : TTestDocument {
     explicit TExchangeDocument(int Count) : TTestDocument(Count, 5, 4, 3, DistinctPalette()) {
-        for (int Cel = 0; Cel < Count; ++Cel)
-            for (int y = 0; y < 4; ++y)
-                for (int x = 0; x < 5; ++x)
-                    this->Cel(Cel).ScanLine(y)[x] =
-                        std::uint8_t(FirstUserColor + (x * 7 + y * 13 + Cel * 41) % UserColorCount);
-        for (int Cel = 0; Cel < Count; ++Cel)
-            this->Cel(Cel).ScanLine(0)[0] = this->Cel(Cel).ScanLine(3)[4] = Background();
+        for (int i = 0; i < Count * 20; ++i)
+            Cel(i / 20).ScanLine(i % 20 / 5)[i % 5] =
+                std::uint8_t(FirstUserColor + i * 7 % UserColorCount);
+        for (int i = 0; i < Count; ++i)
+            Cel(i).ScanLine(0)[0] = Cel(i).ScanLine(3)[4] = Background();
+        Animation->BackgroundTransparent = true;
     }
     std::uint8_t Background() {
         return std::uint8_t(FirstUserColor + GifBackgroundIndex(Sprite(), Palette()));
     }
 };
 
-// Answers the export dialog, once it shows, with Scale and for a sheet Columns and Spacing.
+// Answers the export dialog, which shows next, with Scale and for a sheet Columns and Spacing.
 void AnswerExport(int Scale, int Columns = 0, int Spacing = 0) {
-    auto* Timer = new QTimer;
-    QObject::connect(Timer, &QTimer::timeout, [=] {
-        for (QWidget* Window : QApplication::topLevelWidgets()) {
-            auto* Dialog = qobject_cast<TdlgExportOptions*>(Window);
-            if (!Dialog || !Dialog->isVisible()) continue;
-            Timer->stop();
-            Timer->deleteLater();
-            auto* Scales = Dialog->findChild<QComboBox*>("cboScale");
-            Scales->setCurrentIndex(Scales->findData(Scale));
-            if (Columns) Dialog->findChild<QSpinBox*>("spinColumns")->setValue(Columns);
-            if (Spacing) Dialog->findChild<QSpinBox*>("spinSpacing")->setValue(Spacing);
-            QTest::mouseClick(Dialog->findChild<QPushButton*>("butOk"), Qt::LeftButton);
-            return;
-        }
+    QTimer::singleShot(0, [=] {
+        auto* Dialog = qobject_cast<TdlgExportOptions*>(QApplication::activeModalWidget());
+        ASSERT_NE(Dialog, nullptr);
+        auto* Scales = Dialog->findChild<QComboBox*>("cboScale");
+        Scales->setCurrentIndex(Scales->findData(Scale));
+        if (Columns) Dialog->findChild<QSpinBox*>("spinColumns")->setValue(Columns);
+        if (Spacing) Dialog->findChild<QSpinBox*>("spinSpacing")->setValue(Spacing);
+        QTest::mouseClick(Dialog->findChild<QPushButton*>("butOk"), Qt::LeftButton);
     });
-    Timer->start(5);
 }
 
 void WriteText(const QString& FileName, const QByteArray& Text) {
@@ -95,7 +87,6 @@ int WindowCount() {
 TEST(Exchange, ACelAsPngComesBackWithTheSameIndicesAndAScaledCopyLeavesTheDocument) {
     QTemporaryDir Folder;
     TExchangeDocument Doc(3);
-    Doc.Animation->BackgroundTransparent = true;
     const QString Png = Folder.filePath("cel.png");
     Script().AnswerFile(Png);
     AnswerExport(1);
@@ -149,7 +140,6 @@ TEST(Exchange, ASpriteSheetComesBackThroughImportFromGridAsTheSameCelsWithTheirD
     QTemporaryDir Folder;
     const QString Sheet = Folder.filePath("walk.png");
     TExchangeDocument Source(3);
-    Source.Animation->BackgroundTransparent = true;
     for (int Cel = 0; Cel < 3; ++Cel)
         Source.Sprite().Cel(Cel).SetDelay(70 + 10 * Cel);
     Script().AnswerFile(Sheet);
