@@ -34,7 +34,7 @@ void Wheel(QWidget* Image, QPoint At, int Turn, Qt::KeyboardModifiers Modifiers)
 
 } // namespace
 
-TEST_F(AnimatorView, OnionSkinIsShownOnlyAndNeverReachesTheCelFileColoursOrHistory) {
+TEST_F(AnimatorView, OnionSkinAndPixelGridAreOnTheScreenOnlyAndNeverReachTheCelOrFile) {
     ScratchFolder Folder;
     TPaintDocument Doc(3, 8, 6, 3);
     PaintPicture(Doc.Cel(0), Legend,
@@ -67,18 +67,14 @@ TEST_F(AnimatorView, OnionSkinIsShownOnlyAndNeverReachesTheCelFileColoursOrHisto
     EXPECT_BYTES(ReadBytes(On), ReadBytes(Off));
     RunCommand("sbutOnionSkin");
     EXPECT_EQ(Shown(Doc).pixel(3, 3), ScreenColor(Doc, White));
-}
 
-TEST_F(AnimatorView, PixelGridIsOnTheScreenOnlyFromZoomFour) {
-    TPaintDocument Doc(1, 6, 4, 4);
+    // The pixel grid shows from zoom 4 on.
     RunCommand("mniPixelGrid");
-    const QRgb Paper = ScreenColor(Doc, White);
-    const QImage Screen = Shown(Doc);
-    EXPECT_EQ(Screen.pixel(5, 5), Paper);
-    EXPECT_NE(Screen.pixel(4, 5), Paper) << "the line between pixels 0 and 1";
+    EXPECT_EQ(Shown(Doc).pixel(3, 4), ScreenColor(Doc, White));
+    Doc.SetZoom(4);
+    EXPECT_EQ(Shown(Doc).pixel(5, 5), ScreenColor(Doc, White));
+    EXPECT_NE(Shown(Doc).pixel(4, 5), ScreenColor(Doc, White)) << "between pixels 0 and 1";
     EXPECT_TRUE(Doc.ViewShowsCel());
-    Doc.SetZoom(3);
-    EXPECT_EQ(Shown(Doc).pixel(3, 4), Paper);
 }
 
 TEST_F(AnimatorView, ShapePreviewsShowExactlyWhatTheReleasePaints) {
@@ -115,8 +111,8 @@ TEST_F(AnimatorView, WheelAndKeysZoomAboutTheCursorScrollAndPan) {
     };
     const QPoint Mouse = Doc.Image()->mapTo(Box->viewport(), Doc.At(40, 30));
     Wheel(Doc.Image(), Doc.At(40, 30), 360, Qt::ControlModifier);
-    EXPECT_EQ(Doc.Painter->Zoom(), 6);
-    EXPECT_EQ(PixelAt(Mouse), QPoint(40, 30));
+    EXPECT_EQ(std::make_pair(Doc.Painter->Zoom(), PixelAt(Mouse)),
+              std::make_pair(6, QPoint(40, 30)));
 
     // The plain wheel scrolls down, with Shift across; a middle drag pans.
     const int Top = Down->value(), Left = Across->value();

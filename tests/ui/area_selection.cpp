@@ -47,9 +47,9 @@ TEST(AreaSelection, AClickLiftsOnePixelAndMarksTheDocumentModified) {
 
 TEST(AreaSelection, BandsAreHeldToTheCelAndThinSelectionsCannotBeGrabbed) {
     TPaintDocument Doc(1, 10, 6, 3);
-    PaintPicture(
-        Doc.Cel(), Legend,
-        {"..........", "..........", "..#.......", "......####", "......####", "......####"});
+    const Picture Painted{"..........", "..........", "..#.......",
+                          "......####", "......####", "......####"};
+    PaintPicture(Doc.Cel(), Legend, Painted);
     Doc.Animation->ShowPainterCel();
     RunCommand("tbutSelectArea");
     // Dragged past the right and bottom edges, the band reaches the last column and row.
@@ -67,9 +67,7 @@ TEST(AreaSelection, BandsAreHeldToTheCelAndThinSelectionsCannotBeGrabbed) {
     Doc.Release(2, 2);
     EXPECT_TRUE(Doc.Painter->SelectionFloating);
     RunCommand("tbutBrush");
-    EXPECT_PICTURE(
-        Doc.Cel(), Legend,
-        {"..........", "..........", "..#.......", "......####", "......####", "......####"});
+    EXPECT_PICTURE(Doc.Cel(), Legend, Painted);
 }
 
 TEST(AreaSelection, AMovedSelectionKeepsWhatLiesUnderItsBackgroundAndOneUndoRestores) {
