@@ -70,7 +70,7 @@ TEST(AreaSelection, BandsAreHeldToTheCelAndThinSelectionsCannotBeGrabbed) {
     EXPECT_PICTURE(Doc.Cel(), Legend, Painted);
 }
 
-TEST(AreaSelection, AMovedSelectionKeepsWhatLiesUnderItsBackgroundAndOneUndoRestores) {
+TEST(AreaSelection, AMovedSelectionKeepsWhatLiesUnderItsBackgroundAndOnlyWhatLandsInside) {
     TPaintDocument Doc(1, 8, 5, 3);
     const Picture Before{"........", ".#...rr.", "..#..rr.", "........", "........"};
     PaintPicture(Doc.Cel(), Legend, Before);
@@ -94,17 +94,11 @@ TEST(AreaSelection, AMovedSelectionKeepsWhatLiesUnderItsBackgroundAndOneUndoRest
     // Lifting, moving and dropping recorded nothing: one undo goes back to before.
     RunCommand("sbutUndo");
     EXPECT_PICTURE(Doc.Cel(), Legend, Before);
-}
 
-TEST(AreaSelection, ASelectionDraggedPartlyOutsideKeepsOnlyWhatLandsInside) {
-    TPaintDocument Doc(1, 6, 4, 3);
-    PaintPicture(Doc.Cel(), Legend, {"......", ".##...", ".#r...", "......"});
-    Doc.Animation->ShowPainterCel();
-    RunCommand("tbutSelectArea");
+    // Grabbed at (2, 2) and dragged to view x = 1, the selection starts at cel column -1, and
+    // only what lands inside the cel is kept.
     Doc.Drag({{1, 1}, {4, 4}});
-    // Grabbed 4 view pixels right of its left edge and dragged to view x = 1, the selection
-    // starts at cel column -1.
-    QTest::mousePress(Doc.Image(), Qt::LeftButton, {}, QPoint(7, 7));
+    QTest::mousePress(Doc.Image(), Qt::LeftButton, {}, Doc.At(2, 2));
     QTest::mouseMove(Doc.Image(), QPoint(1, 4));
     QTest::mouseMove(Doc.Image(), QPoint(-30, 4));
     QTest::mouseMove(Doc.Image(), QPoint(1, 4));
@@ -112,7 +106,7 @@ TEST(AreaSelection, ASelectionDraggedPartlyOutsideKeepsOnlyWhatLandsInside) {
     EXPECT_EQ(std::make_pair(Doc.Painter->Selection().Left, Doc.Painter->Selection().Top),
               std::make_pair(-1, 0));
     RunCommand("tbutBrush");
-    EXPECT_PICTURE(Doc.Cel(), Legend, {"#.....", "r.....", "......", "......"});
+    EXPECT_PICTURE(Doc.Cel(), Legend, {"........", "#....rr.", ".....rr.", "........", "........"});
 }
 
 TEST(AreaSelection, LiftingOnAllCelsCutsEveryCelAndCarriesTheCurrentCelsPixels) {

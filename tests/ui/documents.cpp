@@ -97,25 +97,8 @@ TEST_F(Documents, AFileThatIsNoGifLeavesNoWindowAndADamagedOneOpensWithAWarningN
     EXPECT_TRUE(Messages[0].contains(Damaged)) << Messages[0].toStdString();
 }
 
-TEST_F(Documents, ASaveThatFailsKeepsCaptionModifiedAndRecentFiles) {
+TEST_F(Documents, RecentFilesKeepTheEightLatestSavedFirstAcrossARestart) {
     TfrmCharAnimation* Document = NewDocument();
-    Save("mniSave", Path("kept.gif"));
-    const QStringList Recent = frmSpriteMDI->RecentFiles();
-    // A folder that cannot be made: its name is taken by a plain file.
-    ASSERT_TRUE(QFile(Path("plain")).open(QIODevice::WriteOnly));
-    Document->Modified = true;
-    Script().Clear();
-    Save("mniSaveAs", Path("plain/lost.gif"));
-    EXPECT_EQ(Script().Messages(), QStringList("Error:  Unable to save the file.  There may be a "
-                                               "drive error or the drive is out of space."));
-    EXPECT_EQ(Document->windowTitle(), Path("kept.gif"));
-    EXPECT_TRUE(Document->Modified);
-    EXPECT_EQ(frmSpriteMDI->RecentFiles(), Recent);
-    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-}
-
-TEST_F(Documents, RecentFilesKeepTheEightLatestFirstAcrossARestart) {
-    NewDocument();
     QStringList Saved;
     for (int i = 1; i <= 9; ++i) {
         Saved.prepend(Path(QString("take%1.gif").arg(i)));
@@ -126,6 +109,20 @@ TEST_F(Documents, RecentFilesKeepTheEightLatestFirstAcrossARestart) {
     EXPECT_EQ(Command("mruRecentFiles8")->text(), "&8 " + Saved[7]);
     EXPECT_EQ(frmSpriteMDI->Command("mruRecentFiles9"), nullptr);
 
+    // A save that fails keeps caption, Modified and the list. The folder cannot be made: its
+    // name is taken by a plain file.
+    ASSERT_TRUE(QFile(Path("plain")).open(QIODevice::WriteOnly));
+    Document->Modified = true;
+    Script().Clear();
+    Save("mniSaveAs", Path("plain/lost.gif"));
+    EXPECT_EQ(Script().Messages(), QStringList("Error:  Unable to save the file.  There may be a "
+                                               "drive error or the drive is out of space."));
+    EXPECT_EQ(std::make_tuple(Document->windowTitle(), bool(Document->Modified),
+                              frmSpriteMDI->RecentFiles()),
+              std::make_tuple(Saved[0], true, Latest));
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+    Document->Modified = false;
     Restart();
     EXPECT_EQ(frmSpriteMDI->RecentFiles(), Latest);
     Command("mruRecentFiles3")->trigger();

@@ -84,7 +84,7 @@ int WindowCount() {
 
 } // namespace
 
-TEST(Exchange, ACelAsPngComesBackWithTheSameIndicesAndAScaledCopyLeavesTheDocument) {
+TEST(Exchange, CelsAsPngOrSheetComeBackAsTheyWereAndAScaledCopyLeavesTheDocument) {
     QTemporaryDir Folder;
     TExchangeDocument Doc(3);
     const QString Png = Folder.filePath("cel.png");
@@ -134,14 +134,11 @@ TEST(Exchange, ACelAsPngComesBackWithTheSameIndicesAndAScaledCopyLeavesTheDocume
     ASSERT_TRUE(Read.Opened());
     EXPECT_EQ(std::make_tuple(Read.Sprite->CelCount(), Read.Sprite->Width(), Read.Sprite->Height()),
               std::make_tuple(3, 20, 16));
-}
 
-TEST(Exchange, ASpriteSheetComesBackThroughImportFromGridAsTheSameCelsWithTheirDelays) {
-    QTemporaryDir Folder;
+    // A sprite sheet comes back through Import from Grid as the same cels with their delays.
     const QString Sheet = Folder.filePath("walk.png");
-    TExchangeDocument Source(3);
     for (int Cel = 0; Cel < 3; ++Cel)
-        Source.Sprite().Cel(Cel).SetDelay(70 + 10 * Cel);
+        Doc.Sprite().Cel(Cel).SetDelay(70 + 10 * Cel);
     Script().AnswerFile(Sheet);
     AnswerExport(2, 2, 3);
     RunCommand("mniExportSheet");
@@ -156,10 +153,10 @@ TEST(Exchange, ASpriteSheetComesBackThroughImportFromGridAsTheSameCelsWithTheirD
         frmImport->imgImportMouseMove(Frame.X + Frame.W - 1, Frame.Y + Frame.H - 1);
         const std::unique_ptr<QMimeData> Piece(frmImport->SelectedCelMimeData());
         Target.DropOnCel(Piece.get(), Cel);
-        EXPECT_EQ(Target.Sprite().Cel(Cel).Delay(), Source.Sprite().Cel(Cel).Delay()) << Cel;
+        EXPECT_EQ(Target.Sprite().Cel(Cel).Delay(), Doc.Sprite().Cel(Cel).Delay()) << Cel;
     }
     EXPECT_EQ(Script().Messages(), QStringList());
-    EXPECT_EQ(Target.Sprite().SaveAllBits(), Source.Sprite().SaveAllBits());
+    EXPECT_EQ(Target.Sprite().SaveAllBits(), Doc.Sprite().SaveAllBits());
 
     // Frames reaching beyond the picture are not cut: the grid is the user's again.
     WriteText(Folder.filePath("walk.json"),
