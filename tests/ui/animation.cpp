@@ -145,37 +145,7 @@ TEST(AnimationWindow, CloseQueryAsksOnlyForChangesAndKeepsWorkUnlessSavedOrDropp
     EXPECT_EQ(QDir(Folder.path()).entryList(QDir::Files), QStringList("saved.gif"));
 }
 
-TEST(AnimationWindow, PlaybackStepsEachCelForItsOwnDelayAndWraps) {
-    TTestDocument Document(3, 4, 3);
-    TfrmCharAnimation& Window = *Document.Animation;
-    Document.Sprite().Cel(1).SetDelay(1000);
-    Document.Sprite().Cel(2).SetDelay(0);
-    Document.Cels().SetCurrent(1);
-    const auto Shown = [&] {
-        return std::make_pair(Window.PreviewIndex, Window.AnimationTimer()->interval());
-    };
-
-    Window.sbutPlayClick();
-    EXPECT_EQ(Document.Find<QToolButton>("sbutPlay")->accessibleName(), "Run Animation");
-    Window.timeAnimationTimer();
-    EXPECT_EQ(Shown(), std::make_pair(1, 1000));
-    Window.timeAnimationTimer();
-    // A delay of 0 does not make the timer spin.
-    EXPECT_EQ(Shown(), std::make_pair(2, TfrmCharAnimation::MinimumInterval));
-    Window.timeAnimationTimer();
-    EXPECT_EQ(Window.PreviewIndex, 0) << "forwards from the last cel comes cel 0";
-    Window.sbutPlayReverseClick();
-    Window.timeAnimationTimer();
-    EXPECT_EQ(Window.PreviewIndex, 2) << "backwards from cel 0 comes the last cel";
-
-    Window.sbutAnimStopClick();
-    Window.sbutFrameBackwardsClick();
-    EXPECT_EQ(std::make_tuple(bool(Window.Playing), Window.PreviewIndex, Document.Cels().Current()),
-              std::make_tuple(false, 0, 1))
-        << "stopped on the current cel, one back from it, and the current cel stays";
-}
-
-TEST(AnimationWindow, FrameRateFieldsChangeDelaysAndMarkTheDocument) {
+TEST(AnimationWindow, FrameRateFieldsChangeDelaysAndPlaybackStepsEachCelForItsOwnDelay) {
     TTestDocument Document(3, 4, 3);
     TfrmCharAnimation& Window = *Document.Animation;
     QSpinBox* Rate = Document.Find<QSpinBox>("spinFrameRate");
@@ -196,6 +166,32 @@ TEST(AnimationWindow, FrameRateFieldsChangeDelaysAndMarkTheDocument) {
     EXPECT_EQ(std::make_pair(Document.Sprite().Cel(0).Delay(), Window.AnimationTimer()->interval()),
               std::make_pair(75, 75));
     EXPECT_TRUE(Window.Modified);
+
+    // Playback shows each cel for its own delay and wraps either way.
+    Document.Sprite().Cel(1).SetDelay(1000);
+    Document.Sprite().Cel(2).SetDelay(0);
+    Document.Cels().SetCurrent(1);
+    const auto Shown = [&] {
+        return std::make_pair(Window.PreviewIndex, Window.AnimationTimer()->interval());
+    };
+    Window.sbutPlayClick();
+    EXPECT_EQ(Document.Find<QToolButton>("sbutPlay")->accessibleName(), "Run Animation");
+    Window.timeAnimationTimer();
+    EXPECT_EQ(Shown(), std::make_pair(1, 1000));
+    Window.timeAnimationTimer();
+    // A delay of 0 does not make the timer spin.
+    EXPECT_EQ(Shown(), std::make_pair(2, TfrmCharAnimation::MinimumInterval));
+    Window.timeAnimationTimer();
+    EXPECT_EQ(Window.PreviewIndex, 0) << "forwards from the last cel comes cel 0";
+    Window.sbutPlayReverseClick();
+    Window.timeAnimationTimer();
+    EXPECT_EQ(Window.PreviewIndex, 2) << "backwards from cel 0 comes the last cel";
+
+    Window.sbutAnimStopClick();
+    Window.sbutFrameBackwardsClick();
+    EXPECT_EQ(std::make_tuple(bool(Window.Playing), Window.PreviewIndex, Document.Cels().Current()),
+              std::make_tuple(false, 0, 1))
+        << "stopped on the current cel, one back from it, and the current cel stays";
 }
 
 TEST(AnimationWindow, PropertiesAndDisposalDialogsApplyOnlyOnOk) {

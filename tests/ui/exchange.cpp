@@ -69,15 +69,6 @@ void WriteText(const QString& FileName, const QByteArray& Text) {
     File.write(Text);
 }
 
-QMimeData* FilesData(const QStringList& Files) {
-    auto* Data = new QMimeData;
-    QList<QUrl> Urls;
-    for (const QString& File : Files)
-        Urls << QUrl::fromLocalFile(File);
-    Data->setUrls(Urls);
-    return Data;
-}
-
 int WindowCount() {
     return int(frmSpriteMDI->MdiArea()->subWindowList().size());
 }
@@ -101,8 +92,9 @@ TEST(Exchange, CelsAsPngOrSheetComeBackAsTheyWereAndAScaledCopyLeavesTheDocument
     Doc.Cels().SetCurrent(1);
     Script().AnswerFile(Png);
     Doc.Animation->Importcel1Click();
-    const std::unique_ptr<QMimeData> Dropped(FilesData({Png}));
-    Doc.DropOnCel(Dropped.get(), 2);
+    QMimeData Dropped;
+    Dropped.setUrls({QUrl::fromLocalFile(Png)});
+    Doc.DropOnCel(&Dropped, 2);
     EXPECT_EQ(Script().Messages(), QStringList());
     EXPECT_EQ(std::make_pair(Doc.Cel(1).CopyBits(), Doc.Cel(2).CopyBits()),
               std::make_pair(Doc.Cel(0).CopyBits(), Doc.Cel(0).CopyBits()));
@@ -207,11 +199,12 @@ TEST(Exchange, GifFilesFromTheCommandLineOrAFileManagerOpenAsDocuments) {
     EXPECT_EQ(Script().Messages(), QStringList(FileErrors::Open));
     EXPECT_EQ(WindowCount(), Before + 4) << "two documents, each with its painter";
 
-    const std::unique_ptr<QMimeData> Data(
-        FilesData({Folder.filePath("a.gif"), Folder.filePath("notes.txt")}));
-    QDragEnterEvent Enter(QPoint(20, 20), Qt::CopyAction, Data.get(), Qt::LeftButton, {});
+    QMimeData Data;
+    Data.setUrls({QUrl::fromLocalFile(Folder.filePath("a.gif")),
+                  QUrl::fromLocalFile(Folder.filePath("notes.txt"))});
+    QDragEnterEvent Enter(QPoint(20, 20), Qt::CopyAction, &Data, Qt::LeftButton, {});
     QApplication::sendEvent(frmSpriteMDI, &Enter);
-    QDropEvent Drop(QPointF(20, 20), Qt::CopyAction, Data.get(), Qt::LeftButton, {});
+    QDropEvent Drop(QPointF(20, 20), Qt::CopyAction, &Data, Qt::LeftButton, {});
     QApplication::sendEvent(frmSpriteMDI, &Drop);
     EXPECT_EQ(std::make_pair(Enter.isAccepted(), Drop.isAccepted()), std::make_pair(true, true));
     QTest::qWait(20);
