@@ -172,9 +172,8 @@ TEST(FlyingPalette, PicksByButtonAndScrollsThePaintersStripToTheRow) {
     TPaintDocument Doc(1, 4, 4, 1);
     const TPxPalette& Palette = Doc.Palette();
     auto* Button = Doc.Painter->findChild<QToolButton*>("sbutPalette");
-    ASSERT_TRUE(Button && Button->isEnabled());
     QWidget* Swatches = frmPalFly->findChild<QWidget*>("imgPalette");
-    ASSERT_TRUE(Swatches);
+    ASSERT_TRUE(Button && Button->isEnabled() && Swatches);
     const auto Open = [&] {
         QTest::mouseClick(Button, Qt::LeftButton);
         ASSERT_TRUE(frmPalFly->isVisible());

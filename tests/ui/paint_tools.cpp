@@ -39,7 +39,6 @@ TEST(PaintTools, LineClicksStampOnceAndDragsFollowTheWalkEitherWay) {
                     "###...##..", //
                     "...#...#.#", //
                     ".........#"});
-    EXPECT_TRUE(Doc.ViewShowsCel()) << "previews leave no trace";
 }
 
 TEST(PaintTools, RectanglesOutlineWithTheBrushAndFillInTheRightColour) {
@@ -61,17 +60,15 @@ TEST(PaintTools, RectanglesOutlineWithTheBrushAndFillInTheRightColour) {
                     ".......#rrr#", //
                     ".......#rrr#", //
                     "#......#####"});
-    EXPECT_TRUE(Doc.ViewShowsCel());
 }
 
-TEST(PaintTools, EllipsesUseTheBrushSizeAsTheirOutlineAndPreviewWithoutTraces) {
+TEST(PaintTools, EllipsesUseTheBrushSizeAsTheirOutline) {
     TPaintDocument Doc(1, 20, 12, 3);
     RunCommand("mniSize2");
     RunCommand("tbutCircle");
     Doc.Drag({{1, 1}, {12, 11}, {9, 9}});
     RunCommand("tbutSolidCircle");
     Doc.Drag({{19, 11}, {11, 2}}, Qt::LeftButton);
-    EXPECT_TRUE(Doc.ViewShowsCel());
 
     // The same as the sprite's own ellipses with the box as dragged and pen width 2.
     auto Reference = TSprite::Create(20, 12, Doc.Palette(), RGB(255, 255, 255));
@@ -145,7 +142,6 @@ TEST(PaintTools, PaintOnAllPaintsEveryCelAndOneRecordUndoesAndRedoesThemAll) {
         RunCommand("sbutRedo");
     EXPECT_PICTURE(Doc.Cel(2), Legend, Filled);
     EXPECT_TRUE(Doc.ViewShowsCel());
-    RunCommand("sbutPaintOnAll");
 }
 
 TEST(PaintTools, BrushShapeFlyoutStaysOnScreenAndChoosesTheShape) {
