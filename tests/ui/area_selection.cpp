@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QToolButton>
 
-#include "model/undo.h"
 #include "support/WindowTests.h"
 #include "ui/painter/FlyPal.h"
 #include "ui/painter/frmTextSelection.h"
