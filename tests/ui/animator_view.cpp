@@ -114,12 +114,10 @@ TEST_F(AnimatorView, WheelAndKeysZoomAboutTheCursorScrollAndPan) {
     EXPECT_EQ(std::make_pair(Doc.Painter->Zoom(), PixelAt(Mouse)),
               std::make_pair(6, QPoint(40, 30)));
 
-    // The plain wheel scrolls down, with Shift across; a middle drag pans.
-    const int Top = Down->value(), Left = Across->value();
+    // The plain wheel scrolls down; a middle drag pans.
+    const int Top = Down->value();
     Wheel(Doc.Image(), Doc.At(10, 10), -120, Qt::NoModifier);
     EXPECT_GT(Down->value(), Top);
-    Wheel(Doc.Image(), Doc.At(10, 10), 120, Qt::ShiftModifier);
-    EXPECT_LT(Across->value(), Left);
     const int PannedX = Across->value() + 7, PannedY = Down->value() + 5;
     const QPoint From = Doc.At(30, 30);
     QTest::mousePress(Doc.Image(), Qt::MiddleButton, {}, From);

@@ -189,11 +189,6 @@ TEST(FlyingPalette, PicksByButtonAndScrollsThePaintersStripToTheRow) {
                               Doc.Painter->PaletteTopRow()),
               std::make_tuple(Palette.GetColor(13), RightBefore, 0));
 
-    Open();
-    QTest::mouseClick(Swatches, Qt::RightButton, {}, {2 * 8 + 4, 14 * 10 + 5});
-    EXPECT_EQ(std::make_pair(Doc.Painter->RightColor(), Doc.Painter->PaletteTopRow()),
-              std::make_pair(Palette.GetColor(236), 13));
-
     // Losing the focus (a click anywhere else) closes it without a pick.
     Open();
     QEvent Deactivate(QEvent::WindowDeactivate);
