@@ -185,23 +185,16 @@ TEST(Exchange, PalettesOfTheKindsPeopleShareLoadAndSaveByTheirNames) {
 }
 
 TEST(Exchange, GifFilesFromTheCommandLineOrAFileManagerOpenAsDocuments) {
-    QTemporaryDir Folder;
-    {
-        TExchangeDocument Doc(2);
-        ASSERT_TRUE(Doc.Animation->SaveToGIF(Folder.filePath("a.gif")));
-        ASSERT_TRUE(Doc.Animation->SaveToGIF(Folder.filePath("b.gif")));
-    }
-    FlushDeletes();
+    const QString Folder = QString(VIMBREL_SOURCE_DIR) + "/tests/gif/data/fixtures/";
+    const QString A = Folder + "gs-comment.gif";
     const int Before = WindowCount();
     Script().Clear();
-    frmSpriteMDI->OpenFiles(
-        {Folder.filePath("a.gif"), Folder.filePath("missing.gif"), Folder.filePath("b.gif")});
+    frmSpriteMDI->OpenFiles({A, Folder + "missing.gif", Folder + "im-gif87a.gif"});
     EXPECT_EQ(Script().Messages(), QStringList(FileErrors::Open));
     EXPECT_EQ(WindowCount(), Before + 4) << "two documents, each with its painter";
 
     QMimeData Data;
-    Data.setUrls({QUrl::fromLocalFile(Folder.filePath("a.gif")),
-                  QUrl::fromLocalFile(Folder.filePath("notes.txt"))});
+    Data.setUrls({QUrl::fromLocalFile(A), QUrl::fromLocalFile(Folder + "notes.txt")});
     QDragEnterEvent Enter(QPoint(20, 20), Qt::CopyAction, &Data, Qt::LeftButton, {});
     QApplication::sendEvent(frmSpriteMDI, &Enter);
     QDropEvent Drop(QPointF(20, 20), Qt::CopyAction, &Data, Qt::LeftButton, {});
@@ -209,7 +202,7 @@ TEST(Exchange, GifFilesFromTheCommandLineOrAFileManagerOpenAsDocuments) {
     EXPECT_EQ(std::make_pair(Enter.isAccepted(), Drop.isAccepted()), std::make_pair(true, true));
     QTest::qWait(20);
     EXPECT_EQ(WindowCount(), Before + 6);
-    EXPECT_EQ(frmSpriteMDI->State().CurrentAnimation->Caption(), Folder.filePath("a.gif"));
+    EXPECT_EQ(frmSpriteMDI->State().CurrentAnimation->Caption(), A);
 
     for (QMdiSubWindow* Window : frmSpriteMDI->MdiArea()->subWindowList())
         if (auto* Animation = qobject_cast<TfrmCharAnimation*>(Window)) Animation->close();
