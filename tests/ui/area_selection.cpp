@@ -52,9 +52,7 @@ TEST(AreaSelection, BandsAreHeldToTheCelAndThinSelectionsCannotBeGrabbed) {
     Doc.Animation->ShowPainterCel();
     RunCommand("tbutSelectArea");
     // Dragged past the right and bottom edges, the band reaches the last column and row.
-    Doc.Press(6, 3);
-    QTest::mouseMove(Doc.Image(), QPoint(45, 40));
-    Doc.Release(14, 9);
+    Doc.ImageStroke({Doc.At(6, 3), QPoint(45, 40), Doc.At(14, 9)});
     const TRect Area = Doc.Painter->Selection();
     EXPECT_EQ(std::vector<int>({Area.Left, Area.Top, Area.Right, Area.Bottom}),
               std::vector<int>({6, 3, 10, 6}));
@@ -97,11 +95,7 @@ TEST(AreaSelection, AMovedSelectionKeepsWhatLiesUnderItsBackgroundAndOnlyWhatLan
     // Grabbed at (2, 2) and dragged to view x = 1, the selection starts at cel column -1, and
     // only what lands inside the cel is kept.
     Doc.Drag({{1, 1}, {4, 4}});
-    QTest::mousePress(Doc.Image(), Qt::LeftButton, {}, Doc.At(2, 2));
-    QTest::mouseMove(Doc.Image(), QPoint(1, 4));
-    QTest::mouseMove(Doc.Image(), QPoint(-30, 4));
-    QTest::mouseMove(Doc.Image(), QPoint(1, 4));
-    QTest::mouseRelease(Doc.Image(), Qt::LeftButton, {}, QPoint(1, 4));
+    Doc.ImageStroke({Doc.At(2, 2), QPoint(1, 4), QPoint(-30, 4), QPoint(1, 4)});
     EXPECT_EQ(std::make_pair(Doc.Painter->Selection().Left, Doc.Painter->Selection().Top),
               std::make_pair(-1, 0));
     RunCommand("tbutBrush");
