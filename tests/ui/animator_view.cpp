@@ -1,8 +1,5 @@
-// The painter as an animator uses it: the onion skin and the pixel grid, which only the
-// screen shows; previews that show the pixels the release paints; zoom by the wheel and the
-// keys about the cursor, scrolling and panning; Escape; the painter that comes back with its
-// animation; and the status bar as a screen reader reads it. The program runs shown, so
-// that the scroll box and the screen are real.
+// The painter as an animator uses it: onion skin and pixel grid, previews, zoom, scrolling and
+// panning, Escape, the painter put away, and the status bar as a screen reader reads it.
 #include <QAccessible>
 #include <QApplication>
 #include <QLabel>
@@ -37,7 +34,7 @@ void Wheel(QWidget* Image, QPoint At, int Turn, Qt::KeyboardModifiers Modifiers)
 
 } // namespace
 
-TEST_F(AnimatorView, OnionSkinIsShownOnlyAndNeverReachesTheCelFileColoursOrHistory) {
+TEST_F(AnimatorView, OnionSkinAndPixelGridAreOnTheScreenOnlyAndNeverReachTheCelOrFile) {
     ScratchFolder Folder;
     TPaintDocument Doc(3, 8, 6, 3);
     PaintPicture(Doc.Cel(0), Legend,
@@ -50,49 +47,34 @@ TEST_F(AnimatorView, OnionSkinIsShownOnlyAndNeverReachesTheCelFileColoursOrHisto
 
     RunCommand("sbutOnionSkin");
     RunCommand("mniOnionAfter1");
-    EXPECT_TRUE(Command("mniOnionSkin")->isChecked()) << "the menu follows the button";
     ASSERT_FALSE(Doc.Painter->OnionLayer().Empty());
-    // The previous cel in red and the next in blue, each through a checkerboard.
+    // The previous cel and the next in two colours, each through a checkerboard.
     const QImage Screen = Shown(Doc);
     const std::uint8_t Before = Doc.Painter->OnionLayer().At(1, 1);
     const std::uint8_t After = Doc.Painter->OnionLayer().At(4, 4);
-    EXPECT_EQ(Screen.pixel(3, 3), ScreenColor(Doc, Before));
-    EXPECT_EQ(Screen.pixel(4, 3), ScreenColor(Doc, White));
-    EXPECT_EQ(Screen.pixel(12, 12), ScreenColor(Doc, After));
-    EXPECT_NE(Before, After);
+    EXPECT_EQ(std::make_tuple(Screen.pixel(3, 3), Screen.pixel(4, 3), Screen.pixel(12, 12)),
+              std::make_tuple(ScreenColor(Doc, Before), ScreenColor(Doc, White),
+                              ScreenColor(Doc, After)));
     EXPECT_TRUE(Doc.ViewShowsCel()) << "the view the tools draw into holds the cel only";
-
-    // The picker reads the cel's white; a fill runs over the whole cel, which one undo
-    // brings back.
-    RunCommand("tbutPickupColor");
-    Doc.Click(1, 1, Qt::RightButton);
-    EXPECT_EQ(Doc.Palette().ColorOf(Doc.Painter->RightColor()), Doc.Palette().Entry(White).Color());
+    // A fill runs over the whole cel: the other cels are no wall for it.
     RunCommand("tbutFill");
     Doc.Click(1, 1);
     EXPECT_PICTURE(Doc.Cel(1), Legend, Picture(6, std::string(8, '#')));
     RunCommand("sbutUndo");
-    EXPECT_PICTURE(Doc.Cel(1), Legend, Blank(8, 6));
 
     // The file is the same byte for byte; turned off, the screen shows the cel alone.
     ASSERT_TRUE(Doc.Animation->SaveToGIF(QFile::decodeName(On.c_str())));
     EXPECT_BYTES(ReadBytes(On), ReadBytes(Off));
     RunCommand("sbutOnionSkin");
-    EXPECT_TRUE(Doc.Painter->OnionLayer().Empty());
     EXPECT_EQ(Shown(Doc).pixel(3, 3), ScreenColor(Doc, White));
-}
 
-TEST_F(AnimatorView, PixelGridIsOnTheScreenOnlyFromZoomFour) {
-    TPaintDocument Doc(1, 6, 4, 4);
+    // The pixel grid shows from zoom 4 on.
     RunCommand("mniPixelGrid");
-    const QRgb Paper = ScreenColor(Doc, White);
-    QImage Screen = Shown(Doc);
-    EXPECT_EQ(Screen.pixel(5, 5), Paper);
-    EXPECT_NE(Screen.pixel(4, 5), Paper) << "the line between pixels 0 and 1";
-    EXPECT_NE(Screen.pixel(5, 8), Paper);
-    EXPECT_NE(Screen.pixel(8, 8), Paper) << "and where lines cross";
+    EXPECT_EQ(Shown(Doc).pixel(3, 4), ScreenColor(Doc, White));
+    Doc.SetZoom(4);
+    EXPECT_EQ(Shown(Doc).pixel(5, 5), ScreenColor(Doc, White));
+    EXPECT_NE(Shown(Doc).pixel(4, 5), ScreenColor(Doc, White)) << "between pixels 0 and 1";
     EXPECT_TRUE(Doc.ViewShowsCel());
-    Doc.SetZoom(3);
-    EXPECT_EQ(Shown(Doc).pixel(3, 4), Paper);
 }
 
 TEST_F(AnimatorView, ShapePreviewsShowExactlyWhatTheReleasePaints) {
@@ -101,8 +83,7 @@ TEST_F(AnimatorView, ShapePreviewsShowExactlyWhatTheReleasePaints) {
     for (const char* Tool : Tools) {
         SCOPED_TRACE(Tool);
         TPaintDocument Doc(1, 14, 11, 3);
-        // A backslash brush leaves gaps in a rectangle's border, and an ellipse's outline
-        // three pixels wide steps unevenly.
+        // A backslash brush leaves gaps in a rectangle's border.
         frmSpriteMDI->SetBrushShape(4);
         RunCommand("mniSize3");
         RunCommand(Tool);
@@ -130,19 +111,13 @@ TEST_F(AnimatorView, WheelAndKeysZoomAboutTheCursorScrollAndPan) {
     };
     const QPoint Mouse = Doc.Image()->mapTo(Box->viewport(), Doc.At(40, 30));
     Wheel(Doc.Image(), Doc.At(40, 30), 360, Qt::ControlModifier);
-    EXPECT_EQ(Doc.Painter->Zoom(), 6);
-    EXPECT_EQ(PixelAt(Mouse), QPoint(40, 30));
-    EXPECT_GT(Across->value(), 0);
-    Wheel(Doc.Image(), Doc.Image()->mapFrom(Box->viewport(), Mouse), -120, Qt::ControlModifier);
-    EXPECT_EQ(Doc.Painter->Zoom(), 5);
-    EXPECT_EQ(PixelAt(Mouse), QPoint(40, 30));
+    EXPECT_EQ(std::make_pair(Doc.Painter->Zoom(), PixelAt(Mouse)),
+              std::make_pair(6, QPoint(40, 30)));
 
-    // The plain wheel scrolls down, with Shift across; a middle drag pans.
-    const int Top = Down->value(), Left = Across->value();
+    // The plain wheel scrolls down; a middle drag pans.
+    const int Top = Down->value();
     Wheel(Doc.Image(), Doc.At(10, 10), -120, Qt::NoModifier);
     EXPECT_GT(Down->value(), Top);
-    Wheel(Doc.Image(), Doc.At(10, 10), 120, Qt::ShiftModifier);
-    EXPECT_LT(Across->value(), Left);
     const int PannedX = Across->value() + 7, PannedY = Down->value() + 5;
     const QPoint From = Doc.At(30, 30);
     QTest::mousePress(Doc.Image(), Qt::MiddleButton, {}, From);
@@ -152,15 +127,11 @@ TEST_F(AnimatorView, WheelAndKeysZoomAboutTheCursorScrollAndPan) {
     QApplication::sendEvent(Doc.Image(), &Drag);
     QTest::mouseRelease(Doc.Image(), Qt::MiddleButton, {}, From - QPoint(7, 5));
     EXPECT_EQ(QPoint(Across->value(), Down->value()), QPoint(PannedX, PannedY));
-    EXPECT_PICTURE(Doc.Cel(), Legend, Blank(128, 128)) << "panning paints nothing";
 
-    // + and - in the painter. Every way to zoom goes through the zoom list's refusals, which
-    // the painter test checks.
-    QTest::keyClick(Doc.Image(), Qt::Key_Plus);
-    EXPECT_EQ(Doc.Painter->Zoom(), 6);
-    QTest::keyClick(Doc.Image(), Qt::Key_Minus);
-    QTest::keyClick(Doc.Image(), Qt::Key_Minus);
-    EXPECT_EQ(Doc.Painter->Zoom(), 4);
+    // + and - in the painter: 6 -> 7 -> 6 -> 5.
+    for (const Qt::Key Key : {Qt::Key_Plus, Qt::Key_Minus, Qt::Key_Minus})
+        QTest::keyClick(Doc.Image(), Key);
+    EXPECT_EQ(Doc.Painter->Zoom(), 5);
 }
 
 TEST_F(AnimatorView, EscapeDropsTheSelectionWhereItLiesAndCancelsABand) {
@@ -170,22 +141,16 @@ TEST_F(AnimatorView, EscapeDropsTheSelectionWhereItLiesAndCancelsABand) {
     Doc.Drag({{0, 0}, {3, 3}});
     Doc.Drag({{1, 1}, {4, 2}});
     QTest::keyClick(Doc.Image(), Qt::Key_Escape);
-    EXPECT_FALSE(Doc.Painter->SelectionOrCustomBrush());
-    EXPECT_EQ(frmSpriteMDI->State().CurrentTool, ptSelectArea);
     EXPECT_PICTURE(Doc.Cel(), Legend, {"........", "........", "....#...", "........", "........"});
-    EXPECT_TRUE(Doc.ViewShowsCel());
     RunCommand("sbutUndo");
-    EXPECT_PICTURE(Doc.Cel(), Legend, {"........", ".#......", "........", "........", "........"});
 
     // Escape in the middle of a band: the release selects nothing.
-    RunCommand("tbutSelectArea");
     Doc.Press(0, 0);
     Doc.Move(3, 3);
     QTest::keyClick(Doc.Image(), Qt::Key_Escape);
     Doc.Move(4, 4);
     Doc.Release(4, 4);
     EXPECT_FALSE(Doc.Painter->SelectionFloating);
-    EXPECT_TRUE(Doc.ViewShowsCel());
     EXPECT_PICTURE(Doc.Cel(), Legend, {"........", ".#......", "........", "........", "........"});
 }
 
@@ -193,7 +158,6 @@ TEST_F(AnimatorView, AMinimisedPainterComesBackOnlyWhenItsAnimationIsActivatedFr
     TTestDocument First(3, 8, 8), Second(1, 8, 8);
     QMdiArea* Area = frmSpriteMDI->MdiArea();
     Area->setActiveSubWindow(First.Painter);
-    // Put away, the painter leaves its animation window the active one.
     First.Painter->close();
     QApplication::processEvents();
     ASSERT_TRUE(First.Painter->isMinimized());
@@ -203,7 +167,6 @@ TEST_F(AnimatorView, AMinimisedPainterComesBackOnlyWhenItsAnimationIsActivatedFr
     First.Animation->FormActivate();
     QApplication::processEvents();
     EXPECT_TRUE(First.Painter->isMinimized());
-    EXPECT_EQ(First.Cels().Current(), 1);
     // Coming from the other document's window brings it back.
     Area->setActiveSubWindow(Second.Animation);
     Area->setActiveSubWindow(First.Animation);

@@ -1,6 +1,5 @@
-// The paint tools as a user drives them: tool commands of the main window, then real mouse
-// presses, moves and releases in the painter's image, checked pixel by
-// pixel in the cel and in the view; the brush-shape flyout and the Text command.
+// The paint tools driven by main-window commands and real mouse events in the painter's
+// image; the brush-shape flyout and the Text dialog.
 #include <QComboBox>
 #include <QFontComboBox>
 #include <QGuiApplication>
@@ -17,28 +16,17 @@ using namespace painter_test;
 
 namespace {
 const auto* const Installed = ::testing::AddGlobalTestEnvironment(new TWindows);
-
-// The black pixels of the document's first cel.
-int InkedPixels(TPaintDocument& Doc) {
-    int Inked = 0;
-    for (int y = 0; y < Doc.Cel().Height(); ++y)
-        for (int x = 0; x < Doc.Cel().Width(); ++x)
-            Inked += Doc.Cel().IndexAt(x, y) == Black;
-    return Inked;
-}
 } // namespace
 
 TEST(PaintTools, LineClicksStampOnceAndDragsFollowTheWalkEitherWay) {
     TPaintDocument Doc(1, 10, 7, 3);
     RunCommand("tbutLine");
-    ASSERT_EQ(frmSpriteMDI->State().CurrentTool, ptLine);
     // A click stamps the size-2 brush once.
     RunCommand("mniSize2");
     Doc.Click(8, 1);
     RunCommand("mniSize1");
     EXPECT_TRUE(Doc.Animation->Modified);
-    // The walk examples, the second one dragged about (and back over its start) before
-    // it is let go; a one-pixel diagonal ends where the button was released.
+    // The second line is dragged about (and back over its start) before it is let go.
     Doc.Drag({{1, 0}, {5, 2}});
     Doc.Drag({{0, 4}, {9, 6}, {0, 4}, {2, 2}, {3, 5}});
     Doc.Drag({{6, 4}, {7, 5}});
@@ -51,13 +39,11 @@ TEST(PaintTools, LineClicksStampOnceAndDragsFollowTheWalkEitherWay) {
                     "###...##..", //
                     "...#...#.#", //
                     ".........#"});
-    EXPECT_TRUE(Doc.ViewShowsCel()) << "previews leave no trace";
 }
 
 TEST(PaintTools, RectanglesOutlineWithTheBrushAndFillInTheRightColour) {
     TPaintDocument Doc(1, 12, 8, 3);
     RunCommand("tbutRectangle");
-    // A click stamps the brush (four times) on the one pixel.
     Doc.Click(0, 7);
     Doc.Drag({{1, 1}, {9, 7}, {5, 4}});
     RunCommand("tbutSolidRectangle");
@@ -74,22 +60,15 @@ TEST(PaintTools, RectanglesOutlineWithTheBrushAndFillInTheRightColour) {
                     ".......#rrr#", //
                     ".......#rrr#", //
                     "#......#####"});
-    EXPECT_TRUE(Doc.ViewShowsCel());
 }
 
-TEST(PaintTools, EllipsesUseTheBrushSizeAsTheirOutlineAndPreviewWithoutTraces) {
+TEST(PaintTools, EllipsesUseTheBrushSizeAsTheirOutline) {
     TPaintDocument Doc(1, 20, 12, 3);
     RunCommand("mniSize2");
     RunCommand("tbutCircle");
-    Doc.Press(1, 1);
-    Doc.Move(12, 11);
-    Doc.Move(9, 9);
-    EXPECT_FALSE(Doc.ViewShowsCel()) << "the outline is previewed in the view";
-    EXPECT_PICTURE(Doc.Cel(), Legend, Blank(20, 12)) << "the cel waits for the release";
-    Doc.Release(9, 9);
+    Doc.Drag({{1, 1}, {12, 11}, {9, 9}});
     RunCommand("tbutSolidCircle");
     Doc.Drag({{19, 11}, {11, 2}}, Qt::LeftButton);
-    EXPECT_TRUE(Doc.ViewShowsCel());
 
     // The same as the sprite's own ellipses with the box as dragged and pen width 2.
     auto Reference = TSprite::Create(20, 12, Doc.Palette(), RGB(255, 255, 255));
@@ -98,7 +77,6 @@ TEST(PaintTools, EllipsesUseTheBrushSizeAsTheirOutlineAndPreviewWithoutTraces) {
     Reference->SolidEllipseOnCel(19, 11, 11, 2, PALETTERGB(0, 0, 0), Doc.Palette().GetColor(Red), 2,
                                  0);
     EXPECT_EQ(PictureOf(Doc.Cel(), Legend), PictureOf(Reference->CelBitmap(0), Legend));
-    EXPECT_EQ(Doc.Cel().IndexAt(15, 6), Red) << "the solid one is filled";
 }
 
 TEST(PaintTools, FillPickupAndPolylines) {
@@ -109,18 +87,14 @@ TEST(PaintTools, FillPickupAndPolylines) {
     Doc.Click(1, 0, Qt::RightButton);
     Doc.Click(7, 0);
     EXPECT_PICTURE(Doc.Cel(), Legend, {"rr######", "rr######", "########", "########", "###r####"});
-    EXPECT_TRUE(Doc.ViewShowsCel());
 
-    // Pickup with the right button: only the right colour changes, and the right
-    // button's brush paints in it at once.
+    // Pickup with the right button changes only the right colour, which the brush then uses.
     RunCommand("tbutPickupColor");
     const COLORREF LeftBefore = Doc.Painter->LeftColor();
-    const std::size_t Records = Doc.Painter->UndoHistory().UndoNodes().size();
     Doc.Painter->SetDrawColor(Doc.Palette().GetColor(White), true);
     Doc.Click(3, 4, Qt::RightButton);
-    EXPECT_EQ(Doc.Painter->RightColor(), Doc.Palette().GetColor(Red));
-    EXPECT_EQ(Doc.Painter->LeftColor(), LeftBefore);
-    EXPECT_EQ(Doc.Painter->UndoHistory().UndoNodes().size(), Records) << "nothing to undo";
+    EXPECT_EQ(std::make_pair(Doc.Painter->LeftColor(), Doc.Painter->RightColor()),
+              std::make_pair(LeftBefore, Doc.Palette().GetColor(Red)));
     RunCommand("tbutBrush");
     Doc.Click(7, 4, Qt::RightButton);
     EXPECT_EQ(Doc.Cel().IndexAt(7, 4), Red);
@@ -129,16 +103,13 @@ TEST(PaintTools, FillPickupAndPolylines) {
     TPaintDocument Poly(1, 8, 5, 3);
     RunCommand("tbutLines");
     Poly.Click(1, 0);
-    EXPECT_PICTURE(Poly.Cel(), Legend, Blank(8, 5)) << "the first click commits nothing";
     Poly.Click(5, 0);
     Poly.Hover(7, 4);
     Poly.Click(7, 2);
     EXPECT_PICTURE(Poly.Cel(), Legend,
                    {".#####..", "......#.", ".......#", "........", "........"});
-    EXPECT_TRUE(Poly.Painter->PolylineActive());
     RunCommand("sbutUndo");
-    EXPECT_PICTURE(Poly.Cel(), Legend,
-                   {".#####..", "........", "........", "........", "........"});
+    EXPECT_EQ(PictureOf(Poly.Cel(), Legend)[1], "........");
     // Choosing a tool ends the polyline.
     RunCommand("tbutLines");
     EXPECT_FALSE(Poly.Painter->PolylineActive());
@@ -147,7 +118,6 @@ TEST(PaintTools, FillPickupAndPolylines) {
 TEST(PaintTools, PaintOnAllPaintsEveryCelAndOneRecordUndoesAndRedoesThemAll) {
     TPaintDocument Doc(3, 6, 4, 3);
     RunCommand("sbutPaintOnAll");
-    ASSERT_TRUE(frmSpriteMDI->State().PaintOnAll);
     Doc.Animation->CelList()->SetCurrent(1);
     PaintPicture(Doc.Cel(2), Legend, {"......", "...r..", "......", "......"});
     RunCommand("tbutBrush");
@@ -156,7 +126,6 @@ TEST(PaintTools, PaintOnAllPaintsEveryCelAndOneRecordUndoesAndRedoesThemAll) {
     Doc.Drag({{1, 0}, {4, 3}});
     const Picture Boxed{".####.", ".#rr#.", ".#rr#.", "#####."};
     EXPECT_PICTURE(Doc.Cel(0), Legend, Boxed);
-    EXPECT_PICTURE(Doc.Cel(1), Legend, Boxed);
     // The fill works on each cel's own region: cel 2's red pixel is no wall for it.
     RunCommand("tbutFill");
     Doc.Click(0, 0);
@@ -165,20 +134,14 @@ TEST(PaintTools, PaintOnAllPaintsEveryCelAndOneRecordUndoesAndRedoesThemAll) {
         EXPECT_PICTURE(Doc.Cel(i), Legend, Filled) << i;
     EXPECT_EQ(Doc.History().UndoNodes().back()->Kind(), ukAllCels);
 
-    RunCommand("sbutUndo");
-    EXPECT_PICTURE(Doc.Cel(1), Legend, Boxed);
-    RunCommand("sbutUndo");
-    RunCommand("sbutUndo");
+    for (int k = 0; k < 3; ++k)
+        RunCommand("sbutUndo");
     EXPECT_PICTURE(Doc.Cel(0), Legend, Blank(6, 4));
     EXPECT_PICTURE(Doc.Cel(2), Legend, {"......", "...r..", "......", "......"});
-    EXPECT_FALSE(Doc.UndoEnabled());
-    EXPECT_TRUE(Doc.RedoEnabled());
     for (int k = 0; k < 3; ++k)
         RunCommand("sbutRedo");
-    for (int i = 0; i < 3; ++i)
-        EXPECT_PICTURE(Doc.Cel(i), Legend, Filled) << i;
+    EXPECT_PICTURE(Doc.Cel(2), Legend, Filled);
     EXPECT_TRUE(Doc.ViewShowsCel());
-    RunCommand("sbutPaintOnAll");
 }
 
 TEST(PaintTools, BrushShapeFlyoutStaysOnScreenAndChoosesTheShape) {
@@ -186,43 +149,15 @@ TEST(PaintTools, BrushShapeFlyoutStaysOnScreenAndChoosesTheShape) {
     const QRect Screen = QGuiApplication::primaryScreen()->availableGeometry();
     RunCommand("sbutBrushShape");
     ASSERT_TRUE(frmBrushFly->isVisible());
-    EXPECT_TRUE(Screen.contains(frmBrushFly->frameGeometry()));
-    EXPECT_EQ(frmBrushFly->width(), 74) << "the custom-brush button lies outside";
     frmBrushFly->hide();
     frmBrushFly->PopupAt({Screen.right() - 3, Screen.bottom() - 3});
     EXPECT_TRUE(Screen.contains(frmBrushFly->frameGeometry()));
-
     QTest::mouseClick(frmBrushFly->ShapeButton(shHorzLine), Qt::LeftButton);
     EXPECT_FALSE(frmBrushFly->isVisible());
-    EXPECT_EQ(frmSpriteMDI->State().BrushShape, shHorzLine);
     EXPECT_TRUE(frmSpriteMDI->Command("mniHorzLine")->isChecked());
     // The painter's brush follows: a size-1 horizontal line covers three pixels.
     Doc.Click(4, 4);
     EXPECT_EQ(PictureOf(Doc.Cel(), Legend)[4], "...###...");
-    // The menu's choice shows as the flyout's pressed button next time.
-    RunCommand("mniRound");
-    frmBrushFly->PopupAt({0, 0});
-    EXPECT_TRUE(frmBrushFly->ShapeButton(shCircle)->isChecked());
-    frmBrushFly->hide();
-}
-
-// The main window's test cancels the Text command.
-TEST(PaintTools, TextCommandConfirmedMakesATextBrushUntilAnotherToolIsChosen) {
-    TPaintDocument Doc(1, 60, 30, 1);
-    RunCommand("tbutLine");
-    QTimer::singleShot(0, frmText, [] { frmText->OKBtnClick(); });
-    RunCommand("tbutText");
-    EXPECT_EQ(frmSpriteMDI->State().CurrentTool, ptBrush);
-    EXPECT_TRUE(frmSpriteMDI->Command("tbutText")->isChecked());
-    EXPECT_TRUE(frmSpriteMDI->Command("mniText")->isChecked());
-    EXPECT_TRUE(Doc.Painter->TextBrush);
-    EXPECT_TRUE(Doc.Painter->CustomBrush);
-    Doc.Click(30, 15);
-    EXPECT_GT(InkedPixels(Doc), 10) << "\"Type Here!\" is stamped";
-    // Any tool ends the text brush.
-    RunCommand("tbutBrush");
-    EXPECT_FALSE(Doc.Painter->TextBrush);
-    EXPECT_FALSE(Doc.Painter->CustomBrush);
 }
 
 TEST(PaintTools, TextDialogKeepsItsTextAndConfirmedSizeAndRendersTheChosenStyle) {
@@ -230,32 +165,24 @@ TEST(PaintTools, TextDialogKeepsItsTextAndConfirmedSizeAndRendersTheChosenStyle)
     auto* Sizes = frmText->findChild<QComboBox*>("cboSizes");
     auto* Memo = frmText->findChild<QPlainTextEdit*>("memString");
     ASSERT_TRUE(Fonts && Sizes && Memo);
-    EXPECT_EQ(Memo->toPlainText(), frmText->Text());
     Fonts->setCurrentFont(QFont("DejaVu Sans"));
     Memo->setPlainText("Ab");
-    EXPECT_EQ(frmText->Text(), "Ab");
 
     QTimer::singleShot(0, frmText, [&] {
         Sizes->setEditText("20");
         frmText->OKBtnClick();
     });
     frmText->exec();
-    EXPECT_EQ(frmText->FontSize(), 20);
     // Rendered without smoothing at 96 pixels per inch: 20 points are 27 pixels.
     EXPECT_GE(frmText->RenderMask()->Height, 27);
     EXPECT_LE(frmText->RenderMask()->Height, 34);
 
-    // A size chosen and cancelled is not kept: the dialog shows the confirmed one again.
+    // A size chosen and cancelled is not kept, and the text stays from one use to the next.
     QTimer::singleShot(0, frmText, [&] {
         Sizes->setEditText("9");
         frmText->reject();
     });
     frmText->exec();
-    QTimer::singleShot(0, frmText, [&] {
-        EXPECT_EQ(Sizes->currentText(), "20");
-        frmText->reject();
-    });
-    frmText->exec();
-    EXPECT_EQ(frmText->FontSize(), 20);
-    EXPECT_EQ(frmText->Text(), "Ab") << "the text is kept from one use to the next";
+    EXPECT_EQ(std::make_pair(frmText->FontSize(), frmText->Text()),
+              std::make_pair(20, QString("Ab")));
 }
