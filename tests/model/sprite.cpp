@@ -158,12 +158,6 @@ TEST(Sprite, BackgroundColourReplacementAndPalettesGoByColour) {
     I.Sprite->ImportCel(1, Small);
     EXPECT_PICTURE(I.Cel(0), Legend, {"RG", "GB"});
     EXPECT_PICTURE(I.Cel(1), Legend, {"G.", ".."});
-    TRgbPicture Source(3, 1);
-    Source.Set(0, 0, {250, 5, 5});
-    Source.Set(1, 0, {5, 5, 240});
-    Source.Set(2, 0, {250, 250, 10});
-    I.Sprite->ImportBitmap(1, Source);
-    EXPECT_PICTURE(I.Cel(1), Legend, {"RB", ".."});
 }
 
 TEST(Sprite, SaveAllBitsAndRestoreAllBitsAreByteExact) {
