@@ -54,12 +54,6 @@ TEST(LineWalk, EveryWalkReachesBothEndsWithoutGapsWhicheverWayItIsDragged) {
                           1)
                     << "no gaps";
         }
-    // A brush outline: the top, right, left and bottom edges, corners more than once.
-    Points Outline;
-    WalkOutline(1, 1, 3, 2, [&](int X, int Y) { Outline.emplace_back(X, Y); });
-    EXPECT_EQ(
-        Outline,
-        (Points{{1, 1}, {2, 1}, {3, 1}, {3, 1}, {3, 2}, {1, 1}, {1, 2}, {1, 2}, {2, 2}, {3, 2}}));
 }
 
 TEST(ToolGeometry, BandsAreHeldToTheCelAndLiftAtLeastOnePixel) {
@@ -174,12 +168,4 @@ TEST(ViewZoom, AStampEnlargedAsItIsDrawnMatchesTheEnlargedStampDrawnWholeAndIsCl
                 ASSERT_EQ(Actual.CopyBits(), Expected.CopyBits())
                     << "zoom " << Zoom << " at " << Left << ", " << Top;
             }
-}
-
-TEST(ViewZoom, TheViewOfLargeCelsTakesTheLargestZoomWithinTheLimit) {
-    // 4000 x 4000 is 16 million pixels: 64 million at zoom 2, 144 million at zoom 3.
-    EXPECT_EQ(FittingZoom(4000, 4000, 10), 2);
-    EXPECT_EQ(FittingZoom(4000, 4000, 1), 1);
-    EXPECT_EQ(FittingZoom(60000, 60000, 3), 1);
-    EXPECT_EQ(FittingZoom(20, 20, 0), 1);
 }
