@@ -172,7 +172,11 @@ TEST(CelList, ChangesGoToTheCurrentCelOrAllAndRedrawWhatTheyTouch) {
     EXPECT_PICTURE(S.Cel(1), Legend, {"RBBB", "BBRB", "BBBB", "BBR."});
     EXPECT_EQ(std::make_pair(S.List->GetPixelColor(2, 1), S.List->GetPixelColor(4, 0)),
               std::make_pair(Red, CLR_INVALID));
+    // A picture dropped outside every cel changes nothing.
+    TPxBitmap Source(8, 1, 1, *S.Palette);
     S.Surface.All.clear();
+    S.List->ImportCel(-1, Source);
+    EXPECT_TRUE(S.Surface.All.empty());
     S.List->SetSpriteSize(20, 6, false);
     EXPECT_EQ(
         std::make_tuple(S.List->CelWidth(), S.Sprite().Height(), S.Surface.Only("cel").size()),
