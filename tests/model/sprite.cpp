@@ -158,12 +158,6 @@ TEST(Sprite, BackgroundColourReplacementAndPalettesGoByColour) {
     I.Sprite->ImportCel(1, Small);
     EXPECT_PICTURE(I.Cel(0), Legend, {"RG", "GB"});
     EXPECT_PICTURE(I.Cel(1), Legend, {"G.", ".."});
-    TRgbPicture Source(3, 1);
-    Source.Set(0, 0, {250, 5, 5});
-    Source.Set(1, 0, {5, 5, 240});
-    Source.Set(2, 0, {250, 250, 10});
-    I.Sprite->ImportBitmap(1, Source);
-    EXPECT_PICTURE(I.Cel(1), Legend, {"RB", ".."});
 }
 
 TEST(Sprite, SaveAllBitsAndRestoreAllBitsAreByteExact) {
@@ -177,8 +171,7 @@ TEST(Sprite, SaveAllBitsAndRestoreAllBitsAreByteExact) {
     F.Sprite->RestoreAllBits(Blocks);
     EXPECT_BYTES(F.Cel(0).CopyBits(), Blocks[0]);
     EXPECT_PICTURE(F.Cel(1), Legend, {"kK.", "YMC"});
-    // Cels made where other cels were start clean, padding included; an unfilled cel is a
-    // cel of its own, with the usual settings.
+    // Cels made where other cels were start clean, padding included.
     F.Cel(1).ScanLine(0)[3] = 0x5A;
     F.Sprite->DeleteCel(0);
     F.Sprite->FlipVert(true);
@@ -186,13 +179,6 @@ TEST(Sprite, SaveAllBitsAndRestoreAllBitsAreByteExact) {
                  Bytes({White, SystemBlack, SystemBlack, 0, Cyan, Magenta, Yellow, 0}));
     EXPECT_EQ(F.Sprite->AddCel(5), 1);
     EXPECT_BYTES(F.Cel(1).CopyBits(), Bytes({White, White, White, 0, White, White, White, 0}));
-    ASSERT_EQ(F.Sprite->AddCelUnfilled(30), 2);
-    EXPECT_EQ(std::make_pair(F.Sprite->Cel(2).Delay(), int(F.Sprite->Cel(2).Disposal())),
-              std::make_pair(30, 2));
-    EXPECT_EQ(std::make_tuple(F.Cel(2).Width(), F.Cel(2).Height(), &F.Cel(2).Palette()),
-              std::make_tuple(3, 2, static_cast<const TPxPalette*>(F.Palette.get())));
-    std::fill_n(F.Cel(2).Bits(), F.Cel(2).ImageSize(), std::uint8_t(Blue));
-    EXPECT_PICTURE(F.Cel(1), Legend, {"...", "..."});
 }
 
 TEST(Sprite, ACopyIsByteExactOnItsOwnPaletteAndOutlivesTheOriginal) {
