@@ -49,19 +49,14 @@ QString WriteFile(const QString& FileName, const Bytes& Contents) {
 // An 8-bit BMP whose table is the user colours of Table (all 256 colours of a palette) and
 // whose pixels are Rows drawn through the legend: what exporting a cel on that palette writes.
 QString WriteBmp(const QString& FileName, const QList<QRgb>& Table, const Picture& Rows) {
-    BmpFile File;
-    File.Width = std::int32_t(Rows[0].size());
-    File.Height = std::int32_t(Rows.size());
-    for (int i = FirstUserColor; i <= LastUserColor; ++i)
-        File.Table.push_back({std::uint8_t(qRed(Table[i])), std::uint8_t(qGreen(Table[i])),
-                              std::uint8_t(qBlue(Table[i]))});
-    for (auto Row = Rows.rbegin(); Row != Rows.rend(); ++Row) {
-        for (char Letter : *Row)
+    QImage Image(int(Rows[0].size()), int(Rows.size()), QImage::Format_Indexed8);
+    Image.setColorTable(Table.mid(FirstUserColor, UserColorCount));
+    for (int Y = 0; Y < Image.height(); ++Y)
+        for (int X = 0; X < Image.width(); ++X)
             for (const auto& [Index, Named] : Legend)
-                if (Letter == Named) File.Pixels.push_back(std::uint8_t(Index - FirstUserColor));
-        File.Pixels.resize((File.Pixels.size() + 3) / 4 * 4, 0);
-    }
-    return WriteFile(FileName, File.Encode());
+                if (Rows[Y][X] == Named) Image.setPixel(X, Y, uint(Index - FirstUserColor));
+    EXPECT_TRUE(Image.save(FileName, "BMP"));
+    return FileName;
 }
 
 const auto* const Installed = ::testing::AddGlobalTestEnvironment(new TWindows);
