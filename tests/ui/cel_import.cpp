@@ -39,13 +39,6 @@ std::unique_ptr<TPxPalette> OwnPalette() {
     return Palette;
 }
 
-QString WriteFile(const QString& FileName, const Bytes& Contents) {
-    QFile Out(FileName);
-    EXPECT_TRUE(Out.open(QIODevice::WriteOnly));
-    Out.write(reinterpret_cast<const char*>(Contents.data()), qint64(Contents.size()));
-    return FileName;
-}
-
 // An 8-bit BMP whose table is the user colours of Table (all 256 colours of a palette) and
 // whose pixels are Rows drawn through the legend: what exporting a cel on that palette writes.
 QString WriteBmp(const QString& FileName, const QList<QRgb>& Table, const Picture& Rows) {
@@ -157,7 +150,7 @@ TEST_F(CelImport, OnlyADifferentPaletteOrSizeIsAskedAboutAndEitherCancelChangesN
     EXPECT_EQ(Document.Cel(1).IndexAt(0, 0), Red) << "the other cel moved onto the new palette";
 }
 
-TEST_F(CelImport, OnlyBmpPngAndJpgFilesAreTakenAndOversizedOnesChangeNothing) {
+TEST_F(CelImport, OnlyBmpPngAndJpgFilesAndPastedPicturesAreTakenAndOversizedOnesChangeNothing) {
     TDocument Document(4, 3);
     QImage Solid(4, 3, QImage::Format_RGB32);
     Solid.fill(qRgb(255, 0, 0));
@@ -169,7 +162,11 @@ TEST_F(CelImport, OnlyBmpPngAndJpgFilesAreTakenAndOversizedOnesChangeNothing) {
     Huge.Compression = 1;
     Huge.Table = {{255, 0, 0}};
     Huge.Pixels = {0, 1};
-    WriteFile(File("huge.bmp"), Huge.Encode());
+    const Bytes HugeFile = Huge.Encode();
+    QFile Out(File("huge.bmp"));
+    ASSERT_TRUE(Out.open(QIODevice::WriteOnly));
+    Out.write(reinterpret_cast<const char*>(HugeFile.data()), qint64(HugeFile.size()));
+    Out.close();
     const QString Refused = "You may only import a .BMP, .PNG or .JPG file into a cel.  To import "
                             "a GIF file, load it into its own animation window, then drag and "
                             "drop it into the proper cel.";
@@ -192,6 +189,22 @@ TEST_F(CelImport, OnlyBmpPngAndJpgFilesAreTakenAndOversizedOnesChangeNothing) {
     Script().Answer(TAnswer::No);
     Document.Animation->Importcel1Click();
     EXPECT_PICTURE(Document.Cel(0), Legend, {"rrrr", "rrrr", "rrrr"});
+
+    // Another program's picture on the clipboard.
+    QImage Image(4, 3, QImage::Format_RGB32);
+    Image.fill(qRgb(10, 10, 250));
+    Image.setPixel(1, 1, qRgb(250, 10, 10));
+    QApplication::clipboard()->setImage(Image);
+    frmSpriteMDI->AppOnActivate();
+    ASSERT_TRUE(frmSpriteMDI->State().ClipboardHasBitmap);
+    Document.Animation->Modified = false;
+    Script().Clear();
+    Script().Answer(TAnswer::No);
+    frmSpriteMDI->sbutPasteClick();
+    ASSERT_EQ(Script().Asked.size(), 1u);
+    EXPECT_EQ(Script().Asked[0].Text, PaletteQuestion);
+    EXPECT_PICTURE(Document.Cel(0), Legend, {"bbbb", "brbb", "bbbb"});
+    EXPECT_TRUE(Document.Animation->Modified);
 }
 
 // A cel exported as PNG and imported again is the exchange test's.
@@ -225,22 +238,6 @@ TEST_F(CelImport, ACelExportedOrCopiedComesBackExactlyAndFailedExportsSaySo) {
               QStringList({"Error:  Unable to save to file.  The file may be invalid or there may "
                            "be a drive error.",
                            "You may only export a cel as a .BMP, .PNG or .JPG file."}));
-}
-
-TEST_F(CelImport, PasteTakesAnotherProgramsPicture) {
-    TDocument Document(4, 3);
-    QImage Image(4, 3, QImage::Format_RGB32);
-    Image.fill(qRgb(10, 10, 250));
-    Image.setPixel(1, 1, qRgb(250, 10, 10));
-    QApplication::clipboard()->setImage(Image);
-    frmSpriteMDI->AppOnActivate();
-    ASSERT_TRUE(frmSpriteMDI->State().ClipboardHasBitmap);
-    Script().Answer(TAnswer::No);
-    frmSpriteMDI->sbutPasteClick();
-    ASSERT_EQ(Script().Asked.size(), 1u);
-    EXPECT_EQ(Script().Asked[0].Text, PaletteQuestion);
-    EXPECT_PICTURE(Document.Cel(0), Legend, {"bbbb", "brbb", "bbbb"});
-    EXPECT_TRUE(Document.Animation->Modified);
 }
 
 // A cel dropped within its own strip is the failure test's, which drops one out of memory.
