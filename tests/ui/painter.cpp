@@ -103,11 +103,9 @@ TEST(Painter, HoverPreviewShowsTheBrushInTheViewOnly) {
     Doc.Hover(2, 2);
     EXPECT_EQ(frmSpriteMDI->findChild<QLabel*>("pnlStatusPosition")->text(), "X:2  Y:2");
     const TPxBitmap& View = *Doc.Painter->ViewBitmap();
-    // Cel point (2, 2): the size-2 brush covers cel pixels 1..2, view pixels 2..5.
-    EXPECT_EQ(std::make_tuple(View.IndexAt(5, 5), View.IndexAt(6, 6)),
-              std::make_tuple(Black, White));
+    // At cel point (5, 5) the size-2 brush covers view pixels 8..11; the preview at (2, 2) is
+    // taken away, and the cel is not painted.
     Doc.Hover(5, 5);
-    // The last preview is taken away, and the cel is not painted.
     EXPECT_EQ(std::make_tuple(View.IndexAt(2, 2), View.IndexAt(9, 9), Doc.Cel().IndexAt(4, 4)),
               std::make_tuple(White, Black, White));
 }
