@@ -187,9 +187,18 @@ TEST_F(Failures, ACelDroppedWithItsPaletteKeepsTheCelsOnTheWindowsPaletteWhateve
 }
 
 TEST_F(Failures, AnyExceptionEndsInOneErrorBoxEvenInsideAModalDialog) {
-    RunFromEventLoop([] { throw std::runtime_error("the decoder stopped"); });
-    EXPECT_EQ(Script().Messages(), QStringList{"Error:  The command could not be finished (the "
-                                               "decoder stopped).  It was abandoned."});
+    const std::pair<std::function<void()>, QString> Cases[] = {
+        {[] { throw std::length_error("bitmap too large"); },
+         "Error:  The command needs a picture larger than memory can hold.  It was abandoned."},
+        {[] { throw std::runtime_error("the decoder stopped"); },
+         "Error:  The command could not be finished (the decoder stopped).  It was abandoned."},
+        {[] { throw 42; }, "Error:  The command could not be finished.  It was abandoned."},
+    };
+    for (const auto& [Throw, Text] : Cases) {
+        Script().Clear();
+        RunFromEventLoop(Throw);
+        EXPECT_EQ(Script().Messages(), QStringList{Text});
+    }
     // Inside the text dialog's own loop the failure ends there; the dialog stays open.
     Script().Clear();
     bool OpenAfterwards = false;

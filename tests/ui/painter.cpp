@@ -33,6 +33,8 @@ TEST(Painter, ViewEnlargesTheCelAndMapsPointsByTruncating) {
     Doc.SetZoom(10);
     ASSERT_EQ(Doc.Image()->size(), QSize(40, 30));
     EXPECT_TRUE(Doc.ViewShowsCel());
+    // On screen the blocks keep their edges: no smoothing between cel pixels.
+    EXPECT_EQ(Shown(Doc.Image()).pixelColor(30, 0), ColorOfEntry(Doc.Palette(), Red));
 
     // View point (19, 9) is cel pixel (1, 0); a size-2 brush covers (0..1, -1..0).
     Doc.ImageStroke({{19, 9}});
