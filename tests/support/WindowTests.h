@@ -102,7 +102,6 @@ public:
     TPxBitmap& Cel(int Index = 0) { return Sprite().CelBitmap(Index); }
     const TPxUndo& History() const { return Painter->UndoHistory(); }
     bool UndoEnabled() const { return frmSpriteMDI->Command("sbutUndo")->isEnabled(); }
-    bool RedoEnabled() const { return frmSpriteMDI->Command("sbutRedo")->isEnabled(); }
     // The control Name of the animation window or of the painter; the test fails without it.
     template <typename T> T* Find(const char* Name) const {
         T* Found = Animation->findChild<T*>(Name);
