@@ -70,29 +70,36 @@ TEST_F(AnimatorView, OnionSkinAndPixelGridAreOnTheScreenOnlyAndNeverReachTheCelO
 }
 
 TEST_F(AnimatorView, ShapePreviewsShowExactlyWhatTheReleasePaints) {
-    TPaintDocument Doc(1, 14, 11, 3);
-    // A backslash brush leaves gaps in a rectangle's border.
-    frmSpriteMDI->SetBrushShape(4);
-    RunCommand("mniSize3");
-    RunCommand("tbutRectangle");
-    Doc.Press(2, 9);
-    Doc.Move(7, 4);
-    Doc.Move(11, 1);
-    const Bytes Previewed = Doc.Painter->ViewBitmap()->CopyBits();
-    Doc.Release(11, 1);
-    EXPECT_BYTES(Doc.Painter->ViewBitmap()->CopyBits(), Previewed);
-    EXPECT_TRUE(Doc.ViewShowsCel());
+    for (const char* Tool :
+         {"tbutLine", "tbutRectangle", "tbutSolidRectangle", "tbutCircle", "tbutSolidCircle"}) {
+        SCOPED_TRACE(Tool);
+        TPaintDocument Doc(1, 14, 11, 3);
+        // A backslash brush leaves gaps in a rectangle's border.
+        frmSpriteMDI->SetBrushShape(4);
+        RunCommand("mniSize3");
+        RunCommand(Tool);
+        Doc.Press(2, 9);
+        Doc.Move(7, 4);
+        Doc.Move(11, 1);
+        const Bytes Previewed = Doc.Painter->ViewBitmap()->CopyBits();
+        Doc.Release(11, 1);
+        EXPECT_BYTES(Doc.Painter->ViewBitmap()->CopyBits(), Previewed);
+    }
 }
 
-TEST_F(AnimatorView, WheelAndKeysZoomScrollAndPan) {
+TEST_F(AnimatorView, WheelAndKeysZoomAboutTheCursorScrollAndPan) {
     TTestDocument Doc(1, 128, 128, 3);
     Doc.Painter->resize(260, 260);
     QApplication::processEvents();
     auto* Box = Doc.Painter->findChild<QScrollArea*>("sboxPainter");
     QScrollBar* Across = Box->horizontalScrollBar();
     QScrollBar* Down = Box->verticalScrollBar();
+    // The cel pixel under the mouse stays under it.
+    const QPoint Mouse = Doc.Image()->mapTo(Box->viewport(), Doc.At(40, 30));
     Wheel(Doc.Image(), Doc.At(40, 30), 360, Qt::ControlModifier);
-    EXPECT_EQ(Doc.Painter->Zoom(), 6);
+    EXPECT_EQ(std::make_pair(Doc.Painter->Zoom(),
+                             Doc.Image()->mapFrom(Box->viewport(), Mouse) / Doc.Painter->Zoom()),
+              std::make_pair(6, QPoint(40, 30)));
 
     // The plain wheel scrolls down; a middle drag pans.
     const int Top = Down->value();
@@ -114,7 +121,7 @@ TEST_F(AnimatorView, WheelAndKeysZoomScrollAndPan) {
     EXPECT_EQ(Doc.Painter->Zoom(), 5);
 }
 
-TEST_F(AnimatorView, EscapeDropsTheSelectionWhereItLies) {
+TEST_F(AnimatorView, EscapeDropsTheSelectionWhereItLiesAndCancelsABand) {
     TPaintDocument Doc(1, 8, 5, 3);
     PaintPicture(Doc.Cel(), Legend, {"........", ".#......", "........", "........", "........"});
     RunCommand("tbutSelectArea");
@@ -122,9 +129,16 @@ TEST_F(AnimatorView, EscapeDropsTheSelectionWhereItLies) {
     Doc.Drag({{1, 1}, {4, 2}});
     QTest::keyClick(Doc.Image(), Qt::Key_Escape);
     EXPECT_PICTURE(Doc.Cel(), Legend, {"........", "........", "....#...", "........", "........"});
+
+    // Escape in the middle of a band: the release selects nothing.
+    Doc.Press(0, 0);
+    Doc.Move(3, 3);
+    QTest::keyClick(Doc.Image(), Qt::Key_Escape);
+    Doc.Release(4, 4);
+    EXPECT_FALSE(Doc.Painter->SelectionFloating);
 }
 
-TEST_F(AnimatorView, AMinimisedPainterComesBackWhenItsAnimationIsActivatedFromElsewhere) {
+TEST_F(AnimatorView, AMinimisedPainterComesBackOnlyWhenItsAnimationIsActivatedFromElsewhere) {
     TTestDocument First(3, 8, 8), Second(1, 8, 8);
     QMdiArea* Area = frmSpriteMDI->MdiArea();
     Area->setActiveSubWindow(First.Painter);
@@ -132,6 +146,11 @@ TEST_F(AnimatorView, AMinimisedPainterComesBackWhenItsAnimationIsActivatedFromEl
     QApplication::processEvents();
     ASSERT_TRUE(First.Painter->isMinimized());
     EXPECT_EQ(Area->activeSubWindow(), First.Animation);
+    // Working in the strip of the active animation window leaves the painter put away.
+    QTest::mouseClick(First.Strip(), Qt::LeftButton, {}, First.CelPoint(1));
+    First.Animation->FormActivate();
+    QApplication::processEvents();
+    EXPECT_TRUE(First.Painter->isMinimized());
     // Coming from the other document's window brings it back.
     Area->setActiveSubWindow(Second.Animation);
     Area->setActiveSubWindow(First.Animation);

@@ -99,6 +99,18 @@ TEST(Exchange, CelsAsPngOrSheetComeBackAsTheyWereAndAScaledCopyLeavesTheDocument
               std::make_pair(Doc.Cel(0).CopyBits(), Doc.Cel(0).CopyBits()));
     EXPECT_TRUE(Doc.Animation->Modified);
 
+    // A picture with an alpha channel: what is less than half opaque is the background.
+    QImage Clear(5, 4, QImage::Format_ARGB32);
+    Clear.fill(qRgba(0, 255, 1, 255));
+    Clear.setPixel(2, 1, qRgba(200, 0, 0, 100));
+    Clear.save(Folder.filePath("clear.png"));
+    Doc.Cels().SetCurrent(1);
+    Script().AnswerFile(Folder.filePath("clear.png"));
+    Script().Answer(TAnswer::No);
+    Doc.Animation->Importcel1Click();
+    EXPECT_EQ(std::make_pair(Doc.Cel(1).IndexAt(2, 1), Doc.Cel(1).IndexAt(0, 0)),
+              std::make_pair(Doc.Background(), std::uint8_t(FirstUserColor)));
+
     // A scaled GIF copy leaves the document as it was.
     Doc.Animation->Modified = false;
     Script().AnswerFile(Folder.filePath("big.gif"));
@@ -110,8 +122,10 @@ TEST(Exchange, CelsAsPngOrSheetComeBackAsTheyWereAndAScaledCopyLeavesTheDocument
                               Read.Sprite->Width(), Read.Sprite->Height()),
               std::make_tuple(false, 3, 20, 16));
 
-    // A sprite sheet comes back through Import from Grid as the same cels.
+    // A sprite sheet comes back through Import from Grid as the same cels with their delays.
     const QString Sheet = Folder.filePath("walk.png");
+    for (int Cel = 0; Cel < 3; ++Cel)
+        Doc.Sprite().Cel(Cel).SetDelay(70 + 10 * Cel);
     Script().AnswerFile(Sheet);
     AnswerExport(2, 2, 3);
     RunCommand("mniExportSheet");
@@ -126,8 +140,15 @@ TEST(Exchange, CelsAsPngOrSheetComeBackAsTheyWereAndAScaledCopyLeavesTheDocument
         frmImport->imgImportMouseMove(Frame.X + Frame.W - 1, Frame.Y + Frame.H - 1);
         const std::unique_ptr<QMimeData> Piece(frmImport->SelectedCelMimeData());
         Target.DropOnCel(Piece.get(), Cel);
+        EXPECT_EQ(Target.Sprite().Cel(Cel).Delay(), Doc.Sprite().Cel(Cel).Delay()) << Cel;
     }
     EXPECT_EQ(Target.Sprite().SaveAllBits(), Doc.Sprite().SaveAllBits());
+
+    // Frames reaching beyond the picture are not cut: the grid is the user's again.
+    WriteText(Folder.filePath("walk.json"),
+              R"({"frames": [{"frame": {"x": -2, "y": 0, "w": 4, "h": 4}}]})");
+    ASSERT_TRUE(frmImport->OpenPicture(Sheet));
+    EXPECT_TRUE(frmImport->SheetFrames().empty());
 }
 
 TEST(Exchange, PalettesOfTheKindsPeopleShareLoadAndSaveByTheirNames) {
