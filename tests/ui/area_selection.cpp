@@ -48,7 +48,7 @@ TEST(AreaSelection, BandsAreHeldToTheCel) {
               std::vector<int>({6, 3, 10, 6}));
 }
 
-TEST(AreaSelection, AMovedSelectionKeepsWhatLiesUnderItsBackground) {
+TEST(AreaSelection, AMovedSelectionKeepsWhatLiesUnderItsBackgroundAndOnlyWhatLandsInside) {
     TPaintDocument Doc(1, 8, 5, 3);
     const Picture Before{"........", ".#...rr.", "..#..rr.", "........", "........"};
     PaintPicture(Doc.Cel(), Legend, Before);
@@ -72,6 +72,12 @@ TEST(AreaSelection, AMovedSelectionKeepsWhatLiesUnderItsBackground) {
     // Lifting, moving and dropping recorded nothing: one undo goes back to before.
     RunCommand("sbutUndo");
     EXPECT_PICTURE(Doc.Cel(), Legend, Before);
+
+    // Dragged past the left edge, only what lands inside the cel is kept.
+    Doc.Drag({{1, 1}, {4, 4}});
+    Doc.ImageStroke({Doc.At(2, 2), QPoint(1, 4), QPoint(-30, 4), QPoint(1, 4)});
+    RunCommand("tbutBrush");
+    EXPECT_PICTURE(Doc.Cel(), Legend, {"........", "#....rr.", ".....rr.", "........", "........"});
 }
 
 TEST(AreaSelection, LiftingOnAllCelsCutsEveryCelAndCarriesTheCurrentCelsPixels) {
