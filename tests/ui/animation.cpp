@@ -127,11 +127,12 @@ TEST(AnimationWindow, CloseQueryAsksOnlyForChangesAndKeepsWorkUnlessSavedOrDropp
         Script().AnswerFile(Folder.filePath("saved.gif"));
         EXPECT_TRUE(Document.Animation->close());
     }
-    // No closes without saving.
-    TTestDocument Changed(4, 4, 3);
+    // No closes without saving; an unmodified window closes without asking.
+    TTestDocument Changed(4, 4, 3), Unchanged(4, 4, 3);
     Changed.Animation->Modified = true;
     Script().Answer(TAnswer::No);
     EXPECT_TRUE(Changed.Animation->close());
+    EXPECT_TRUE(Unchanged.Animation->close());
     EXPECT_EQ(Script().Asked.size(), 1u);
     EXPECT_EQ(QDir(Folder.path()).entryList(QDir::Files), QStringList("saved.gif"));
 }
@@ -155,16 +156,20 @@ TEST(AnimationWindow, FrameRateFieldsChangeDelaysAndPlaybackStepsEachCelForItsOw
     QTest::keyClicks(Rate, "75");
     EXPECT_EQ(Document.Sprite().Cel(0).Delay(), 75);
 
-    // Playback shows each cel for its own delay and wraps backwards.
+    // Playback shows each cel for its own delay and wraps either way.
     Document.Sprite().Cel(1).SetDelay(1000);
+    Document.Sprite().Cel(2).SetDelay(0);
     Document.Cels().SetCurrent(1);
     Window.sbutPlayClick();
     EXPECT_EQ(Document.Find<QToolButton>("sbutPlay")->accessibleName(), "Run Animation");
     Window.timeAnimationTimer();
     EXPECT_EQ(std::make_pair(Window.PreviewIndex, Window.AnimationTimer()->interval()),
               std::make_pair(1, 1000));
-    Window.sbutPlayReverseClick();
     Window.timeAnimationTimer();
+    EXPECT_EQ(Window.AnimationTimer()->interval(), TfrmCharAnimation::MinimumInterval)
+        << "a delay of 0 does not make the timer spin";
+    Window.timeAnimationTimer();
+    Window.sbutPlayReverseClick();
     Window.timeAnimationTimer();
     EXPECT_EQ(Window.PreviewIndex, 2) << "backwards from cel 0 comes the last cel";
 

@@ -79,6 +79,7 @@ TEST_F(Documents, AFileThatIsNoGifLeavesNoWindowAndADamagedOneOpensWithAWarningN
                                                "invalid or there may be a drive error."));
     FlushDeletes();
     EXPECT_TRUE(frmSpriteMDI->MdiArea()->subWindowList().isEmpty());
+    EXPECT_TRUE(frmSpriteMDI->RecentFiles().isEmpty());
 
     Script().Clear();
     const QString Damaged =
@@ -110,6 +111,7 @@ TEST_F(Documents, RecentFilesKeepTheEightLatestSavedFirstAcrossARestart) {
     EXPECT_EQ(std::make_tuple(Document->windowTitle(), bool(Document->Modified),
                               frmSpriteMDI->RecentFiles()),
               std::make_tuple(Saved[0], true, Latest));
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 
     Document->Modified = false;
     Restart();
@@ -146,7 +148,8 @@ TEST_F(Documents, EditPaletteGivesTheDocumentTheEditedColoursOrRefusesDuringASel
     const TPxPalette* After = Document->Palette();
     ASSERT_NE(After, Before);
     EXPECT_EQ(After->Entry(10).Color(), (TRgbColor{200, 100, 50}));
-    // The cels keep their look as near as the new colours allow.
+    // The cels are on the new colours, and keep their look as near as they allow.
+    EXPECT_EQ(Document->Sprite()->CelBitmap(3).ColorTablePtr(), After->Handle());
     EXPECT_EQ(Shown(), After->Entry(After->NearestUserIndex(Old)).Color());
     EXPECT_TRUE(Document->Modified);
 }
